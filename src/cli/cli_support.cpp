@@ -1,0 +1,77 @@
+#include "cli/cli_support.h"
+
+#include <exception>
+#include <iostream>
+
+#include "platform/io_error.h"
+#include "platform/replace_on_commit.h"
+
+namespace lumigram::cli {
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+}  // namespace
+
+std::optional<TransparencyColour> ParseWebColour(std::string_view text) {
+    if (!text.empty() && text.front() == '#') {
+        text.remove_prefix(1);
+    }
+    if (text.size() != 6) {
+        return std::nullopt;
+    }
+    int channel[3];
+    for (int i = 0; i < 3; ++i) {
+        const int high = HexValue(text[2 * i]);
+        const int low = HexValue(text[2 * i + 1]);
+        if (high < 0 || low < 0) {
+            return std::nullopt;
+        }
+        channel[i] = high * 16 + low;
+    }
+    return TransparencyColour{static_cast<std::uint8_t>(channel[2]),
+                              static_cast<std::uint8_t>(channel[1]),
+                              static_cast<std::uint8_t>(channel[0])};
+}
+
+void PrintError(std::string_view path, std::string_view message) {
+    std::cerr << "lumigram-cli: ";
+    if (!path.empty()) {
+        std::cerr << path << ": ";
+    }
+    std::cerr << message << '\n';
+}
+
+int RunReportingErrors(const std::string& fallbackPath, const std::function<void()>& work) {
+    try {
+        work();
+        return kExitOk;
+    } catch (const Error& error) {
+        PrintError(error.path().empty() ? fallbackPath : error.path(), error.what());
+    } catch (const std::bad_alloc&) {
+        PrintError(fallbackPath, "out of memory");
+    } catch (const std::exception& error) {
+        PrintError(fallbackPath, error.what());
+    }
+    return kExitFailed;
+}
+
+void WriteReplacing(const std::string& target,
+                    const std::function<void(const std::string& temporaryPath)>& write) {
+    ReplaceOnCommit output(target);
+    write(output.temporaryPath());
+    output.Commit();
+}
+
+}  // namespace lumigram::cli

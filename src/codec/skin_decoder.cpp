@@ -1,0 +1,120 @@
+#include "codec/skin_decoder.h"
+
+#include <span>
+
+#include "codec/work_buffers.h"
+#include "platform/byte_file.h"
+#include "platform/input_limits.h"
+#include "platform/io_error.h"
+#include "platform/little_endian.h"
+#include "platform/scratch.h"
+
+namespace lumigram {
+namespace {
+
+// Turns one stored 18-bit row into BMP pixels in place. A pixel is opaque when
+// its mask bit is 1 or when its bit is not among the maskBytes that arrived.
+void DecodeRow18(std::span<std::uint8_t> row, std::uint32_t width,
+                 std::span<const std::uint8_t> mask, std::size_t maskBytes,
+                 TransparencyColour colour) {
+    for (std::uint32_t i = 0; i < width; ++i) {
+        std::uint8_t* pixel = row.data() + 3 * static_cast<std::size_t>(i);
+        const std::size_t maskByte = i >> 3;
+        const bool opaque = maskByte >= maskBytes || ((mask[maskByte] >> (i & 7)) & 1) != 0;
+        if (opaque) {
+            const std::uint32_t v = pixel[0] | (pixel[1] << 8) | (pixel[2] << 16);
+            pixel[0] = static_cast<std::uint8_t>((v & 63) << 2);
+            pixel[1] = static_cast<std::uint8_t>(((v >> 6) & 63) << 2);
+            pixel[2] = static_cast<std::uint8_t>(((v >> 12) & 63) << 2);
+        } else {
+            pixel[0] = colour.blue;
+            pixel[1] = colour.green;
+            pixel[2] = colour.red;
+        }
+    }
+}
+
+}  // namespace
+
+SkinHeader ReadCheckedSkinHeader(ByteFile& input) {
+    const std::uint64_t fileSize = input.Size();
+    std::array<std::uint8_t, kSkinHeaderSize> bytes{};
+    input.Seek(0);
+    const std::size_t got = input.Read(bytes);
+    if (got < kSkinHeaderSize || fileSize < kSkinHeaderSize) {
+        throw FormatError("not a skin picture: the file is " + std::to_string(fileSize) +
+                              " bytes, shorter than the 16-byte header",
+                          input.path());
+    }
+    const SkinHeader header = ParseSkinHeader(bytes);
+    if (header.bitsPerPixel == 18 && header.width > kMaxSkinWidth18) {
+        throw FormatError("picture too wide: " + std::to_string(header.width) +
+                              " pixels at 18 bits per pixel, at most " +
+                              std::to_string(kMaxSkinWidth18),
+                          input.path());
+    }
+    const std::uint64_t pixelEnd =
+        kSkinHeaderSize + std::uint64_t{header.height} * header.rowStride;
+    if (pixelEnd > fileSize) {
+        throw FormatError("pixel rows run past the end of the file: " +
+                              std::to_string(pixelEnd) + " bytes needed, the file has " +
+                              std::to_string(fileSize),
+                          input.path());
+    }
+    return header;
+}
+
+void DecodeSkinPictureTo(const std::string& inputPath, const std::string& outputPath,
+                         TransparencyColour colour, bool transparencyEnabled) {
+    ByteFile input = ByteFile::OpenRead(inputPath);
+    const SkinHeader header = ReadCheckedSkinHeader(input);
+    ByteFile output = ByteFile::Create(outputPath);
+
+    std::array<std::uint8_t, kBmpHeaderSize> bmpHeader = DecoderBmpTemplate();
+    output.Write(bmpHeader);
+
+    RowBuffers& buffers = CodecRowBuffers();
+    const std::uint32_t height = header.height;
+    const std::uint32_t rowStride = header.rowStride;
+    const std::uint32_t maskStride = MaskStrideFor(header.width);
+    const std::uint64_t maskPlane = kSkinHeaderSize + std::uint64_t{height} * rowStride;
+    const std::span<std::uint8_t> row(buffers.row.data(), rowStride);
+
+    // BMP rows go bottom-up: BMP row y is stored row height - 1 - y.
+    for (std::uint32_t y = 0; y < height; ++y) {
+        const std::uint32_t s = height - 1 - y;
+        input.Seek(kSkinHeaderSize + std::uint64_t{s} * rowStride);
+        input.Read(row);  // complete: the header check saw every row in the file
+        if (header.bitsPerPixel == 18) {
+            std::size_t maskBytes = 0;
+            if (transparencyEnabled && maskStride > 0) {
+                input.Seek(maskPlane + std::uint64_t{s} * maskStride);
+                maskBytes = input.Read(std::span(buffers.mask.data(), maskStride));
+            }
+            DecodeRow18(buffers.row, header.width, buffers.mask, maskBytes, colour);
+        }
+        output.Write(row);
+    }
+
+    // Patch the fields that are known now, then close.
+    const std::uint64_t fileSize = kBmpHeaderSize + std::uint64_t{height} * rowStride;
+    WriteU16LE(bmpHeader, 18, header.width);
+    WriteU16LE(bmpHeader, 22, header.height);
+    WriteU32LE(bmpHeader, 2, static_cast<std::uint32_t>(fileSize));
+    WriteU32LE(bmpHeader, 34, static_cast<std::uint32_t>(fileSize - kBmpHeaderSize));
+    if (header.bitsPerPixel == 32) {
+        bmpHeader[28] = 32;
+    }
+    output.Seek(0);
+    output.Write(bmpHeader);
+    output.Close();
+    input.Close();
+}
+
+void DecodeSkinPicture(const std::string& fileName, std::uint8_t blue, std::uint8_t green,
+                       std::uint8_t red, bool transparencyEnabled) {
+    DecodeSkinPictureTo(fileName, ScratchPath(kScratchBmp), TransparencyColour{blue, green, red},
+                        transparencyEnabled);
+}
+
+}  // namespace lumigram

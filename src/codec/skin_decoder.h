@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "codec/skin_format.h"
+
+namespace lumigram {
+
+class ByteFile;
+
+// Reads the header of an opened ".k" file and checks, before anything is
+// allocated or written, that the picture can be decoded safely:
+// - the file holds the whole 16-byte header;
+// - an 18-bit row fits the row buffer (Width × 3 ≤ 65,536);
+// - every pixel row (16 + Height × RowStride bytes) is in the file.
+// Raises FormatError naming the file otherwise.
+SkinHeader ReadCheckedSkinHeader(ByteFile& input);
+
+// Decodes the ".k" picture at inputPath into an uncompressed BMP at outputPath.
+// With transparency enabled, pixels whose mask bit is 0 come out in colour; mask
+// bits that are not in the file (missing or short mask rows, the unstored last
+// pixels of a row) count as opaque. The input is opened (and checked) before the
+// output is created, so a refused input leaves any earlier output untouched.
+void DecodeSkinPictureTo(const std::string& inputPath, const std::string& outputPath,
+                         TransparencyColour colour, bool transparencyEnabled);
+
+// The window's entry point: decodes fileName into ScratchDir() + "temp.bmp".
+void DecodeSkinPicture(const std::string& fileName, std::uint8_t blue, std::uint8_t green,
+                       std::uint8_t red, bool transparencyEnabled);
+
+}  // namespace lumigram

@@ -1,0 +1,114 @@
+#include "codec/skin_encoder.h"
+
+#include <algorithm>
+#include <array>
+#include <span>
+
+#include "codec/bmp_header.h"
+#include "codec/work_buffers.h"
+#include "platform/byte_file.h"
+#include "platform/file_ops.h"
+#include "platform/scratch.h"
+
+namespace lumigram {
+namespace {
+
+// Packs one BMP row (blue, green, red bytes) into 6:6:6 in place and builds its
+// mask row: bit i set for every pixel that is not exactly the colour. Bits whose
+// byte lies at or beyond maskStride are not stored.
+void PackRow18(std::span<std::uint8_t> row, std::uint32_t width, std::span<std::uint8_t> mask,
+               std::uint32_t maskStride, TransparencyColour colour) {
+    std::fill_n(mask.begin(), maskStride, std::uint8_t{0});
+    for (std::uint32_t i = 0; i < width; ++i) {
+        std::uint8_t* pixel = row.data() + 3 * static_cast<std::size_t>(i);
+        const std::uint8_t b = pixel[0];
+        const std::uint8_t g = pixel[1];
+        const std::uint8_t r = pixel[2];
+        const bool transparent = b == colour.blue && g == colour.green && r == colour.red;
+        const std::uint32_t v = Narrow666(b, g, r);
+        pixel[0] = static_cast<std::uint8_t>(v);
+        pixel[1] = static_cast<std::uint8_t>(v >> 8);
+        pixel[2] = static_cast<std::uint8_t>(v >> 16);
+        if (!transparent && (i >> 3) < maskStride) {
+            mask[i >> 3] = static_cast<std::uint8_t>(mask[i >> 3] | (1u << (i & 7)));
+        }
+    }
+}
+
+void CopyWhole(ByteFile& input, ByteFile& output, std::span<std::uint8_t> block) {
+    input.Seek(0);
+    while (const std::size_t n = input.Read(block)) {
+        output.Write(block.first(n));
+    }
+}
+
+}  // namespace
+
+EncodeOutcome EncodeSkinPictureTo(const std::string& inputPath, const std::string& outputPath,
+                                  TransparencyColour colour, bool transparencyEnabled) {
+    ByteFile input = ByteFile::OpenRead(inputPath);
+    std::array<std::uint8_t, kBmpProbeSize> head{};
+    const std::size_t got = input.Read(head);
+    RowBuffers& buffers = CodecRowBuffers();
+
+    if (got < 2 || head[0] != 'B' || head[1] != 'M') {
+        ByteFile output = ByteFile::Create(outputPath);
+        CopyWhole(input, output, std::span(buffers.row.data(), kCopyBlockSize));
+        output.Close();
+        input.Close();
+        return EncodeOutcome::kCopied;
+    }
+
+    const BmpLayout bmp =
+        CheckBmpForEncoding(std::span(head.data(), got), input.Size(), inputPath);
+    const bool pack = bmp.bitCount == 24;
+    SkinHeader header;
+    header.width = static_cast<std::uint16_t>(bmp.width);
+    header.height = static_cast<std::uint16_t>(bmp.height);
+    header.bitsPerPixel = pack ? 18 : 32;
+    header.rowStride = static_cast<std::uint16_t>(bmp.rowStride);
+
+    ByteFile output = ByteFile::Create(outputPath);
+    output.Write(MakeSkinHeader(header));
+
+    const std::uint32_t height = bmp.height;
+    const std::uint32_t rowStride = bmp.rowStride;
+    const std::uint32_t maskStride = MaskStrideFor(bmp.width);
+    const std::uint64_t maskPlane = kSkinHeaderSize + std::uint64_t{height} * rowStride;
+    const std::span<std::uint8_t> row(buffers.row.data(), rowStride);
+    const std::span<std::uint8_t> mask(buffers.mask.data(), maskStride);
+
+    for (std::uint32_t y = 0; y < height; ++y) {
+        // Skin rows go top-down; a BMP stores its bottom row first unless its
+        // height was negative.
+        const std::uint32_t source = bmp.topDown ? y : height - 1 - y;
+        input.Seek(bmp.pixelOffset + std::uint64_t{source} * rowStride);
+        input.Read(row);  // complete: the check saw all pixel data in the file
+        if (pack) {
+            PackRow18(row, bmp.width, buffers.mask, maskStride, colour);
+            output.Seek(kSkinHeaderSize + std::uint64_t{y} * rowStride);
+            output.Write(row);
+            if (transparencyEnabled) {
+                output.Seek(maskPlane + std::uint64_t{y} * maskStride);
+                output.Write(mask);
+            }
+        } else {
+            // 32-bit rows pass unchanged, fourth byte included; no mask plane.
+            output.Write(row);
+        }
+    }
+    output.Close();
+    input.Close();
+    return EncodeOutcome::kPacked;
+}
+
+void EncodeSkinPicture(const std::string& fileName, std::uint8_t blue, std::uint8_t green,
+                       std::uint8_t red, bool transparencyEnabled) {
+    const std::string skinPath = ScratchPath(kScratchK);
+    if (EncodeSkinPictureTo(fileName, skinPath, TransparencyColour{blue, green, red},
+                            transparencyEnabled) == EncodeOutcome::kCopied) {
+        CopyFileQuietly(skinPath, ScratchPath(kScratchG));
+    }
+}
+
+}  // namespace lumigram

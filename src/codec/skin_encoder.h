@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "codec/skin_format.h"
+
+namespace lumigram {
+
+// What the encoder did with its input.
+enum class EncodeOutcome {
+    kPacked,  // a BMP, packed into a ".k" skin picture
+    kCopied,  // anything else (in practice GIF or PNG), copied unchanged
+};
+
+// Encodes the picture at inputPath into outputPath. A file beginning with "BM" is
+// checked (see CheckBmpForEncoding) and packed: pixels narrowed to 6:6:6 and, with
+// transparency enabled, pixels of exactly colour marked transparent in a mask
+// plane. Any other file is copied unchanged. The input is opened and checked
+// before the output is created, so a refused input leaves any earlier output
+// untouched.
+EncodeOutcome EncodeSkinPictureTo(const std::string& inputPath, const std::string& outputPath,
+                                  TransparencyColour colour, bool transparencyEnabled);
+
+// The window's entry point: encodes fileName into ScratchDir() + "temp.k", and for
+// input that is not a BMP also copies that to ScratchDir() + "temp.g".
+void EncodeSkinPicture(const std::string& fileName, std::uint8_t blue, std::uint8_t green,
+                       std::uint8_t red, bool transparencyEnabled);
+
+}  // namespace lumigram

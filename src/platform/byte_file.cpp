@@ -1,0 +1,183 @@
+#include "platform/byte_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "platform/fault_injection.h"
+#include "platform/io_error.h"
+
+#ifdef _WIN32
+#include <io.h>
+#define LG_OPEN ::_open
+#define LG_CLOSE ::_close
+#define LG_READ ::_read
+#define LG_WRITE ::_write
+#define LG_LSEEK ::_lseeki64
+#define LG_FSTAT ::_fstat64
+using StatBuffer = struct ::_stat64;
+constexpr int kBinary = _O_BINARY;
+constexpr int kNoFollow = 0;
+#else
+#include <unistd.h>
+#define LG_OPEN ::open
+#define LG_CLOSE ::close
+#define LG_READ ::read
+#define LG_WRITE ::write
+#define LG_LSEEK ::lseek
+#define LG_FSTAT ::fstat
+using StatBuffer = struct ::stat;
+constexpr int kBinary = O_CLOEXEC;
+constexpr int kNoFollow = 0;
+#endif
+
+namespace lumigram {
+namespace {
+
+// Largest count handed to one read or write call; keeps the count within int on
+// every platform.
+constexpr std::size_t kMaxTransfer = 1u << 30;
+
+void FailIfInjected(IoOp op, const std::string& path) {
+    if (int err = InjectedFault(op)) {
+        ThrowIoErrorFromErrno(err, path);
+    }
+}
+
+}  // namespace
+
+ByteFile ByteFile::Open(const std::string& path, int flags) {
+    FailIfInjected((flags & O_CREAT) ? IoOp::kCreate : IoOp::kOpen, path);
+    if (path.empty()) {
+        throw IoError(kFileNotFound, path);
+    }
+    int fd;
+    do {
+        fd = LG_OPEN(path.c_str(), flags | kBinary | kNoFollow, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        ThrowIoErrorFromErrno(errno, path);
+    }
+    ByteFile file(fd, path);
+    // A folder opens for reading on POSIX; it is no file of ours.
+    StatBuffer st{};
+    if (LG_FSTAT(fd, &st) == 0 && (st.st_mode & S_IFMT) == S_IFDIR) {
+        throw IoError(kFileAccessDenied, path);
+    }
+    return file;
+}
+
+ByteFile ByteFile::OpenRead(const std::string& path) { return Open(path, O_RDONLY); }
+
+ByteFile ByteFile::OpenUpdate(const std::string& path) { return Open(path, O_RDWR); }
+
+ByteFile ByteFile::Create(const std::string& path) {
+    return Open(path, O_RDWR | O_CREAT | O_TRUNC);
+}
+
+ByteFile ByteFile::CreateExclusive(const std::string& path) {
+    return Open(path, O_RDWR | O_CREAT | O_EXCL);
+}
+
+ByteFile::ByteFile(ByteFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
+
+ByteFile& ByteFile::operator=(ByteFile&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) {
+            LG_CLOSE(fd_);
+        }
+        fd_ = std::exchange(other.fd_, -1);
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+ByteFile::~ByteFile() {
+    if (fd_ >= 0) {
+        LG_CLOSE(fd_);
+    }
+}
+
+void ByteFile::RequireOpen() const {
+    if (fd_ < 0) {
+        throw IoError(kFileNotOpen, path_);
+    }
+}
+
+void ByteFile::Seek(std::uint64_t offset) {
+    RequireOpen();
+    FailIfInjected(IoOp::kSeek, path_);
+    if (offset > static_cast<std::uint64_t>(INT64_MAX) ||
+        LG_LSEEK(fd_, static_cast<std::int64_t>(offset), SEEK_SET) < 0) {
+        ThrowIoErrorFromErrno(offset > static_cast<std::uint64_t>(INT64_MAX) ? EINVAL : errno,
+                              path_);
+    }
+}
+
+std::size_t ByteFile::Read(std::span<std::uint8_t> data) {
+    RequireOpen();
+    FailIfInjected(IoOp::kRead, path_);
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const std::size_t want = std::min(data.size() - done, kMaxTransfer);
+        const auto got = LG_READ(fd_, data.data() + done, static_cast<unsigned>(want));
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            ThrowIoErrorFromErrno(errno, path_);
+        }
+        if (got == 0) {
+            break;  // end of file: the caller sees the short count
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+void ByteFile::Write(std::span<const std::uint8_t> data) {
+    RequireOpen();
+    FailIfInjected(IoOp::kWrite, path_);
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const std::size_t want = std::min(data.size() - done, kMaxTransfer);
+        const auto put = LG_WRITE(fd_, data.data() + done, static_cast<unsigned>(want));
+        if (put < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            ThrowIoErrorFromErrno(errno, path_);
+        }
+        if (put == 0) {
+            // A write that makes no progress means the device is full.
+            throw IoError(kDiskFull, path_);
+        }
+        done += static_cast<std::size_t>(put);
+    }
+}
+
+std::uint64_t ByteFile::Size() const {
+    RequireOpen();
+    StatBuffer st{};
+    if (LG_FSTAT(fd_, &st) != 0) {
+        ThrowIoErrorFromErrno(errno, path_);
+    }
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+void ByteFile::Close() {
+    RequireOpen();
+    const int fd = std::exchange(fd_, -1);
+    if (int err = InjectedFault(IoOp::kClose)) {
+        LG_CLOSE(fd);
+        ThrowIoErrorFromErrno(err, path_);
+    }
+    if (LG_CLOSE(fd) != 0 && errno != EINTR) {
+        ThrowIoErrorFromErrno(errno, path_);
+    }
+}
+
+}  // namespace lumigram

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace lumigram {
+
+// An unstructured byte file with absolute seeks. Every failing operation raises
+// IoError naming the file; a short read is not a failure, the count tells.
+// The descriptor is closed when the object goes away; call Close() to learn of a
+// failing close (a write-back error can surface only there).
+class ByteFile {
+public:
+    // An existing file, for reading only: inputs are never opened for writing, so
+    // read-only pictures and packages work.
+    static ByteFile OpenRead(const std::string& path);
+    // An existing file, for reading and writing, keeping its content.
+    static ByteFile OpenUpdate(const std::string& path);
+    // A new file, replacing any file of that name.
+    static ByteFile Create(const std::string& path);
+    // A new file that must not exist yet (used for temporary files).
+    static ByteFile CreateExclusive(const std::string& path);
+
+    ByteFile(ByteFile&& other) noexcept;
+    ByteFile& operator=(ByteFile&& other) noexcept;
+    ByteFile(const ByteFile&) = delete;
+    ByteFile& operator=(const ByteFile&) = delete;
+    ~ByteFile();
+
+    void Seek(std::uint64_t offset);
+    // Reads up to data.size() bytes; returns how many arrived (fewer only at the end).
+    std::size_t Read(std::span<std::uint8_t> data);
+    // Writes every byte or raises ("Disk full" when the device ran out of room).
+    void Write(std::span<const std::uint8_t> data);
+    std::uint64_t Size() const;
+    void Close();
+
+    bool IsOpen() const noexcept { return fd_ >= 0; }
+    const std::string& path() const noexcept { return path_; }
+
+private:
+    ByteFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    static ByteFile Open(const std::string& path, int flags);
+    void RequireOpen() const;
+
+    int fd_ = -1;
+    std::string path_;
+};
+
+}  // namespace lumigram

@@ -1,0 +1,73 @@
+#include "platform/file_ops.h"
+
+#include <sys/stat.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/byte_file.h"
+#include "platform/fault_injection.h"
+#include "platform/io_error.h"
+
+namespace lumigram {
+
+void CopyFileQuietly(const std::string& source, const std::string& destination) {
+    try {
+        ByteFile in = ByteFile::OpenRead(source);
+        ByteFile out = ByteFile::Create(destination);
+        std::array<std::uint8_t, 65536> block{};
+        while (const std::size_t n = in.Read(block)) {
+            out.Write(std::span(block.data(), n));
+        }
+        out.Close();
+    } catch (const Error&) {
+        // The copy's outcome is deliberately not examined by its callers.
+    }
+}
+
+void DeleteFileQuietly(const std::string& path) {
+    std::error_code ignored;
+    std::filesystem::remove(std::filesystem::u8path(path), ignored);
+}
+
+std::int64_t FileAge(const std::string& path) {
+    struct ::stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return -1;
+    }
+    return static_cast<std::int64_t>(st.st_mtime);
+}
+
+bool FileExists(const std::string& path) { return FileAge(path) != -1; }
+
+bool FolderExists(const std::string& path) {
+    struct ::stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void CreateFolders(const std::string& path) {
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::u8path(path), error);
+    if (error) {
+        ThrowIoErrorFromErrno(error.value(), path);
+    }
+    if (!FolderExists(path)) {
+        ThrowIoErrorFromErrno(ENOTDIR, path);
+    }
+}
+
+void RenameFile(const std::string& from, const std::string& to) {
+    if (int err = InjectedFault(IoOp::kRename)) {
+        ThrowIoErrorFromErrno(err, to);
+    }
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::u8path(from), std::filesystem::u8path(to), error);
+    if (error) {
+        ThrowIoErrorFromErrno(error.value(), to);
+    }
+}
+
+}  // namespace lumigram

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace lumigram {
+
+// Copies source over destination (replacing it). Fire-and-forget, like the
+// platform copy the program relies on: a failure is not reported.
+void CopyFileQuietly(const std::string& source, const std::string& destination);
+
+// Deletes a file; a missing or undeletable file is skipped without a word.
+void DeleteFileQuietly(const std::string& path);
+
+// The modification time of a regular file in seconds since the epoch, or -1
+// when there is no such file (folders count as no file).
+std::int64_t FileAge(const std::string& path);
+
+// The existence test the program uses: true for an existing regular file.
+bool FileExists(const std::string& path);
+
+// True for an existing folder (following links).
+bool FolderExists(const std::string& path);
+
+// Creates a folder and its missing parents; raises IoError on failure.
+void CreateFolders(const std::string& path);
+
+// Renames from over to, replacing an existing file (or link) at to atomically.
+// Raises IoError naming `to` on failure.
+void RenameFile(const std::string& from, const std::string& to);
+
+}  // namespace lumigram

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lumigram {
+
+// The names (without folder part) of the regular files in folder whose names end
+// in extension (".k", ".bmp"...), compared without regard to ASCII case as the
+// wildcard "*.k" matches on the platforms the phone's tools come from.
+// - Links to regular files count; folders and other entries do not.
+// - Hidden files (names starting with ".") are left out.
+// - Names come sorted by SearchOrderLess, so every run lists the same order.
+// A folder that cannot be read yields no names, as an enumeration that finds
+// nothing would.
+std::vector<std::string> FindFiles(std::string_view folder, std::string_view extension);
+
+// Bytes compared with ASCII letters folded to upper case; ties broken by the
+// plain bytes ("A.k" before "a.k").
+bool SearchOrderLess(std::string_view a, std::string_view b);
+
+// True when name ends in extension, ASCII case ignored.
+bool HasExtensionIgnoringCase(std::string_view name, std::string_view extension);
+
+}  // namespace lumigram

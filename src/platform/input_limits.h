@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+
+namespace lumigram {
+
+// Every bound the core puts on untrusted input, in one place. A value at a limit
+// is accepted; one past it is refused before anything is allocated or written.
+
+// One stored row, and one mask row, pass through a fixed buffer of this size;
+// no per-picture allocation ever depends on the header.
+inline constexpr std::uint32_t kRowBufferBytes = 65536;
+
+// An 18-bit row is decoded in place at 3 bytes a pixel, so every pixel must lie
+// inside the row buffer: 21,845 × 3 = 65,535.
+inline constexpr std::uint32_t kMaxSkinWidth18 = kRowBufferBytes / 3;
+
+// A ".k" header stores RowStride in 16 bits: the widest BMPs whose rows, rounded
+// up to a multiple of 4, still fit (21,844 × 3 → 65,532; 16,383 × 4 → 65,532).
+inline constexpr std::uint32_t kMaxBmpWidth24 = 21844;
+inline constexpr std::uint32_t kMaxBmpWidth32 = 16383;
+
+// A ".k" header stores Height in 16 bits.
+inline constexpr std::uint32_t kMaxPictureHeight = 65535;
+
+// The picture bytes themselves are bounded by the file: a header may claim only
+// rows that are wholly in the file (16 + Height × RowStride ≤ file size, and for a
+// BMP, pixel offset + Height × row length ≤ file size), so the output is never
+// out of proportion to the input.
+
+}  // namespace lumigram

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace lumigram {
+
+// Every error the core raises. what() is the text a user reads; path() names the
+// file or folder the error concerns (empty when there is none), so that the window
+// and the CLI can show it beside the text.
+class Error : public std::runtime_error {
+public:
+    Error(const std::string& message, std::string path)
+        : std::runtime_error(message), path_(std::move(path)) {}
+
+    const std::string& path() const noexcept { return path_; }
+
+private:
+    std::string path_;
+};
+
+// Runtime input/output error codes, as the file layer reports them to users.
+enum IoCode : int {
+    kFileNotFound = 2,
+    kInvalidFilename = 3,
+    kTooManyOpenFiles = 4,
+    kFileAccessDenied = 5,
+    kReadBeyondEndOfFile = 100,
+    kDiskFull = 101,
+    kFileNotOpen = 103,
+    kInvalidNumericInput = 106,
+};
+
+// The text that goes with a runtime I/O code: "File not found", "Disk full", ...,
+// and "I/O error N" for codes without a text of their own.
+std::string IoErrorText(int code);
+
+// A failed open, seek, read, write, close or rename.
+class IoError : public Error {
+public:
+    IoError(int code, std::string path) : Error(IoErrorText(code), std::move(path)), code_(code) {}
+
+    int code() const noexcept { return code_; }
+
+private:
+    int code_;
+};
+
+// Maps an operating-system errno value to the runtime code above.
+int IoCodeFromErrno(int errnoValue);
+
+// Raises the IoError for errnoValue, concerning path.
+[[noreturn]] void ThrowIoErrorFromErrno(int errnoValue, const std::string& path);
+
+// Bytes that are not what their format requires: a refused picture or package.
+class FormatError : public Error {
+public:
+    using Error::Error;
+};
+
+}  // namespace lumigram

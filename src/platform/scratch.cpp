@@ -1,0 +1,31 @@
+#include "platform/scratch.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "platform/path.h"
+
+namespace lumigram {
+namespace {
+
+std::string& ScratchDirStorage() {
+    static std::string folder;
+    return folder;
+}
+
+}  // namespace
+
+const std::string& ScratchDir() { return ScratchDirStorage(); }
+
+void SetScratchDir(std::string folder) { ScratchDirStorage() = std::move(folder); }
+
+std::string CurrentDirectory() {
+    std::error_code error;
+    std::string dir = std::filesystem::current_path(error).string();
+    // std::filesystem never adds a trailing separator except at the root.
+    return error ? std::string(".") : dir;
+}
+
+std::string ScratchPath(std::string_view name) { return JoinPath(ScratchDir(), name); }
+
+}  // namespace lumigram
