@@ -18,9 +18,9 @@ void AddTransparencyOptions(CLI::App& command, TransparencyOptions& options) {
         ->option_text("RRGGBB")
         ->check(CLI::Validator(
             [](std::string& text) -> std::string {
-                return ParseWebColour(text) ? std::string()
-                                            : "expected six hexadecimal digits RRGGBB, got '" +
-                                                  text + "'";
+                return ParseWebColour(text)
+                           ? std::string()
+                           : "expected six hexadecimal digits RRGGBB, got '" + text + "'";
             },
             "RRGGBB"));
     command.add_flag("--no-transparency", options.disabled,

@@ -24,15 +24,14 @@ BmpLayout CheckBmpForEncoding(std::span<const std::uint8_t> head, std::uint64_t 
                               const std::string& path) {
     // The file header and a 40-byte information header must both be there.
     if (fileSize < kBmpHeaderSize || head.size() < kBmpHeaderSize) {
-        Refuse("the file is " + std::to_string(fileSize) +
-                   " bytes, shorter than the 54-byte header",
-               path);
+        Refuse(
+            "the file is " + std::to_string(fileSize) + " bytes, shorter than the 54-byte header",
+            path);
     }
     // Older 12-byte core headers keep their fields elsewhere.
     const std::uint32_t infoSize = ReadU32LE(head, 14);
     if (infoSize < 40) {
-        Refuse("information header of " + std::to_string(infoSize) +
-                   " bytes, at least 40 expected",
+        Refuse("information header of " + std::to_string(infoSize) + " bytes, at least 40 expected",
                path);
     }
     const std::uint16_t bitCount = ReadU16LE(head, 28);
@@ -85,9 +84,9 @@ BmpLayout CheckBmpForEncoding(std::span<const std::uint8_t> head, std::uint64_t 
     layout.rowStride = RoundUpTo4(layout.width * (bitCount == 24 ? 3u : 4u));
     layout.pixelOffset = ReadU32LE(head, 10);
     if (layout.pixelOffset < 14 + std::uint64_t{infoSize}) {
-        Refuse("pixel data offset " + std::to_string(layout.pixelOffset) +
-                   " lies inside the headers",
-               path);
+        Refuse(
+            "pixel data offset " + std::to_string(layout.pixelOffset) + " lies inside the headers",
+            path);
     }
     const std::uint64_t pixelEnd =
         layout.pixelOffset + std::uint64_t{layout.height} * layout.rowStride;

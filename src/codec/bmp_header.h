@@ -14,9 +14,9 @@ inline constexpr std::size_t kBmpProbeSize = 66;
 // Where the pixels of a BMP lie and how to walk them.
 struct BmpLayout {
     std::uint32_t width = 0;
-    std::uint32_t height = 0;     // rows, whatever the stored sign
-    std::uint16_t bitCount = 0;   // 24 or 32
-    bool topDown = false;         // a negative stored height: top row first
+    std::uint32_t height = 0;    // rows, whatever the stored sign
+    std::uint16_t bitCount = 0;  // 24 or 32
+    bool topDown = false;        // a negative stored height: top row first
     std::uint64_t pixelOffset = 0;
     std::uint32_t rowStride = 0;  // bytes per row, a multiple of 4
 };

@@ -47,18 +47,17 @@ SkinHeader ReadCheckedSkinHeader(ByteFile& input) {
                           input.path());
     }
     const SkinHeader header = ParseSkinHeader(bytes);
+    const std::uint64_t pixelEnd =
+        kSkinHeaderSize + std::uint64_t{header.height} * header.rowStride;
+    if (pixelEnd > fileSize) {
+        throw FormatError("pixel rows run past the end of the file: " + std::to_string(pixelEnd) +
+                              " bytes needed, the file has " + std::to_string(fileSize),
+                          input.path());
+    }
     if (header.bitsPerPixel == 18 && header.width > kMaxSkinWidth18) {
         throw FormatError("picture too wide: " + std::to_string(header.width) +
                               " pixels at 18 bits per pixel, at most " +
                               std::to_string(kMaxSkinWidth18),
-                          input.path());
-    }
-    const std::uint64_t pixelEnd =
-        kSkinHeaderSize + std::uint64_t{header.height} * header.rowStride;
-    if (pixelEnd > fileSize) {
-        throw FormatError("pixel rows run past the end of the file: " +
-                              std::to_string(pixelEnd) + " bytes needed, the file has " +
-                              std::to_string(fileSize),
                           input.path());
     }
     return header;

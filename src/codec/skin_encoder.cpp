@@ -59,8 +59,7 @@ EncodeOutcome EncodeSkinPictureTo(const std::string& inputPath, const std::strin
         return EncodeOutcome::kCopied;
     }
 
-    const BmpLayout bmp =
-        CheckBmpForEncoding(std::span(head.data(), got), input.Size(), inputPath);
+    const BmpLayout bmp = CheckBmpForEncoding(std::span(head.data(), got), input.Size(), inputPath);
     const bool pack = bmp.bitCount == 24;
     SkinHeader header;
     header.width = static_cast<std::uint16_t>(bmp.width);

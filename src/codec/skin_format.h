@@ -35,10 +35,14 @@ std::array<std::uint8_t, kSkinHeaderSize> MakeSkinHeader(const SkinHeader& heade
 // Width / 8 rounded half to even, then up to a multiple of 4; for every 16-bit
 // width this is 4 × ((Width + 27) div 32). Widths 1 to 4 give 0, and when
 // Width mod 32 is 1 to 4 the last pixels of a row have no stored bit.
-constexpr std::uint32_t MaskStrideFor(std::uint32_t width) { return 4 * ((width + 27) / 32); }
+constexpr std::uint32_t MaskStrideFor(std::uint32_t width) {
+    return 4 * ((width + 27) / 32);
+}
 
 // A row of rowBytes rounded up to the next multiple of 4.
-constexpr std::uint32_t RoundUpTo4(std::uint32_t rowBytes) { return (rowBytes + 3) & ~3u; }
+constexpr std::uint32_t RoundUpTo4(std::uint32_t rowBytes) {
+    return (rowBytes + 3) & ~3u;
+}
 
 // The transparency colour, held in BMP byte order.
 struct TransparencyColour {

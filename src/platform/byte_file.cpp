@@ -69,9 +69,13 @@ ByteFile ByteFile::Open(const std::string& path, int flags) {
     return file;
 }
 
-ByteFile ByteFile::OpenRead(const std::string& path) { return Open(path, O_RDONLY); }
+ByteFile ByteFile::OpenRead(const std::string& path) {
+    return Open(path, O_RDONLY);
+}
 
-ByteFile ByteFile::OpenUpdate(const std::string& path) { return Open(path, O_RDWR); }
+ByteFile ByteFile::OpenUpdate(const std::string& path) {
+    return Open(path, O_RDWR);
+}
 
 ByteFile ByteFile::Create(const std::string& path) {
     return Open(path, O_RDWR | O_CREAT | O_TRUNC);

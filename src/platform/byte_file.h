@@ -12,7 +12,7 @@ namespace lumigram {
 // The descriptor is closed when the object goes away; call Close() to learn of a
 // failing close (a write-back error can surface only there).
 class ByteFile {
-public:
+  public:
     // An existing file, for reading only: inputs are never opened for writing, so
     // read-only pictures and packages work.
     static ByteFile OpenRead(const std::string& path);
@@ -40,7 +40,7 @@ public:
     bool IsOpen() const noexcept { return fd_ >= 0; }
     const std::string& path() const noexcept { return path_; }
 
-private:
+  private:
     ByteFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
     static ByteFile Open(const std::string& path, int flags);
     void RequireOpen() const;

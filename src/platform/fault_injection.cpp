@@ -10,9 +10,13 @@ IoFaultHook& Hook() {
 
 }  // namespace
 
-void SetIoFaultHook(IoFaultHook hook) { Hook() = std::move(hook); }
+void SetIoFaultHook(IoFaultHook hook) {
+    Hook() = std::move(hook);
+}
 
-void ClearIoFaultHook() { Hook() = nullptr; }
+void ClearIoFaultHook() {
+    Hook() = nullptr;
+}
 
 int InjectedFault(IoOp op) {
     const IoFaultHook& hook = Hook();

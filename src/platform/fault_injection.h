@@ -20,7 +20,7 @@ int InjectedFault(IoOp op);
 
 // Installs a hook for one scope and removes it at the end.
 class ScopedIoFault {
-public:
+  public:
     explicit ScopedIoFault(IoFaultHook hook) { SetIoFaultHook(std::move(hook)); }
     ~ScopedIoFault() { ClearIoFaultHook(); }
     ScopedIoFault(const ScopedIoFault&) = delete;

@@ -41,7 +41,9 @@ std::int64_t FileAge(const std::string& path) {
     return static_cast<std::int64_t>(st.st_mtime);
 }
 
-bool FileExists(const std::string& path) { return FileAge(path) != -1; }
+bool FileExists(const std::string& path) {
+    return FileAge(path) != -1;
+}
 
 bool FolderExists(const std::string& path) {
     struct ::stat st {};

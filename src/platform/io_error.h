@@ -9,13 +9,13 @@ namespace lumigram {
 // file or folder the error concerns (empty when there is none), so that the window
 // and the CLI can show it beside the text.
 class Error : public std::runtime_error {
-public:
+  public:
     Error(const std::string& message, std::string path)
         : std::runtime_error(message), path_(std::move(path)) {}
 
     const std::string& path() const noexcept { return path_; }
 
-private:
+  private:
     std::string path_;
 };
 
@@ -37,12 +37,12 @@ std::string IoErrorText(int code);
 
 // A failed open, seek, read, write, close or rename.
 class IoError : public Error {
-public:
+  public:
     IoError(int code, std::string path) : Error(IoErrorText(code), std::move(path)), code_(code) {}
 
     int code() const noexcept { return code_; }
 
-private:
+  private:
     int code_;
 };
 
@@ -54,7 +54,7 @@ int IoCodeFromErrno(int errnoValue);
 
 // Bytes that are not what their format requires: a refused picture or package.
 class FormatError : public Error {
-public:
+  public:
     using Error::Error;
 };
 

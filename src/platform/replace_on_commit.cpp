@@ -16,9 +16,9 @@ namespace {
 std::string RandomSuffix() {
     static std::atomic<unsigned> counter{0};
     static const unsigned seed = std::random_device{}();
-    std::mt19937 generator(seed ^ static_cast<unsigned>(counter++) ^
-                           static_cast<unsigned>(
-                               std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::mt19937 generator(
+        seed ^ static_cast<unsigned>(counter++) ^
+        static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()));
     static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     std::string suffix(8, '0');
     for (char& c : suffix) {

@@ -10,7 +10,7 @@ namespace lumigram {
 // earlier file of the target's name is untouched, and if the object goes away
 // uncommitted, after a failure, the temporary file is removed.
 class ReplaceOnCommit {
-public:
+  public:
     explicit ReplaceOnCommit(std::string target);
     ~ReplaceOnCommit();
     ReplaceOnCommit(const ReplaceOnCommit&) = delete;
@@ -22,7 +22,7 @@ public:
 
     void Commit();
 
-private:
+  private:
     std::string target_;
     std::string temporary_;
     bool committed_ = false;

@@ -15,9 +15,13 @@ std::string& ScratchDirStorage() {
 
 }  // namespace
 
-const std::string& ScratchDir() { return ScratchDirStorage(); }
+const std::string& ScratchDir() {
+    return ScratchDirStorage();
+}
 
-void SetScratchDir(std::string folder) { ScratchDirStorage() = std::move(folder); }
+void SetScratchDir(std::string folder) {
+    ScratchDirStorage() = std::move(folder);
+}
 
 std::string CurrentDirectory() {
     std::error_code error;
@@ -26,6 +30,8 @@ std::string CurrentDirectory() {
     return error ? std::string(".") : dir;
 }
 
-std::string ScratchPath(std::string_view name) { return JoinPath(ScratchDir(), name); }
+std::string ScratchPath(std::string_view name) {
+    return JoinPath(ScratchDir(), name);
+}
 
 }  // namespace lumigram

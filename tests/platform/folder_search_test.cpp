@@ -1,0 +1,49 @@
+#include "platform/folder_search.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "support/test_files.h"
+
+namespace lumigram {
+namespace {
+
+using Names = std::vector<std::string>;
+
+TEST(FolderSearch, MatchesExtensionIgnoringCaseAndSkipsHiddenAndFolders) {
+    test::TempDir dir;
+    for (const char* name : {"b.k", "A.K", "c.k.bak", ".hidden.k", "d.bmp", "e.Kk", "f.k"}) {
+        test::WriteAll(dir.File(name), {1});
+    }
+    std::filesystem::create_directory(dir.File("folder.k"));
+    EXPECT_EQ(FindFiles(dir.path(), ".k"), (Names{"A.K", "b.k", "f.k"}));
+    EXPECT_EQ(FindFiles(dir.path(), ".bmp"), (Names{"d.bmp"}));
+    EXPECT_EQ(FindFiles(dir.path(), ".g"), Names{});
+}
+
+TEST(FolderSearch, LinksToFilesCountDanglingLinksDoNot) {
+    test::TempDir dir;
+    test::WriteAll(dir.File("real.bin"), {1});
+    ASSERT_EQ(::symlink(dir.File("real.bin").c_str(), dir.File("link.k").c_str()), 0);
+    ASSERT_EQ(::symlink(dir.File("gone").c_str(), dir.File("dangling.k").c_str()), 0);
+    EXPECT_EQ(FindFiles(dir.path(), ".k"), (Names{"link.k"}));
+}
+
+TEST(FolderSearch, OrderFoldsCaseThenUsesBytes) {
+    test::TempDir dir;
+    for (const char* name : {"b.k", "a.k", "B.k", "_x.k", "Z.k", "A.k", "a1.k"}) {
+        test::WriteAll(dir.File(name), {1});
+    }
+    // "_" (0x5F) sorts after the upper-case letters once case is folded.
+    EXPECT_EQ(FindFiles(dir.path(), ".k"),
+              (Names{"A.k", "a.k", "a1.k", "B.k", "b.k", "Z.k", "_x.k"}));
+}
+
+TEST(FolderSearch, MissingFolderFindsNothing) {
+    EXPECT_TRUE(FindFiles("/no/such/folder/anywhere", ".k").empty());
+}
+
+}  // namespace
+}  // namespace lumigram
