@@ -1,8 +1,10 @@
 #include "codec/skin_decoder.h"
 
+#include <algorithm>
 #include <span>
 
 #include "codec/work_buffers.h"
+#include "platform/block_writer.h"
 #include "platform/byte_file.h"
 #include "platform/input_limits.h"
 #include "platform/io_error.h"
@@ -17,19 +19,24 @@ namespace {
 void DecodeRow18(std::span<std::uint8_t> row, std::uint32_t width,
                  std::span<const std::uint8_t> mask, std::size_t maskBytes,
                  TransparencyColour colour) {
-    for (std::uint32_t i = 0; i < width; ++i) {
-        std::uint8_t* pixel = row.data() + 3 * static_cast<std::size_t>(i);
-        const std::size_t maskByte = i >> 3;
-        const bool opaque = maskByte >= maskBytes || ((mask[maskByte] >> (i & 7)) & 1) != 0;
-        if (opaque) {
-            const std::uint32_t v = pixel[0] | (pixel[1] << 8) | (pixel[2] << 16);
-            pixel[0] = static_cast<std::uint8_t>((v & 63) << 2);
-            pixel[1] = static_cast<std::uint8_t>(((v >> 6) & 63) << 2);
-            pixel[2] = static_cast<std::uint8_t>(((v >> 12) & 63) << 2);
-        } else {
-            pixel[0] = colour.blue;
-            pixel[1] = colour.green;
-            pixel[2] = colour.red;
+    std::uint8_t* pixel = row.data();
+    // Eight pixels share one mask byte; a byte that did not arrive is all opaque.
+    for (std::uint32_t group = 0; group * 8 < width; ++group) {
+        const unsigned bits = group < maskBytes ? mask[group] : 0xFFu;
+        const std::uint32_t count = std::min<std::uint32_t>(8, width - group * 8);
+        for (std::uint32_t k = 0; k < count; ++k, pixel += 3) {
+            if ((bits >> k) & 1) {
+                const unsigned b0 = pixel[0];
+                const unsigned b1 = pixel[1];
+                const unsigned b2 = pixel[2];
+                pixel[0] = static_cast<std::uint8_t>((b0 & 63) << 2);
+                pixel[1] = static_cast<std::uint8_t>(((b0 >> 6) | ((b1 & 15) << 2)) << 2);
+                pixel[2] = static_cast<std::uint8_t>(((b1 >> 4) | ((b2 & 3) << 4)) << 2);
+            } else {
+                pixel[0] = colour.blue;
+                pixel[1] = colour.green;
+                pixel[2] = colour.red;
+            }
         }
     }
 }
@@ -78,22 +85,24 @@ void DecodeSkinPictureTo(const std::string& inputPath, const std::string& output
     const std::uint32_t maskStride = MaskStrideFor(header.width);
     const std::uint64_t maskPlane = kSkinHeaderSize + std::uint64_t{height} * rowStride;
     const std::span<std::uint8_t> row(buffers.row.data(), rowStride);
+    BlockWriter rows(output, kBmpHeaderSize, buffers.pixelBlock);
 
     // BMP rows go bottom-up: BMP row y is stored row height - 1 - y.
     for (std::uint32_t y = 0; y < height; ++y) {
         const std::uint32_t s = height - 1 - y;
-        input.Seek(kSkinHeaderSize + std::uint64_t{s} * rowStride);
-        input.Read(row);  // complete: the header check saw every row in the file
+        // Complete: the header check saw every row in the file.
+        input.ReadAt(kSkinHeaderSize + std::uint64_t{s} * rowStride, row);
         if (header.bitsPerPixel == 18) {
             std::size_t maskBytes = 0;
             if (transparencyEnabled && maskStride > 0) {
-                input.Seek(maskPlane + std::uint64_t{s} * maskStride);
-                maskBytes = input.Read(std::span(buffers.mask.data(), maskStride));
+                maskBytes = input.ReadAt(maskPlane + std::uint64_t{s} * maskStride,
+                                         std::span(buffers.mask.data(), maskStride));
             }
             DecodeRow18(buffers.row, header.width, buffers.mask, maskBytes, colour);
         }
-        output.Write(row);
+        rows.Append(row);
     }
+    rows.Flush();
 
     // Patch the fields that are known now, then close.
     const std::uint64_t fileSize = kBmpHeaderSize + std::uint64_t{height} * rowStride;
@@ -104,8 +113,7 @@ void DecodeSkinPictureTo(const std::string& inputPath, const std::string& output
     if (header.bitsPerPixel == 32) {
         bmpHeader[28] = 32;
     }
-    output.Seek(0);
-    output.Write(bmpHeader);
+    output.WriteAt(0, bmpHeader);
     output.Close();
     input.Close();
 }

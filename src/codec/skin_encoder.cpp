@@ -6,6 +6,7 @@
 
 #include "codec/bmp_header.h"
 #include "codec/work_buffers.h"
+#include "platform/block_writer.h"
 #include "platform/byte_file.h"
 #include "platform/file_ops.h"
 #include "platform/scratch.h"
@@ -19,18 +20,23 @@ namespace {
 void PackRow18(std::span<std::uint8_t> row, std::uint32_t width, std::span<std::uint8_t> mask,
                std::uint32_t maskStride, TransparencyColour colour) {
     std::fill_n(mask.begin(), maskStride, std::uint8_t{0});
-    for (std::uint32_t i = 0; i < width; ++i) {
-        std::uint8_t* pixel = row.data() + 3 * static_cast<std::size_t>(i);
-        const std::uint8_t b = pixel[0];
-        const std::uint8_t g = pixel[1];
-        const std::uint8_t r = pixel[2];
-        const bool transparent = b == colour.blue && g == colour.green && r == colour.red;
-        const std::uint32_t v = Narrow666(b, g, r);
-        pixel[0] = static_cast<std::uint8_t>(v);
-        pixel[1] = static_cast<std::uint8_t>(v >> 8);
-        pixel[2] = static_cast<std::uint8_t>(v >> 16);
-        if (!transparent && (i >> 3) < maskStride) {
-            mask[i >> 3] = static_cast<std::uint8_t>(mask[i >> 3] | (1u << (i & 7)));
+    std::uint8_t* pixel = row.data();
+    for (std::uint32_t group = 0; group * 8 < width; ++group) {
+        const std::uint32_t count = std::min<std::uint32_t>(8, width - group * 8);
+        unsigned bits = 0;
+        for (std::uint32_t k = 0; k < count; ++k, pixel += 3) {
+            const std::uint8_t b = pixel[0];
+            const std::uint8_t g = pixel[1];
+            const std::uint8_t r = pixel[2];
+            const bool transparent = b == colour.blue && g == colour.green && r == colour.red;
+            bits |= static_cast<unsigned>(!transparent) << k;
+            const std::uint32_t v = Narrow666(b, g, r);
+            pixel[0] = static_cast<std::uint8_t>(v);
+            pixel[1] = static_cast<std::uint8_t>(v >> 8);
+            pixel[2] = static_cast<std::uint8_t>(v >> 16);
+        }
+        if (group < maskStride) {
+            mask[group] = static_cast<std::uint8_t>(bits);
         }
     }
 }
@@ -77,25 +83,25 @@ EncodeOutcome EncodeSkinPictureTo(const std::string& inputPath, const std::strin
     const std::span<std::uint8_t> row(buffers.row.data(), rowStride);
     const std::span<std::uint8_t> mask(buffers.mask.data(), maskStride);
 
+    BlockWriter rows(output, kSkinHeaderSize, buffers.pixelBlock);
+    BlockWriter masks(output, maskPlane, buffers.maskBlock);
     for (std::uint32_t y = 0; y < height; ++y) {
         // Skin rows go top-down; a BMP stores its bottom row first unless its
         // height was negative.
         const std::uint32_t source = bmp.topDown ? y : height - 1 - y;
-        input.Seek(bmp.pixelOffset + std::uint64_t{source} * rowStride);
-        input.Read(row);  // complete: the check saw all pixel data in the file
+        // Complete: the check saw all pixel data in the file.
+        input.ReadAt(bmp.pixelOffset + std::uint64_t{source} * rowStride, row);
         if (pack) {
             PackRow18(row, bmp.width, buffers.mask, maskStride, colour);
-            output.Seek(kSkinHeaderSize + std::uint64_t{y} * rowStride);
-            output.Write(row);
             if (transparencyEnabled) {
-                output.Seek(maskPlane + std::uint64_t{y} * maskStride);
-                output.Write(mask);
+                masks.Append(mask);
             }
-        } else {
-            // 32-bit rows pass unchanged, fourth byte included; no mask plane.
-            output.Write(row);
         }
+        // 32-bit rows pass unchanged, fourth byte included, with no mask plane.
+        rows.Append(row);
     }
+    rows.Flush();
+    masks.Flush();
     output.Close();
     input.Close();
     return EncodeOutcome::kPacked;

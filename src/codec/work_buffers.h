@@ -7,11 +7,14 @@
 
 namespace lumigram {
 
-// The codec's two fixed work buffers: one stored row and one mask row. They are
-// made once per thread and reused, so nothing is allocated per picture or row.
+// The codec's fixed work buffers: one stored row and one mask row, plus two
+// output blocks that gather rows into large writes. They are made once per
+// thread and reused, so nothing is allocated per picture or row.
 struct RowBuffers {
     std::array<std::uint8_t, kRowBufferBytes> row{};
     std::array<std::uint8_t, kRowBufferBytes> mask{};
+    std::array<std::uint8_t, 4 * kRowBufferBytes> pixelBlock{};
+    std::array<std::uint8_t, kRowBufferBytes> maskBlock{};
 };
 
 inline RowBuffers& CodecRowBuffers() {

@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <utility>
 
 #include "platform/fault_injection.h"
@@ -162,6 +164,59 @@ void ByteFile::Write(std::span<const std::uint8_t> data) {
         done += static_cast<std::size_t>(put);
     }
 }
+
+#ifdef _WIN32
+std::size_t ByteFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> data) {
+    Seek(offset);
+    return Read(data);
+}
+
+void ByteFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data) {
+    Seek(offset);
+    Write(data);
+}
+#else
+std::size_t ByteFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> data) {
+    RequireOpen();
+    FailIfInjected(IoOp::kRead, path_);
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const std::size_t want = std::min(data.size() - done, kMaxTransfer);
+        const auto got = ::pread(fd_, data.data() + done, want, static_cast<off_t>(offset + done));
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            ThrowIoErrorFromErrno(errno, path_);
+        }
+        if (got == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+void ByteFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data) {
+    RequireOpen();
+    FailIfInjected(IoOp::kWrite, path_);
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const std::size_t want = std::min(data.size() - done, kMaxTransfer);
+        const auto put = ::pwrite(fd_, data.data() + done, want, static_cast<off_t>(offset + done));
+        if (put < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            ThrowIoErrorFromErrno(errno, path_);
+        }
+        if (put == 0) {
+            throw IoError(kDiskFull, path_);
+        }
+        done += static_cast<std::size_t>(put);
+    }
+}
+#endif
 
 std::uint64_t ByteFile::Size() const {
     RequireOpen();

@@ -34,6 +34,10 @@ class ByteFile {
     std::size_t Read(std::span<std::uint8_t> data);
     // Writes every byte or raises ("Disk full" when the device ran out of room).
     void Write(std::span<const std::uint8_t> data);
+    // Positioned transfers that leave the file position alone: one call instead
+    // of a seek and a transfer, for the row-by-row codecs.
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> data);
+    void WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data);
     std::uint64_t Size() const;
     void Close();
 

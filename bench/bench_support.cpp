@@ -1,0 +1,71 @@
+#include "bench_support.h"
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <limits>
+#include <stdexcept>
+
+#include "platform/byte_file.h"
+
+namespace lumigram::bench {
+
+double BestSeconds(int runs, const std::function<void()>& work) {
+    double best = std::numeric_limits<double>::max();
+    for (int i = 0; i < runs; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        best = std::min(best, took.count());
+    }
+    return best;
+}
+
+void PlainCopy(const std::string& from, const std::string& to) {
+    ByteFile in = ByteFile::OpenRead(from);
+    ByteFile out = ByteFile::Create(to);
+    std::vector<std::uint8_t> block(65536);
+    while (const std::size_t n = in.Read(block)) {
+        out.Write(std::span(block.data(), n));
+    }
+    out.Close();
+}
+
+long PeakKiBOfCommand(const std::vector<std::string>& argv) {
+    std::vector<char*> args;
+    for (const std::string& a : argv) {
+        args.push_back(const_cast<char*>(a.c_str()));
+    }
+    args.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    struct rusage usage {};
+    if (::wait4(child, &status, 0, &usage) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return -1;
+    }
+    return usage.ru_maxrss;
+}
+
+ScratchFolder::ScratchFolder() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "lumigram-bench-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot make a scratch folder");
+    }
+    path_ = pattern;
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+}  // namespace lumigram::bench

@@ -1,0 +1,81 @@
+// Decodes and encodes a 4096 x 4096 picture (24-bit BMP <-> 18-bit ".k" with a
+// mask) and compares each direction with a plain copy of the same bytes made in
+// the same run. Also measures the peak memory of lumigram-cli doing the same.
+#include <cstdio>
+#include <vector>
+
+#include "bench_support.h"
+#include "codec/skin_decoder.h"
+#include "codec/skin_encoder.h"
+#include "platform/byte_file.h"
+
+using namespace lumigram;
+
+namespace {
+
+constexpr int kSide = 4096;
+constexpr int kRuns = 5;
+
+void WriteTestBmp(const std::string& path) {
+    const std::uint32_t stride = kSide * 3;
+    std::vector<std::uint8_t> header(54, 0);
+    const auto put32 = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            header[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    header[0] = 'B';
+    header[1] = 'M';
+    put32(2, 54 + stride * kSide);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, kSide);
+    put32(22, kSide);
+    header[26] = 1;
+    header[28] = 24;
+    ByteFile out = ByteFile::Create(path);
+    out.Write(header);
+    std::vector<std::uint8_t> row(stride);
+    for (int y = 0; y < kSide; ++y) {
+        for (int x = 0; x < kSide; ++x) {
+            const bool key = ((x / 64) + (y / 64)) % 3 == 0;  // a third magenta
+            row[3 * x] = key ? 255 : static_cast<std::uint8_t>(x);
+            row[3 * x + 1] = key ? 0 : static_cast<std::uint8_t>(y);
+            row[3 * x + 2] = key ? 255 : static_cast<std::uint8_t>(x ^ y);
+        }
+        out.Write(row);
+    }
+    out.Close();
+}
+
+}  // namespace
+
+int main() {
+    bench::ScratchFolder dir;
+    const std::string bmp = dir.File("big.bmp");
+    const std::string skin = dir.File("big.k");
+    const std::string back = dir.File("back.bmp");
+    WriteTestBmp(bmp);
+    const TransparencyColour magenta{255, 0, 255};
+    const double mpixels = double(kSide) * kSide / 1e6;
+
+    const double copy = bench::BestSeconds(kRuns, [&] { bench::PlainCopy(bmp, dir.File("copy")); });
+    const double encode =
+        bench::BestSeconds(kRuns, [&] { EncodeSkinPictureTo(bmp, skin, magenta, true); });
+    const double decode =
+        bench::BestSeconds(kRuns, [&] { DecodeSkinPictureTo(skin, back, magenta, true); });
+
+    std::printf("picture: %d x %d, 24-bit BMP <-> 18-bit .k with mask\n", kSide, kSide);
+    std::printf("plain copy of the BMP's bytes: %8.1f MPixel/s  (%.3f s)\n", mpixels / copy, copy);
+    std::printf("encode BMP -> .k:              %8.1f MPixel/s  ratio to copy %.2f (target <= 3)\n",
+                mpixels / encode, encode / copy);
+    std::printf("decode .k -> BMP:              %8.1f MPixel/s  ratio to copy %.2f (target <= 3)\n",
+                mpixels / decode, decode / copy);
+
+    const long encodeKiB =
+        bench::PeakKiBOfCommand({LUMIGRAM_CLI, "encode", bmp, dir.File("cli.k")});
+    const long decodeKiB =
+        bench::PeakKiBOfCommand({LUMIGRAM_CLI, "decode", skin, dir.File("cli.bmp")});
+    std::printf("peak memory of lumigram-cli encode: %.1f MiB (target < 16)\n", encodeKiB / 1024.0);
+    std::printf("peak memory of lumigram-cli decode: %.1f MiB (target < 16)\n", decodeKiB / 1024.0);
+    return 0;
+}

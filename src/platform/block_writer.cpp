@@ -1,0 +1,31 @@
+#include "platform/block_writer.h"
+
+#include <algorithm>
+
+#include "platform/byte_file.h"
+
+namespace lumigram {
+
+void BlockWriter::Append(std::span<const std::uint8_t> data) {
+    if (pending_ + data.size() > buffer_.size()) {
+        Flush();
+    }
+    if (data.size() >= buffer_.size()) {
+        file_.WriteAt(offset_, data);
+        offset_ += data.size();
+        return;
+    }
+    std::copy(data.begin(), data.end(), buffer_.begin() + static_cast<std::ptrdiff_t>(pending_));
+    pending_ += data.size();
+}
+
+void BlockWriter::Flush() {
+    if (pending_ == 0) {
+        return;
+    }
+    file_.WriteAt(offset_, buffer_.first(pending_));
+    offset_ += pending_;
+    pending_ = 0;
+}
+
+}  // namespace lumigram

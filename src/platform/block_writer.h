@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace lumigram {
+
+class ByteFile;
+
+// Gathers consecutive writes to one region of a file in a caller-owned buffer
+// and hands them to the file in large blocks. Regions written this way need not
+// be written in file order: the codec fills its pixel rows and its mask plane
+// side by side, each through a writer of its own.
+class BlockWriter {
+  public:
+    BlockWriter(ByteFile& file, std::uint64_t offset, std::span<std::uint8_t> buffer)
+        : file_(file), offset_(offset), buffer_(buffer) {}
+
+    void Append(std::span<const std::uint8_t> data);
+    // Writes what is pending; call before closing the file.
+    void Flush();
+
+  private:
+    ByteFile& file_;
+    std::uint64_t offset_;  // file offset of buffer_[0]
+    std::span<std::uint8_t> buffer_;
+    std::size_t pending_ = 0;
+};
+
+}  // namespace lumigram
