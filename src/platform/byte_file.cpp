@@ -48,6 +48,49 @@ void FailIfInjected(IoOp op, const std::string& path) {
     }
 }
 
+// Reads until data is full or the file ends; transfer(buffer, count, done) does
+// one system call for the bytes from done on.
+template <typename Transfer>
+std::size_t ReadFully(std::span<std::uint8_t> data, const std::string& path, Transfer transfer) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const std::size_t want = std::min(data.size() - done, kMaxTransfer);
+        const auto got = transfer(data.data() + done, want, done);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            ThrowIoErrorFromErrno(errno, path);
+        }
+        if (got == 0) {
+            break;  // end of file: the caller sees the short count
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+// Writes every byte of data or raises.
+template <typename Transfer>
+void WriteFully(std::span<const std::uint8_t> data, const std::string& path, Transfer transfer) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const std::size_t want = std::min(data.size() - done, kMaxTransfer);
+        const auto put = transfer(data.data() + done, want, done);
+        if (put < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            ThrowIoErrorFromErrno(errno, path);
+        }
+        if (put == 0) {
+            // A write that makes no progress means the device is full.
+            throw IoError(kDiskFull, path);
+        }
+        done += static_cast<std::size_t>(put);
+    }
+}
+
 }  // namespace
 
 ByteFile ByteFile::Open(const std::string& path, int flags) {
@@ -126,43 +169,17 @@ void ByteFile::Seek(std::uint64_t offset) {
 std::size_t ByteFile::Read(std::span<std::uint8_t> data) {
     RequireOpen();
     FailIfInjected(IoOp::kRead, path_);
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const std::size_t want = std::min(data.size() - done, kMaxTransfer);
-        const auto got = LG_READ(fd_, data.data() + done, static_cast<unsigned>(want));
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            ThrowIoErrorFromErrno(errno, path_);
-        }
-        if (got == 0) {
-            break;  // end of file: the caller sees the short count
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    return done;
+    return ReadFully(data, path_, [this](std::uint8_t* buffer, std::size_t count, std::size_t) {
+        return LG_READ(fd_, buffer, static_cast<unsigned>(count));
+    });
 }
 
 void ByteFile::Write(std::span<const std::uint8_t> data) {
     RequireOpen();
     FailIfInjected(IoOp::kWrite, path_);
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const std::size_t want = std::min(data.size() - done, kMaxTransfer);
-        const auto put = LG_WRITE(fd_, data.data() + done, static_cast<unsigned>(want));
-        if (put < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            ThrowIoErrorFromErrno(errno, path_);
-        }
-        if (put == 0) {
-            // A write that makes no progress means the device is full.
-            throw IoError(kDiskFull, path_);
-        }
-        done += static_cast<std::size_t>(put);
-    }
+    WriteFully(data, path_, [this](const std::uint8_t* buffer, std::size_t count, std::size_t) {
+        return LG_WRITE(fd_, buffer, static_cast<unsigned>(count));
+    });
 }
 
 #ifdef _WIN32
@@ -179,42 +196,17 @@ void ByteFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data)
 std::size_t ByteFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> data) {
     RequireOpen();
     FailIfInjected(IoOp::kRead, path_);
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const std::size_t want = std::min(data.size() - done, kMaxTransfer);
-        const auto got = ::pread(fd_, data.data() + done, want, static_cast<off_t>(offset + done));
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            ThrowIoErrorFromErrno(errno, path_);
-        }
-        if (got == 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    return done;
+    return ReadFully(data, path_, [&](std::uint8_t* buffer, std::size_t count, std::size_t done) {
+        return ::pread(fd_, buffer, count, static_cast<off_t>(offset + done));
+    });
 }
 
 void ByteFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data) {
     RequireOpen();
     FailIfInjected(IoOp::kWrite, path_);
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const std::size_t want = std::min(data.size() - done, kMaxTransfer);
-        const auto put = ::pwrite(fd_, data.data() + done, want, static_cast<off_t>(offset + done));
-        if (put < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            ThrowIoErrorFromErrno(errno, path_);
-        }
-        if (put == 0) {
-            throw IoError(kDiskFull, path_);
-        }
-        done += static_cast<std::size_t>(put);
-    }
+    WriteFully(data, path_, [&](const std::uint8_t* buffer, std::size_t count, std::size_t done) {
+        return ::pwrite(fd_, buffer, count, static_cast<off_t>(offset + done));
+    });
 }
 #endif
 
