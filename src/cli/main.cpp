@@ -17,6 +17,11 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", std::string("lumigram-cli ") + LUMIGRAM_VERSION);
     app.require_subcommand(1);
     app.footer(
+        "Examples:\n"
+        "  lumigram-cli decode icon.k icon.bmp\n"
+        "  lumigram-cli encode icon.bmp icon.k --transparency-color FF00FF\n"
+        "  lumigram-cli info icon.k --json\n"
+        "\n"
         "Exit codes: 0 success, 1 the work failed or the input was refused, 2 usage error.\n"
         "Errors are printed as 'lumigram-cli: FILE: message'.\n"
         "Run 'lumigram-cli COMMAND --help' for a command's options and an example.");
