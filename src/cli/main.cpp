@@ -5,6 +5,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/codec_commands.h"
+#include "cli/package_commands.h"
 
 #ifndef LUMIGRAM_VERSION
 #define LUMIGRAM_VERSION "0.0.0"
@@ -21,6 +22,10 @@ int main(int argc, char** argv) {
         "  lumigram-cli decode icon.k icon.bmp\n"
         "  lumigram-cli encode icon.bmp icon.k --transparency-color FF00FF\n"
         "  lumigram-cli info icon.k --json\n"
+        "  lumigram-cli pack myskin/ myskin.ezx\n"
+        "  lumigram-cli unpack myskin.ezx myskin/\n"
+        "  lumigram-cli list myskin.ezx --json\n"
+        "  lumigram-cli verify myskin.ezx\n"
         "\n"
         "Exit codes: 0 success, 1 the work failed or the input was refused, 2 usage error.\n"
         "Errors are printed as 'lumigram-cli: FILE: message'.\n"
@@ -28,6 +33,7 @@ int main(int argc, char** argv) {
 
     int exitCode = kExitOk;
     AddCodecCommands(app, exitCode);
+    AddPackageCommands(app, exitCode);
 
     try {
         app.parse(argc, argv);

@@ -21,7 +21,6 @@
 #define LG_FSTAT ::_fstat64
 using StatBuffer = struct ::_stat64;
 constexpr int kBinary = _O_BINARY;
-constexpr int kNoFollow = 0;
 #else
 #include <unistd.h>
 #define LG_OPEN ::open
@@ -32,7 +31,6 @@ constexpr int kNoFollow = 0;
 #define LG_FSTAT ::fstat
 using StatBuffer = struct ::stat;
 constexpr int kBinary = O_CLOEXEC;
-constexpr int kNoFollow = 0;
 #endif
 
 namespace lumigram {
@@ -100,7 +98,7 @@ ByteFile ByteFile::Open(const std::string& path, int flags) {
     }
     int fd;
     do {
-        fd = LG_OPEN(path.c_str(), flags | kBinary | kNoFollow, 0666);
+        fd = LG_OPEN(path.c_str(), flags | kBinary, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         ThrowIoErrorFromErrno(errno, path);
@@ -124,6 +122,19 @@ ByteFile ByteFile::OpenUpdate(const std::string& path) {
 
 ByteFile ByteFile::Create(const std::string& path) {
     return Open(path, O_RDWR | O_CREAT | O_TRUNC);
+}
+
+ByteFile ByteFile::CreateReplacingLink(const std::string& path) {
+#ifdef _WIN32
+    return Create(path);
+#else
+    struct ::stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        ::unlink(path.c_str());
+    }
+    // Should a link appear in between, O_NOFOLLOW refuses it rather than follow.
+    return Open(path, O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW);
+#endif
 }
 
 ByteFile ByteFile::CreateExclusive(const std::string& path) {

@@ -20,6 +20,9 @@ class ByteFile {
     static ByteFile OpenUpdate(const std::string& path);
     // A new file, replacing any file of that name.
     static ByteFile Create(const std::string& path);
+    // A new file, replacing any file of that name; a symbolic link at path is
+    // removed and replaced, never followed, so the write stays in its folder.
+    static ByteFile CreateReplacingLink(const std::string& path);
     // A new file that must not exist yet (used for temporary files).
     static ByteFile CreateExclusive(const std::string& path);
 

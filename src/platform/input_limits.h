@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace lumigram {
@@ -27,5 +28,18 @@ inline constexpr std::uint32_t kMaxPictureHeight = 65535;
 // rows that are wholly in the file (16 + Height × RowStride ≤ file size, and for a
 // BMP, pixel offset + Height × row length ≤ file size), so the output is never
 // out of proportion to the input.
+
+// Packages. The member table has room for this many entries, and the count is
+// checked against the file before any entry is read.
+inline constexpr std::int64_t kMaxPackageMembers = 65536;
+
+// A member name is 1 to 255 bytes; the reader looks for its 0x0A terminator
+// within this window, so every name the writer can write reads back whole.
+inline constexpr std::size_t kMaxMemberNameBytes = 255;
+inline constexpr std::size_t kNameWindowBytes = kMaxMemberNameBytes + 1;
+
+// Offsets, sizes and the package length are signed 32-bit fields: everything
+// must stay below 2^31.
+inline constexpr std::int64_t kMaxPackageBytes = (std::int64_t{1} << 31) - 1;
 
 }  // namespace lumigram

@@ -1,0 +1,151 @@
+#include "cli/package_commands.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <nlohmann/json.hpp>
+
+#include "cli/cli_support.h"
+#include "package/ezx_pack.h"
+#include "package/ezx_reader.h"
+#include "package/ezx_unpack.h"
+#include "package/member_names.h"
+#include "platform/ansi_codepage.h"
+#include "platform/byte_file.h"
+#include "platform/file_ops.h"
+#include "platform/io_error.h"
+#include "platform/path.h"
+
+namespace lumigram::cli {
+namespace {
+
+struct PackageArguments {
+    std::string package;
+    std::string folder;
+    bool json = false;
+};
+
+// The name a person reads: UTF-8, control bytes escaped.
+std::string ShownName(const PackageMember& member) {
+    return EscapeName(AnsiToUtf8(member.storedName), true);
+}
+
+int RunPack(const PackageArguments& a) {
+    bool nothing = false;
+    const int code = RunReportingErrors(a.folder, [&] {
+        if (!FolderExists(a.folder)) {
+            throw IoError(kFileNotFound, a.folder);
+        }
+        const PackResult result = PackEZX(a.folder, a.package);
+        nothing = result.members == 0;
+        if (!nothing) {
+            std::cout << "packed " << result.members << " members into " << a.package << '\n';
+        }
+    });
+    if (code == kExitOk && nothing) {
+        PrintError(a.folder, "nothing to pack: no .k, .g or .a file");
+        return kExitFailed;
+    }
+    return code;
+}
+
+int RunUnpack(const PackageArguments& a) {
+    std::size_t problems = 0;
+    const int code = RunReportingErrors(a.package, [&] {
+        CreateFolders(a.folder);
+        UnpackOptions options;
+        options.onMemberNotWritten = [&](const MemberProblem& problem) {
+            ++problems;
+            PrintError(problem.memberPath, problem.message);
+        };
+        const UnpackResult result = UnpackEZX(a.package, a.folder, options);
+        std::cout << "unpacked " << result.written << " members into " << a.folder << '\n';
+    });
+    return code == kExitOk && problems > 0 ? kExitFailed : code;
+}
+
+int RunList(const PackageArguments& a) {
+    return RunReportingErrors(a.package, [&] {
+        ByteFile package = ByteFile::OpenRead(a.package);
+        const std::vector<PackageMember> members = ReadPackageMembers(package);
+        if (a.json) {
+            nlohmann::ordered_json array = nlohmann::ordered_json::array();
+            for (const PackageMember& member : members) {
+                nlohmann::ordered_json object;
+                object["name"] = AnsiToUtf8(member.storedName);
+                object["size"] = member.size;
+                object["id"] = member.id;
+                array.push_back(std::move(object));
+            }
+            std::cout << array.dump() << '\n';
+            return;
+        }
+        for (const PackageMember& member : members) {
+            std::printf("%10u  %s\n", member.size, ShownName(member).c_str());
+        }
+    });
+}
+
+int RunVerify(const PackageArguments& a) {
+    std::size_t problems = 0;
+    const int code = RunReportingErrors(a.package, [&] {
+        ByteFile package = ByteFile::OpenRead(a.package);
+        const PackageCheck check = CheckPackage(package);
+        for (const std::string& problem : check.problems) {
+            PrintError(a.package, kDamagedPackage + problem);
+        }
+        problems += check.problems.size();
+        for (const PackageMember& member : check.members) {
+            const std::string reason = UnsafeMemberNameReason(member.storedName);
+            if (!reason.empty()) {
+                PrintError(a.package, "member " + std::to_string(member.number) +
+                                          ": unsafe name \"" + EscapeName(member.storedName) +
+                                          "\": " + reason);
+                ++problems;
+            }
+        }
+        if (problems == 0) {
+            std::cout << a.package << ": sound, " << check.members.size() << " members\n";
+        }
+    });
+    return code == kExitOk && problems > 0 ? kExitFailed : code;
+}
+
+}  // namespace
+
+void AddPackageCommands(CLI::App& app, int& exitCode) {
+    auto pack = std::make_shared<PackageArguments>();
+    CLI::App* packCommand =
+        app.add_subcommand("pack", "Pack the .k, .g and .a files of a folder into a .ezx package");
+    packCommand->add_option("FOLDER", pack->folder, "Folder to pack")->required();
+    packCommand->add_option("PACKAGE", pack->package, "Package to write (replaced when complete)")
+        ->required();
+    packCommand->footer("Example:\n  lumigram-cli pack myskin/ myskin.ezx");
+    packCommand->callback([pack, &exitCode] { exitCode = RunPack(*pack); });
+
+    auto unpack = std::make_shared<PackageArguments>();
+    CLI::App* unpackCommand =
+        app.add_subcommand("unpack", "Unpack a .ezx package into a folder, one file per member");
+    unpackCommand->add_option("PACKAGE", unpack->package, "Package to read")->required();
+    unpackCommand->add_option("FOLDER", unpack->folder, "Folder to write into (created if missing)")
+        ->required();
+    unpackCommand->footer("Example:\n  lumigram-cli unpack myskin.ezx myskin/");
+    unpackCommand->callback([unpack, &exitCode] { exitCode = RunUnpack(*unpack); });
+
+    auto list = std::make_shared<PackageArguments>();
+    CLI::App* listCommand = app.add_subcommand("list", "List the members of a .ezx package");
+    listCommand->add_option("PACKAGE", list->package, "Package to read")->required();
+    listCommand->add_flag("--json", list->json, "Print a JSON array of {name, size, id}");
+    listCommand->footer("Example:\n  lumigram-cli list myskin.ezx --json");
+    listCommand->callback([list, &exitCode] { exitCode = RunList(*list); });
+
+    auto verify = std::make_shared<PackageArguments>();
+    CLI::App* verifyCommand = app.add_subcommand(
+        "verify", "Check a .ezx package and its member names without writing anything");
+    verifyCommand->add_option("PACKAGE", verify->package, "Package to check")->required();
+    verifyCommand->footer("Example:\n  lumigram-cli verify myskin.ezx && echo sound");
+    verifyCommand->callback([verify, &exitCode] { exitCode = RunVerify(*verify); });
+}
+
+}  // namespace lumigram::cli

@@ -1,0 +1,209 @@
+#include "package/ezx_pack.h"
+
+#include <algorithm>
+#include <array>
+
+#include "package/ezx_format.h"
+#include "platform/ansi_codepage.h"
+#include "platform/block_writer.h"
+#include "platform/byte_file.h"
+#include "platform/folder_search.h"
+#include "platform/input_limits.h"
+#include "platform/io_error.h"
+#include "platform/little_endian.h"
+#include "platform/path.h"
+#include "platform/replace_on_commit.h"
+
+namespace lumigram {
+namespace {
+
+constexpr std::string_view kMemberExtensions[] = {".k", ".g", ".a"};
+
+struct PackBuffers {
+    std::array<std::uint8_t, kContentChunkSize> chunk{};
+    std::array<std::uint8_t, 65536> block{};
+};
+
+std::vector<MemberFile> CollectGroup(const std::string& folder, std::string_view extension) {
+    std::vector<MemberFile> group;
+    for (std::string& fileName : FindFiles(folder, extension)) {
+        std::optional<std::string> stored = Utf8ToAnsi(fileName);
+        if (!stored) {
+            throw FormatError("file name has no Windows-1252 form, so a package cannot store it",
+                              JoinPath(folder, fileName));
+        }
+        group.push_back(MemberFile{std::move(fileName), std::move(*stored)});
+    }
+    std::sort(group.begin(), group.end(), [](const MemberFile& a, const MemberFile& b) {
+        return SearchOrderLess(a.storedName, b.storedName);
+    });
+    return group;
+}
+
+void AppendU32(BlockWriter& writer, std::uint32_t value) {
+    std::array<std::uint8_t, 4> bytes{};
+    WriteU32LE(bytes, 0, value);
+    writer.Append(bytes);
+}
+
+std::span<const std::uint8_t> AsBytes(std::string_view text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+// Sizes of every member, checked against the format's limits before anything
+// is written. Returns the package's IndexOffset.
+std::int64_t PlanPackage(const std::string& folder, const std::vector<MemberFile>& members,
+                         std::vector<std::uint32_t>& sizes) {
+    if (members.size() > static_cast<std::size_t>(kMaxPackageMembers)) {
+        throw FormatError("too many member files: " + std::to_string(members.size()) +
+                              ", a package holds at most " + std::to_string(kMaxPackageMembers),
+                          folder);
+    }
+    std::int64_t nameListBytes = 0;
+    std::int64_t dataBytes = 0;
+    for (const MemberFile& member : members) {
+        const std::string path = JoinPath(folder, member.fileName);
+        if (member.storedName.size() > kMaxMemberNameBytes) {
+            throw FormatError("file name is " + std::to_string(member.storedName.size()) +
+                                  " bytes, a package stores at most " +
+                                  std::to_string(kMaxMemberNameBytes),
+                              path);
+        }
+        ByteFile file = ByteFile::OpenRead(path);
+        const std::uint64_t size = file.Size();
+        file.Close();
+        if (size > static_cast<std::uint64_t>(kMaxPackageBytes)) {
+            throw FormatError("file is too large for a package (2 GiB at most)", path);
+        }
+        sizes.push_back(static_cast<std::uint32_t>(size));
+        nameListBytes += static_cast<std::int64_t>(member.storedName.size()) + 1;
+        dataBytes += static_cast<std::int64_t>(size) + static_cast<std::int64_t>(kRecordHeadSize);
+    }
+    const std::int64_t indexOffset =
+        (static_cast<std::int64_t>(kHeaderSize) + nameListBytes + 3) & ~std::int64_t{3};
+    const std::int64_t total = indexOffset + static_cast<std::int64_t>(kIndexBlockSize) +
+                               static_cast<std::int64_t>(kEntrySize * members.size()) + dataBytes;
+    if (total > kMaxPackageBytes) {
+        throw FormatError("the package would be " + std::to_string(total) +
+                              " bytes, a package must stay below 2 GiB",
+                          folder);
+    }
+    return indexOffset;
+}
+
+// Copies exactly size bytes of a member; a file that shrank since it was
+// measured would leave the package's offsets wrong, so it stops the packing.
+void CopyMember(const std::string& path, std::uint32_t size, BlockWriter& writer,
+                PackBuffers& buffers) {
+    ByteFile file = ByteFile::OpenRead(path);
+    std::uint64_t left = size;
+    while (left > 0) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(left, kContentChunkSize));
+        const std::size_t got = file.Read(std::span(buffers.chunk.data(), want));
+        if (got == 0) {
+            throw IoError(kReadBeyondEndOfFile, path);
+        }
+        writer.Append(std::span(buffers.chunk.data(), got));
+        left -= got;
+    }
+    file.Close();
+}
+
+}  // namespace
+
+std::vector<MemberFile> CollectMemberFiles(const std::string& folder) {
+    std::vector<std::vector<MemberFile>> groups;
+    for (const std::string_view extension : kMemberExtensions) {
+        groups.push_back(CollectGroup(folder, extension));
+    }
+    std::vector<MemberFile> members;
+    for (std::size_t i = 0;; ++i) {
+        bool any = false;
+        for (std::vector<MemberFile>& group : groups) {
+            if (i < group.size()) {
+                members.push_back(std::move(group[i]));
+                any = true;
+            }
+        }
+        if (!any) {
+            return members;
+        }
+    }
+}
+
+PackResult PackEZX(const std::string& Folder, const std::string& PackageFileName,
+                   const PackOptions& options) {
+    const std::vector<MemberFile> members = CollectMemberFiles(Folder);
+    PackResult result;
+    if (members.empty()) {
+        return result;
+    }
+    std::vector<std::uint32_t> sizes;
+    const std::int64_t indexOffset = PlanPackage(Folder, members, sizes);
+    const auto count = static_cast<std::int32_t>(members.size());
+
+    ReplaceOnCommit target(PackageFileName);
+    static thread_local PackBuffers buffers;
+    {
+        ByteFile package = ByteFile::Create(target.temporaryPath());
+        BlockWriter writer(package, 0, buffers.block);
+        writer.Append(AsBytes(EZXHeader));
+
+        // Names, and the table entries that point at them and at the records.
+        MemberTable table;
+        table.reserve(members.size());
+        std::int32_t nameOffset = 0;
+        std::int32_t recordOffset = 0;
+        for (std::size_t i = 0; i < members.size(); ++i) {
+            const std::string& name = members[i].storedName;
+            writer.Append(AsBytes(name));
+            writer.Append(AsBytes("\n"));
+            table.push_back(TEZXEntry{NameToID(name), nameOffset, recordOffset});
+            nameOffset += static_cast<std::int32_t>(name.size() + 1);
+            recordOffset += static_cast<std::int32_t>(sizes[i] + kRecordHeadSize);
+        }
+        const std::int64_t written = static_cast<std::int64_t>(kHeaderSize) + nameOffset;
+        static constexpr std::array<std::uint8_t, 3> kFill{};
+        writer.Append(std::span(kFill.data(), static_cast<std::size_t>(indexOffset - written)));
+
+        const auto tableOffset = static_cast<std::int32_t>(indexOffset + kIndexBlockSize);
+        AppendU32(writer, IndexMagic);
+        AppendU32(writer, static_cast<std::uint32_t>(kHeaderSize));
+        AppendU32(writer, static_cast<std::uint32_t>(count));
+        AppendU32(writer, static_cast<std::uint32_t>(tableOffset));
+        AppendU32(writer, static_cast<std::uint32_t>(tableOffset + kEntrySize * members.size()));
+        for (const TEZXEntry& entry : table) {
+            AppendU32(writer, entry.ID);
+            AppendU32(writer, static_cast<std::uint32_t>(entry.NameOffset));
+            AppendU32(writer, static_cast<std::uint32_t>(entry.RecordOffset));
+        }
+
+        for (std::size_t i = 0; i < members.size(); ++i) {
+            AppendU32(writer, RecordMagic);
+            AppendU32(writer, sizes[i]);
+            CopyMember(JoinPath(Folder, members[i].fileName), sizes[i], writer, buffers);
+            if (options.onProgress && !options.onProgress(i + 1, members.size())) {
+                result.cancelled = true;
+                return result;  // the temporary file goes; an earlier package stays
+            }
+        }
+        writer.Flush();
+        package.Close();
+    }
+
+    // The index digits go in last, once the rest is complete.
+    std::array<std::uint8_t, kIndexDigitsCount> digits{};
+    for (std::size_t k = 0; k < kIndexDigitsCount; ++k) {
+        digits[k] = static_cast<std::uint8_t>(
+            HexDigitChar(static_cast<unsigned>(indexOffset >> (4 * (kIndexDigitsCount - 1 - k)))));
+    }
+    ByteFile package = ByteFile::OpenUpdate(target.temporaryPath());
+    package.WriteAt(kIndexDigitsOffset, digits);
+    package.Close();
+    target.Commit();
+    result.members = members.size();
+    return result;
+}
+
+}  // namespace lumigram

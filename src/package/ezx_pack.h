@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "package/ezx_unpack.h"
+
+namespace lumigram {
+
+// A file of the folder that becomes a member.
+struct MemberFile {
+    std::string fileName;    // as on disk (UTF-8)
+    std::string storedName;  // as the package stores it (Windows-1252)
+};
+
+// The ".k", ".g" and ".a" files of folder in member order: first ".k", first
+// ".g", first ".a", second ".k", and so on. Each group holds the folder's
+// regular, non-hidden files with that extension in any case, sorted by their
+// stored names. Raises FormatError naming the file when a name has no
+// Windows-1252 form.
+std::vector<MemberFile> CollectMemberFiles(const std::string& folder);
+
+struct PackOptions {
+    ProgressCallback onProgress;  // after each member's content is written
+};
+
+struct PackResult {
+    std::size_t members = 0;  // 0: the folder held nothing to pack, nothing written
+    bool cancelled = false;   // stopped by onProgress; nothing written
+};
+
+// Packs the ".k", ".g" and ".a" files of Folder into a package at
+// PackageFileName. Nothing is written when the folder holds no such file.
+// Refused before anything is written: more than 65,536 members, a name longer
+// than 255 bytes, a package that would reach 2 GiB. The package is written to a
+// temporary file beside the target (its index digits filled in last) and renamed
+// over the target only when complete: on any failure an earlier package of that
+// name is left byte for byte and the temporary file is removed.
+PackResult PackEZX(const std::string& Folder, const std::string& PackageFileName,
+                   const PackOptions& options = {});
+
+}  // namespace lumigram

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lumigram {
+
+class ByteFile;
+
+// One member of a checked package whose name is not empty (entries with an
+// empty name are skipped: they create no file and their record is not read).
+struct PackageMember {
+    std::size_t number = 0;  // position in the member table, counting from 1
+    std::string storedName;  // the name's bytes as stored (Windows-1252)
+    std::uint32_t id = 0;
+    std::uint32_t size = 0;
+    std::uint64_t contentOffset = 0;
+};
+
+// The result of checking a whole package against its own length.
+struct PackageCheck {
+    std::vector<PackageMember> members;  // the members that passed, in table order
+    std::vector<std::string> problems;   // one message per member that did not
+};
+
+// Checks everything the reader will follow before anything is written:
+// - the eight index digits are hexadecimal (either case);
+// - the index block lies within the file, its offsets are not negative and
+//   MemberCount is 0 to 65,536;
+// - the member table lies within the file;
+// - for every entry: offsets not negative, a name ending in 0x0A within the file
+//   and within 256 bytes, a record whose 8-byte head and Size bytes of content
+//   lie within the file.
+// A fault of the header, index or table raises FormatError at once; faults of
+// single members are collected, one message each ("member 3: content runs past
+// the end of the package").
+PackageCheck CheckPackage(ByteFile& package);
+
+// CheckPackage, raising FormatError (naming the package) for its first problem.
+std::vector<PackageMember> ReadPackageMembers(ByteFile& package);
+
+// The prefix every package refusal starts with.
+inline constexpr const char* kDamagedPackage = "damaged package: ";
+
+}  // namespace lumigram

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace lumigram {
+
+// A member that was not written: its name is unsafe, or its file could not be
+// created. The window shows memberPath in its "Error" box; the CLI prints message.
+struct MemberProblem {
+    std::size_t number = 0;  // position in the member table, counting from 1
+    std::string memberPath;  // Folder + separator + name (UTF-8)
+    std::string message;     // "member 3: cannot create \"x.k\": File access denied"
+};
+
+// Called after each member with (members done, members in all); returning
+// false stops the work between members.
+using ProgressCallback = std::function<bool(std::size_t done, std::size_t total)>;
+
+struct UnpackOptions {
+    std::function<void(const MemberProblem&)> onMemberNotWritten;
+    ProgressCallback onProgress;
+};
+
+struct UnpackResult {
+    std::size_t written = 0;
+    std::size_t notWritten = 0;
+    bool cancelled = false;
+};
+
+// Writes every member of the package into Folder, one file per member, named by
+// the member's name converted to UTF-8, replacing files of that name.
+// - The whole package is checked first; a damaged one raises FormatError and no
+//   member file is written.
+// - A member whose name is unsafe, or whose file cannot be created, is reported
+//   through onMemberNotWritten and skipped; the others are still unpacked.
+// - A link at a member's path is replaced, never followed.
+// - Any other I/O failure ends the unpacking with IoError; files already
+//   written stay.
+UnpackResult UnpackEZX(const std::string& PackageFileName, const std::string& Folder,
+                       const UnpackOptions& options = {});
+
+}  // namespace lumigram

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace lumigram {
+
+// Why a stored member name must not be written as a file in the target folder,
+// or an empty string when it is safe: "." and "..", and names holding "/", "\"
+// or NUL would leave the folder or name no file; on Windows also ":" and the
+// reserved device names (CON, NUL, COM1, ...).
+std::string UnsafeMemberNameReason(std::string_view storedName);
+
+// A name fit for a message: printable ASCII as it is, quotes and backslashes
+// escaped, every other byte as \xNN. With keepNonAscii, bytes from 0x80 up pass
+// unchanged (for UTF-8 text shown to a person) and only controls are escaped.
+std::string EscapeName(std::string_view bytes, bool keepNonAscii = false);
+
+}  // namespace lumigram
