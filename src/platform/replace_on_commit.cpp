@@ -35,11 +35,17 @@ ReplaceOnCommit::ReplaceOnCommit(std::string target) : target_(std::move(target)
     // A hidden name that says what it is, should a crash ever leave one behind.
     for (int attempt = 0;; ++attempt) {
         std::string candidate = folder + "." + name + ".lumigram-" + RandomSuffix() + ".tmp";
+        bool created = false;
         try {
-            ByteFile::CreateExclusive(candidate).Close();
+            ByteFile file = ByteFile::CreateExclusive(candidate);
+            created = true;
+            file.Close();
             temporary_ = std::move(candidate);
             return;
         } catch (const IoError& error) {
+            if (created) {
+                DeleteFileQuietly(candidate);
+            }
             // A name taken by someone else is tried again; anything else is real.
             if (attempt >= 16 || error.code() != IoCodeFromErrno(EEXIST)) {
                 throw IoError(error.code(), target_);
