@@ -1,11 +1,13 @@
 #include "bench_support.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <filesystem>
 #include <limits>
 #include <stdexcept>
@@ -35,28 +37,52 @@ void PlainCopy(const std::string& from, const std::string& to) {
     out.Close();
 }
 
-long PeakKiBOfCommand(const std::vector<std::string>& argv) {
+CommandRun RunCommand(const std::vector<std::string>& argv) {
     std::vector<char*> args;
     for (const std::string& a : argv) {
         args.push_back(const_cast<char*>(a.c_str()));
     }
     args.push_back(nullptr);
+    const auto start = std::chrono::steady_clock::now();
     const pid_t child = ::fork();
     if (child == 0) {
-        ::execv(args[0], args.data());
+        // Keep the figures readable: the commands' own output goes nowhere.
+        const int devNull = ::open("/dev/null", O_WRONLY);
+        ::dup2(devNull, STDOUT_FILENO);
+        ::execvp(args[0], args.data());
         ::_exit(127);
     }
     int status = 0;
     struct rusage usage {};
+    CommandRun run;
     if (::wait4(child, &status, 0, &usage) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        return -1;
+        return run;
     }
-    return usage.ru_maxrss;
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    run.seconds = took.count();
+    run.peakKiB = usage.ru_maxrss;
+    return run;
 }
 
-ScratchFolder::ScratchFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "lumigram-bench-XXXXXX").string();
+long PeakKiBOfCommand(const std::vector<std::string>& argv) {
+    return RunCommand(argv).peakKiB;
+}
+
+std::string BenchBase() {
+    if (const char* chosen = std::getenv("LUMIGRAM_BENCH_DIR")) {
+        return chosen;
+    }
+    std::error_code error;
+    if (std::filesystem::is_directory("/dev/shm", error)) {
+        return "/dev/shm";
+    }
+    return std::filesystem::temp_directory_path().string();
+}
+
+ScratchFolder::ScratchFolder(const std::string& base) {
+    const std::filesystem::path root =
+        base.empty() ? std::filesystem::temp_directory_path() : std::filesystem::path(base);
+    std::string pattern = (root / "lumigram-bench-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot make a scratch folder");
     }

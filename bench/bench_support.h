@@ -15,13 +15,20 @@ double BestSeconds(int runs, const std::function<void()>& work);
 // streaming figure is measured against.
 void PlainCopy(const std::string& from, const std::string& to);
 
+// A child process's wall-clock time and peak resident memory.
+struct CommandRun {
+    double seconds = 0;
+    long peakKiB = -1;  // -1: the command failed
+};
+CommandRun RunCommand(const std::vector<std::string>& argv);
+
 // Peak resident memory of a child process running argv, in KiB (-1 on failure).
 long PeakKiBOfCommand(const std::vector<std::string>& argv);
 
-// A folder under the temporary folder, removed at the end.
+// A folder under base (the temporary folder when empty), removed at the end.
 class ScratchFolder {
   public:
-    ScratchFolder();
+    explicit ScratchFolder(const std::string& base = {});
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
@@ -31,5 +38,10 @@ class ScratchFolder {
   private:
     std::string path_;
 };
+
+// Where file-heavy benchmarks run: LUMIGRAM_BENCH_DIR when set, else /dev/shm
+// when it exists (a memory file system: the figures then measure the programs,
+// not the disk's writeback), else the temporary folder.
+std::string BenchBase();
 
 }  // namespace lumigram::bench

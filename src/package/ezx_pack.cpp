@@ -7,6 +7,7 @@
 #include "platform/ansi_codepage.h"
 #include "platform/block_writer.h"
 #include "platform/byte_file.h"
+#include "platform/file_ops.h"
 #include "platform/folder_search.h"
 #include "platform/input_limits.h"
 #include "platform/io_error.h"
@@ -19,8 +20,9 @@ namespace {
 
 constexpr std::string_view kMemberExtensions[] = {".k", ".g", ".a"};
 
+// Content is read in chunks of kContentChunkSize straight into this block,
+// which goes to the package in one write when full.
 struct PackBuffers {
-    std::array<std::uint8_t, kContentChunkSize> chunk{};
     std::array<std::uint8_t, 65536> block{};
 };
 
@@ -69,9 +71,7 @@ std::int64_t PlanPackage(const std::string& folder, const std::vector<MemberFile
                                   std::to_string(kMaxMemberNameBytes),
                               path);
         }
-        ByteFile file = ByteFile::OpenRead(path);
-        const std::uint64_t size = file.Size();
-        file.Close();
+        const std::uint64_t size = FileSizeOf(path);
         if (size > static_cast<std::uint64_t>(kMaxPackageBytes)) {
             throw FormatError("file is too large for a package (2 GiB at most)", path);
         }
@@ -93,18 +93,17 @@ std::int64_t PlanPackage(const std::string& folder, const std::vector<MemberFile
 
 // Copies exactly size bytes of a member; a file that shrank since it was
 // measured would leave the package's offsets wrong, so it stops the packing.
-void CopyMember(const std::string& path, std::uint32_t size, BlockWriter& writer,
-                PackBuffers& buffers) {
+void CopyMember(const std::string& path, std::uint32_t size, BlockWriter& writer) {
     ByteFile file = ByteFile::OpenRead(path);
     std::uint64_t left = size;
     while (left > 0) {
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(left, kContentChunkSize));
-        const std::size_t got = file.Read(std::span(buffers.chunk.data(), want));
+        const std::size_t got = file.Read(writer.Reserve(want));
         if (got == 0) {
             throw IoError(kReadBeyondEndOfFile, path);
         }
-        writer.Append(std::span(buffers.chunk.data(), got));
+        writer.Commit(got);
         left -= got;
     }
     file.Close();
@@ -182,7 +181,7 @@ PackResult PackEZX(const std::string& Folder, const std::string& PackageFileName
         for (std::size_t i = 0; i < members.size(); ++i) {
             AppendU32(writer, RecordMagic);
             AppendU32(writer, sizes[i]);
-            CopyMember(JoinPath(Folder, members[i].fileName), sizes[i], writer, buffers);
+            CopyMember(JoinPath(Folder, members[i].fileName), sizes[i], writer);
             if (options.onProgress && !options.onProgress(i + 1, members.size())) {
                 result.cancelled = true;
                 return result;  // the temporary file goes; an earlier package stays

@@ -14,8 +14,9 @@
 namespace lumigram {
 namespace {
 
+// Content is read in chunks of kContentChunkSize straight into this block,
+// which goes to the member file in one write when full.
 struct UnpackBuffers {
-    std::array<std::uint8_t, kContentChunkSize> chunk{};
     std::array<std::uint8_t, 65536> block{};
 };
 
@@ -28,12 +29,12 @@ void CopyContent(ByteFile& package, const PackageMember& member, ByteFile& outpu
     while (left > 0) {
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(left, kContentChunkSize));
-        const std::size_t got = package.ReadAt(offset, std::span(buffers.chunk.data(), want));
+        const std::size_t got = package.ReadAt(offset, writer.Reserve(want));
         if (got != want) {
             // The check saw the content in the file: it shrank under us.
             throw IoError(kReadBeyondEndOfFile, package.path());
         }
-        writer.Append(std::span(buffers.chunk.data(), got));
+        writer.Commit(got);
         offset += got;
         left -= got;
     }

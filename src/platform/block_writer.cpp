@@ -19,6 +19,13 @@ void BlockWriter::Append(std::span<const std::uint8_t> data) {
     pending_ += data.size();
 }
 
+std::span<std::uint8_t> BlockWriter::Reserve(std::size_t count) {
+    if (pending_ + count > buffer_.size()) {
+        Flush();
+    }
+    return buffer_.subspan(pending_, count);
+}
+
 void BlockWriter::Flush() {
     if (pending_ == 0) {
         return;

@@ -17,6 +17,11 @@ class BlockWriter {
         : file_(file), offset_(offset), buffer_(buffer) {}
 
     void Append(std::span<const std::uint8_t> data);
+    // Room for count bytes (count no larger than the buffer) at the end of what
+    // is pending, to be filled in place and then kept with Commit: content read
+    // straight into it is never copied again.
+    std::span<std::uint8_t> Reserve(std::size_t count);
+    void Commit(std::size_t count) { pending_ += count; }
     // Writes what is pending; call before closing the file.
     void Flush();
 

@@ -33,6 +33,10 @@ using StatBuffer = struct ::stat;
 constexpr int kBinary = O_CLOEXEC;
 #endif
 
+#ifndef O_ACCMODE
+#define O_ACCMODE (O_RDONLY | O_WRONLY | O_RDWR)
+#endif
+
 namespace lumigram {
 namespace {
 
@@ -104,9 +108,11 @@ ByteFile ByteFile::Open(const std::string& path, int flags) {
         ThrowIoErrorFromErrno(errno, path);
     }
     ByteFile file(fd, path);
-    // A folder opens for reading on POSIX; it is no file of ours.
+    // A folder opens for reading on POSIX; it is no file of ours. (Opening one
+    // for writing fails by itself.)
     StatBuffer st{};
-    if (LG_FSTAT(fd, &st) == 0 && (st.st_mode & S_IFMT) == S_IFDIR) {
+    if ((flags & O_ACCMODE) == O_RDONLY && LG_FSTAT(fd, &st) == 0 &&
+        (st.st_mode & S_IFMT) == S_IFDIR) {
         throw IoError(kFileAccessDenied, path);
     }
     return file;
@@ -128,12 +134,20 @@ ByteFile ByteFile::CreateReplacingLink(const std::string& path) {
 #ifdef _WIN32
     return Create(path);
 #else
-    struct ::stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        ::unlink(path.c_str());
+    // O_NOFOLLOW refuses a link at path (ELOOP); only then is the link removed
+    // and the file made afresh, so the common case costs a single open.
+    constexpr int kFlags = O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW;
+    try {
+        return Open(path, kFlags);
+    } catch (const IoError& error) {
+        struct ::stat st {};
+        if (error.code() != IoCodeFromErrno(ELOOP) || ::lstat(path.c_str(), &st) != 0 ||
+            !S_ISLNK(st.st_mode)) {
+            throw;
+        }
     }
-    // Should a link appear in between, O_NOFOLLOW refuses it rather than follow.
-    return Open(path, O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW);
+    ::unlink(path.c_str());
+    return Open(path, kFlags);
 #endif
 }
 

@@ -41,6 +41,17 @@ std::int64_t FileAge(const std::string& path) {
     return static_cast<std::int64_t>(st.st_mtime);
 }
 
+std::uint64_t FileSizeOf(const std::string& path) {
+    struct ::stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        ThrowIoErrorFromErrno(errno, path);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        ThrowIoErrorFromErrno(EISDIR, path);
+    }
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
 bool FileExists(const std::string& path) {
     return FileAge(path) != -1;
 }

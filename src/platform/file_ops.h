@@ -16,6 +16,10 @@ void DeleteFileQuietly(const std::string& path);
 // when there is no such file (folders count as no file).
 std::int64_t FileAge(const std::string& path);
 
+// The size of an existing file, by one look at its directory entry (links
+// followed). Raises IoError naming path when there is no such file.
+std::uint64_t FileSizeOf(const std::string& path);
+
 // The existence test the program uses: true for an existing regular file.
 bool FileExists(const std::string& path);
 
