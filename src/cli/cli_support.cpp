@@ -3,26 +3,11 @@
 #include <exception>
 #include <iostream>
 
+#include "platform/hex_digits.h"
 #include "platform/io_error.h"
 #include "platform/replace_on_commit.h"
 
 namespace lumigram::cli {
-namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-}  // namespace
 
 std::optional<TransparencyColour> ParseWebColour(std::string_view text) {
     if (!text.empty() && text.front() == '#') {
@@ -33,8 +18,8 @@ std::optional<TransparencyColour> ParseWebColour(std::string_view text) {
     }
     int channel[3];
     for (int i = 0; i < 3; ++i) {
-        const int high = HexValue(text[2 * i]);
-        const int low = HexValue(text[2 * i + 1]);
+        const int high = HexDigitValueOf(text[2 * i]);
+        const int low = HexDigitValueOf(text[2 * i + 1]);
         if (high < 0 || low < 0) {
             return std::nullopt;
         }

@@ -1,5 +1,7 @@
 #include "package/ezx_format.h"
 
+#include "platform/hex_digits.h"
+
 namespace lumigram {
 
 std::uint32_t NameToID(std::string_view name) {
@@ -15,16 +17,7 @@ char HexDigitChar(unsigned value) {
 }
 
 int HexDigitValue(char ch) {
-    if (ch >= '0' && ch <= '9') {
-        return ch - '0';
-    }
-    if (ch >= 'a' && ch <= 'f') {
-        return ch - 'a' + 10;
-    }
-    if (ch >= 'A' && ch <= 'F') {
-        return ch - 'A' + 10;
-    }
-    return -1;
+    return HexDigitValueOf(ch);
 }
 
 }  // namespace lumigram
