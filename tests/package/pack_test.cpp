@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -151,6 +152,21 @@ TEST_F(PackTest, LimitsOnMembersAndSize) {
                      "the package would be 2147483672 bytes, a package must stay below 2 GiB");
     }
     EXPECT_EQ(ReadAll(Pkg()), Bytes{1});
+}
+
+TEST_F(PackTest, ReadOnlyMembersArePacked) {
+    Put("icon.k", {1, 2, 3, 4, 5});
+    Put("wall.g", {0xAA, 0xBB, 0xCC});
+    ::chmod((Src() + "/icon.k").c_str(), 0444);
+    ::chmod(Src().c_str(), 0555);
+    ::chmod(dir_.path().c_str(), 0777);
+    EXPECT_TRUE(RunWithoutPrivileges([&] {
+        try {
+            return PackEZX(Src(), Pkg()).members == 2 && ReadAll(Pkg()) == ExamplePackage();
+        } catch (const Error&) {
+            return false;
+        }
+    }));
 }
 
 TEST_F(PackTest, AnyWriteFailureLeavesTheEarlierPackageAndNoTemporary) {
