@@ -1,0 +1,85 @@
+#include "dialogs/dialog_seam.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+
+#include "dialogs/filter_text.h"
+
+namespace lumigram {
+namespace {
+
+DialogResponder& Responder() {
+    static DialogResponder responder;
+    return responder;
+}
+
+DialogAnswer RunFileDialog(const DialogRequest& request, QWidget* parent) {
+    QFileDialog dialog(parent);
+    if (!request.title.isEmpty()) {
+        dialog.setWindowTitle(request.title);
+    }
+    dialog.setDirectory(request.initialDir);
+    dialog.setSizeGripEnabled(request.resizable);
+    if (request.kind == DialogKind::kDirectory) {
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    } else {
+        const bool save = request.kind == DialogKind::kSaveFile;
+        dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(save || !request.fileMustExist ? QFileDialog::AnyFile
+                                                          : QFileDialog::ExistingFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+        const QStringList filters = QtNameFilters(request.filter);
+        dialog.setNameFilters(filters);
+        if (request.filterIndex >= 1 && request.filterIndex <= filters.size()) {
+            dialog.selectNameFilter(filters[request.filterIndex - 1]);
+        }
+        QString suffix = request.defaultExtension;
+        dialog.setDefaultSuffix(suffix.startsWith(QLatin1Char('.')) ? suffix.mid(1) : suffix);
+        if (!request.fileName.isEmpty()) {
+            dialog.selectFile(request.fileName);
+        }
+    }
+    DialogAnswer answer;
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        answer.accepted = true;
+        answer.path = dialog.selectedFiles().constFirst();
+        answer.filterIndex =
+            static_cast<int>(dialog.nameFilters().indexOf(dialog.selectedNameFilter())) + 1;
+    }
+    return answer;
+}
+
+DialogAnswer RunColourDialog(const DialogRequest& request, QWidget* parent) {
+    QColorDialog dialog(request.colour, parent);
+    if (!request.title.isEmpty()) {
+        dialog.setWindowTitle(request.title);
+    }
+    DialogAnswer answer;
+    if (dialog.exec() == QDialog::Accepted) {
+        answer.accepted = true;
+        answer.colour = dialog.selectedColor();
+    }
+    return answer;
+}
+
+}  // namespace
+
+DialogAnswer ShowModalDialog(const DialogRequest& request, QWidget* parent) {
+    if (const DialogResponder& responder = Responder()) {
+        return responder(request);
+    }
+    return request.kind == DialogKind::kColour ? RunColourDialog(request, parent)
+                                               : RunFileDialog(request, parent);
+}
+
+ScopedDialogResponder::ScopedDialogResponder(DialogResponder responder)
+    : previous_(std::move(Responder())) {
+    Responder() = std::move(responder);
+}
+
+ScopedDialogResponder::~ScopedDialogResponder() {
+    Responder() = std::move(previous_);
+}
+
+}  // namespace lumigram
