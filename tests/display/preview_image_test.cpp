@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QEnterEvent>
+
 #include "display/display_test_support.h"
 
 namespace lumigram::test {
@@ -73,6 +76,19 @@ TEST_F(PreviewImageTest, AZeroLengthPicturePaintsNothingAtAll) {
         ASSERT_EQ(image.pixel(i, 0), kBackground);
         ASSERT_EQ(image.pixel(0, i), kBackground);
     }
+}
+
+TEST_F(PreviewImageTest, TellsWhenTheMouseEntersAndLeaves) {
+    int entered = 0;
+    int left = 0;
+    QObject::connect(&preview_, &TPreviewImage::mouseEntered, [&] { ++entered; });
+    QObject::connect(&preview_, &TPreviewImage::mouseLeft, [&] { ++left; });
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&preview_, &enter);
+    QApplication::sendEvent(&preview_, &leave);
+    EXPECT_EQ(entered, 1);
+    EXPECT_EQ(left, 1);
 }
 
 TEST_F(PreviewImageTest, VersionIsFixed) {
