@@ -5,6 +5,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/codec_commands.h"
+#include "cli/convert_all_command.h"
 #include "cli/package_commands.h"
 
 #ifndef LUMIGRAM_VERSION
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
         "  lumigram-cli unpack myskin.ezx myskin/\n"
         "  lumigram-cli list myskin.ezx --json\n"
         "  lumigram-cli verify myskin.ezx\n"
+        "  lumigram-cli convert-all myskin/ pictures/ --transparency-color 00FF00\n"
         "\n"
         "Exit codes: 0 success, 1 the work failed or the input was refused, 2 usage error.\n"
         "Errors are printed as 'lumigram-cli: FILE: message'.\n"
@@ -34,6 +36,7 @@ int main(int argc, char** argv) {
     int exitCode = kExitOk;
     AddCodecCommands(app, exitCode);
     AddPackageCommands(app, exitCode);
+    AddConvertAllCommand(app, exitCode);
 
     try {
         app.parse(argc, argv);

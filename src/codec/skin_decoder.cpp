@@ -9,6 +9,7 @@
 #include "platform/input_limits.h"
 #include "platform/io_error.h"
 #include "platform/little_endian.h"
+#include "platform/path.h"
 #include "platform/scratch.h"
 
 namespace lumigram {
@@ -118,10 +119,15 @@ void DecodeSkinPictureTo(const std::string& inputPath, const std::string& output
     input.Close();
 }
 
+void DecodeSkinPictureInto(const std::string& scratchDir, const std::string& fileName,
+                           TransparencyColour colour, bool transparencyEnabled) {
+    DecodeSkinPictureTo(fileName, JoinPath(scratchDir, kScratchBmp), colour, transparencyEnabled);
+}
+
 void DecodeSkinPicture(const std::string& fileName, std::uint8_t blue, std::uint8_t green,
                        std::uint8_t red, bool transparencyEnabled) {
-    DecodeSkinPictureTo(fileName, ScratchPath(kScratchBmp), TransparencyColour{blue, green, red},
-                        transparencyEnabled);
+    DecodeSkinPictureInto(ScratchDir(), fileName, TransparencyColour{blue, green, red},
+                          transparencyEnabled);
 }
 
 }  // namespace lumigram

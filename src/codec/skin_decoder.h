@@ -25,6 +25,10 @@ SkinHeader ReadCheckedSkinHeader(ByteFile& input);
 void DecodeSkinPictureTo(const std::string& inputPath, const std::string& outputPath,
                          TransparencyColour colour, bool transparencyEnabled);
 
+// Decodes fileName into scratchDir + "temp.bmp".
+void DecodeSkinPictureInto(const std::string& scratchDir, const std::string& fileName,
+                           TransparencyColour colour, bool transparencyEnabled);
+
 // The window's entry point: decodes fileName into ScratchDir() + "temp.bmp".
 void DecodeSkinPicture(const std::string& fileName, std::uint8_t blue, std::uint8_t green,
                        std::uint8_t red, bool transparencyEnabled);

@@ -9,6 +9,7 @@
 #include "platform/block_writer.h"
 #include "platform/byte_file.h"
 #include "platform/file_ops.h"
+#include "platform/path.h"
 #include "platform/scratch.h"
 
 namespace lumigram {
@@ -107,13 +108,21 @@ EncodeOutcome EncodeSkinPictureTo(const std::string& inputPath, const std::strin
     return EncodeOutcome::kPacked;
 }
 
+EncodeOutcome EncodeSkinPictureInto(const std::string& scratchDir, const std::string& fileName,
+                                    TransparencyColour colour, bool transparencyEnabled) {
+    const std::string skinPath = JoinPath(scratchDir, kScratchK);
+    const EncodeOutcome outcome =
+        EncodeSkinPictureTo(fileName, skinPath, colour, transparencyEnabled);
+    if (outcome == EncodeOutcome::kCopied) {
+        CopyFileQuietly(skinPath, JoinPath(scratchDir, kScratchG));
+    }
+    return outcome;
+}
+
 void EncodeSkinPicture(const std::string& fileName, std::uint8_t blue, std::uint8_t green,
                        std::uint8_t red, bool transparencyEnabled) {
-    const std::string skinPath = ScratchPath(kScratchK);
-    if (EncodeSkinPictureTo(fileName, skinPath, TransparencyColour{blue, green, red},
-                            transparencyEnabled) == EncodeOutcome::kCopied) {
-        CopyFileQuietly(skinPath, ScratchPath(kScratchG));
-    }
+    EncodeSkinPictureInto(ScratchDir(), fileName, TransparencyColour{blue, green, red},
+                          transparencyEnabled);
 }
 
 }  // namespace lumigram

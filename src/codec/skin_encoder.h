@@ -22,6 +22,11 @@ enum class EncodeOutcome {
 EncodeOutcome EncodeSkinPictureTo(const std::string& inputPath, const std::string& outputPath,
                                   TransparencyColour colour, bool transparencyEnabled);
 
+// Encodes fileName into scratchDir + "temp.k" and, for input that is not a BMP,
+// copies that to scratchDir + "temp.g" too.
+EncodeOutcome EncodeSkinPictureInto(const std::string& scratchDir, const std::string& fileName,
+                                    TransparencyColour colour, bool transparencyEnabled);
+
 // The window's entry point: encodes fileName into ScratchDir() + "temp.k", and for
 // input that is not a BMP also copies that to ScratchDir() + "temp.g".
 void EncodeSkinPicture(const std::string& fileName, std::uint8_t blue, std::uint8_t green,

@@ -14,7 +14,7 @@
 
 namespace lumigram {
 
-void CopyFileQuietly(const std::string& source, const std::string& destination) {
+bool CopyFileQuietly(const std::string& source, const std::string& destination) {
     try {
         ByteFile in = ByteFile::OpenRead(source);
         ByteFile out = ByteFile::Create(destination);
@@ -23,8 +23,9 @@ void CopyFileQuietly(const std::string& source, const std::string& destination) 
             out.Write(std::span(block.data(), n));
         }
         out.Close();
+        return true;
     } catch (const Error&) {
-        // The copy's outcome is deliberately not examined by its callers.
+        return false;
     }
 }
 

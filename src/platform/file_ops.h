@@ -6,8 +6,9 @@
 namespace lumigram {
 
 // Copies source over destination (replacing it). Fire-and-forget, like the
-// platform copy the program relies on: a failure is not reported.
-void CopyFileQuietly(const std::string& source, const std::string& destination);
+// platform copy the program relies on: a failure raises nothing; the result
+// tells whether the copy was made, for callers that want to know.
+bool CopyFileQuietly(const std::string& source, const std::string& destination);
 
 // Deletes a file; a missing or undeletable file is skipped without a word.
 void DeleteFileQuietly(const std::string& path);

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/file_ops.h"
 #include "platform/path.h"
 
 namespace lumigram {
@@ -32,6 +33,19 @@ std::string CurrentDirectory() {
 
 std::string ScratchPath(std::string_view name) {
     return JoinPath(ScratchDir(), name);
+}
+
+void DeleteScratchFiles(const std::string& folder) {
+    for (const std::string_view name :
+         {kScratchBmp, kScratchPng, kScratchGif, kScratchK, kScratchG}) {
+        DeleteFileQuietly(JoinPath(folder, name));
+    }
+}
+
+void DeleteExitScratchFiles(const std::string& folder) {
+    for (const std::string_view name : {kScratchBmp, kScratchPng, kScratchGif, kScratchK}) {
+        DeleteFileQuietly(JoinPath(folder, name));
+    }
 }
 
 }  // namespace lumigram

@@ -24,4 +24,11 @@ std::string CurrentDirectory();
 // ScratchDir() joined with one scratch name.
 std::string ScratchPath(std::string_view name);
 
+// Deletes all five scratch files of folder (a conversion's clean-up), each
+// whatever became of the one before.
+void DeleteScratchFiles(const std::string& folder);
+
+// Deletes the four scratch files the window's Exit removes: all but "temp.g".
+void DeleteExitScratchFiles(const std::string& folder);
+
 }  // namespace lumigram

@@ -1,0 +1,150 @@
+#include "cli/convert_all_command.h"
+
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <limits>
+#include <memory>
+
+#include "cli/cli_support.h"
+#include "cli/transparency_options.h"
+#include "codec/convert_one_file.h"
+#include "codec/picture_groups.h"
+#include "platform/file_ops.h"
+#include "platform/io_error.h"
+#include "platform/path.h"
+#include "platform/scratch.h"
+#include "platform/temporary_folder.h"
+
+namespace lumigram::cli {
+namespace {
+
+struct ConvertAllArguments {
+    std::string folder;
+    std::string outputFolder;
+    std::string group = "skin";
+    TransparencyOptions transparency;
+    bool dryRun = false;
+};
+
+struct Failure {
+    std::string source;
+    std::string message;
+};
+
+void ShowProgress(std::size_t done, std::size_t total, const std::string& name) {
+    std::cerr << "\r[" << done << "/" << total << "] " << name << "\x1b[K" << std::flush;
+}
+
+int RunDryRun(const ConvertAllArguments& a, const std::vector<std::string>& names) {
+    std::vector<Failure> failures;
+    for (const std::string& name : names) {
+        const std::string source = JoinPath(a.folder, name);
+        try {
+            const std::string extension = PlannedOutputExtension(source);
+            if (extension.empty()) {
+                std::cout << source << " -> nothing (neither GIF nor PNG)\n";
+            } else {
+                std::cout << source << " -> " << OutputPathFor(source, a.outputFolder, extension)
+                          << '\n';
+            }
+        } catch (const Error& error) {
+            failures.push_back({source, error.what()});
+        }
+    }
+    for (const Failure& failure : failures) {
+        PrintError(failure.source, failure.message);
+    }
+    return failures.empty() ? kExitOk : kExitFailed;
+}
+
+int RunConvertAll(const ConvertAllArguments& a) {
+    std::vector<std::string> names;
+    const int listed = RunReportingErrors(a.folder, [&] {
+        if (!FolderExists(a.folder)) {
+            throw IoError(kFileNotFound, a.folder);
+        }
+        const FileKind kind = a.group == "image" ? FileKind::kOrdinary : FileKind::kSkin;
+        names = ListGroupFiles(a.folder, kind, std::numeric_limits<std::size_t>::max());
+        if (!a.dryRun) {
+            CreateFolders(a.outputFolder);
+        }
+    });
+    if (listed != kExitOk) {
+        return listed;
+    }
+    if (a.dryRun) {
+        return RunDryRun(a, names);
+    }
+
+    TemporaryFolder scratch;  // private: no stale or shared scratch files
+    const bool progress = ::isatty(STDERR_FILENO) != 0;
+    std::vector<Failure> failures;
+    std::size_t written = 0;
+    std::size_t skipped = 0;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string source = JoinPath(a.folder, names[i]);
+        if (progress) {
+            ShowProgress(i + 1, names.size(), names[i]);
+        }
+        try {
+            const ConversionOutcome outcome =
+                ConvertOneFile(source, a.outputFolder, scratch.path(), a.transparency.colour(),
+                               a.transparency.enabled());
+            if (outcome.written) {
+                ++written;
+            } else if (outcome.destination.empty()) {
+                ++skipped;
+            } else {
+                failures.push_back({source, "cannot write " + outcome.destination});
+            }
+        } catch (const Error& error) {
+            failures.push_back({source, error.what()});
+            DeleteScratchFiles(scratch.path());
+        }
+    }
+    if (progress) {
+        std::cerr << "\r\x1b[K";
+    }
+    std::cout << "converted " << written << " of " << names.size() << " files into "
+              << a.outputFolder;
+    if (skipped > 0) {
+        std::cout << " (" << skipped << " .g files neither GIF nor PNG skipped)";
+    }
+    std::cout << '\n';
+    for (const Failure& failure : failures) {
+        PrintError(failure.source, failure.message);
+    }
+    if (!failures.empty()) {
+        std::cerr << "lumigram-cli: " << failures.size() << " of " << names.size()
+                  << " files failed\n";
+    }
+    return failures.empty() ? kExitOk : kExitFailed;
+}
+
+}  // namespace
+
+void AddConvertAllCommand(CLI::App& app, int& exitCode) {
+    auto arguments = std::make_shared<ConvertAllArguments>();
+    CLI::App* command = app.add_subcommand(
+        "convert-all",
+        "Convert every picture of one group in a folder: skin files (.k, .g, .a) to ordinary "
+        "pictures, or ordinary pictures (.bmp, .gif, .png) to skin files");
+    command->add_option("FOLDER", arguments->folder, "Folder to convert")->required();
+    command
+        ->add_option("OUTPUT-FOLDER", arguments->outputFolder,
+                     "Folder to write into (created if missing)")
+        ->required();
+    command->add_option("--group", arguments->group, "skin (.k .g .a, the default) or image")
+        ->check(CLI::IsMember({"skin", "image"}));
+    AddTransparencyOptions(*command, arguments->transparency);
+    command->add_flag("--dry-run", arguments->dryRun, "List what would be written, and where");
+    command->footer(
+        "Unlike the window, a failed file does not stop the batch: the failures are listed at "
+        "the end and the exit code is 1.\n"
+        "Example:\n  lumigram-cli convert-all myskin/ pictures/ --no-transparency");
+    command->callback([arguments, &exitCode] { exitCode = RunConvertAll(*arguments); });
+}
+
+}  // namespace lumigram::cli

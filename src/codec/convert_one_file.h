@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+#include "codec/skin_format.h"
+
+namespace lumigram {
+
+// What converting one file of a batch did.
+struct ConversionOutcome {
+    std::string destination;  // where the result went; empty when there was none
+    bool written = false;     // false: no result (a ".g" neither GIF nor PNG) or the copy failed
+};
+
+// Converts one file the way the window's Convert all does, through the scratch
+// files of scratchDir:
+// - ".k": decoded to BMP, written as stem + ".bmp";
+// - ".g": its GIF or PNG bytes, written as stem + ".gif" / ".png" (neither: nothing);
+// - anything else: encoded; a BMP is written as stem + ".k", anything else is
+//   copied unchanged as stem + ".g".
+// The stem is the source's name cut before its last "." (when it has one). The
+// output copy replaces a file of that name; its failure is not an error. All five
+// scratch files are deleted afterwards. Codec and read errors raise (and leave
+// the scratch files of the failing file).
+ConversionOutcome ConvertOneFile(const std::string& source, const std::string& outputFolder,
+                                 const std::string& scratchDir, TransparencyColour colour,
+                                 bool transparencyEnabled);
+
+// The output extension ConvertOneFile would give source, read from its name and
+// first bytes without converting anything: ".bmp", ".gif", ".png", ".k", ".g",
+// or empty when nothing would be written.
+std::string PlannedOutputExtension(const std::string& source);
+
+// outputFolder + separator + the source's name with its extension replaced.
+std::string OutputPathFor(const std::string& source, const std::string& outputFolder,
+                          const std::string& newExtension);
+
+}  // namespace lumigram
