@@ -2,6 +2,7 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QMessageBox>
 
 #include "dialogs/filter_text.h"
 
@@ -71,6 +72,32 @@ DialogAnswer ShowModalDialog(const DialogRequest& request, QWidget* parent) {
     }
     return request.kind == DialogKind::kColour ? RunColourDialog(request, parent)
                                                : RunFileDialog(request, parent);
+}
+
+void ShowMessageBox(const QString& caption, const QString& text, MessageIcon icon,
+                    QWidget* parent) {
+    DialogRequest request;
+    request.kind = DialogKind::kMessage;
+    request.title = caption;
+    request.text = text;
+    request.icon = icon;
+    if (const DialogResponder& responder = Responder()) {
+        responder(request);
+        return;
+    }
+    QMessageBox box(icon == MessageIcon::kCritical ? QMessageBox::Critical : QMessageBox::NoIcon,
+                    caption, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+bool RunModal(QDialog& dialog) {
+    if (const DialogResponder& responder = Responder()) {
+        DialogRequest request;
+        request.kind = DialogKind::kCustom;
+        request.title = dialog.windowTitle();
+        return responder(request).accepted;
+    }
+    return dialog.exec() == QDialog::Accepted;
 }
 
 ScopedDialogResponder::ScopedDialogResponder(DialogResponder responder)

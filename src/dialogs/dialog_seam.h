@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 
+class QDialog;
 class QWidget;
 
 namespace lumigram {
@@ -12,7 +13,16 @@ namespace lumigram {
 // code runs the real Qt dialog; a test installs a responder that sees what the
 // dialog would have been shown with and answers for the user.
 
-enum class DialogKind { kOpenFile, kSaveFile, kDirectory, kColour };
+enum class DialogKind {
+    kOpenFile,
+    kSaveFile,
+    kDirectory,
+    kColour,
+    kMessage,  // a message box: title is its caption, text its text
+    kCustom,   // one of the program's own dialogs (the About box): title is its caption
+};
+
+enum class MessageIcon { kNone, kCritical };
 
 struct DialogRequest {
     DialogKind kind = DialogKind::kOpenFile;
@@ -26,6 +36,8 @@ struct DialogRequest {
     bool fileMustExist = false;     // open dialog
     bool confirmOverwrite = false;  // save dialog
     QColor colour;                  // colour dialog: the colour it opens with
+    QString text;                   // message box
+    MessageIcon icon = MessageIcon::kNone;
 };
 
 struct DialogAnswer {
@@ -42,6 +54,14 @@ struct DialogAnswer {
 using DialogResponder = std::function<DialogAnswer(const DialogRequest&)>;
 
 DialogAnswer ShowModalDialog(const DialogRequest& request, QWidget* parent = nullptr);
+
+// A message box with only an OK button.
+void ShowMessageBox(const QString& caption, const QString& text, MessageIcon icon,
+                    QWidget* parent = nullptr);
+
+// Runs one of the program's own dialogs modally (or lets the responder answer
+// for it); true when it was accepted.
+bool RunModal(QDialog& dialog);
 
 // Test seam: answers every dialog shown while the object lives.
 class ScopedDialogResponder {

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace lumigram {
+
+// Help > About: product name, version and credit, closed with OK.
+class TAboutBox : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit TAboutBox(QWidget* parent = nullptr);
+
+    QLabel* ProductName;
+    QLabel* Version;
+    QLabel* Credit;
+    QPushButton* OKButton;
+};
+
+}  // namespace lumigram

@@ -1,0 +1,30 @@
+#include "app/error_box.h"
+
+#include "dialogs/dialog_seam.h"
+#include "platform/io_error.h"
+
+namespace lumigram {
+
+void ShowErrorBox(const std::exception& error) {
+    QString text = QString::fromStdString(error.what());
+    if (const auto* ours = dynamic_cast<const Error*>(&error); ours && !ours->path().empty()) {
+        text += "\n" + QString::fromStdString(ours->path());
+    }
+    ShowMessageBox(QApplication::applicationDisplayName().isEmpty()
+                       ? QStringLiteral("Lumigram")
+                       : QApplication::applicationDisplayName(),
+                   text, MessageIcon::kCritical, QApplication::activeWindow());
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::bad_alloc& error) {
+        ShowErrorBox(error);
+    } catch (const std::exception& error) {
+        ShowErrorBox(error);
+    }
+    return false;
+}
+
+}  // namespace lumigram

@@ -1,0 +1,116 @@
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/about_box.h"
+#include "app/window_fixture.h"
+#include "support/packages.h"
+
+namespace lumigram::test {
+namespace {
+
+using PackageAndWindowTest = WindowTest;
+
+TEST_F(PackageAndWindowTest, OpenAndSaveEzxRoundTripAndRememberTheirSettings) {
+    Put("skin.ezx", ExamplePackage());
+    const std::string out = dir_.File("out");
+    std::filesystem::create_directory(out);
+    Expect({Accept(Pic("skin.ezx")), Accept(out)});
+    Trigger(window_->OpenEZX1);
+    EXPECT_EQ(requests_[0].filter, "EZX files|*.ezx");
+    EXPECT_EQ(requests_[0].title, "Select an .ezx file");
+    EXPECT_EQ(ReadAll(out + "/icon.k"), (Bytes{1, 2, 3, 4, 5}));
+    EXPECT_EQ(ReadAll(out + "/wall.g"), (Bytes{0xAA, 0xBB, 0xCC}));
+
+    // Save EZX: folder first, then the file, typed without extension.
+    Expect({Accept(out), Accept(dir_.File("again"))});
+    Trigger(window_->SaveEZX1);
+    EXPECT_EQ(requests_[3].title, "Save converted file");
+    EXPECT_EQ(requests_[3].defaultExtension, ".ezx");
+    EXPECT_EQ(ReadAll(dir_.File("again.ezx")), ExamplePackage());
+
+    // The titles and the default extension stay for later commands.
+    Expect({DialogAnswer::Cancel()});
+    Trigger(window_->FileOpen1);
+    EXPECT_EQ(requests_.back().title, "Select an .ezx file");
+    Expect({Accept(Pic("skin.ezx")), DialogAnswer::Cancel()});
+    Trigger(window_->Convertall1);
+    Expect({DialogAnswer::Cancel()});
+    Trigger(window_->SaveEZX1);
+    EXPECT_EQ(requests_.back().title, "Select directory to save converted files");
+    Put("pic.bmp", MakeBmp(BmpSpec{2, 2}));
+    Expect({Accept(Pic("pic.bmp")), Accept(dir_.File("picture"))});
+    Trigger(window_->FileOpen1);
+    Trigger(window_->FileSave1);
+    EXPECT_TRUE(Exists(dir_.File("picture.ezx")));
+}
+
+TEST_F(PackageAndWindowTest, AMemberThatCannotBeCreatedShowsTheErrorBox) {
+    Put("skin.ezx", ExamplePackage());
+    const std::string out = dir_.File("out");
+    std::filesystem::create_directories(out + "/icon.k");  // a folder in the way
+    Expect({Accept(Pic("skin.ezx")), Accept(out)});
+    Trigger(window_->OpenEZX1);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].title, "Error");
+    EXPECT_EQ(Messages()[0].text.toStdString(), out + "/icon.k");
+    EXPECT_EQ(Messages()[0].icon, MessageIcon::kNone);
+    EXPECT_EQ(ReadAll(out + "/wall.g"), (Bytes{0xAA, 0xBB, 0xCC}));
+}
+
+TEST_F(PackageAndWindowTest, ShortcutsMenusAndHints) {
+    window_->show();
+    QApplication::setActiveWindow(window_.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+
+    Expect({DialogAnswer::Cancel()});  // Ctrl+S saves though no menu item shows it
+    QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(requests_.size(), 1u);
+    EXPECT_EQ(requests_[0].kind, DialogKind::kSaveFile);
+    for (const Qt::Key key : {Qt::Key_N, Qt::Key_X, Qt::Key_C, Qt::Key_V}) {
+        QTest::keyClick(window_.get(), key, Qt::ControlModifier);
+    }
+    EXPECT_EQ(requests_.size(), 1u);  // nothing else happened
+
+    QStringList menu;
+    for (QAction* action : window_->File1->actions()) {
+        menu << (action->isSeparator() ? "-" : action->text());
+    }
+    EXPECT_EQ(menu, (QStringList{"&Open", "Convert all", "Open EZX", "Save EZX...", "Save &As...",
+                                 "-", "E&xit"}));
+    EXPECT_EQ(window_->FileOpen1->shortcut(), QKeySequence("Ctrl+O"));
+    EXPECT_EQ(window_->FileOpen1->toolTip(), "Open");
+    EXPECT_EQ(window_->FileOpen1->statusTip(), "Open a file");
+    EXPECT_EQ(window_->ToolButton2->defaultAction(), window_->FileSave1);
+    EXPECT_EQ(window_->windowTitle(), "Lumigram");
+}
+
+TEST_F(PackageAndWindowTest, AboutBoxShowsNameAndVersion) {
+    Expect({DialogAnswer::Accept({})});
+    Trigger(window_->HelpAbout1);
+    EXPECT_EQ(requests_.back().kind, DialogKind::kCustom);
+    EXPECT_EQ(requests_.back().title, "About");
+    EXPECT_EQ(window_->AboutBox->ProductName->text(), "Lumigram");
+    EXPECT_EQ(window_->AboutBox->Version->text(), "Version 0.2");
+}
+
+TEST_F(PackageAndWindowTest, ExitDeletesFourScratchFilesTheCloseButtonNone) {
+    const char* names[] = {"temp.bmp", "temp.gif", "temp.png", "temp.k", "temp.g"};
+    for (const char* name : names) {
+        WriteAll(Scratch() + "/" + name, {1});
+    }
+    window_->show();
+    window_->close();  // the close button
+    EXPECT_EQ(ListFolder(Scratch()).size(), 5u);
+
+    window_->show();
+    Trigger(window_->FileExit1);
+    EXPECT_EQ(ListFolder(Scratch()), std::vector<std::string>{"temp.g"});
+    EXPECT_FALSE(window_->isVisible());
+}
+
+}  // namespace
+}  // namespace lumigram::test

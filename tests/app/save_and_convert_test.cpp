@@ -1,0 +1,134 @@
+#include <QListWidget>
+
+#include "app/batch_progress.h"
+#include "app/window_fixture.h"
+#include "codec/skin_encoder.h"
+
+namespace lumigram::test {
+namespace {
+
+using SaveAndConvertTest = WindowTest;
+
+BmpSpec Small() {
+    BmpSpec spec;
+    spec.width = 3;
+    spec.height = 2;
+    return spec;
+}
+
+TEST_F(SaveAndConvertTest, SaveWritesWhatThePreviewOrTheEncoderHolds) {
+    Put("pic.bmp", MakeBmp(Small()));
+    EncodeSkinPictureTo(Pic("pic.bmp"), Pic("icon.k"), TransparencyColour{}, true);
+    Put("wall.g", Bytes{'G', 'I', 'F', '8', '9', 'a', 0, 1});
+
+    // Kind 1: the decoded BMP, under whatever name is chosen.
+    Expect({Accept(Pic("icon.k")), Accept(dir_.File("out.png"))});
+    Trigger(window_->FileOpen1);
+    Trigger(window_->FileSave1);
+    EXPECT_EQ(requests_[1].filter, "Images|*.png;*.gif;*.bmp");
+    EXPECT_EQ(requests_[1].title, "Save converted file");
+    EXPECT_EQ(requests_[1].fileName, "icon.k");
+    EXPECT_EQ(ReadAll(dir_.File("out.png")), ReadAll(Scratch() + "/temp.bmp"));
+
+    // Kind 3: its own bytes.
+    window_->ListBox1->setCurrentRow(1);  // wall.g
+    Expect({Accept(dir_.File("wall.gif"))});
+    Trigger(window_->FileSaveAs1);
+    EXPECT_EQ(ReadAll(dir_.File("wall.gif")), ReadAll(Pic("wall.g")));
+
+    // Kind 2: the scratch ".k", after which the current file is that scratch file.
+    Expect({Accept(Pic("pic.bmp")), Accept(dir_.File("pic.k"))});
+    Trigger(window_->FileOpen1);
+    Trigger(window_->FileSave1);
+    EXPECT_EQ(requests_.back().filter, ".k/g files|*.k;*.g");
+    EXPECT_EQ(ReadAll(dir_.File("pic.k")), ReadAll(Pic("icon.k")));
+    EXPECT_EQ(window_->state().CurrentFile, Scratch() + "/temp.k");
+
+    // Cancelled: nothing written.
+    Expect({DialogAnswer::Cancel()});
+    Trigger(window_->FileSave1);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(SaveAndConvertTest, SavingTheScratchFileOntoItselfIsRefused) {
+    Put("pic.bmp", MakeBmp(Small()));
+    Expect({Accept(Pic("pic.bmp")), Accept(dir_.File("a.k"))});
+    Trigger(window_->FileOpen1);
+    Trigger(window_->FileSave1);
+    const Bytes encoded = ReadAll(Scratch() + "/temp.k");
+    Expect({Accept(Scratch() + "/temp.k")});  // the preset name, in the scratch folder
+    Trigger(window_->FileSave1);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_TRUE(Messages()[0].text.startsWith("cannot copy a file onto itself"));
+    EXPECT_EQ(ReadAll(Scratch() + "/temp.k"), encoded);
+}
+
+TEST_F(SaveAndConvertTest, SavingAPictureThatFailedToLoadIsRefused) {
+    Put("wall.g", Bytes{'G', 'I', 'F', '8', '9', 'a'});
+    Put("junk.g", Bytes{'n', 'o', 'p', 'e'});
+    Expect({Accept(Pic("wall.g"))});
+    Trigger(window_->FileOpen1);
+    window_->ListBox1->setCurrentRow(0);  // junk.g: no picture
+    Expect({Accept(dir_.File("out.gif"))});
+    Trigger(window_->FileSave1);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_TRUE(Messages()[0].text.startsWith("There is no picture to save"));
+    EXPECT_FALSE(Exists(dir_.File("out.gif")));
+}
+
+TEST_F(SaveAndConvertTest, ConvertAllConvertsTheGroupUnderNewNames) {
+    Put("pic.bmp", MakeBmp(Small()));
+    EncodeSkinPictureTo(Pic("pic.bmp"), Pic("my.skin.k"), TransparencyColour{}, true);
+    Put("wall.g", Bytes{0x89, 'P', 'N', 'G', 1});
+    Put("junk.g", Bytes{'n', 'o'});
+    Put("menu.a", Bytes{7, 7});
+    Put("bm.a", MakeBmp(Small()));
+    const std::string out = dir_.File("out");
+    std::filesystem::create_directory(out);
+    // A stale scratch result from an earlier preview must not be taken for one.
+    WriteAll(Scratch() + "/temp.g", {9, 9, 9});
+
+    Expect({Accept(Pic("wall.g")), Accept(out)});
+    Trigger(window_->Convertall1);
+    EXPECT_EQ(requests_[1].kind, DialogKind::kDirectory);
+    EXPECT_EQ(requests_[1].title, "Select directory to save converted files");
+    EXPECT_EQ(ListFolder(out),
+              (std::vector<std::string>{"bm.k", "menu.g", "my.skin.bmp", "wall.png"}));
+    EXPECT_EQ(ReadAll(out + "/menu.g"), (Bytes{7, 7}));
+    EXPECT_EQ(ReadAll(out + "/wall.png"), ReadAll(Pic("wall.g")));
+    EXPECT_EQ(ReadAll(out + "/bm.k"), ReadAll(Pic("my.skin.k")));
+    EXPECT_TRUE(ListFolder(Scratch()).empty());  // no scratch file is left
+    EXPECT_EQ(window_->state().CurrentFile, Pic("wall.g"));
+    EXPECT_TRUE(window_->PreviewImage1->Picture().GetEmpty());  // the preview is untouched
+
+    // The image group, from a ".bmp".
+    const std::string out2 = dir_.File("out2");
+    std::filesystem::create_directory(out2);
+    Expect({Accept(Pic("pic.bmp")), Accept(out2)});
+    Trigger(window_->Convertall1);
+    EXPECT_EQ(ListFolder(out2), std::vector<std::string>{"pic.k"});
+}
+
+TEST_F(SaveAndConvertTest, ConvertAllStopsAtTheFirstErrorAndCancelStopsBetweenFiles) {
+    Put("a.k", Bytes(3, 0));  // refused
+    Put("b.a", Bytes{1});
+    const std::string out = dir_.File("out");
+    std::filesystem::create_directory(out);
+    Expect({Accept(Pic("a.k")), Accept(out)});
+    Trigger(window_->Convertall1);
+    EXPECT_EQ(Messages().size(), 1u);
+    EXPECT_TRUE(ListFolder(out).empty());  // b.a, after a.k, was not reached
+
+    // Cancelled after the first file: what was written stays, nothing more is.
+    std::filesystem::remove(Pic("a.k"));
+    Put("c.a", Bytes{2});
+    BatchProgress::SetCancelHookForTesting([](int done, int) { return done >= 1; });
+    Expect({Accept(Pic("a.k")), Accept(out)});
+    Trigger(window_->Convertall1);
+    BatchProgress::SetCancelHookForTesting({});
+    EXPECT_EQ(ListFolder(out), std::vector<std::string>{"b.g"});
+    EXPECT_EQ(Messages().size(), 1u);
+}
+
+}  // namespace
+}  // namespace lumigram::test
