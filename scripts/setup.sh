@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Lumigram needs (scripts/debian-packages.txt).
+# Installs the Debian packages Lumigram needs (scripts/debian-packages.txt, or
+# the list named by LUMIGRAM_PACKAGES).
 # Runs apt-get only when something is missing, so repeated runs are quick.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-mapfile -t wanted < <(grep -vE '^\s*(#|$)' "$here/debian-packages.txt")
+list=${LUMIGRAM_PACKAGES:-$here/debian-packages.txt}
+mapfile -t wanted < <(grep -vE '^\s*(#|$)' "$list")
 missing=()
 for package in "${wanted[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then

@@ -23,7 +23,9 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, QRect geometry, int pixe
 
 }  // namespace
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
+TAboutBox::TAboutBox(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint) {
     setWindowTitle("About");
     setFixedSize(305, 218);
     QFont font = this->font();

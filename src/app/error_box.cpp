@@ -10,10 +10,8 @@ void ShowErrorBox(const std::exception& error) {
     if (const auto* ours = dynamic_cast<const Error*>(&error); ours && !ours->path().empty()) {
         text += "\n" + QString::fromStdString(ours->path());
     }
-    ShowMessageBox(QApplication::applicationDisplayName().isEmpty()
-                       ? QStringLiteral("Lumigram")
-                       : QApplication::applicationDisplayName(),
-                   text, MessageIcon::kCritical, QApplication::activeWindow());
+    ShowMessageBox(QStringLiteral("Lumigram"), text, MessageIcon::kCritical,
+                   QApplication::activeWindow());
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {

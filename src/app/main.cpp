@@ -5,7 +5,6 @@
 
 int main(int argc, char** argv) {
     lumigram::TApplication application(argc, argv);
-    lumigram::TApplication::setApplicationDisplayName("Lumigram");
     lumigram::TSDIAppForm SDIAppForm;
     SDIAppForm.show();
     return lumigram::TApplication::exec();

@@ -1,6 +1,7 @@
 #include "dialogs/dialog_seam.h"
 
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -19,7 +20,8 @@ DialogAnswer RunFileDialog(const DialogRequest& request, QWidget* parent) {
     if (!request.title.isEmpty()) {
         dialog.setWindowTitle(request.title);
     }
-    dialog.setDirectory(request.initialDir);
+    // Like the platform's dialogs, open in the current directory unless told.
+    dialog.setDirectory(request.initialDir.isEmpty() ? QDir::currentPath() : request.initialDir);
     dialog.setSizeGripEnabled(request.resizable);
     if (request.kind == DialogKind::kDirectory) {
         dialog.setFileMode(QFileDialog::Directory);

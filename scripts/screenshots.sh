@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Takes screenshots of the real window on a virtual screen (Xvfb, with a window
+# manager for the frames) and writes them to docs/: the empty window, the window
+# with a ".k" picture open and its siblings listed, and the About box.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+bash scripts/setup.sh
+LUMIGRAM_PACKAGES=scripts/screenshot-packages.txt bash scripts/setup.sh
+bash scripts/build.sh release
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/skin"
+cli=build/release/src/cli/lumigram-cli
+
+# Sample pictures made here with our own encoder: a shaded ball on magenta.
+python3 - "$work/skin/ball.bmp" <<'PY'
+import struct, sys
+w, h = 120, 160
+stride = (w * 3 + 3) & ~3
+rows = []
+for y in range(h):
+    row = bytearray()
+    for x in range(w):
+        d = (x - 60) ** 2 + (y - 80) ** 2
+        row += bytes([min(255, 60 + x), 90 + y // 2, max(0, 230 - y)]) if d < 45 ** 2 else bytes([255, 0, 255])
+    rows.append(bytes(row + bytes(stride - 3 * w)))
+header = b"BM" + struct.pack("<IHHI", 54 + stride * h, 0, 0, 54) + struct.pack(
+    "<IiiHHIIiiII", 40, w, h, 1, 24, 0, stride * h, 0, 0, 0, 0)
+open(sys.argv[1], "wb").write(header + b"".join(reversed(rows)))
+PY
+"$cli" encode "$work/skin/ball.bmp" "$work/skin/ball.k" >/dev/null
+for name in icon_home icon_phone wallpaper; do cp "$work/skin/ball.k" "$work/skin/$name.k"; done
+printf 'GIF89a' >"$work/skin/logo.g"
+printf 'menu' >"$work/skin/menu.a"
+rm "$work/skin/ball.bmp"
+
+cat >"$work/drive.sh" <<EOF2
+#!/usr/bin/env bash
+set -u
+cd "$work"
+openbox >/dev/null 2>&1 &
+sleep 1
+"$root/build/release/src/lumigram" &
+app=\$!
+sleep 2
+window=\$(xdotool search --onlyvisible --name '^Lumigram\$' | head -1)
+xdotool windowactivate --sync "\$window"
+eval \$(xdotool getwindowgeometry --shell "\$window")
+shoot() {
+  import -window root "$work/screen.png"
+  convert "$work/screen.png" -crop 560x550+\$((X - 10))+\$((Y - 40)) +repage "\$1"
+}
+xdotool mousemove 900 700
+sleep 0.5
+shoot "$root/docs/screenshot-empty.png"
+xdotool key ctrl+o
+sleep 1.5
+xdotool type --delay 15 "$work/skin/ball.k"
+xdotool key Return
+sleep 1.5
+xdotool mousemove \$((X + 16)) \$((Y + 15))
+sleep 1.5
+shoot "$root/docs/screenshot-open.png"
+xdotool key alt+h
+sleep 0.5
+xdotool key Return
+sleep 1.5
+shoot "$root/docs/screenshot-about.png"
+kill \$app
+EOF2
+chmod +x "$work/drive.sh"
+mkdir -p docs
+xvfb-run -a -s "-screen 0 1024x768x24" "$work/drive.sh"
+ls -l docs/screenshot-*.png
