@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli/cli_test_support.h"
+#include "codec/skin_encoder.h"
+#include "support/pictures.h"
+
+namespace lumigram::test {
+namespace {
+
+class ConvertAllCommandTest : public ::testing::Test {
+  protected:
+    ConvertAllCommandTest() {
+        std::filesystem::create_directory(In());
+        BmpSpec spec;
+        spec.width = 4;
+        spec.height = 3;
+        WriteAll(In() + "/pic.bmp", MakeBmp(spec));
+        EncodeSkinPictureTo(In() + "/pic.bmp", In() + "/icon.k", TransparencyColour{}, true);
+        WriteAll(In() + "/wall.g", {'G', 'I', 'F', '8', '9', 'a'});
+        WriteAll(In() + "/odd.g", {'?', '?'});
+        WriteAll(In() + "/menu.a", {1, 2});
+    }
+    std::string In() const { return dir_.File("in"); }
+    std::string Out() const { return dir_.File("new/out"); }
+    TempDir dir_;
+};
+
+TEST_F(ConvertAllCommandTest, ConvertsTheSkinGroupIntoANewFolder) {
+    const CommandResult r = RunCli("convert-all " + Args(In(), Out()));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ListFolder(Out()), (std::vector<std::string>{"icon.bmp", "menu.g", "wall.gif"}));
+    EXPECT_EQ(ReadAll(Out() + "/menu.g"), (Bytes{1, 2}));
+    EXPECT_EQ(r.out, "converted 3 of 4 files into " + Out() +
+                         " (1 .g files neither GIF nor PNG skipped)\n");
+    EXPECT_EQ(r.err, "");  // no progress line when stderr is not a terminal
+}
+
+TEST_F(ConvertAllCommandTest, ImageGroupAndTransparencyOptions) {
+    ASSERT_EQ(RunCli("convert-all --group image --no-transparency " + Args(In(), Out())).exitCode,
+              0);
+    EXPECT_EQ(ListFolder(Out()), std::vector<std::string>{"pic.k"});
+    EncodeSkinPictureTo(In() + "/pic.bmp", dir_.File("expected.k"), TransparencyColour{}, false);
+    EXPECT_EQ(ReadAll(Out() + "/pic.k"), ReadAll(dir_.File("expected.k")));
+}
+
+TEST_F(ConvertAllCommandTest, DryRunWritesNothing) {
+    const CommandResult r = RunCli("convert-all --dry-run " + Args(In(), Out()));
+    ASSERT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, In() + "/icon.k -> " + Out() + "/icon.bmp\n" + In() + "/odd.g -> nothing " +
+                         "(neither GIF nor PNG)\n" + In() + "/wall.g -> " + Out() + "/wall.gif\n" +
+                         In() + "/menu.a -> " + Out() + "/menu.g\n");
+    EXPECT_FALSE(Exists(Out()));
+}
+
+TEST_F(ConvertAllCommandTest, CarriesOnPastFailuresAndListsThem) {
+    WriteAll(In() + "/broken.k", Bytes(5, 0));
+    const CommandResult r = RunCli("convert-all " + Args(In(), Out()));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(ListFolder(Out()), (std::vector<std::string>{"icon.bmp", "menu.g", "wall.gif"}));
+    EXPECT_EQ(r.err, "lumigram-cli: " + In() +
+                         "/broken.k: not a skin picture: the file is 5 bytes, shorter than the "
+                         "16-byte header\nlumigram-cli: 1 of 5 files failed\n");
+    EXPECT_EQ(RunCli("convert-all --group pictures " + Args(In(), Out())).exitCode, 2);
+    EXPECT_EQ(RunCli("convert-all " + Args(dir_.File("missing"), Out())).exitCode, 1);
+}
+
+}  // namespace
+}  // namespace lumigram::test

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "codec/convert_one_file.h"
+#include "codec/picture_groups.h"
+#include "platform/copy_by_blocks.h"
+#include "platform/io_error.h"
+#include "support/test_files.h"
+
+namespace lumigram::test {
+namespace {
+
+TEST(CopyFileByBlocks, CopiesExactlyAndNeverOntoItself) {
+    TempDir dir;
+    for (const std::size_t size : {0u, 1u, 4095u, 4096u, 4097u, 12288u}) {
+        WriteAll(dir.File("src"), CountingBytes(size));
+        WriteAll(dir.File("dst"), CountingBytes(50000));  // emptied first
+        CopyFileByBlocks(dir.File("src"), dir.File("dst"));
+        EXPECT_EQ(ReadAll(dir.File("dst")), CountingBytes(size)) << size;
+    }
+    ASSERT_EQ(::symlink(dir.File("src").c_str(), dir.File("alias").c_str()), 0);
+    for (const std::string& same : {dir.File("src"), dir.File("alias"), dir.path() + "/./src"}) {
+        try {
+            CopyFileByBlocks(dir.File("src"), same);
+            ADD_FAILURE() << same;
+        } catch (const Error& error) {
+            EXPECT_STREQ(error.what(), "cannot copy a file onto itself");
+        }
+    }
+    EXPECT_EQ(ReadAll(dir.File("src")), CountingBytes(12288));
+    try {
+        CopyFileByBlocks(dir.File("missing"), dir.File("new"));
+        ADD_FAILURE();
+    } catch (const IoError& error) {
+        EXPECT_STREQ(error.what(), "File not found");
+    }
+    EXPECT_FALSE(Exists(dir.File("new")));
+}
+
+TEST(PictureGroups, ListsExtensionsInTableOrderUpToALimit) {
+    TempDir dir;
+    for (const char* name : {"b.k", "a.a", "c.g", "a.k", "x.bmp", "y.PNG"}) {
+        WriteAll(dir.File(name), {1});
+    }
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(ListGroupFiles(dir.path(), FileKind::kSkin, 100),
+              (Names{"a.k", "b.k", "c.g", "a.a"}));
+    EXPECT_EQ(ListGroupFiles(dir.path(), FileKind::kNone, 3), (Names{"a.k", "b.k", "c.g"}));
+    EXPECT_EQ(ListGroupFiles(dir.path(), FileKind::kOrdinary, 100), (Names{"x.bmp", "y.PNG"}));
+}
+
+TEST(ConvertOneFile, NamesTheOutputAfterTheScratchResult) {
+    TempDir dir;
+    WriteAll(dir.File("my.skin.a"), {'G', 'I', 'F'});
+    WriteAll(dir.File("junk.g"), {'J'});
+    const ConversionOutcome copied =
+        ConvertOneFile(dir.File("my.skin.a"), dir.path(), dir.path(), {}, true);
+    EXPECT_TRUE(copied.written);
+    EXPECT_EQ(copied.destination, dir.File("my.skin.g"));
+    EXPECT_EQ(ReadAll(dir.File("my.skin.g")), (Bytes{'G', 'I', 'F'}));
+    const ConversionOutcome nothing =
+        ConvertOneFile(dir.File("junk.g"), dir.path(), dir.path(), {}, true);
+    EXPECT_FALSE(nothing.written);
+    EXPECT_TRUE(nothing.destination.empty());
+    for (const char* scratch : {"temp.bmp", "temp.gif", "temp.png", "temp.k", "temp.g"}) {
+        EXPECT_FALSE(Exists(dir.File(scratch))) << scratch;
+    }
+    EXPECT_EQ(PlannedOutputExtension(dir.File("my.skin.a")), ".g");
+    EXPECT_EQ(PlannedOutputExtension(dir.File("junk.g")), "");
+}
+
+}  // namespace
+}  // namespace lumigram::test
