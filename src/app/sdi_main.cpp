@@ -61,6 +61,14 @@ QAction* MakeAction(QObject* parent, const char* name, const char* category, con
     return action;
 }
 
+// Names a control and puts it where the layout says, in client-area pixels.
+template <typename Widget>
+Widget* Place(Widget* widget, const char* name, const QRect& geometry) {
+    widget->setObjectName(name);
+    widget->setGeometry(geometry);
+    return widget;
+}
+
 }  // namespace
 
 TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent) {
@@ -184,21 +192,13 @@ void TSDIAppForm::BuildClientArea() {
     ToolButton1 = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(FileOpen1));
     ToolButton2 = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(FileSave1));
 
-    Label1 = new QLabel("Preview", client);
-    Label1->setObjectName("Label1");
-    Label1->setGeometry(16, 40, 52, 16);
+    Label1 = Place(new QLabel("Preview", client), "Label1", {16, 40, 52, 16});
 
-    Shape1 = new TShape(client);
-    Shape1->setObjectName("Shape1");
-    Shape1->setGeometry(16, 64, 257, 337);
+    Shape1 = Place(new TShape(client), "Shape1", {16, 64, 257, 337});
 
-    PreviewImage1 = new TPreviewImage(client);
-    PreviewImage1->setObjectName("PreviewImage1");
-    PreviewImage1->setGeometry(24, 72, 241, 321);
+    PreviewImage1 = Place(new TPreviewImage(client), "PreviewImage1", {24, 72, 241, 321});
 
-    ListBox1 = new QListWidget(client);
-    ListBox1->setObjectName("ListBox1");
-    ListBox1->setGeometry(296, 64, 225, 217);
+    ListBox1 = Place(new QListWidget(client), "ListBox1", {296, 64, 225, 217});
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListBox1->setUniformItemSizes(true);
     QFont listFont = ListBox1->font();
@@ -209,18 +209,13 @@ void TSDIAppForm::BuildClientArea() {
     ListBox1->setPalette(listPalette);
     ListBox1->setStyleSheet("QListWidget::item { height: 16px; }");
 
-    CheckBox1 = new QCheckBox("Enable transparency", client);
-    CheckBox1->setObjectName("CheckBox1");
-    CheckBox1->setGeometry(304, 312, 201, 17);
+    CheckBox1 =
+        Place(new QCheckBox("Enable transparency", client), "CheckBox1", {304, 312, 201, 17});
     CheckBox1->setChecked(true);
 
-    Button1 = new QPushButton("Transparency color", client);
-    Button1->setObjectName("Button1");
-    Button1->setGeometry(304, 352, 145, 33);
+    Button1 = Place(new QPushButton("Transparency color", client), "Button1", {304, 352, 145, 33});
 
-    Shape2 = new TShape(client);
-    Shape2->setObjectName("Shape2");
-    Shape2->setGeometry(488, 352, 33, 33);
+    Shape2 = Place(new TShape(client), "Shape2", {488, 352, 33, 33});
     Shape2->SetBrushColour(QColor(255, 0, 255));
 
     setTabOrder(ToolBar1, ListBox1);
@@ -236,13 +231,17 @@ bool TSDIAppForm::TransparencyEnabled() const {
     return !Shape2->isHidden();
 }
 
+void TSDIAppForm::TakeCurrentFile(std::string name) {
+    state_.CurrentFile = std::move(name);
+    state_.CurrentExt = ExtractFileExt(state_.CurrentFile);
+    state_.Kind = FileKindOf(state_.CurrentFile);
+}
+
 void TSDIAppForm::FileOpen1Execute() {
     ListBox1->clear();
     OpenDialog->Filter = kPictureFilter;
     if (OpenDialog->Execute(this)) {
-        state_.CurrentFile = FromQt(OpenDialog->FileName);
-        state_.CurrentExt = ExtractFileExt(state_.CurrentFile);
-        state_.Kind = FileKindOf(state_.CurrentFile);
+        TakeCurrentFile(FromQt(OpenDialog->FileName));
         LoadAndPreview();
     }
     FillFileList();
@@ -267,9 +266,7 @@ void TSDIAppForm::ListBox1Click() {
     if (i < 0 || i >= state_.FileCount) {
         return;  // the list was cleared
     }
-    state_.CurrentFile = state_.FileList[static_cast<std::size_t>(i) + 1];
-    state_.CurrentExt = ExtractFileExt(state_.CurrentFile);
-    state_.Kind = FileKindOf(state_.CurrentFile);
+    TakeCurrentFile(state_.FileList[static_cast<std::size_t>(i) + 1]);
     LoadAndPreview();
 }
 

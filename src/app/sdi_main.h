@@ -106,6 +106,8 @@ class TSDIAppForm : public QMainWindow {
     void BuildMenus();
     void BuildClientArea();
     void FillFileList();
+    // Makes name the current file, with its extension and kind.
+    void TakeCurrentFile(std::string name);
     bool TransparencyEnabled() const;
 
     ProgramState state_;
