@@ -89,7 +89,9 @@ void DecodeSkinPictureTo(const std::string& inputPath, const std::string& output
     BlockWriter rows(output, kBmpHeaderSize, buffers.pixelBlock);
 
     // BMP rows go bottom-up: BMP row y is stored row height - 1 - y.
-    for (std::uint32_t y = 0; y < height; ++y) {
+    // Rows of no bytes leave nothing to read or write, however many there are.
+    const std::uint32_t rowsToCopy = rowStride == 0 ? 0 : height;
+    for (std::uint32_t y = 0; y < rowsToCopy; ++y) {
         const std::uint32_t s = height - 1 - y;
         // Complete: the header check saw every row in the file.
         input.ReadAt(kSkinHeaderSize + std::uint64_t{s} * rowStride, row);

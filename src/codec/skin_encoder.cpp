@@ -86,7 +86,9 @@ EncodeOutcome EncodeSkinPictureTo(const std::string& inputPath, const std::strin
 
     BlockWriter rows(output, kSkinHeaderSize, buffers.pixelBlock);
     BlockWriter masks(output, maskPlane, buffers.maskBlock);
-    for (std::uint32_t y = 0; y < height; ++y) {
+    // Rows of no bytes (a picture 0 pixels wide) leave nothing to read or write.
+    const std::uint32_t rowsToCopy = rowStride == 0 ? 0 : height;
+    for (std::uint32_t y = 0; y < rowsToCopy; ++y) {
         // Skin rows go top-down; a BMP stores its bottom row first unless its
         // height was negative.
         const std::uint32_t source = bmp.topDown ? y : height - 1 - y;

@@ -1,0 +1,105 @@
+// Random pixels -> BMP -> ".k" -> BMP. Every opaque pixel comes back narrowed
+// and widened (each channel with its two low bits cleared), every pixel of the
+// key colour comes back as the key colour, and the mask marks exactly the
+// key-colour pixels that have a stored bit.
+#include <vector>
+
+#include "codec/skin_decoder.h"
+#include "codec/skin_encoder.h"
+#include "codec/skin_format.h"
+#include "fuzz_support.h"
+#include "platform/byte_file.h"
+#include "platform/io_error.h"
+
+using namespace lumigram;
+
+namespace {
+
+std::vector<std::uint8_t> ReadWhole(const std::string& path) {
+    ByteFile file = ByteFile::OpenRead(path);
+    std::vector<std::uint8_t> bytes(file.Size());
+    file.Read(bytes);
+    return bytes;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 5) {
+        return 0;
+    }
+    const int width = 1 + data[0] % 64;
+    const int height = data[1] % 16;
+    const TransparencyColour key{data[2], data[3], data[4]};
+    data += 5;
+    size -= 5;
+    const std::uint32_t stride = RoundUpTo4(static_cast<std::uint32_t>(width) * 3);
+    std::vector<std::uint8_t> bmp(54 + stride * static_cast<std::size_t>(height), 0);
+    const auto put32 = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) bmp[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    put32(2, static_cast<std::uint32_t>(bmp.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<std::uint32_t>(width));
+    put32(22, static_cast<std::uint32_t>(height));
+    bmp[26] = 1;
+    bmp[28] = 24;
+    // Pixels from the input; a pixel byte of 0xFF with the next selects the key
+    // colour so that keyed pixels are common.
+    std::size_t at = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            std::uint8_t* p = bmp.data() + 54 + y * stride + 3 * x;
+            const std::uint8_t selector = at < size ? data[at++] : 0;
+            if (selector < 64) {
+                p[0] = key.blue;
+                p[1] = key.green;
+                p[2] = key.red;
+            } else {
+                for (int c = 0; c < 3; ++c) p[c] = at < size ? data[at++] : selector;
+            }
+        }
+    }
+    const std::string folder = fuzz::WorkFolder();
+    {
+        ByteFile file = ByteFile::Create(folder + "/rt.bmp");
+        file.Write(bmp);
+        file.Close();
+    }
+    EncodeSkinPictureTo(folder + "/rt.bmp", folder + "/rt.k", key, true);
+    DecodeSkinPictureTo(folder + "/rt.k", folder + "/back.bmp", key, true);
+    const std::vector<std::uint8_t> skin = ReadWhole(folder + "/rt.k");
+    const std::vector<std::uint8_t> back = ReadWhole(folder + "/back.bmp");
+    if (back.size() != bmp.size()) {
+        fuzz::Fail("round trip changed the size");
+    }
+    const std::uint32_t maskStride = MaskStrideFor(static_cast<std::uint32_t>(width));
+    const std::size_t maskPlane = 16 + stride * static_cast<std::size_t>(height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t* in = bmp.data() + 54 + y * stride + 3 * x;
+            const std::uint8_t* out = back.data() + 54 + y * stride + 3 * x;
+            const bool keyed = in[0] == key.blue && in[1] == key.green && in[2] == key.red;
+            const bool hasBit = static_cast<std::uint32_t>(x / 8) < maskStride;
+            if (hasBit) {
+                const int skinRow = height - 1 - y;  // the ".k" is top-down
+                const bool opaque =
+                    (skin[maskPlane + skinRow * maskStride + x / 8] >> (x % 8)) & 1;
+                if (opaque == keyed) {
+                    fuzz::Fail("mask does not match the key-colour pixels");
+                }
+            }
+            for (int c = 0; c < 3; ++c) {
+                const std::uint8_t expected =
+                    keyed && hasBit ? in[c] : static_cast<std::uint8_t>(in[c] & 0xFC);
+                if (out[c] != expected) {
+                    fuzz::Fail("pixel did not come back narrowed and widened");
+                }
+            }
+        }
+    }
+    return 0;
+}

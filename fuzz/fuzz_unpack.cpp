@@ -1,0 +1,59 @@
+// The package reader on arbitrary bytes, unpacked into a fresh folder. Nothing
+// may appear outside that folder, and every member file written has exactly its
+// stated size.
+#include <filesystem>
+#include <map>
+
+#include "fuzz_support.h"
+#include "package/ezx_reader.h"
+#include "package/ezx_unpack.h"
+#include "platform/ansi_codepage.h"
+#include "platform/byte_file.h"
+#include "platform/io_error.h"
+
+using namespace lumigram;
+namespace fs = std::filesystem;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string package = fuzz::WriteInput(data, size, "in.ezx");
+    const std::string target = fuzz::WorkFolder() + "/target";
+    std::error_code ignored;
+    fs::remove_all(target, ignored);
+    fs::create_directory(target);
+
+    std::map<std::string, std::uint32_t> stated;  // last member of each name wins
+    std::map<std::string, bool> refused;
+    try {
+        ByteFile file = ByteFile::OpenRead(package);
+        for (const PackageMember& member : ReadPackageMembers(file)) {
+            stated[AnsiToUtf8(member.storedName)] = member.size;
+        }
+    } catch (const Error&) {
+    }
+    try {
+        UnpackOptions options;
+        options.onMemberNotWritten = [&](const MemberProblem& problem) {
+            refused[problem.memberPath] = true;
+        };
+        UnpackEZX(package, target, options);
+    } catch (const Error&) {
+    }
+
+    for (const auto& entry : fs::directory_iterator(fuzz::WorkFolder())) {
+        const std::string name = entry.path().filename().string();
+        if (name != "target" && name != "in.ezx") {
+            fuzz::Fail("file written outside the target folder: " + name);
+        }
+    }
+    for (const auto& entry : fs::directory_iterator(target)) {
+        const std::string name = entry.path().filename().string();
+        const auto it = stated.find(name);
+        if (it == stated.end()) {
+            fuzz::Fail("file that is no member: " + name);
+        }
+        if (entry.is_regular_file() && fuzz::SizeOf(entry.path().string()) != it->second) {
+            fuzz::Fail("member file of the wrong size: " + name);
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,41 @@
+// Runs a harness over files given on the command line (folders: every file in
+// them), so that the seed corpora and every input that ever failed are
+// replayed by the ordinary test suite, also where no fuzzer compiler is at hand.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+namespace {
+
+int Replay(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
+    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int inputs = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::filesystem::path path(argv[i]);
+        if (std::filesystem::is_directory(path)) {
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(path)) {
+                if (entry.is_regular_file()) {
+                    inputs += Replay(entry.path());
+                }
+            }
+        } else if (std::filesystem::exists(path)) {
+            inputs += Replay(path);
+        }
+    }
+    std::printf("replayed %d inputs\n", inputs);
+    return 0;
+}
