@@ -79,16 +79,9 @@ std::int64_t PlanPackage(const std::string& folder, const std::vector<MemberFile
         nameListBytes += static_cast<std::int64_t>(member.storedName.size()) + 1;
         dataBytes += static_cast<std::int64_t>(size) + static_cast<std::int64_t>(kRecordHeadSize);
     }
-    const std::int64_t indexOffset =
-        (static_cast<std::int64_t>(kHeaderSize) + nameListBytes + 3) & ~std::int64_t{3};
-    const std::int64_t total = indexOffset + static_cast<std::int64_t>(kIndexBlockSize) +
-                               static_cast<std::int64_t>(kEntrySize * members.size()) + dataBytes;
-    if (total > kMaxPackageBytes) {
-        throw FormatError("the package would be " + std::to_string(total) +
-                              " bytes, a package must stay below 2 GiB",
-                          folder);
-    }
-    return indexOffset;
+    const PackageLayout layout = LayOutPackage(nameListBytes, members.size(), dataBytes);
+    CheckPackageLength(layout.length, folder);
+    return layout.indexOffset;
 }
 
 // Copies exactly size bytes of a member; a file that shrank since it was
@@ -110,6 +103,24 @@ void CopyMember(const std::string& path, std::uint32_t size, BlockWriter& writer
 }
 
 }  // namespace
+
+PackageLayout LayOutPackage(std::int64_t nameListBytes, std::size_t memberCount,
+                            std::int64_t dataBytes) {
+    PackageLayout layout;
+    layout.indexOffset =
+        (static_cast<std::int64_t>(kHeaderSize) + nameListBytes + 3) & ~std::int64_t{3};
+    layout.length = layout.indexOffset + static_cast<std::int64_t>(kIndexBlockSize) +
+                    static_cast<std::int64_t>(kEntrySize * memberCount) + dataBytes;
+    return layout;
+}
+
+void CheckPackageLength(std::int64_t length, const std::string& folder) {
+    if (length > kMaxPackageBytes) {
+        throw FormatError("the package would be " + std::to_string(length) +
+                              " bytes, a package must stay below 2 GiB",
+                          folder);
+    }
+}
 
 std::vector<MemberFile> CollectMemberFiles(const std::string& folder) {
     std::vector<std::vector<MemberFile>> groups;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,20 @@ struct MemberFile {
 // stored names. Raises FormatError naming the file when a name has no
 // Windows-1252 form.
 std::vector<MemberFile> CollectMemberFiles(const std::string& folder);
+
+// Where a package's index goes and how long the package is, from the bytes of
+// its name list (names and their 0x0A), its member count and its data area
+// (content plus 8 bytes a member).
+struct PackageLayout {
+    std::int64_t indexOffset = 0;
+    std::int64_t length = 0;
+};
+PackageLayout LayOutPackage(std::int64_t nameListBytes, std::size_t memberCount,
+                            std::int64_t dataBytes);
+
+// Raises FormatError (naming folder) when a package of this length would reach
+// 2^31 bytes, beyond what its signed 32-bit offsets can address.
+void CheckPackageLength(std::int64_t length, const std::string& folder);
 
 struct PackOptions {
     ProgressCallback onProgress;  // after each member's content is written

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "codec/skin_decoder.h"
@@ -50,6 +51,7 @@ class CodecTest : public ::testing::Test {
     template <typename F>
     std::string Refusal(const Bytes& picture, F&& run) {
         WriteAll(dir_.File("in.pic"), picture);
+        std::remove(dir_.File("out.k").c_str());
         try {
             run();
         } catch (const FormatError& error) {
