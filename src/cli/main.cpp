@@ -2,4 +2,6 @@
 // over the core library that the window uses too.
 #include "cli/cli_app.h"
 
-int main(int argc, char** argv) { return lumigram::cli::RunCli(argc, argv); }
+int main(int argc, char** argv) {
+    return lumigram::cli::RunCli(argc, argv);
+}

@@ -48,6 +48,11 @@ ConversionOutcome ConvertOneFile(const std::string& source, const std::string& o
     if (!result.empty()) {
         outcome.destination = OutputPathFor(source, outputFolder, ExtractFileExt(result));
         outcome.written = CopyFileQuietly(result, outcome.destination);
+        if (!outcome.written) {
+            // A copy cut short (a full disk) would leave a torso under the
+            // output's name; better no file than a damaged one.
+            DeleteFileQuietly(outcome.destination);
+        }
     }
     DeleteScratchFiles(scratchDir);
     return outcome;

@@ -19,7 +19,8 @@ struct ConversionOutcome {
 // - anything else: encoded; a BMP is written as stem + ".k", anything else is
 //   copied unchanged as stem + ".g".
 // The stem is the source's name cut before its last "." (when it has one). The
-// output copy replaces a file of that name; its failure is not an error. All five
+// output copy replaces a file of that name; its failure is not an error, but a
+// copy cut short is removed rather than left half written. All five
 // scratch files are deleted afterwards. Codec and read errors raise (and leave
 // the scratch files of the failing file).
 ConversionOutcome ConvertOneFile(const std::string& source, const std::string& outputFolder,

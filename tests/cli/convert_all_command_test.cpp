@@ -5,6 +5,7 @@
 #include "cli/cli_test_support.h"
 #include "codec/skin_encoder.h"
 #include "support/pictures.h"
+#include "support/test_files.h"
 
 namespace lumigram::test {
 namespace {
@@ -64,6 +65,19 @@ TEST_F(ConvertAllCommandTest, CarriesOnPastFailuresAndListsThem) {
                          "16-byte header\nlumigram-cli: 1 of 5 files failed\n");
     EXPECT_EQ(RunCli("convert-all --group pictures " + Args(In(), Out())).exitCode, 2);
     EXPECT_EQ(RunCli("convert-all " + Args(dir_.File("missing"), Out())).exitCode, 1);
+}
+
+TEST_F(ConvertAllCommandTest, AFullDiskFailsTheFilesThatDoNotFit) {
+    const std::string small = dir_.File("small");
+    SmallDisk disk(small, "8k");
+    if (!disk.mounted()) {
+        GTEST_SKIP() << disk.whyNot();
+    }
+    WriteAll(In() + "/big.a", CountingBytes(20000));
+    const CommandResult r = RunCli("convert-all " + Args(In(), small));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("big.a: cannot write " + small + "/big.g"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadAll(small + "/menu.g"), (Bytes{1, 2}));  // what fitted was written
 }
 
 }  // namespace

@@ -240,6 +240,25 @@ TEST_F(UnpackTest, AMemberThatCannotBeCreatedIsReportedAndSkipped) {
     EXPECT_EQ(ReadAll(Out() + "/wall.g"), (Bytes{0xAA, 0xBB, 0xCC}));
 }
 
+TEST_F(UnpackTest, ADiskThatFillsUpEndsTheUnpackingWithDiskFull) {
+    const std::string small = dir_.File("small");
+    SmallDisk disk(small, "64k");
+    if (!disk.mounted()) {
+        GTEST_SKIP() << disk.whyNot();
+    }
+    WriteAll(
+        Pkg(),
+        BuildPackage({{"a.k", CountingBytes(40000)}, {"b.k", CountingBytes(40000)}, {"c.k", {1}}}));
+    try {
+        UnpackEZX(Pkg(), small);
+        ADD_FAILURE() << "unpacking into a full disk succeeded";
+    } catch (const IoError& error) {
+        EXPECT_STREQ(error.what(), "Disk full");
+        EXPECT_EQ(error.path(), small + "/b.k");
+    }
+    EXPECT_EQ(ReadAll(small + "/a.k"), CountingBytes(40000));  // complete members stay
+}
+
 TEST_F(UnpackTest, ReadOnlyPackageUnpacksAndMissingOneIsNotFound) {
     WriteAll(Pkg(), ExamplePackage());
     ::chmod(Pkg().c_str(), 0444);

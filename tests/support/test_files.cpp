@@ -125,3 +125,32 @@ CommandResult RunCommand(const std::string& commandLine) {
 }
 
 }  // namespace lumigram::test
+
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace lumigram::test {
+
+SmallDisk::SmallDisk(const std::string& folder, const char* size) : folder_(folder) {
+    if (::geteuid() != 0) {
+        whyNot_ = "mounting a small tmpfs needs root";
+        return;
+    }
+    std::filesystem::create_directories(folder);
+    const std::string options = std::string("size=") + size;
+    if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) != 0) {
+        whyNot_ = std::string("cannot mount tmpfs here: ") + std::strerror(errno);
+        return;
+    }
+    mounted_ = true;
+}
+
+SmallDisk::~SmallDisk() {
+    if (mounted_) {
+        ::umount2(folder_.c_str(), MNT_DETACH);
+    }
+}
+
+}  // namespace lumigram::test

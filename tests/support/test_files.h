@@ -52,3 +52,26 @@ CommandResult RunCommand(const std::string& commandLine);
 std::string ShellQuote(const std::string& text);
 
 }  // namespace lumigram::test
+
+namespace lumigram::test {
+
+// A small memory file system mounted at a fresh folder, so that a test can run
+// out of disk space for real. Needs root; mounted() says whether it worked and
+// why not (the caller skips the test then).
+class SmallDisk {
+  public:
+    SmallDisk(const std::string& folder, const char* size);
+    ~SmallDisk();
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+
+    bool mounted() const { return mounted_; }
+    const std::string& whyNot() const { return whyNot_; }
+
+  private:
+    std::string folder_;
+    bool mounted_ = false;
+    std::string whyNot_;
+};
+
+}  // namespace lumigram::test
