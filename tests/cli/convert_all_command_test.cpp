@@ -69,7 +69,7 @@ TEST_F(ConvertAllCommandTest, CarriesOnPastFailuresAndListsThem) {
 
 TEST_F(ConvertAllCommandTest, AFullDiskFailsTheFilesThatDoNotFit) {
     const std::string small = dir_.File("small");
-    SmallDisk disk(small, "8k");
+    SmallDisk disk(small, "12k");  // room for three small files
     if (!disk.mounted()) {
         GTEST_SKIP() << disk.whyNot();
     }
