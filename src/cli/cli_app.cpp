@@ -5,6 +5,9 @@
 #include "cli/cli_support.h"
 #include "cli/codec_commands.h"
 #include "cli/convert_all_command.h"
+#ifdef LUMIGRAM_THUMBNAILS
+#include "cli/thumbnail_command.h"
+#endif
 #include "cli/package_commands.h"
 
 #ifndef LUMIGRAM_VERSION
@@ -37,6 +40,9 @@ int RunCli(int argc, char** argv) {
     AddCodecCommands(app, exitCode);
     AddPackageCommands(app, exitCode);
     AddConvertAllCommand(app, exitCode);
+#ifdef LUMIGRAM_THUMBNAILS
+    AddThumbnailCommand(app, exitCode);
+#endif
 
     try {
         app.parse(argc, argv);

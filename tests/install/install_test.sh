@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch DESTDIR and checks what a desktop install
+# needs; builds the .deb and checks its files and dependencies; runs the
+# installed lumigram-cli; checks the desktop launcher.
+#   install_test.sh BUILD-DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+check() {  # check DESCRIPTION COMMAND...
+  if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; failures=$((failures + 1)); fi
+}
+
+DESTDIR="$work/root" cmake --install "$build" --prefix /usr >/dev/null
+root="$work/root/usr"
+expected=(
+  bin/lumigram bin/lumigram-cli bin/lumigram-launcher
+  share/applications/org.lumigram.Lumigram.desktop
+  share/metainfo/org.lumigram.Lumigram.metainfo.xml
+  share/icons/hicolor/scalable/apps/org.lumigram.Lumigram.svg
+  share/man/man1/lumigram-cli.1
+  share/bash-completion/completions/lumigram-cli
+  share/mime/packages/lumigram.xml
+  share/thumbnailers/lumigram.thumbnailer
+)
+for size in 16 24 32 48 64 128 256; do
+  expected+=("share/icons/hicolor/${size}x${size}/apps/org.lumigram.Lumigram.png")
+done
+for file in "${expected[@]}"; do
+  check "installs $file" test -f "$root/$file"
+done
+check "programs are executable" test -x "$root/bin/lumigram" -a -x "$root/bin/lumigram-launcher"
+check "installed lumigram-cli --version runs" "$root/bin/lumigram-cli" --version
+
+if command -v desktop-file-validate >/dev/null; then
+  check "desktop entry validates" desktop-file-validate "$root/share/applications/org.lumigram.Lumigram.desktop"
+else
+  echo "skipped: desktop-file-validate is not installed"
+fi
+if command -v appstreamcli >/dev/null; then
+  check "AppStream metainfo validates" appstreamcli validate --no-net "$root/share/metainfo/org.lumigram.Lumigram.metainfo.xml"
+else
+  echo "skipped: appstreamcli is not installed"
+fi
+check "man page renders" sh -c "man -l '$root/share/man/man1/lumigram-cli.1' >/dev/null 2>&1 || groff -man -Tutf8 '$root/share/man/man1/lumigram-cli.1' >/dev/null 2>&1 || grep -q '^.TH LUMIGRAM-CLI' '$root/share/man/man1/lumigram-cli.1'"
+check "bash completion loads" bash -c "source '$root/share/bash-completion/completions/lumigram-cli' && complete -p lumigram-cli"
+
+# The Debian package.
+(cd "$work" && cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/deb" >/dev/null)
+deb=$(ls "$work"/deb/*.deb)
+contents=$(dpkg-deb -c "$deb")
+for file in usr/bin/lumigram usr/bin/lumigram-cli usr/bin/lumigram-launcher \
+            usr/share/applications/org.lumigram.Lumigram.desktop usr/share/thumbnailers/lumigram.thumbnailer; do
+  check ".deb holds $file" grep -q "\./$file\$" <<<"$contents"
+done
+depends=$(dpkg-deb -f "$deb" Depends)
+for package in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins; do
+  check ".deb depends on $package" grep -q "$package" <<<"$depends"
+done
+
+# The launcher: a private working folder (mode 0700) under the cache folder,
+# and the window started there. A stand-in "lumigram" beside it reports where.
+mkdir -p "$work/launch" "$work/home"
+cp "$root/bin/lumigram-launcher" "$work/launch/"
+printf '#!/bin/sh\npwd > "%s/started-in"\n' "$work" >"$work/launch/lumigram"
+chmod +x "$work/launch/lumigram"
+HOME="$work/home" XDG_CACHE_HOME="$work/cache" "$work/launch/lumigram-launcher"
+check "launcher makes the working folder" test -d "$work/cache/lumigram"
+check "working folder is private (0700)" test "$(stat -c %a "$work/cache/lumigram")" = 700
+check "window starts in the working folder" test "$(cat "$work/started-in")" = "$work/cache/lumigram"
+rm -rf "$work/cache" "$work/started-in"
+HOME="$work/home" env -u XDG_CACHE_HOME "$work/launch/lumigram-launcher"
+check "without XDG_CACHE_HOME it uses ~/.cache/lumigram" test "$(cat "$work/started-in")" = "$work/home/.cache/lumigram"
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]
