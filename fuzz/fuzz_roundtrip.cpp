@@ -34,19 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     data += 5;
     size -= 5;
     const std::uint32_t stride = RoundUpTo4(static_cast<std::uint32_t>(width) * 3);
-    std::vector<std::uint8_t> bmp(54 + stride * static_cast<std::size_t>(height), 0);
-    const auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) bmp[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-    };
-    bmp[0] = 'B';
-    bmp[1] = 'M';
-    put32(2, static_cast<std::uint32_t>(bmp.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<std::uint32_t>(width));
-    put32(22, static_cast<std::uint32_t>(height));
-    bmp[26] = 1;
-    bmp[28] = 24;
+    std::vector<std::uint8_t> bmp = fuzz::BlankBmp(width, height, 24);
     // Pixels from the input; a pixel byte of 0xFF with the next selects the key
     // colour so that keyed pixels are common.
     std::size_t at = 0;
@@ -59,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 p[1] = key.green;
                 p[2] = key.red;
             } else {
-                for (int c = 0; c < 3; ++c) p[c] = at < size ? data[at++] : selector;
+                for (int c = 0; c < 3; ++c)
+                    p[c] = at < size ? data[at++] : selector;
             }
         }
     }
@@ -86,8 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const bool hasBit = static_cast<std::uint32_t>(x / 8) < maskStride;
             if (hasBit) {
                 const int skinRow = height - 1 - y;  // the ".k" is top-down
-                const bool opaque =
-                    (skin[maskPlane + skinRow * maskStride + x / 8] >> (x % 8)) & 1;
+                const bool opaque = (skin[maskPlane + skinRow * maskStride + x / 8] >> (x % 8)) & 1;
                 if (opaque == keyed) {
                     fuzz::Fail("mask does not match the key-colour pixels");
                 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace lumigram::fuzz {
 
@@ -18,5 +19,10 @@ std::string WriteInput(const std::uint8_t* data, std::size_t size, const char* n
 
 // Size of a file, or -1 when it does not exist.
 long long SizeOf(const std::string& path);
+
+// A BMP of the given shape with a plain 54-byte header and zeroed pixel rows
+// (bottom-up, or top-down with a negative height), for the harness and the
+// corpus generator to fill in.
+std::vector<std::uint8_t> BlankBmp(int width, int height, int bitCount, bool topDown = false);
 
 }  // namespace lumigram::fuzz

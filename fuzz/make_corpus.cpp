@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "codec/skin_encoder.h"
+#include "fuzz_support.h"
 #include "package/ezx_pack.h"
 #include "platform/byte_file.h"
 
@@ -32,20 +33,7 @@ void WriteWhole(const std::string& path, const Bytes& bytes) {
 }
 
 Bytes Bmp(int width, int height, int bitCount, bool topDown, std::mt19937& random) {
-    const std::uint32_t stride = (static_cast<std::uint32_t>(width) * (bitCount / 8) + 3) & ~3u;
-    Bytes bmp(54 + stride * static_cast<std::size_t>(height));
-    const auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) bmp[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-    };
-    bmp[0] = 'B';
-    bmp[1] = 'M';
-    put32(2, static_cast<std::uint32_t>(bmp.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<std::uint32_t>(width));
-    put32(22, static_cast<std::uint32_t>(topDown ? -height : height));
-    bmp[26] = 1;
-    bmp[28] = static_cast<std::uint8_t>(bitCount);
+    Bytes bmp = fuzz::BlankBmp(width, height, bitCount, topDown);
     for (std::size_t i = 54; i < bmp.size(); ++i) {
         bmp[i] = (random() % 4 == 0) ? (i % 3 == 1 ? 0 : 255) : static_cast<std::uint8_t>(random());
     }
@@ -87,18 +75,22 @@ int main(int argc, char** argv) {
     // Pictures: BMPs of several shapes and the ".k" pictures our encoder makes.
     int n = 0;
     for (const auto& [width, height, bits, topDown] :
-         std::vector<std::tuple<int, int, int, bool>>{{1, 1, 24, false},  {4, 3, 24, false},
-                                                      {5, 2, 24, true},   {33, 4, 24, false},
-                                                      {37, 2, 32, false}, {8, 8, 32, true},
-                                                      {0, 0, 24, false},  {64, 1, 24, false}}) {
+         std::vector<std::tuple<int, int, int, bool>>{{1, 1, 24, false},
+                                                      {4, 3, 24, false},
+                                                      {5, 2, 24, true},
+                                                      {33, 4, 24, false},
+                                                      {37, 2, 32, false},
+                                                      {8, 8, 32, true},
+                                                      {0, 0, 24, false},
+                                                      {64, 1, 24, false}}) {
         const Bytes bmp = Bmp(width, height, bits, topDown, random);
         const std::string name = "pic" + std::to_string(n++);
         AddVariants(out + "/encode", name + ".bmp", bmp, random);
         WriteWhole(work + "/in.bmp", bmp);
         for (const bool mask : {true, false}) {
             EncodeSkinPictureTo(work + "/in.bmp", work + "/out.k", TransparencyColour{}, mask);
-            AddVariants(out + "/decode", name + (mask ? ".mask.k" : ".k"), ReadWhole(work + "/out.k"),
-                        random);
+            AddVariants(out + "/decode", name + (mask ? ".mask.k" : ".k"),
+                        ReadWhole(work + "/out.k"), random);
         }
     }
     AddVariants(out + "/encode", "gif", Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}, random);
@@ -126,7 +118,8 @@ int main(int argc, char** argv) {
 
     for (int i = 0; i < 32; ++i) {
         Bytes seed(5 + random() % 400);
-        for (auto& b : seed) b = static_cast<std::uint8_t>(random());
+        for (auto& b : seed)
+            b = static_cast<std::uint8_t>(random());
         WriteWhole(out + "/roundtrip/seed" + std::to_string(i), seed);
     }
     fs::remove_all(work);

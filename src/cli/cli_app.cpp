@@ -3,12 +3,7 @@
 
 #include "cli/cli_app.h"
 #include "cli/cli_support.h"
-#include "cli/codec_commands.h"
-#include "cli/convert_all_command.h"
-#ifdef LUMIGRAM_THUMBNAILS
-#include "cli/thumbnail_command.h"
-#endif
-#include "cli/package_commands.h"
+#include "cli/commands.h"
 
 #ifndef LUMIGRAM_VERSION
 #define LUMIGRAM_VERSION "0.0.0"

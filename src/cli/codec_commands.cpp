@@ -1,4 +1,4 @@
-#include "cli/codec_commands.h"
+#include "cli/commands.h"
 
 #include <CLI/CLI.hpp>
 #include <iostream>

@@ -1,4 +1,4 @@
-#include "cli/convert_all_command.h"
+#include "cli/commands.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "cli/package_commands.h"
+#include "cli/commands.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "cli/thumbnail_command.h"
+#include "cli/commands.h"
 
 #include <CLI/CLI.hpp>
 #include <QImage>
