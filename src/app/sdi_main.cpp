@@ -1,6 +1,7 @@
 #include "app/sdi_main.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
@@ -222,7 +223,15 @@ void TSDIAppForm::BuildClientArea() {
     setTabOrder(ListBox1, Button1);
     setTabOrder(Button1, CheckBox1);
 
-    connect(ListBox1, &QListWidget::currentRowChanged, this, &TSDIAppForm::ListBox1Click);
+    // A click previews its item, even one already selected; the arrow keys
+    // preview every item they pass. A press that moves the selection leaves the
+    // preview to the click that follows, so one click previews once.
+    connect(ListBox1, &QListWidget::itemClicked, this, &TSDIAppForm::ListBox1Click);
+    connect(ListBox1, &QListWidget::currentRowChanged, this, [this] {
+        if (QApplication::mouseButtons() == Qt::NoButton) {
+            ListBox1Click();
+        }
+    });
     connect(CheckBox1, &QCheckBox::toggled, this, &TSDIAppForm::CheckBox1Click);
     connect(Button1, &QPushButton::clicked, this, &TSDIAppForm::Button1Click);
 }

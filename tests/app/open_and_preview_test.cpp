@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 
 #include "app/shape.h"
 #include "app/window_fixture.h"
@@ -110,6 +111,22 @@ TEST_F(OpenAndPreviewTest, GPicturesArePreviewedThroughACopyNamedForTheirContent
     window_->ListBox1->setCurrentRow(1);  // junk.g: neither, so nothing to show
     EXPECT_TRUE(window_->PreviewImage1->Picture().GetEmpty());
     EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(OpenAndPreviewTest, AClickPreviewsOnceEvenTheSelectedItem) {
+    MakeFolder();
+    Expect({Accept(Pic("icon.k"))});
+    Trigger(window_->FileOpen1);
+    window_->show();
+    QListWidget* list = window_->ListBox1;
+    const QRect second = list->visualItemRect(list->item(1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
+    EXPECT_EQ(window_->state().CurrentFile, Pic("icon.k"));
+    std::filesystem::remove(Scratch() + "/temp.bmp");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());  // again
+    EXPECT_TRUE(Exists(Scratch() + "/temp.bmp"));
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(window_->state().CurrentFile, Pic("logo.g"));
 }
 
 TEST_F(OpenAndPreviewTest, AnAFileIsAnOrdinaryPicture) {
