@@ -1,75 +1,105 @@
-#include "cli/commands.h"
-
 #include <CLI/CLI.hpp>
-#include <QImage>
-#include <QString>
+#include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "cli/cli_support.h"
-#include "codec/skin_decoder.h"
-#include "platform/io_error.h"
-#include "platform/path.h"
-#include "platform/temporary_folder.h"
+#include "cli/commands.h"
+
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+extern char** environ;
+#endif
 
 namespace lumigram::cli {
 namespace {
 
-struct ThumbnailArguments {
+struct ThumbnailRequest {
     std::string input;
     std::string output;
     int size = 128;
 };
 
-// Decoded pixels are multiples of 4 in every channel, so a key colour with a
-// channel that is not can only come from a transparent pixel.
-constexpr TransparencyColour kThumbnailKey{255, 1, 255};
+#ifdef _WIN32
+constexpr const char* kWriterName = "lumigram-thumbnail.exe";
+#else
+constexpr const char* kWriterName = "lumigram-thumbnail";
+#endif
 
-void WriteThumbnail(const ThumbnailArguments& a, const std::string& pngPath) {
-    TemporaryFolder scratch;
-    const std::string bmp = JoinPath(scratch.path(), "thumbnail.bmp");
-    DecodeSkinPictureTo(a.input, bmp, kThumbnailKey, true);
-    QImage image;
-    if (!image.load(QString::fromStdString(bmp), "BMP")) {
-        throw FormatError("the picture could not be turned into an image", a.input);
-    }
-    image = image.convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = qRgb(kThumbnailKey.red, kThumbnailKey.green, kThumbnailKey.blue);
-    for (int y = 0; y < image.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if ((row[x] | 0xFF000000u) == key) {
-                row[x] = 0;  // transparent
-            }
+std::filesystem::path OwnFolder() {
+    std::error_code error;
+#ifdef _WIN32
+    return std::filesystem::current_path(error);
+#else
+    return std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+#endif
+}
+
+// The PNG writer lives beside lumigram-cli in a build, and in
+// ../libexec/lumigram/ once installed.
+std::string FindWriter() {
+    const std::filesystem::path folder = OwnFolder();
+    for (const std::filesystem::path& candidate :
+         {folder / kWriterName, folder / ".." / "libexec" / "lumigram" / kWriterName}) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(candidate, error)) {
+            return candidate.string();
         }
     }
-    if (image.width() > a.size || image.height() > a.size) {
-        image = image.scaled(a.size, a.size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return {};
+}
+
+int RunWriter(const std::string& writer, const ThumbnailRequest& request) {
+    std::vector<std::string> arguments = {writer, request.input, request.output,
+                                          std::to_string(request.size)};
+    std::vector<char*> argv;
+    for (std::string& a : arguments) {
+        argv.push_back(a.data());
     }
-    if (!image.save(QString::fromStdString(pngPath), "PNG")) {
-        throw IoError(kFileAccessDenied, a.output);
+    argv.push_back(nullptr);
+#ifdef _WIN32
+    const intptr_t status = ::_spawnv(_P_WAIT, writer.c_str(), argv.data());
+    return status < 0 ? kExitFailed : static_cast<int>(status);
+#else
+    pid_t child = 0;
+    if (::posix_spawn(&child, writer.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
+        return -1;
     }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : kExitFailed;
+#endif
 }
 
 }  // namespace
 
 void AddThumbnailCommand(CLI::App& app, int& exitCode) {
-    auto arguments = std::make_shared<ThumbnailArguments>();
+    auto request = std::make_shared<ThumbnailRequest>();
     CLI::App* command = app.add_subcommand(
         "thumbnail", "Write a PNG thumbnail of a .k skin picture, transparent where it is");
-    command->add_option("INPUT", arguments->input, "Skin picture")->required();
-    command->add_option("OUTPUT", arguments->output, "PNG to write")->required();
+    command->add_option("INPUT", request->input, "Skin picture")->required();
+    command->add_option("OUTPUT", request->output, "PNG to write")->required();
     command
-        ->add_option("SIZE", arguments->size,
+        ->add_option("SIZE", request->size,
                      "Longest side in pixels (smaller pictures keep their size)")
         ->required()
         ->check(CLI::Range(1, 4096));
     command->footer("Example:\n  lumigram-cli thumbnail icon.k icon.png 128");
-    command->callback([arguments, &exitCode] {
-        exitCode = RunReportingErrors(arguments->input, [&] {
-            WriteReplacing(arguments->output, [&](const std::string& temporary) {
-                WriteThumbnail(*arguments, temporary);
-            });
-        });
+    command->callback([request, &exitCode] {
+        const std::string writer = FindWriter();
+        const int status = writer.empty() ? -1 : RunWriter(writer, *request);
+        if (status < 0) {
+            PrintError(request->input, std::string("cannot run the thumbnail writer (") +
+                                           kWriterName + "); is Lumigram fully installed?");
+            exitCode = kExitFailed;
+            return;
+        }
+        exitCode = status;
     });
 }
 

@@ -15,7 +15,7 @@ check() {  # check DESCRIPTION COMMAND...
 DESTDIR="$work/root" cmake --install "$build" --prefix /usr >/dev/null
 root="$work/root/usr"
 expected=(
-  bin/lumigram bin/lumigram-cli bin/lumigram-launcher
+  bin/lumigram bin/lumigram-cli bin/lumigram-launcher libexec/lumigram/lumigram-thumbnail
   share/applications/org.lumigram.Lumigram.desktop
   share/metainfo/org.lumigram.Lumigram.metainfo.xml
   share/icons/hicolor/scalable/apps/org.lumigram.Lumigram.svg
@@ -32,6 +32,11 @@ for file in "${expected[@]}"; do
 done
 check "programs are executable" test -x "$root/bin/lumigram" -a -x "$root/bin/lumigram-launcher"
 check "installed lumigram-cli --version runs" "$root/bin/lumigram-cli" --version
+printf 'BM\106\0\0\0\0\0\0\0\066\0\0\0\050\0\0\0\002\0\0\0\002\0\0\0\001\0\030\0\0\0\0\0\020\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0' >"$work/demo.bmp"
+printf '\0\0\377\377\0\0\0\0\377\0\377\377\377\377\0\0' >>"$work/demo.bmp"
+"$root/bin/lumigram-cli" encode "$work/demo.bmp" "$work/demo.k"
+check "installed lumigram-cli thumbnail finds its writer" "$root/bin/lumigram-cli" thumbnail "$work/demo.k" "$work/demo.png" 16
+check "the thumbnail is a PNG" sh -c "head -c 4 '$work/demo.png' | grep -q PNG"
 
 if command -v desktop-file-validate >/dev/null; then
   check "desktop entry validates" desktop-file-validate "$root/share/applications/org.lumigram.Lumigram.desktop"
@@ -50,7 +55,7 @@ check "bash completion loads" bash -c "source '$root/share/bash-completion/compl
 (cd "$work" && cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/deb" >/dev/null)
 deb=$(ls "$work"/deb/*.deb)
 contents=$(dpkg-deb -c "$deb")
-for file in usr/bin/lumigram usr/bin/lumigram-cli usr/bin/lumigram-launcher \
+for file in usr/bin/lumigram usr/bin/lumigram-cli usr/bin/lumigram-launcher usr/libexec/lumigram/lumigram-thumbnail \
             usr/share/applications/org.lumigram.Lumigram.desktop usr/share/thumbnailers/lumigram.thumbnailer; do
   check ".deb holds $file" grep -q "\./$file\$" <<<"$contents"
 done
