@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <limits>
 #include <new>
+#include <optional>
 #include <span>
 
 #include "display/imaging.h"
@@ -94,7 +95,13 @@ void TFilePicture::SaveToFile(const QString& fileName) const {
     if (empty_) {
         throw Error("There is no picture to save", path);
     }
-    ByteFile file = ByteFile::Create(path);
+    std::optional<ByteFile> created;
+    try {
+        created.emplace(ByteFile::Create(path));
+    } catch (const IoError& error) {
+        throw Error("Cannot create file \"" + path + "\". " + error.what(), path);
+    }
+    ByteFile& file = *created;
     file.Write(std::span(reinterpret_cast<const std::uint8_t*>(data_.constData()),
                          static_cast<std::size_t>(data_.size())));
     file.Close();

@@ -99,6 +99,19 @@ TEST_F(FilePictureTest, SavesTheKeptBytesExactly) {
     }
 }
 
+TEST_F(FilePictureTest, AFileThatCannotBeCreatedIsNamedInTheMessage) {
+    TFilePicture picture;
+    picture.LoadFromFile(QString::fromStdString(Put("a.bmp", GradientBmp(2, 2))));
+    const std::string target = dir_.File("no-such-folder/a.bmp");
+    try {
+        picture.SaveToFile(QString::fromStdString(target));
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot create file \"" + target + "\". File not found");
+    }
+}
+
 TEST_F(FilePictureTest, SavingAnEmptyPictureIsRefusedAndCreatesNoFile) {
     TFilePicture picture;
     picture.LoadFromFile(QString::fromStdString(Put("a.bmp", GradientBmp(2, 2))));
