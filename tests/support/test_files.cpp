@@ -16,28 +16,19 @@ namespace lumigram::test {
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "lumigram-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot make a temporary folder");
-    }
-    path_ = pattern;
-}
-
 TempDir::~TempDir() {
     std::error_code ignored;
     // Undo any permission games a test played so that removal succeeds.
-    for (auto it = fs::recursive_directory_iterator(path_, ignored);
+    for (auto it = fs::recursive_directory_iterator(path(), ignored);
          it != fs::recursive_directory_iterator(); it.increment(ignored)) {
         if (it->is_directory(ignored) && !it->is_symlink(ignored)) {
             fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
         }
     }
-    fs::remove_all(path_, ignored);
 }
 
 std::string TempDir::File(const std::string& name) const {
-    return path_ + "/" + name;
+    return path() + "/" + name;
 }
 
 Bytes ReadAll(const std::string& path) {

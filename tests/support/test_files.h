@@ -5,25 +5,27 @@
 #include <string>
 #include <vector>
 
+#include "platform/temporary_folder.h"
+
 namespace lumigram::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
 // A fresh folder under the system's temporary folder, removed with everything in
-// it when the object goes away.
+// it when the object goes away, whatever permissions a test left on its parts.
 class TempDir {
   public:
-    TempDir();
+    TempDir() = default;
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    const std::string& path() const { return path_; }
+    const std::string& path() const { return folder_.path(); }
     // path() + "/" + name
     std::string File(const std::string& name) const;
 
   private:
-    std::string path_;
+    TemporaryFolder folder_;
 };
 
 Bytes ReadAll(const std::string& path);
