@@ -50,47 +50,33 @@ void FailIfInjected(IoOp op, const std::string& path) {
     }
 }
 
-// Reads until data is full or the file ends; transfer(buffer, count, done) does
-// one system call for the bytes from done on.
-template <typename Transfer>
-std::size_t ReadFully(std::span<std::uint8_t> data, const std::string& path, Transfer transfer) {
+// Moves data through one system call after another until all of it is done;
+// transfer(buffer, count, done) makes the call for the bytes from done on. A
+// call that moves nothing ends a read (the end of the file: the caller sees the
+// short count) and fails a write (the device is full).
+enum class Direction { kRead, kWrite };
+
+template <Direction direction, typename Byte, typename Transfer>
+std::size_t TransferAll(std::span<Byte> data, const std::string& path, Transfer transfer) {
     std::size_t done = 0;
     while (done < data.size()) {
         const std::size_t want = std::min(data.size() - done, kMaxTransfer);
-        const auto got = transfer(data.data() + done, want, done);
-        if (got < 0) {
+        const auto moved = transfer(data.data() + done, want, done);
+        if (moved < 0) {
             if (errno == EINTR) {
                 continue;
             }
             ThrowIoErrorFromErrno(errno, path);
         }
-        if (got == 0) {
-            break;  // end of file: the caller sees the short count
+        if (moved == 0) {
+            if constexpr (direction == Direction::kWrite) {
+                throw IoError(kDiskFull, path);
+            }
+            break;
         }
-        done += static_cast<std::size_t>(got);
+        done += static_cast<std::size_t>(moved);
     }
     return done;
-}
-
-// Writes every byte of data or raises.
-template <typename Transfer>
-void WriteFully(std::span<const std::uint8_t> data, const std::string& path, Transfer transfer) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const std::size_t want = std::min(data.size() - done, kMaxTransfer);
-        const auto put = transfer(data.data() + done, want, done);
-        if (put < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            ThrowIoErrorFromErrno(errno, path);
-        }
-        if (put == 0) {
-            // A write that makes no progress means the device is full.
-            throw IoError(kDiskFull, path);
-        }
-        done += static_cast<std::size_t>(put);
-    }
 }
 
 }  // namespace
@@ -194,17 +180,19 @@ void ByteFile::Seek(std::uint64_t offset) {
 std::size_t ByteFile::Read(std::span<std::uint8_t> data) {
     RequireOpen();
     FailIfInjected(IoOp::kRead, path_);
-    return ReadFully(data, path_, [this](std::uint8_t* buffer, std::size_t count, std::size_t) {
-        return LG_READ(fd_, buffer, static_cast<unsigned>(count));
-    });
+    return TransferAll<Direction::kRead>(
+        data, path_, [this](std::uint8_t* buffer, std::size_t count, std::size_t) {
+            return LG_READ(fd_, buffer, static_cast<unsigned>(count));
+        });
 }
 
 void ByteFile::Write(std::span<const std::uint8_t> data) {
     RequireOpen();
     FailIfInjected(IoOp::kWrite, path_);
-    WriteFully(data, path_, [this](const std::uint8_t* buffer, std::size_t count, std::size_t) {
-        return LG_WRITE(fd_, buffer, static_cast<unsigned>(count));
-    });
+    TransferAll<Direction::kWrite>(
+        data, path_, [this](const std::uint8_t* buffer, std::size_t count, std::size_t) {
+            return LG_WRITE(fd_, buffer, static_cast<unsigned>(count));
+        });
 }
 
 #ifdef _WIN32
@@ -221,17 +209,19 @@ void ByteFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data)
 std::size_t ByteFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> data) {
     RequireOpen();
     FailIfInjected(IoOp::kRead, path_);
-    return ReadFully(data, path_, [&](std::uint8_t* buffer, std::size_t count, std::size_t done) {
-        return ::pread(fd_, buffer, count, static_cast<off_t>(offset + done));
-    });
+    return TransferAll<Direction::kRead>(
+        data, path_, [&](std::uint8_t* buffer, std::size_t count, std::size_t done) {
+            return ::pread(fd_, buffer, count, static_cast<off_t>(offset + done));
+        });
 }
 
 void ByteFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data) {
     RequireOpen();
     FailIfInjected(IoOp::kWrite, path_);
-    WriteFully(data, path_, [&](const std::uint8_t* buffer, std::size_t count, std::size_t done) {
-        return ::pwrite(fd_, buffer, count, static_cast<off_t>(offset + done));
-    });
+    TransferAll<Direction::kWrite>(
+        data, path_, [&](const std::uint8_t* buffer, std::size_t count, std::size_t done) {
+            return ::pwrite(fd_, buffer, count, static_cast<off_t>(offset + done));
+        });
 }
 #endif
 
