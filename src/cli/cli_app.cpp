@@ -1,5 +1,9 @@
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <iostream>
+#include <limits>
+#include <string_view>
+#include <vector>
 
 #include "cli/cli_app.h"
 #include "cli/cli_support.h"
@@ -10,6 +14,67 @@
 #endif
 
 namespace lumigram::cli {
+namespace {
+
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) {
+        row[j] = j;
+    }
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// The command a mistyped one most likely meant: one it begins, else the
+// nearest by edits when it is near enough to be a slip.
+std::string ClosestCommand(const CLI::App& app, std::string_view typed) {
+    std::string best;
+    std::size_t bestDistance = std::numeric_limits<std::size_t>::max();
+    for (const CLI::App* command : app.get_subcommands({})) {
+        const std::string& name = command->get_name();
+        if (!typed.empty() && name.starts_with(typed)) {
+            return name;
+        }
+        const std::size_t distance = EditDistance(typed, name);
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = name;
+        }
+    }
+    return bestDistance <= std::max<std::size_t>(2, typed.size() / 2) ? best : std::string();
+}
+
+// A usage error in the program's own voice, with the way to help.
+int ReportUsageError(const CLI::App& app, const CLI::ParseError& error, int argc, char** argv) {
+    std::string message = error.what();
+    if (argc > 1 && argv[1][0] != '-' && app.get_subcommands({}).size() > 0) {
+        const std::string typed = argv[1];
+        bool known = false;
+        for (const CLI::App* command : app.get_subcommands({})) {
+            known = known || command->get_name() == typed;
+        }
+        if (!known) {
+            message = "unknown command '" + typed + "'";
+            const std::string closest = ClosestCommand(app, typed);
+            if (!closest.empty()) {
+                message += "; did you mean '" + closest + "'?";
+            }
+        }
+    }
+    PrintError("", message);
+    std::cerr << "Run 'lumigram-cli --help' for the commands and their options.\n";
+    return kExitUsage;
+}
+
+}  // namespace
 
 int RunCli(int argc, char** argv) {
     CLI::App app{"Lumigram command-line companion: convert skin pictures and packages.",
@@ -48,8 +113,11 @@ int RunCli(int argc, char** argv) {
     } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        app.exit(e);
-        return kExitUsage;
+        return ReportUsageError(app, e, argc, argv);
+    }
+    // Output that never arrived is a failure, whatever the command thought.
+    if (!FlushStandardOutput() && exitCode == kExitOk) {
+        return kExitFailed;
     }
     return exitCode;
 }

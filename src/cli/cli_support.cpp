@@ -1,11 +1,13 @@
 #include "cli/cli_support.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <exception>
 #include <iostream>
 
 #include "platform/hex_digits.h"
 #include "platform/io_error.h"
-#include "platform/replace_on_commit.h"
+#include "platform/printable_text.h"
 
 namespace lumigram::cli {
 
@@ -31,11 +33,13 @@ std::optional<TransparencyColour> ParseWebColour(std::string_view text) {
 }
 
 void PrintError(std::string_view path, std::string_view message) {
-    std::cerr << "lumigram-cli: ";
+    std::string line = "lumigram-cli: ";
     if (!path.empty()) {
-        std::cerr << path << ": ";
+        line += EscapeControls(path);
+        line += ": ";
     }
-    std::cerr << message << '\n';
+    line += EscapeControls(message);
+    std::cerr << line << '\n';
 }
 
 int RunReportingErrors(const std::string& fallbackPath, const std::function<void()>& work) {
@@ -52,11 +56,15 @@ int RunReportingErrors(const std::string& fallbackPath, const std::function<void
     return kExitFailed;
 }
 
-void WriteReplacing(const std::string& target,
-                    const std::function<void(const std::string& temporaryPath)>& write) {
-    ReplaceOnCommit output(target);
-    write(output.temporaryPath());
-    output.Commit();
+bool FlushStandardOutput() {
+    std::cout.flush();
+    const bool failed = !std::cout || std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+    if (failed) {
+        const int err = errno;
+        PrintError("standard output", err != 0 ? IoError(IoCodeFromErrno(err), "").what()
+                                               : std::string("write error"));
+    }
+    return !failed;
 }
 
 }  // namespace lumigram::cli

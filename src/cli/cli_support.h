@@ -19,7 +19,7 @@ inline constexpr int kExitUsage = 2;   // the command line was wrong
 std::optional<TransparencyColour> ParseWebColour(std::string_view text);
 
 // Prints "lumigram-cli: PATH: message" (or "lumigram-cli: message" without a path)
-// to stderr.
+// to stderr, control characters escaped.
 void PrintError(std::string_view path, std::string_view message);
 
 // Runs work, turning every error it raises into a message on stderr that names
@@ -27,9 +27,8 @@ void PrintError(std::string_view path, std::string_view message);
 // code: kExitOk, or kExitFailed after an error.
 int RunReportingErrors(const std::string& fallbackPath, const std::function<void()>& work);
 
-// Runs write(temporaryPath) and, when it succeeds, renames the temporary file over
-// target; a refused or failed write leaves no output and an earlier target intact.
-void WriteReplacing(const std::string& target,
-                    const std::function<void(const std::string& temporaryPath)>& write);
+// Flushes standard output; a failed write or flush (a full disk, a closed pipe
+// end, /dev/full) is reported as an error. Returns false then.
+bool FlushStandardOutput();
 
 }  // namespace lumigram::cli

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/cli_support.h"
+#include "cli/path_validator.h"
 #include "cli/transparency_options.h"
 #include "codec/skin_decoder.h"
 #include "codec/skin_encoder.h"
@@ -50,9 +51,14 @@ void PrintInfo(const SkinPictureInfo& info, bool json) {
 CLI::App* AddConvertCommand(CLI::App& app, const char* name, const char* description,
                             const char* example, ConvertArguments& arguments) {
     CLI::App* command = app.add_subcommand(name, description);
-    command->add_option("INPUT", arguments.input, "Picture to read")->required();
-    command->add_option("OUTPUT", arguments.output, "File to write (replaced when complete)")
-        ->required();
+    command->add_option("INPUT", arguments.input, "Picture to read")
+        ->required()
+        ->check(NonEmptyPath());
+    command
+        ->add_option("OUTPUT", arguments.output,
+                     "File to write (replaced when complete); - for standard output")
+        ->required()
+        ->check(NonEmptyPath());
     AddTransparencyOptions(*command, arguments.transparency);
     command->footer(example);
     return command;
@@ -72,10 +78,8 @@ void AddCodecCommands(CLI::App& app, int& exitCode) {
                       *decode)
         ->callback([decode, &exitCode] {
             exitCode = RunReportingErrors(decode->input, [&] {
-                WriteReplacing(decode->output, [&](const std::string& temporary) {
-                    DecodeSkinPictureTo(decode->input, temporary, decode->transparency.colour(),
-                                        decode->transparency.enabled());
-                });
+                DecodeSkinPictureTo(decode->input, decode->output, decode->transparency.colour(),
+                                    decode->transparency.enabled());
             });
         });
 
@@ -86,15 +90,15 @@ void AddCodecCommands(CLI::App& app, int& exitCode) {
                       *encode)
         ->callback([encode, &exitCode] {
             exitCode = RunReportingErrors(encode->input, [&] {
-                WriteReplacing(encode->output, [&](const std::string& temporary) {
-                    EncodeSkinPictureTo(encode->input, temporary, encode->transparency.colour(),
-                                        encode->transparency.enabled());
-                });
+                EncodeSkinPictureTo(encode->input, encode->output, encode->transparency.colour(),
+                                    encode->transparency.enabled());
             });
         });
 
     CLI::App* infoCommand = app.add_subcommand("info", "Describe a .k skin picture");
-    infoCommand->add_option("INPUT", info->input, "Skin picture to describe")->required();
+    infoCommand->add_option("INPUT", info->input, "Skin picture to describe")
+        ->required()
+        ->check(NonEmptyPath());
     infoCommand->add_flag("--json", info->json, "Print one JSON object");
     infoCommand->footer("Example:\n  lumigram-cli info icon.k --json");
     infoCommand->callback([info, &exitCode] {

@@ -6,14 +6,19 @@
 #include <iostream>
 #include <limits>
 #include <memory>
+#include <optional>
 
 #include "cli/cli_support.h"
+#include "cli/path_validator.h"
 #include "cli/transparency_options.h"
 #include "codec/convert_one_file.h"
 #include "codec/picture_groups.h"
 #include "platform/file_ops.h"
+#include "platform/interrupt_cleanup.h"
+#include "platform/output_file.h"
 #include "platform/io_error.h"
 #include "platform/path.h"
+#include "platform/printable_text.h"
 #include "platform/scratch.h"
 #include "platform/temporary_folder.h"
 
@@ -34,7 +39,8 @@ struct Failure {
 };
 
 void ShowProgress(std::size_t done, std::size_t total, const std::string& name) {
-    std::cerr << "\r[" << done << "/" << total << "] " << name << "\x1b[K" << std::flush;
+    std::cerr << "\r[" << done << "/" << total << "] " << EscapeControls(name) << "\x1b[K"
+              << std::flush;
 }
 
 int RunDryRun(const ConvertAllArguments& a, const std::vector<std::string>& names) {
@@ -44,9 +50,10 @@ int RunDryRun(const ConvertAllArguments& a, const std::vector<std::string>& name
         try {
             const std::string extension = PlannedOutputExtension(source);
             if (extension.empty()) {
-                std::cout << source << " -> nothing (neither GIF nor PNG)\n";
+                std::cout << EscapeControls(source) << " -> nothing (neither GIF nor PNG)\n";
             } else {
-                std::cout << source << " -> " << OutputPathFor(source, a.outputFolder, extension)
+                std::cout << EscapeControls(source) << " -> "
+                          << EscapeControls(OutputPathFor(source, a.outputFolder, extension))
                           << '\n';
             }
         } catch (const Error& error) {
@@ -61,14 +68,21 @@ int RunDryRun(const ConvertAllArguments& a, const std::vector<std::string>& name
 
 int RunConvertAll(const ConvertAllArguments& a) {
     std::vector<std::string> names;
+    std::optional<OutputFolder> output;
+    OutputRules rules;
     const int listed = RunReportingErrors(a.folder, [&] {
-        if (!FolderExists(a.folder)) {
-            throw IoError(kFileNotFound, a.folder);
-        }
         const FileKind kind = a.group == "image" ? FileKind::kOrdinary : FileKind::kSkin;
         names = ListGroupFiles(a.folder, kind, std::numeric_limits<std::size_t>::max());
         if (!a.dryRun) {
-            CreateFolders(a.outputFolder);
+            // Opened once: every output is written relative to this descriptor.
+            output.emplace(OutputFolder::OpenCreating(a.outputFolder));
+        }
+        // No output may replace a file this run converts (an output folder that
+        // is the input folder, or links between them).
+        for (const std::string& name : names) {
+            if (const auto identity = IdentityOfPath(JoinPath(a.folder, name))) {
+                rules.inputs.push_back(*identity);
+            }
         }
     });
     if (listed != kExitOk) {
@@ -79,6 +93,7 @@ int RunConvertAll(const ConvertAllArguments& a) {
     }
 
     TemporaryFolder scratch;  // private: no stale or shared scratch files
+    const InterruptCleanupFolder scratchCleanup(scratch.path());
     const bool progress = ::isatty(STDERR_FILENO) != 0;
     std::vector<Failure> failures;
     std::size_t written = 0;
@@ -90,14 +105,14 @@ int RunConvertAll(const ConvertAllArguments& a) {
         }
         try {
             const ConversionOutcome outcome =
-                ConvertOneFile(source, a.outputFolder, scratch.path(), a.transparency.colour(),
-                               a.transparency.enabled());
+                ConvertOneFile(source, *output, scratch.path(), a.transparency.colour(),
+                               a.transparency.enabled(), rules);
             if (outcome.written) {
                 ++written;
             } else if (outcome.destination.empty()) {
                 ++skipped;
             } else {
-                failures.push_back({source, "cannot write " + outcome.destination});
+                failures.push_back({outcome.destination, outcome.problem});
             }
         } catch (const Error& error) {
             failures.push_back({source, error.what()});
@@ -131,11 +146,14 @@ void AddConvertAllCommand(CLI::App& app, int& exitCode) {
         "convert-all",
         "Convert every picture of one group in a folder: skin files (.k, .g, .a) to ordinary "
         "pictures, or ordinary pictures (.bmp, .gif, .png) to skin files");
-    command->add_option("FOLDER", arguments->folder, "Folder to convert")->required();
+    command->add_option("FOLDER", arguments->folder, "Folder to convert")
+        ->required()
+        ->check(NonEmptyPath());
     command
         ->add_option("OUTPUT-FOLDER", arguments->outputFolder,
                      "Folder to write into (created if missing)")
-        ->required();
+        ->required()
+        ->check(NonEmptyPath());
     command->add_option("--group", arguments->group, "skin (.k .g .a, the default) or image")
         ->check(CLI::IsMember({"skin", "image"}));
     AddTransparencyOptions(*command, arguments->transparency);

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/cli_support.h"
+#include "cli/path_validator.h"
 #include "package/ezx_pack.h"
 #include "package/ezx_reader.h"
 #include "package/ezx_unpack.h"
@@ -16,6 +17,7 @@
 #include "platform/file_ops.h"
 #include "platform/io_error.h"
 #include "platform/path.h"
+#include "platform/printable_text.h"
 
 namespace lumigram::cli {
 namespace {
@@ -26,17 +28,14 @@ struct PackageArguments {
     bool json = false;
 };
 
-// The name a person reads: UTF-8, control bytes escaped.
+// The name a person reads: UTF-8, control characters escaped.
 std::string ShownName(const PackageMember& member) {
-    return EscapeName(AnsiToUtf8(member.storedName), true);
+    return EscapeControls(AnsiToUtf8(member.storedName));
 }
 
 int RunPack(const PackageArguments& a) {
     bool nothing = false;
     const int code = RunReportingErrors(a.folder, [&] {
-        if (!FolderExists(a.folder)) {
-            throw IoError(kFileNotFound, a.folder);
-        }
         const PackResult result = PackEZX(a.folder, a.package);
         nothing = result.members == 0;
         if (!nothing) {
@@ -53,8 +52,8 @@ int RunPack(const PackageArguments& a) {
 int RunUnpack(const PackageArguments& a) {
     std::size_t problems = 0;
     const int code = RunReportingErrors(a.package, [&] {
-        CreateFolders(a.folder);
         UnpackOptions options;
+        options.createFolder = true;
         options.onMemberNotWritten = [&](const MemberProblem& problem) {
             ++problems;
             PrintError(problem.memberPath, problem.message);
@@ -118,24 +117,26 @@ void AddPackageCommands(CLI::App& app, int& exitCode) {
     auto pack = std::make_shared<PackageArguments>();
     CLI::App* packCommand =
         app.add_subcommand("pack", "Pack the .k, .g and .a files of a folder into a .ezx package");
-    packCommand->add_option("FOLDER", pack->folder, "Folder to pack")->required();
+    packCommand->add_option("FOLDER", pack->folder, "Folder to pack")->required()->check(NonEmptyPath());
     packCommand->add_option("PACKAGE", pack->package, "Package to write (replaced when complete)")
-        ->required();
+        ->required()
+        ->check(NonEmptyPath());
     packCommand->footer("Example:\n  lumigram-cli pack myskin/ myskin.ezx");
     packCommand->callback([pack, &exitCode] { exitCode = RunPack(*pack); });
 
     auto unpack = std::make_shared<PackageArguments>();
     CLI::App* unpackCommand =
         app.add_subcommand("unpack", "Unpack a .ezx package into a folder, one file per member");
-    unpackCommand->add_option("PACKAGE", unpack->package, "Package to read")->required();
+    unpackCommand->add_option("PACKAGE", unpack->package, "Package to read")->required()->check(NonEmptyPath());
     unpackCommand->add_option("FOLDER", unpack->folder, "Folder to write into (created if missing)")
-        ->required();
+        ->required()
+        ->check(NonEmptyPath());
     unpackCommand->footer("Example:\n  lumigram-cli unpack myskin.ezx myskin/");
     unpackCommand->callback([unpack, &exitCode] { exitCode = RunUnpack(*unpack); });
 
     auto list = std::make_shared<PackageArguments>();
     CLI::App* listCommand = app.add_subcommand("list", "List the members of a .ezx package");
-    listCommand->add_option("PACKAGE", list->package, "Package to read")->required();
+    listCommand->add_option("PACKAGE", list->package, "Package to read")->required()->check(NonEmptyPath());
     listCommand->add_flag("--json", list->json, "Print a JSON array of {name, size, id}");
     listCommand->footer("Example:\n  lumigram-cli list myskin.ezx --json");
     listCommand->callback([list, &exitCode] { exitCode = RunList(*list); });
@@ -143,7 +144,7 @@ void AddPackageCommands(CLI::App& app, int& exitCode) {
     auto verify = std::make_shared<PackageArguments>();
     CLI::App* verifyCommand = app.add_subcommand(
         "verify", "Check a .ezx package and its member names without writing anything");
-    verifyCommand->add_option("PACKAGE", verify->package, "Package to check")->required();
+    verifyCommand->add_option("PACKAGE", verify->package, "Package to check")->required()->check(NonEmptyPath());
     verifyCommand->footer("Example:\n  lumigram-cli verify myskin.ezx && echo sound");
     verifyCommand->callback([verify, &exitCode] { exitCode = RunVerify(*verify); });
 }

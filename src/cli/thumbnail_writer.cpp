@@ -3,6 +3,7 @@
 // other commands start quickly and stay small in memory.
 //   lumigram-thumbnail INPUT.k OUTPUT.png SIZE   (arguments checked by lumigram-cli)
 
+#include <QBuffer>
 #include <QImage>
 #include <QString>
 #include <cstdlib>
@@ -10,7 +11,9 @@
 
 #include "cli/cli_support.h"
 #include "codec/skin_decoder.h"
+#include "platform/interrupt_cleanup.h"
 #include "platform/io_error.h"
+#include "platform/output_file.h"
 #include "platform/path.h"
 #include "platform/temporary_folder.h"
 
@@ -27,8 +30,9 @@ struct ThumbnailArguments {
 // channel that is not can only come from a transparent pixel.
 constexpr TransparencyColour kThumbnailKey{255, 1, 255};
 
-void WriteThumbnail(const ThumbnailArguments& a, const std::string& pngPath) {
+void WriteThumbnail(const ThumbnailArguments& a) {
     TemporaryFolder scratch;
+    const InterruptCleanupFolder scratchCleanup(scratch.path());
     const std::string bmp = JoinPath(scratch.path(), "thumbnail.bmp");
     DecodeSkinPictureTo(a.input, bmp, kThumbnailKey, true);
     QImage image;
@@ -48,9 +52,16 @@ void WriteThumbnail(const ThumbnailArguments& a, const std::string& pngPath) {
     if (image.width() > a.size || image.height() > a.size) {
         image = image.scaled(a.size, a.size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }
-    if (!image.save(QString::fromStdString(pngPath), "PNG")) {
-        throw IoError(kFileAccessDenied, a.output);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
+        throw FormatError("the thumbnail could not be encoded as PNG", a.input);
     }
+    WriteWholeOutput(a.output,
+                     std::span(reinterpret_cast<const std::uint8_t*>(png.constData()),
+                               static_cast<std::size_t>(png.size())),
+                     true);
 }
 
 }  // namespace
@@ -58,6 +69,7 @@ void WriteThumbnail(const ThumbnailArguments& a, const std::string& pngPath) {
 
 int main(int argc, char** argv) {
     using namespace lumigram::cli;
+    lumigram::InstallInterruptCleanup();
     if (argc != 4) {
         PrintError("", "usage: lumigram-thumbnail INPUT.k OUTPUT.png SIZE");
         return kExitUsage;
@@ -68,7 +80,6 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     return RunReportingErrors(arguments.input, [&] {
-        WriteReplacing(arguments.output,
-                       [&](const std::string& temporary) { WriteThumbnail(arguments, temporary); });
+        WriteThumbnail(arguments);
     });
 }

@@ -8,6 +8,8 @@
 #include "codec/skin_encoder.h"
 #include "platform/byte_file.h"
 #include "platform/file_ops.h"
+#include "platform/io_error.h"
+#include "platform/output_file.h"
 #include "platform/path.h"
 #include "platform/scratch.h"
 
@@ -18,9 +20,38 @@ std::string OutputPathFor(const std::string& source, const std::string& outputFo
     return JoinPath(outputFolder, ChangeFileExt(ExtractFileName(source), newExtension));
 }
 
+namespace {
+
+// Copies the scratch result into the output folder through the output layer;
+// returns why it could not, or an empty string.
+std::string CopyOut(const std::string& result, const OutputFolder& folder, const std::string& name,
+                    const OutputRules& rules) {
+    try {
+        ByteFile in = ByteFile::OpenRead(result);
+        OutputFile out(folder, name, rules);
+        std::array<std::uint8_t, 65536> block{};
+        while (const std::size_t n = in.Read(block)) {
+            out.file().Write(std::span(block.data(), n));
+        }
+        out.Commit();
+        return {};
+    } catch (const Error& error) {
+        return error.what();
+    }
+}
+
+}  // namespace
+
 ConversionOutcome ConvertOneFile(const std::string& source, const std::string& outputFolder,
                                  const std::string& scratchDir, TransparencyColour colour,
                                  bool transparencyEnabled) {
+    return ConvertOneFile(source, OutputFolder::Open(outputFolder), scratchDir, colour,
+                          transparencyEnabled);
+}
+
+ConversionOutcome ConvertOneFile(const std::string& source, const OutputFolder& outputFolder,
+                                 const std::string& scratchDir, TransparencyColour colour,
+                                 bool transparencyEnabled, const OutputRules& rules) {
     std::string result;
     switch (FileKindOf(source)) {
         case FileKind::kSkin:
@@ -46,13 +77,12 @@ ConversionOutcome ConvertOneFile(const std::string& source, const std::string& o
     }
     ConversionOutcome outcome;
     if (!result.empty()) {
-        outcome.destination = OutputPathFor(source, outputFolder, ExtractFileExt(result));
-        outcome.written = CopyFileQuietly(result, outcome.destination);
-        if (!outcome.written) {
-            // A copy cut short (a full disk) would leave a torso under the
-            // output's name; better no file than a damaged one.
-            DeleteFileQuietly(outcome.destination);
-        }
+        const std::string name = ChangeFileExt(ExtractFileName(source), ExtractFileExt(result));
+        outcome.destination = outputFolder.PathOf(name);
+        // Written whole and renamed into place: a copy cut short (a full disk)
+        // leaves no torso, and an earlier file of the name stays as it was.
+        outcome.problem = CopyOut(result, outputFolder, name, rules);
+        outcome.written = outcome.problem.empty();
     }
     DeleteScratchFiles(scratchDir);
     return outcome;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "codec/skin_format.h"
+#include "platform/output_file.h"
 
 namespace lumigram {
 
@@ -10,6 +11,7 @@ namespace lumigram {
 struct ConversionOutcome {
     std::string destination;  // where the result went; empty when there was none
     bool written = false;     // false: no result (a ".g" neither GIF nor PNG) or the copy failed
+    std::string problem;      // why the copy failed ("is a FIFO, not a regular file", ...)
 };
 
 // Converts one file the way the window's Convert all does, through the scratch
@@ -19,10 +21,17 @@ struct ConversionOutcome {
 // - anything else: encoded; a BMP is written as stem + ".k", anything else is
 //   copied unchanged as stem + ".g".
 // The stem is the source's name cut before its last "." (when it has one). The
-// output copy replaces a file of that name; its failure is not an error, but a
-// copy cut short is removed rather than left half written. All five
-// scratch files are deleted afterwards. Codec and read errors raise (and leave
-// the scratch files of the failing file).
+// output copy goes through the output layer, relative to outputFolder's
+// descriptor: it replaces a file (or link) of that name only when complete, and
+// refuses a folder, FIFO or device there and, by rules, the run's own inputs.
+// Its failure is not an error: the outcome tells why. All five scratch files
+// are deleted afterwards. Codec and read errors raise (and leave the scratch
+// files of the failing file).
+ConversionOutcome ConvertOneFile(const std::string& source, const OutputFolder& outputFolder,
+                                 const std::string& scratchDir, TransparencyColour colour,
+                                 bool transparencyEnabled, const OutputRules& rules = {});
+
+// The same, opening outputFolder for this one file.
 ConversionOutcome ConvertOneFile(const std::string& source, const std::string& outputFolder,
                                  const std::string& scratchDir, TransparencyColour colour,
                                  bool transparencyEnabled);

@@ -9,6 +9,7 @@
 #include "platform/input_limits.h"
 #include "platform/io_error.h"
 #include "platform/little_endian.h"
+#include "platform/output_file.h"
 #include "platform/path.h"
 #include "platform/scratch.h"
 
@@ -75,14 +76,30 @@ void DecodeSkinPictureTo(const std::string& inputPath, const std::string& output
                          TransparencyColour colour, bool transparencyEnabled) {
     ByteFile input = ByteFile::OpenRead(inputPath);
     const SkinHeader header = ReadCheckedSkinHeader(input);
-    ByteFile output = ByteFile::Create(outputPath);
+    const std::unique_ptr<OutputFile> output = OutputFile::ForPath(outputPath, true);
+    DecodeCheckedSkinPicture(input, header, output->file(), colour, transparencyEnabled);
+    input.Close();
+    output->Commit();
+}
 
+void DecodeCheckedSkinPicture(ByteFile& input, const SkinHeader& header, ByteFile& output,
+                              TransparencyColour colour, bool transparencyEnabled) {
+    // Every header field is known from the skin header, so the BMP header is
+    // written right the first time: the output may be a pipe that cannot seek.
+    const std::uint32_t height = header.height;
+    const std::uint32_t rowStride = header.rowStride;
     std::array<std::uint8_t, kBmpHeaderSize> bmpHeader = DecoderBmpTemplate();
+    const std::uint64_t fileSize = kBmpHeaderSize + std::uint64_t{height} * rowStride;
+    WriteU16LE(bmpHeader, 18, header.width);
+    WriteU16LE(bmpHeader, 22, header.height);
+    WriteU32LE(bmpHeader, 2, static_cast<std::uint32_t>(fileSize));
+    WriteU32LE(bmpHeader, 34, static_cast<std::uint32_t>(fileSize - kBmpHeaderSize));
+    if (header.bitsPerPixel == 32) {
+        bmpHeader[28] = 32;
+    }
     output.Write(bmpHeader);
 
     RowBuffers& buffers = CodecRowBuffers();
-    const std::uint32_t height = header.height;
-    const std::uint32_t rowStride = header.rowStride;
     const std::uint32_t maskStride = MaskStrideFor(header.width);
     const std::uint64_t maskPlane = kSkinHeaderSize + std::uint64_t{height} * rowStride;
     const std::span<std::uint8_t> row(buffers.row.data(), rowStride);
@@ -106,19 +123,6 @@ void DecodeSkinPictureTo(const std::string& inputPath, const std::string& output
         rows.Append(row);
     }
     rows.Flush();
-
-    // Patch the fields that are known now, then close.
-    const std::uint64_t fileSize = kBmpHeaderSize + std::uint64_t{height} * rowStride;
-    WriteU16LE(bmpHeader, 18, header.width);
-    WriteU16LE(bmpHeader, 22, header.height);
-    WriteU32LE(bmpHeader, 2, static_cast<std::uint32_t>(fileSize));
-    WriteU32LE(bmpHeader, 34, static_cast<std::uint32_t>(fileSize - kBmpHeaderSize));
-    if (header.bitsPerPixel == 32) {
-        bmpHeader[28] = 32;
-    }
-    output.WriteAt(0, bmpHeader);
-    output.Close();
-    input.Close();
 }
 
 void DecodeSkinPictureInto(const std::string& scratchDir, const std::string& fileName,

@@ -22,8 +22,15 @@ SkinHeader ReadCheckedSkinHeader(ByteFile& input);
 // bits that are not in the file (missing or short mask rows, the unstored last
 // pixels of a row) count as opaque. The input is opened (and checked) before the
 // output is created, so a refused input leaves any earlier output untouched.
+// The output goes through the output layer (written whole, then renamed into
+// place); "-", a FIFO or a character device at outputPath is written straight.
 void DecodeSkinPictureTo(const std::string& inputPath, const std::string& outputPath,
                          TransparencyColour colour, bool transparencyEnabled);
+
+// Decodes an opened and checked ".k" picture (see ReadCheckedSkinHeader) into
+// output, from its start and strictly in order, so output may be a stream.
+void DecodeCheckedSkinPicture(ByteFile& input, const SkinHeader& header, ByteFile& output,
+                              TransparencyColour colour, bool transparencyEnabled);
 
 // Decodes fileName into scratchDir + "temp.bmp".
 void DecodeSkinPictureInto(const std::string& scratchDir, const std::string& fileName,

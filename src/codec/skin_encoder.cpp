@@ -9,6 +9,7 @@
 #include "platform/block_writer.h"
 #include "platform/byte_file.h"
 #include "platform/file_ops.h"
+#include "platform/output_file.h"
 #include "platform/path.h"
 #include "platform/scratch.h"
 
@@ -59,22 +60,30 @@ EncodeOutcome EncodeSkinPictureTo(const std::string& inputPath, const std::strin
     RowBuffers& buffers = CodecRowBuffers();
 
     if (got < 2 || head[0] != 'B' || head[1] != 'M') {
-        ByteFile output = ByteFile::Create(outputPath);
-        CopyWhole(input, output, std::span(buffers.row.data(), kCopyBlockSize));
-        output.Close();
+        const std::unique_ptr<OutputFile> output = OutputFile::ForPath(outputPath, true);
+        CopyWhole(input, output->file(), std::span(buffers.row.data(), kCopyBlockSize));
         input.Close();
+        output->Commit();
         return EncodeOutcome::kCopied;
     }
 
     const BmpLayout bmp = CheckBmpForEncoding(std::span(head.data(), got), input.Size(), inputPath);
+    const std::unique_ptr<OutputFile> output = OutputFile::ForPath(outputPath, true);
+    EncodeCheckedBmp(input, bmp, output->file(), colour, transparencyEnabled);
+    input.Close();
+    output->Commit();
+    return EncodeOutcome::kPacked;
+}
+
+void EncodeCheckedBmp(ByteFile& input, const BmpLayout& bmp, ByteFile& output,
+                      TransparencyColour colour, bool transparencyEnabled) {
+    RowBuffers& buffers = CodecRowBuffers();
     const bool pack = bmp.bitCount == 24;
     SkinHeader header;
     header.width = static_cast<std::uint16_t>(bmp.width);
     header.height = static_cast<std::uint16_t>(bmp.height);
     header.bitsPerPixel = pack ? 18 : 32;
     header.rowStride = static_cast<std::uint16_t>(bmp.rowStride);
-
-    ByteFile output = ByteFile::Create(outputPath);
     output.Write(MakeSkinHeader(header));
 
     const std::uint32_t height = bmp.height;
@@ -83,20 +92,27 @@ EncodeOutcome EncodeSkinPictureTo(const std::string& inputPath, const std::strin
     const std::uint64_t maskPlane = kSkinHeaderSize + std::uint64_t{height} * rowStride;
     const std::span<std::uint8_t> row(buffers.row.data(), rowStride);
     const std::span<std::uint8_t> mask(buffers.mask.data(), maskStride);
+    // A seekable output takes pixel rows and mask rows side by side in one pass;
+    // a stream takes every pixel row first and the mask plane in a second pass
+    // over the input, so that it is written strictly in order.
+    const bool masksBesideRows = !output.IsStream();
+    const bool withMask = pack && transparencyEnabled;
 
     BlockWriter rows(output, kSkinHeaderSize, buffers.pixelBlock);
     BlockWriter masks(output, maskPlane, buffers.maskBlock);
     // Rows of no bytes (a picture 0 pixels wide) leave nothing to read or write.
     const std::uint32_t rowsToCopy = rowStride == 0 ? 0 : height;
-    for (std::uint32_t y = 0; y < rowsToCopy; ++y) {
+    const auto readRow = [&](std::uint32_t y) {
         // Skin rows go top-down; a BMP stores its bottom row first unless its
-        // height was negative.
+        // height was negative. Complete: the check saw all pixel data in the file.
         const std::uint32_t source = bmp.topDown ? y : height - 1 - y;
-        // Complete: the check saw all pixel data in the file.
         input.ReadAt(bmp.pixelOffset + std::uint64_t{source} * rowStride, row);
+    };
+    for (std::uint32_t y = 0; y < rowsToCopy; ++y) {
+        readRow(y);
         if (pack) {
             PackRow18(row, bmp.width, buffers.mask, maskStride, colour);
-            if (transparencyEnabled) {
+            if (withMask && masksBesideRows) {
                 masks.Append(mask);
             }
         }
@@ -104,10 +120,14 @@ EncodeOutcome EncodeSkinPictureTo(const std::string& inputPath, const std::strin
         rows.Append(row);
     }
     rows.Flush();
+    if (withMask && !masksBesideRows) {
+        for (std::uint32_t y = 0; y < rowsToCopy; ++y) {
+            readRow(y);
+            PackRow18(row, bmp.width, buffers.mask, maskStride, colour);
+            masks.Append(mask);
+        }
+    }
     masks.Flush();
-    output.Close();
-    input.Close();
-    return EncodeOutcome::kPacked;
 }
 
 EncodeOutcome EncodeSkinPictureInto(const std::string& scratchDir, const std::string& fileName,

@@ -3,9 +3,12 @@
 #include <cstdint>
 #include <string>
 
+#include "codec/bmp_header.h"
 #include "codec/skin_format.h"
 
 namespace lumigram {
+
+class ByteFile;
 
 // What the encoder did with its input.
 enum class EncodeOutcome {
@@ -21,6 +24,11 @@ enum class EncodeOutcome {
 // untouched.
 EncodeOutcome EncodeSkinPictureTo(const std::string& inputPath, const std::string& outputPath,
                                   TransparencyColour colour, bool transparencyEnabled);
+
+// Packs an opened BMP, checked by CheckBmpForEncoding, into output from its
+// start; a stream output is written strictly in order.
+void EncodeCheckedBmp(ByteFile& input, const BmpLayout& bmp, ByteFile& output,
+                      TransparencyColour colour, bool transparencyEnabled);
 
 // Encodes fileName into scratchDir + "temp.k" and, for input that is not a BMP,
 // copies that to scratchDir + "temp.g" too.

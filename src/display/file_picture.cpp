@@ -10,6 +10,7 @@
 #include "display/imaging.h"
 #include "platform/byte_file.h"
 #include "platform/io_error.h"
+#include "platform/output_file.h"
 
 namespace lumigram {
 namespace {
@@ -95,16 +96,17 @@ void TFilePicture::SaveToFile(const QString& fileName) const {
     if (empty_) {
         throw Error("There is no picture to save", path);
     }
-    std::optional<ByteFile> created;
+    // Written whole beside the target and renamed into place: a failed save
+    // leaves the earlier file as it was.
+    std::unique_ptr<OutputFile> created;
     try {
-        created.emplace(ByteFile::Create(path));
+        created = OutputFile::ForPath(path, false);
     } catch (const IoError& error) {
         throw Error("Cannot create file \"" + path + "\". " + error.what(), path);
     }
-    ByteFile& file = *created;
-    file.Write(std::span(reinterpret_cast<const std::uint8_t*>(data_.constData()),
-                         static_cast<std::size_t>(data_.size())));
-    file.Close();
+    created->file().Write(std::span(reinterpret_cast<const std::uint8_t*>(data_.constData()),
+                                    static_cast<std::size_t>(data_.size())));
+    created->Commit();
 }
 
 const TImagingImage* TFilePicture::Decoded() {

@@ -13,7 +13,7 @@
 #include "platform/io_error.h"
 #include "platform/little_endian.h"
 #include "platform/path.h"
-#include "platform/replace_on_commit.h"
+#include "platform/output_file.h"
 
 namespace lumigram {
 namespace {
@@ -153,10 +153,10 @@ PackResult PackEZX(const std::string& Folder, const std::string& PackageFileName
     const std::int64_t indexOffset = PlanPackage(Folder, members, sizes);
     const auto count = static_cast<std::int32_t>(members.size());
 
-    ReplaceOnCommit target(PackageFileName);
+    const std::unique_ptr<OutputFile> target = OutputFile::ForPath(PackageFileName, false);
+    ByteFile& package = target->file();
     static thread_local PackBuffers buffers;
     {
-        ByteFile package = ByteFile::Create(target.temporaryPath());
         BlockWriter writer(package, 0, buffers.block);
         writer.Append(AsBytes(EZXHeader));
 
@@ -199,19 +199,17 @@ PackResult PackEZX(const std::string& Folder, const std::string& PackageFileName
             }
         }
         writer.Flush();
-        package.Close();
     }
 
-    // The index digits go in last, once the rest is complete.
+    // The index digits go in last, once the rest is complete, through the same
+    // descriptor: the file is never looked up by name again.
     std::array<std::uint8_t, kIndexDigitsCount> digits{};
     for (std::size_t k = 0; k < kIndexDigitsCount; ++k) {
         digits[k] = static_cast<std::uint8_t>(
             HexDigitChar(static_cast<unsigned>(indexOffset >> (4 * (kIndexDigitsCount - 1 - k)))));
     }
-    ByteFile package = ByteFile::OpenUpdate(target.temporaryPath());
     package.WriteAt(kIndexDigitsOffset, digits);
-    package.Close();
-    target.Commit();
+    target->Commit();
     result.members = members.size();
     return result;
 }

@@ -1,6 +1,7 @@
 #include "package/ezx_unpack.h"
 
 #include <array>
+#include <optional>
 
 #include "package/ezx_format.h"
 #include "package/ezx_reader.h"
@@ -9,6 +10,7 @@
 #include "platform/block_writer.h"
 #include "platform/byte_file.h"
 #include "platform/io_error.h"
+#include "platform/output_file.h"
 #include "platform/path.h"
 
 namespace lumigram {
@@ -41,12 +43,48 @@ void CopyContent(ByteFile& package, const PackageMember& member, ByteFile& outpu
     writer.Flush();
 }
 
+// Writes one member through the output layer. A member that fails is reported
+// and the run goes on, with two exceptions that end it: the package itself
+// failing, and a full disk, where every member after would fail the same way.
+template <typename Report>
+bool WriteMember(ByteFile& package, const PackageMember& member, const OutputFolder& folder,
+                 const std::string& name, const OutputRules& rules, UnpackBuffers& buffers,
+                 const Report& report) {
+    std::optional<OutputFile> output;
+    try {
+        output.emplace(folder, name, rules);
+    } catch (const IoError& error) {
+        if (error.code() == kDiskFull) {
+            throw;
+        }
+        report("cannot create \"" + EscapeName(name, true) + "\": " + error.what());
+        return false;
+    }
+    try {
+        CopyContent(package, member, output->file(), buffers);
+        output->Commit();
+        return true;
+    } catch (const IoError& error) {
+        if (error.code() == kDiskFull || error.path() == package.path()) {
+            throw;
+        }
+        report("cannot write \"" + EscapeName(name, true) + "\": " + error.what());
+        return false;
+    }
+}
+
 }  // namespace
 
 UnpackResult UnpackEZX(const std::string& PackageFileName, const std::string& Folder,
                        const UnpackOptions& options) {
     ByteFile package = ByteFile::OpenRead(PackageFileName);
     const std::vector<PackageMember> members = ReadPackageMembers(package);
+    // The folder is made only now that the package has passed its check, and it
+    // is opened once: every member is created and renamed relative to it.
+    const OutputFolder folder =
+        options.createFolder ? OutputFolder::OpenCreating(Folder) : OutputFolder::Open(Folder);
+    OutputRules rules;
+    rules.inputs.push_back(IdentityOf(package));  // a member named like the package
     static thread_local UnpackBuffers buffers;
 
     UnpackResult result;
@@ -62,21 +100,14 @@ UnpackResult UnpackEZX(const std::string& PackageFileName, const std::string& Fo
     for (std::size_t i = 0; i < members.size(); ++i) {
         const PackageMember& member = members[i];
         const std::string name = AnsiToUtf8(member.storedName);
-        const std::string path = JoinPath(Folder, name);
+        const std::string path = folder.PathOf(name);
         const std::string reason = UnsafeMemberNameReason(member.storedName);
         if (!reason.empty()) {
             report(member, path,
                    "unsafe name \"" + EscapeName(member.storedName) + "\" not written: " + reason);
         } else {
-            std::optional<ByteFile> output;
-            try {
-                output.emplace(ByteFile::CreateReplacingLink(path));
-            } catch (const IoError& error) {
-                report(member, path, "cannot create \"" + EscapeName(name) + "\": " + error.what());
-            }
-            if (output) {
-                CopyContent(package, member, *output, buffers);
-                output->Close();
+            const auto reportThis = [&](const std::string& what) { report(member, path, what); };
+            if (WriteMember(package, member, folder, name, rules, buffers, reportThis)) {
                 ++result.written;
             }
         }

@@ -21,6 +21,9 @@ using ProgressCallback = std::function<bool(std::size_t done, std::size_t total)
 struct UnpackOptions {
     std::function<void(const MemberProblem&)> onMemberNotWritten;
     ProgressCallback onProgress;
+    // Make Folder (and its missing parents) once the package has passed its
+    // check; otherwise Folder must exist.
+    bool createFolder = false;
 };
 
 struct UnpackResult {
@@ -33,11 +36,16 @@ struct UnpackResult {
 // the member's name converted to UTF-8, replacing files of that name.
 // - The whole package is checked first; a damaged one raises FormatError and no
 //   member file is written.
-// - A member whose name is unsafe, or whose file cannot be created, is reported
-//   through onMemberNotWritten and skipped; the others are still unpacked.
-// - A link at a member's path is replaced, never followed.
-// - Any other I/O failure ends the unpacking with IoError; files already
-//   written stay.
+// - Each member is written through the output layer: whole, beside its name,
+//   then renamed into place, relative to Folder opened once. A link (symbolic
+//   or hard) at a member's path is replaced, never written through; a replaced
+//   file keeps its permissions.
+// - A member whose name is unsafe, whose path holds a folder, FIFO, device or
+//   socket, whose path is the package itself, or whose file cannot be created or
+//   written is reported through onMemberNotWritten and skipped; an earlier file
+//   of its name stays as it was, and the others are still unpacked.
+// - A full disk, or a failing read of the package, ends the unpacking with
+//   IoError; members already written stay.
 UnpackResult UnpackEZX(const std::string& PackageFileName, const std::string& Folder,
                        const UnpackOptions& options = {});
 

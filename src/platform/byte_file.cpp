@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "platform/entry_kind.h"
 #include "platform/fault_injection.h"
 #include "platform/io_error.h"
 
@@ -91,21 +92,38 @@ ByteFile ByteFile::Open(const std::string& path, int flags) {
         fd = LG_OPEN(path.c_str(), flags | kBinary, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        ThrowIoErrorFromErrno(errno, path);
+        const int err = errno;
+        // A socket cannot be opened at all; say what it is rather than ENXIO.
+        StatBuffer st{};
+        if (err == ENXIO && ::stat(path.c_str(), &st) == 0) {
+            throw IoError(kFileAccessDenied, path, NotARegularFileText(EntryKindOfMode(st.st_mode)));
+        }
+        ThrowIoErrorFromErrno(err, path);
     }
-    ByteFile file(fd, path);
-    // A folder opens for reading on POSIX; it is no file of ours. (Opening one
-    // for writing fails by itself.)
-    StatBuffer st{};
-    if ((flags & O_ACCMODE) == O_RDONLY && LG_FSTAT(fd, &st) == 0 &&
-        (st.st_mode & S_IFMT) == S_IFDIR) {
-        throw IoError(kFileAccessDenied, path);
-    }
-    return file;
+    return ByteFile(fd, path);
 }
 
 ByteFile ByteFile::OpenRead(const std::string& path) {
+#ifdef _WIN32
     return Open(path, O_RDONLY);
+#else
+    // Opened without waiting (a FIFO with no writer would block the open), then
+    // looked at before the first read; only a regular file goes on.
+    ByteFile file = Open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    StatBuffer st{};
+    if (LG_FSTAT(file.fd_, &st) != 0) {
+        ThrowIoErrorFromErrno(errno, path);
+    }
+    const EntryKind kind = EntryKindOfMode(st.st_mode);
+    if (kind != EntryKind::kRegular) {
+        throw IoError(kFileAccessDenied, path, NotARegularFileText(kind));
+    }
+    const int flags = ::fcntl(file.fd_, F_GETFL);
+    if (flags < 0 || ::fcntl(file.fd_, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ThrowIoErrorFromErrno(errno, path);
+    }
+    return file;
+#endif
 }
 
 ByteFile ByteFile::OpenUpdate(const std::string& path) {
@@ -116,33 +134,34 @@ ByteFile ByteFile::Create(const std::string& path) {
     return Open(path, O_RDWR | O_CREAT | O_TRUNC);
 }
 
-ByteFile ByteFile::CreateReplacingLink(const std::string& path) {
-#ifdef _WIN32
-    return Create(path);
-#else
-    // O_NOFOLLOW refuses a link at path (ELOOP); only then is the link removed
-    // and the file made afresh, so the common case costs a single open.
-    constexpr int kFlags = O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW;
-    try {
-        return Open(path, kFlags);
-    } catch (const IoError& error) {
-        struct ::stat st {};
-        if (error.code() != IoCodeFromErrno(ELOOP) || ::lstat(path.c_str(), &st) != 0 ||
-            !S_ISLNK(st.st_mode)) {
-            throw;
-        }
-    }
-    ::unlink(path.c_str());
-    return Open(path, kFlags);
-#endif
-}
-
 ByteFile ByteFile::CreateExclusive(const std::string& path) {
     return Open(path, O_RDWR | O_CREAT | O_EXCL);
 }
 
+ByteFile ByteFile::CreateExclusiveAt(int folderFd, const std::string& name, std::string shownPath) {
+    FailIfInjected(IoOp::kCreate, shownPath);
+    int fd;
+    do {
+        fd = ::openat(folderFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                      0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        ThrowIoErrorFromErrno(errno, shownPath);
+    }
+    return ByteFile(fd, std::move(shownPath));
+}
+
+ByteFile ByteFile::AdoptStream(int fd, std::string shownPath) {
+    ByteFile file(fd, std::move(shownPath));
+    file.stream_ = true;
+    return file;
+}
+
 ByteFile::ByteFile(ByteFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
+    : fd_(std::exchange(other.fd_, -1)),
+      path_(std::move(other.path_)),
+      stream_(other.stream_),
+      streamPosition_(other.streamPosition_) {}
 
 ByteFile& ByteFile::operator=(ByteFile&& other) noexcept {
     if (this != &other) {
@@ -151,6 +170,8 @@ ByteFile& ByteFile::operator=(ByteFile&& other) noexcept {
         }
         fd_ = std::exchange(other.fd_, -1);
         path_ = std::move(other.path_);
+        stream_ = other.stream_;
+        streamPosition_ = other.streamPosition_;
     }
     return *this;
 }
@@ -167,8 +188,19 @@ void ByteFile::RequireOpen() const {
     }
 }
 
+void ByteFile::RequireStreamPosition(std::uint64_t offset) const {
+    if (offset != streamPosition_) {
+        throw IoError(kFileAccessDenied, path_,
+                      "cannot be written out of order: it is a stream, not a regular file");
+    }
+}
+
 void ByteFile::Seek(std::uint64_t offset) {
     RequireOpen();
+    if (stream_) {
+        RequireStreamPosition(offset);
+        return;
+    }
     FailIfInjected(IoOp::kSeek, path_);
     if (offset > static_cast<std::uint64_t>(INT64_MAX) ||
         LG_LSEEK(fd_, static_cast<std::int64_t>(offset), SEEK_SET) < 0) {
@@ -193,6 +225,7 @@ void ByteFile::Write(std::span<const std::uint8_t> data) {
         data, path_, [this](const std::uint8_t* buffer, std::size_t count, std::size_t) {
             return LG_WRITE(fd_, buffer, static_cast<unsigned>(count));
         });
+    streamPosition_ += data.size();
 }
 
 #ifdef _WIN32
@@ -217,6 +250,11 @@ std::size_t ByteFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> data)
 
 void ByteFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data) {
     RequireOpen();
+    if (stream_) {
+        RequireStreamPosition(offset);
+        Write(data);
+        return;
+    }
     FailIfInjected(IoOp::kWrite, path_);
     TransferAll<Direction::kWrite>(
         data, path_, [&](const std::uint8_t* buffer, std::size_t count, std::size_t done) {

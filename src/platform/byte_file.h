@@ -13,18 +13,24 @@ namespace lumigram {
 // failing close (a write-back error can surface only there).
 class ByteFile {
   public:
-    // An existing file, for reading only: inputs are never opened for writing, so
-    // read-only pictures and packages work.
+    // An existing regular file (or a link to one), for reading only: inputs are
+    // never opened for writing, so read-only pictures and packages work. Anything
+    // else (a folder, a FIFO, a device) is refused at once, saying what it is;
+    // nothing ever waits for a FIFO's writer or reads a device without end.
     static ByteFile OpenRead(const std::string& path);
     // An existing file, for reading and writing, keeping its content.
     static ByteFile OpenUpdate(const std::string& path);
     // A new file, replacing any file of that name.
     static ByteFile Create(const std::string& path);
-    // A new file, replacing any file of that name; a symbolic link at path is
-    // removed and replaced, never followed, so the write stays in its folder.
-    static ByteFile CreateReplacingLink(const std::string& path);
-    // A new file that must not exist yet (used for temporary files).
+    // A new file that must not exist yet.
     static ByteFile CreateExclusive(const std::string& path);
+    // A new file named name in the folder open as folderFd, that must not exist
+    // yet and is never reached through a link; shownPath is what messages name.
+    static ByteFile CreateExclusiveAt(int folderFd, const std::string& name, std::string shownPath);
+    // An open stream (standard output, a FIFO, a character device), written in
+    // order: positioned writes must continue exactly where the last one ended.
+    // Takes ownership of fd.
+    static ByteFile AdoptStream(int fd, std::string shownPath);
 
     ByteFile(ByteFile&& other) noexcept;
     ByteFile& operator=(ByteFile&& other) noexcept;
@@ -45,15 +51,21 @@ class ByteFile {
     void Close();
 
     bool IsOpen() const noexcept { return fd_ >= 0; }
+    bool IsStream() const noexcept { return stream_; }
     const std::string& path() const noexcept { return path_; }
+    // The descriptor, for the output layer's checks; -1 once closed.
+    int descriptor() const noexcept { return fd_; }
 
   private:
     ByteFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
     static ByteFile Open(const std::string& path, int flags);
     void RequireOpen() const;
+    void RequireStreamPosition(std::uint64_t offset) const;
 
     int fd_ = -1;
     std::string path_;
+    bool stream_ = false;
+    std::uint64_t streamPosition_ = 0;  // bytes written so far, for streams
 };
 
 }  // namespace lumigram

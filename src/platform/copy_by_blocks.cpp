@@ -7,6 +7,7 @@
 
 #include "platform/byte_file.h"
 #include "platform/io_error.h"
+#include "platform/output_file.h"
 
 namespace lumigram {
 namespace {
@@ -27,13 +28,15 @@ void CopyFileByBlocks(const std::string& source, const std::string& destination)
     if (SameFile(source, destination)) {
         throw Error("cannot copy a file onto itself", destination);
     }
-    ByteFile out = ByteFile::Create(destination);
+    OutputRules rules;
+    rules.inputs.push_back(IdentityOf(in));  // a link swapped in meanwhile changes nothing
+    const std::unique_ptr<OutputFile> out = OutputFile::ForPath(destination, false, rules);
     std::array<std::uint8_t, kBlockSize> block{};
     while (const std::size_t n = in.Read(block)) {
-        out.Write(std::span(block.data(), n));
+        out->file().Write(std::span(block.data(), n));
     }
     in.Close();
-    out.Close();
+    out->Commit();
 }
 
 }  // namespace lumigram

@@ -4,10 +4,11 @@
 
 namespace lumigram {
 
-// Copies source to destination in blocks of 4,096 bytes, creating or emptying
-// destination. Every failure raises IoError. Source and destination being the
-// same file is refused before anything is opened for writing: emptying the
-// destination would empty the source.
+// Copies source to destination in blocks of 4,096 bytes, through the output
+// layer: the copy is written whole and then renamed over destination, so a
+// failure (which raises IoError) leaves an earlier destination as it was.
+// Source and destination being the same file is refused before anything is
+// written.
 void CopyFileByBlocks(const std::string& source, const std::string& destination);
 
 }  // namespace lumigram

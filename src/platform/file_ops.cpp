@@ -11,18 +11,19 @@
 #include "platform/byte_file.h"
 #include "platform/fault_injection.h"
 #include "platform/io_error.h"
+#include "platform/output_file.h"
 
 namespace lumigram {
 
 bool CopyFileQuietly(const std::string& source, const std::string& destination) {
     try {
         ByteFile in = ByteFile::OpenRead(source);
-        ByteFile out = ByteFile::Create(destination);
+        const std::unique_ptr<OutputFile> out = OutputFile::ForPath(destination, false);
         std::array<std::uint8_t, 65536> block{};
         while (const std::size_t n = in.Read(block)) {
-            out.Write(std::span(block.data(), n));
+            out->file().Write(std::span(block.data(), n));
         }
-        out.Close();
+        out->Commit();
         return true;
     } catch (const Error&) {
         return false;
@@ -70,17 +71,6 @@ void CreateFolders(const std::string& path) {
     }
     if (!FolderExists(path)) {
         ThrowIoErrorFromErrno(ENOTDIR, path);
-    }
-}
-
-void RenameFile(const std::string& from, const std::string& to) {
-    if (int err = InjectedFault(IoOp::kRename)) {
-        ThrowIoErrorFromErrno(err, to);
-    }
-    std::error_code error;
-    std::filesystem::rename(std::filesystem::u8path(from), std::filesystem::u8path(to), error);
-    if (error) {
-        ThrowIoErrorFromErrno(error.value(), to);
     }
 }
 

@@ -5,9 +5,10 @@
 
 namespace lumigram {
 
-// Copies source over destination (replacing it). Fire-and-forget, like the
-// platform copy the program relies on: a failure raises nothing; the result
-// tells whether the copy was made, for callers that want to know.
+// Copies source over destination (replacing it through the output layer: written
+// whole, then renamed into place). Fire-and-forget, like the platform copy the
+// program relies on: a failure raises nothing and leaves an earlier destination
+// as it was; the result tells whether the copy was made.
 bool CopyFileQuietly(const std::string& source, const std::string& destination);
 
 // Deletes a file; a missing or undeletable file is skipped without a word.
@@ -29,9 +30,5 @@ bool FolderExists(const std::string& path);
 
 // Creates a folder and its missing parents; raises IoError on failure.
 void CreateFolders(const std::string& path);
-
-// Renames from over to, replacing an existing file (or link) at to atomically.
-// Raises IoError naming `to` on failure.
-void RenameFile(const std::string& from, const std::string& to);
 
 }  // namespace lumigram

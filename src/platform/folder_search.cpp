@@ -1,8 +1,11 @@
 #include "platform/folder_search.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
+
+#include "platform/io_error.h"
 
 namespace lumigram {
 namespace {
@@ -44,23 +47,35 @@ std::vector<std::string> FindFiles(std::string_view folder, std::string_view ext
     std::vector<std::string> names;
     std::error_code error;
     const fs::path root = folder.empty() ? fs::path(".") : fs::path(std::string(folder));
+    // A folder that cannot be listed is an error, never an empty result: "no
+    // pictures" and "could not look" must not read the same.
+    const std::string shown = folder.empty() ? std::string(".") : std::string(folder);
+    const auto fail = [&](const std::error_code& cause) {
+        if (cause.value() == ENOTDIR) {
+            throw IoError(kFileNotFound, shown, "is not a folder");
+        }
+        if (cause.value() == ENOENT) {
+            throw IoError(kFileNotFound, shown, "folder not found");
+        }
+        ThrowIoErrorFromErrno(cause.value(), shown);
+    };
     fs::directory_iterator it(root, error);
     if (error) {
-        return names;
+        fail(error);
     }
-    for (const fs::directory_iterator end; it != end; it.increment(error)) {
-        if (error) {
-            break;
-        }
+    for (const fs::directory_iterator end; it != end;) {
         std::string name = it->path().filename().string();
-        if (name.empty() || name.front() == '.' || !HasExtensionIgnoringCase(name, extension)) {
-            continue;
-        }
         std::error_code statError;
-        if (!it->is_regular_file(statError) || statError) {
-            continue;  // folders, devices and dangling links are not files
+        // Folders, devices and dangling links are not files; hidden names are
+        // left out (our own temporaries among them).
+        if (!name.empty() && name.front() != '.' && HasExtensionIgnoringCase(name, extension) &&
+            it->is_regular_file(statError) && !statError) {
+            names.push_back(std::move(name));
         }
-        names.push_back(std::move(name));
+        it.increment(error);
+        if (error) {
+            fail(error);
+        }
     }
     std::sort(names.begin(), names.end(), SearchOrderLess);
     return names;

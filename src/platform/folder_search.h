@@ -12,8 +12,8 @@ namespace lumigram {
 // - Links to regular files count; folders and other entries do not.
 // - Hidden files (names starting with ".") are left out.
 // - Names come sorted by SearchOrderLess, so every run lists the same order.
-// A folder that cannot be read yields no names, as an enumeration that finds
-// nothing would.
+// A folder that cannot be listed (missing, not a folder, no permission) raises
+// IoError naming it.
 std::vector<std::string> FindFiles(std::string_view folder, std::string_view extension);
 
 // Bytes compared with ASCII letters folded to upper case; ties broken by the

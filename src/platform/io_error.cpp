@@ -1,6 +1,7 @@
 #include "platform/io_error.h"
 
 #include <cerrno>
+#include <cstring>
 
 namespace lumigram {
 
@@ -21,6 +22,10 @@ std::string IoErrorText(int code) {
         case kInvalidNumericInput:
             return "Invalid numeric input";
         default:
+            if (code >= kOsErrorBase) {
+                const int err = code - kOsErrorBase;
+                return "I/O error " + std::to_string(err) + " (" + std::strerror(err) + ")";
+            }
             return "I/O error " + std::to_string(code);
     }
 }
@@ -47,8 +52,8 @@ int IoCodeFromErrno(int errnoValue) {
 #endif
             return kDiskFull;
         default:
-            // Other codes are shown by number, as the runtime does.
-            return errnoValue;
+            // Shown by number and meaning, never mistaken for a runtime code.
+            return kOsErrorBase + errnoValue;
     }
 }
 

@@ -31,14 +31,23 @@ enum IoCode : int {
     kInvalidNumericInput = 106,
 };
 
+// Operating-system errors that have no runtime code of their own are carried as
+// kOsErrorBase + errno, far above every runtime code, so that EIO (5) can never
+// pass for "File access denied" (5) or ENETUNREACH (101) for "Disk full" (101).
+inline constexpr int kOsErrorBase = 100000;
+
 // The text that goes with a runtime I/O code: "File not found", "Disk full", ...,
-// and "I/O error N" for codes without a text of their own.
+// "I/O error N" for codes without a text of their own, and
+// "I/O error N (what the system says)" for an unnamed errno N.
 std::string IoErrorText(int code);
 
 // A failed open, seek, read, write, close or rename.
 class IoError : public Error {
   public:
     IoError(int code, std::string path) : Error(IoErrorText(code), std::move(path)), code_(code) {}
+    // The same failure, told in words of its own ("is a folder").
+    IoError(int code, std::string path, const std::string& message)
+        : Error(message, std::move(path)), code_(code) {}
 
     int code() const noexcept { return code_; }
 
@@ -46,7 +55,8 @@ class IoError : public Error {
     int code_;
 };
 
-// Maps an operating-system errno value to the runtime code above.
+// Maps an operating-system errno value to the runtime code above, or to
+// kOsErrorBase + errnoValue when the runtime has no code for it.
 int IoCodeFromErrno(int errnoValue);
 
 // Raises the IoError for errnoValue, concerning path.

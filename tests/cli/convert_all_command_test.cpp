@@ -76,8 +76,11 @@ TEST_F(ConvertAllCommandTest, AFullDiskFailsTheFilesThatDoNotFit) {
     WriteAll(In() + "/big.a", CountingBytes(20000));
     const CommandResult r = RunCli("convert-all " + Args(In(), small));
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("big.a: cannot write " + small + "/big.g"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(small + "/big.g: Disk full"), std::string::npos) << r.err;
     EXPECT_EQ(ReadAll(small + "/menu.g"), (Bytes{1, 2}));  // what fitted was written
+    for (const std::string& name : ListFolder(small)) {
+        EXPECT_NE(name.front(), '.') << "a temporary was left: " << name;
+    }
 }
 
 }  // namespace

@@ -108,7 +108,8 @@ TEST_F(FilePictureTest, AFileThatCannotBeCreatedIsNamedInTheMessage) {
         FAIL() << "no error";
     } catch (const Error& error) {
         EXPECT_EQ(std::string(error.what()),
-                  "Cannot create file \"" + target + "\". File not found");
+                  "Cannot create file \"" + target + "\". the folder \"" +
+                      dir_.File("no-such-folder/") + "\" does not exist");
     }
 }
 

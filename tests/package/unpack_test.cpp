@@ -236,7 +236,7 @@ TEST_F(UnpackTest, AMemberThatCannotBeCreatedIsReportedAndSkipped) {
     EXPECT_EQ(result.written, 1u);
     ASSERT_EQ(problems_.size(), 1u);
     EXPECT_EQ(problems_[0].memberPath, Out() + "/icon.k");
-    EXPECT_EQ(problems_[0].message, "member 1: cannot create \"icon.k\": File access denied");
+    EXPECT_EQ(problems_[0].message, "member 1: cannot create \"icon.k\": is a folder");
     EXPECT_EQ(ReadAll(Out() + "/wall.g"), (Bytes{0xAA, 0xBB, 0xCC}));
 }
 

@@ -1,10 +1,12 @@
 #include "platform/folder_search.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 
+#include "platform/io_error.h"
 #include "support/test_files.h"
 
 namespace lumigram {
@@ -41,8 +43,33 @@ TEST(FolderSearch, OrderFoldsCaseThenUsesBytes) {
               (Names{"A.k", "a.k", "a1.k", "B.k", "b.k", "Z.k", "_x.k"}));
 }
 
-TEST(FolderSearch, MissingFolderFindsNothing) {
-    EXPECT_TRUE(FindFiles("/no/such/folder/anywhere", ".k").empty());
+// "No pictures" and "could not look" must not read the same.
+TEST(FolderSearch, AFolderThatCannotBeListedIsAnErrorNamingIt) {
+    test::TempDir dir;
+    test::WriteAll(dir.File("file.k"), {1});
+    const std::pair<std::string, std::string> cases[] = {
+        {"/no/such/folder/anywhere", "folder not found"},
+        {dir.File("file.k"), "is not a folder"},
+    };
+    for (const auto& [folder, message] : cases) {
+        try {
+            FindFiles(folder, ".k");
+            ADD_FAILURE() << folder;
+        } catch (const IoError& error) {
+            EXPECT_EQ(error.path(), folder);
+            EXPECT_EQ(std::string(error.what()), message);
+        }
+    }
+    ::chmod(dir.path().c_str(), 0300);  // can enter, cannot list
+    EXPECT_TRUE(test::RunWithoutPrivileges([&] {
+        try {
+            FindFiles(dir.path(), ".k");
+            return false;
+        } catch (const IoError& error) {
+            return std::string(error.what()) == "File access denied";
+        }
+    }));
+    ::chmod(dir.path().c_str(), 0700);
 }
 
 }  // namespace

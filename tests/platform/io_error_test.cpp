@@ -24,14 +24,28 @@ TEST(IoErrorText, RuntimeTextsAndNumberedFallback) {
     }
 }
 
-TEST(IoErrorText, ErrnoValuesMapToRuntimeCodes) {
-    const std::pair<int, int> cases[] = {
-        {ENOENT, 2},   {ENOTDIR, 2},  {EACCES, 5}, {EPERM, 5},        {EROFS, 5},
-        {EISDIR, 5},   {EMFILE, 4},   {ENFILE, 4}, {ENAMETOOLONG, 3}, {EINVAL, 3},
-        {ENOSPC, 101}, {EDQUOT, 101}, {EIO, EIO},
+// What a user reads for a failing system call: the runtime texts only for the
+// errno values they stand for, every other errno by number and meaning, never
+// under a runtime text whose code happens to equal it.
+TEST(IoErrorText, UserSeesTheTextOfTheRealCause) {
+    const std::pair<int, const char*> cases[] = {
+        {ENOENT, "File not found"},
+        {EACCES, "File access denied"},
+        {ENAMETOOLONG, "Invalid filename"},
+        {EMFILE, "Too many open files"},
+        {ENOSPC, "Disk full"},
+        {EDQUOT, "Disk full"},
+        {EIO, "I/O error 5 (Input/output error)"},
+        {EINTR, "I/O error 4 (Interrupted system call)"},
+        {ENETUNREACH, "I/O error 101 (Network is unreachable)"},
     };
-    for (const auto& [err, code] : cases) {
-        EXPECT_EQ(IoCodeFromErrno(err), code) << err;
+    for (const auto& [err, text] : cases) {
+        try {
+            ThrowIoErrorFromErrno(err, "f");
+            FAIL() << "no error raised";
+        } catch (const IoError& error) {
+            EXPECT_STREQ(error.what(), text) << err;
+        }
     }
 }
 

@@ -1,4 +1,4 @@
-#include "platform/replace_on_commit.h"
+#include "platform/output_file.h"
 
 #include <gtest/gtest.h>
 
@@ -14,34 +14,31 @@ namespace {
 
 using test::Bytes;
 
-void WriteBytes(const std::string& path, const Bytes& bytes) {
-    ByteFile file = ByteFile::Create(path);
-    file.Write(bytes);
-    file.Close();
-}
-
-TEST(ReplaceOnCommit, CommitReplacesTheTargetAndLeavesNothingElse) {
+TEST(OutputFile, CommitReplacesTheTargetAndLeavesNothingElse) {
     test::TempDir dir;
     const std::string target = dir.File("out.bmp");
     test::WriteAll(target, {1, 1});
     {
-        ReplaceOnCommit output(target);
-        EXPECT_EQ(test::ListFolder(dir.path()).size(), 2u);  // target and the temporary
-        WriteBytes(output.temporaryPath(), {7, 8, 9});
+        const auto output = OutputFile::ForPath(target, false);
+        const std::vector<std::string> names = test::ListFolder(dir.path());
+        ASSERT_EQ(names.size(), 2u);  // target and the temporary, of a short hidden name
+        EXPECT_EQ(names[0].size(), 16u);
+        EXPECT_EQ(names[0].rfind(".lumigram-", 0), 0u);
+        output->file().Write(Bytes{7, 8, 9});
         EXPECT_EQ(test::ReadAll(target), (Bytes{1, 1}));
-        output.Commit();
+        output->Commit();
     }
     EXPECT_EQ(test::ReadAll(target), (Bytes{7, 8, 9}));
     EXPECT_EQ(test::ListFolder(dir.path()), std::vector<std::string>{"out.bmp"});
 }
 
-TEST(ReplaceOnCommit, FailureBeforeCommitKeepsTheEarlierFileAndRemovesTheTemporary) {
+TEST(OutputFile, FailureBeforeCommitKeepsTheEarlierFileAndRemovesTheTemporary) {
     test::TempDir dir;
     const std::string target = dir.File("out.bmp");
     test::WriteAll(target, {1, 1});
     try {
-        ReplaceOnCommit output(target);
-        WriteBytes(output.temporaryPath(), {7});
+        const auto output = OutputFile::ForPath(target, false);
+        output->file().Write(Bytes{7});
         throw std::runtime_error("conversion failed");
     } catch (const std::runtime_error&) {
     }
@@ -49,14 +46,14 @@ TEST(ReplaceOnCommit, FailureBeforeCommitKeepsTheEarlierFileAndRemovesTheTempora
     EXPECT_EQ(test::ListFolder(dir.path()), std::vector<std::string>{"out.bmp"});
 }
 
-TEST(ReplaceOnCommit, FailedRenameNamesTheTargetAndCleansUp) {
+TEST(OutputFile, FailedRenameNamesTheTargetAndCleansUp) {
     test::TempDir dir;
     const std::string target = dir.File("out.bmp");
     test::WriteAll(target, {1});
     try {
-        ReplaceOnCommit output(target);
+        const auto output = OutputFile::ForPath(target, false);
         ScopedIoFault fault([](IoOp op) { return op == IoOp::kRename ? EIO : 0; });
-        output.Commit();
+        output->Commit();
         FAIL() << "rename did not fail";
     } catch (const IoError& error) {
         EXPECT_EQ(error.path(), target);
@@ -64,16 +61,19 @@ TEST(ReplaceOnCommit, FailedRenameNamesTheTargetAndCleansUp) {
     EXPECT_EQ(test::ListFolder(dir.path()), std::vector<std::string>{"out.bmp"});
 }
 
-TEST(ReplaceOnCommit, MissingFolderIsReportedForTheTarget) {
+TEST(OutputFile, MissingFolderIsNamedAndAnEmptyPathRefused) {
     test::TempDir dir;
     const std::string target = dir.File("nope/out.bmp");
     try {
-        ReplaceOnCommit output(target);
+        OutputFile::ForPath(target, false);
         FAIL() << "no error";
     } catch (const IoError& error) {
         EXPECT_EQ(error.code(), kFileNotFound);
         EXPECT_EQ(error.path(), target);
+        EXPECT_EQ(std::string(error.what()),
+                  "the folder \"" + dir.File("nope/") + "\" does not exist");
     }
+    EXPECT_THROW(OutputFile::ForPath("", false), IoError);
 }
 
 }  // namespace

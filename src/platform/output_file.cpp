@@ -1,0 +1,289 @@
+#include "platform/output_file.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <random>
+
+#include "platform/entry_kind.h"
+#include "platform/fault_injection.h"
+#include "platform/io_error.h"
+#include "platform/path.h"
+
+namespace lumigram {
+namespace {
+
+constexpr std::string_view kTemporaryPrefix = ".lumigram-";
+
+// Six letters or digits: short and of fixed length, so a temporary fits beside
+// any name the file system allows.
+std::string TemporaryName() {
+    static std::atomic<unsigned> counter{0};
+    static const unsigned seed = std::random_device{}();
+    std::mt19937 generator(
+        seed ^ (counter++ * 0x9E3779B9u) ^
+        static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    static constexpr char kDigits[] =
+        "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    std::string name(kTemporaryPrefix);
+    for (int i = 0; i < 6; ++i) {
+        name += kDigits[generator() % 62];
+    }
+    return name;
+}
+
+FileIdentity IdentityOfStat(const struct ::stat& st) {
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+// "/dev/stdout", "/dev/fd/1" and the like are links into /proc that stand for
+// a descriptor of this process; whatever they lead to (a terminal, a pipe, a
+// file the shell redirected to), they are written through, never replaced.
+bool IsDescriptorPath(const std::string& path) {
+    if (path.starts_with("/proc/")) {
+        return true;
+    }
+    char target[16] = {};
+    const ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
+    return length > 0 && std::string_view(target, static_cast<std::size_t>(length)).starts_with("/proc/");
+}
+
+}  // namespace
+
+FileIdentity IdentityOf(const ByteFile& file) {
+    struct ::stat st {};
+    if (::fstat(file.descriptor(), &st) != 0) {
+        ThrowIoErrorFromErrno(errno, file.path());
+    }
+    return IdentityOfStat(st);
+}
+
+std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
+    struct ::stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return std::nullopt;
+    }
+    return IdentityOfStat(st);
+}
+
+OutputFolder OutputFolder::Open(const std::string& path) {
+    const std::string shown = path.empty() ? std::string(".") : path;
+    int fd;
+    do {
+        fd = ::open(shown.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        const int err = errno;
+        if (err == ENOENT) {
+            throw IoError(kFileNotFound, shown, "folder not found");
+        }
+        if (err == ENOTDIR) {
+            throw IoError(kFileNotFound, shown, "is not a folder");
+        }
+        ThrowIoErrorFromErrno(err, shown);
+    }
+    return OutputFolder(UniqueFd(fd), path);
+}
+
+OutputFolder OutputFolder::OpenCreating(const std::string& path) {
+    // Each missing part is made in turn; one that appears meanwhile is fine.
+    std::string part;
+    for (std::size_t i = 0; i <= path.size(); ++i) {
+        if (i == path.size() || (IsPathDelimiter(path[i]) && i > 0)) {
+            part = path.substr(0, i);
+            if (!part.empty() && ::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
+                const int err = errno;
+                if (err == ENOTDIR) {
+                    throw IoError(kFileNotFound, part, "is not a folder");
+                }
+                ThrowIoErrorFromErrno(err, part);
+            }
+        }
+    }
+    return Open(path);
+}
+
+std::string OutputFolder::PathOf(std::string_view name) const {
+    return path_.empty() ? std::string(name) : JoinPath(path_, name);
+}
+
+OutputFile::OutputFile(const OutputFolder& folder, const std::string& name,
+                       const OutputRules& rules)
+    : folder_(::fcntl(folder.descriptor(), F_DUPFD_CLOEXEC, 0)),
+      name_(name),
+      shownPath_(folder.PathOf(name)) {
+    if (!folder_) {
+        ThrowIoErrorFromErrno(errno, shownPath_);
+    }
+    Begin(rules);
+}
+
+OutputFile::OutputFile(StreamTag, ByteFile stream) : shownPath_(stream.path()) {
+    file_.emplace(std::move(stream));
+}
+
+void OutputFile::Begin(const OutputRules& rules) {
+    if (name_.empty() || name_ == "." || name_ == ".." ||
+        name_.find('/') != std::string::npos) {
+        throw IoError(kInvalidFilename, shownPath_);
+    }
+    noReplace_ = rules.keepExisting;
+    struct ::stat existing {};
+    bool replacing = false;
+    if (::fstatat(folder_.get(), name_.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+        const EntryKind kind = EntryKindOfMode(existing.st_mode);
+        if (kind != EntryKind::kRegular && kind != EntryKind::kLink) {
+            throw IoError(kFileAccessDenied, shownPath_, NotARegularFileText(kind));
+        }
+        if (rules.keepExisting) {
+            throw IoError(kFileAccessDenied, shownPath_, "already exists, left alone");
+        }
+        for (const FileIdentity& input : rules.inputs) {
+            if (kind == EntryKind::kRegular && input == IdentityOfStat(existing)) {
+                throw IoError(kFileAccessDenied, shownPath_,
+                              "is one of the files being read, not replaced");
+            }
+        }
+        replacing = kind == EntryKind::kRegular;
+    } else if (errno != ENOENT) {
+        ThrowIoErrorFromErrno(errno, shownPath_);
+    }
+
+    for (int attempt = 0;; ++attempt) {
+        std::string candidate = TemporaryName();
+        try {
+            file_.emplace(ByteFile::CreateExclusiveAt(folder_.get(), candidate, shownPath_));
+            temporaryName_ = std::move(candidate);
+            break;
+        } catch (const IoError& error) {
+            // A name taken by someone else is tried again; anything else is real.
+            if (attempt >= 16 || error.code() != IoCodeFromErrno(EEXIST)) {
+                throw;
+            }
+        }
+    }
+    cleanup_.emplace(folder_.get(), temporaryName_);
+
+    if (replacing) {
+        const int fd = file_->descriptor();
+        // Owner first: a change of owner clears set-id bits that chmod then restores.
+        if (::geteuid() == 0) {
+            (void)::fchown(fd, existing.st_uid, existing.st_gid);
+        }
+        if (::fchmod(fd, existing.st_mode & 07777) != 0) {
+            ThrowIoErrorFromErrno(errno, shownPath_);
+        }
+    }
+}
+
+std::unique_ptr<OutputFile> OutputFile::ForPath(const std::string& path, bool streamsAllowed,
+                                                const OutputRules& rules) {
+    if (path.empty()) {
+        throw IoError(kInvalidFilename, path, "no file name given");
+    }
+    if (streamsAllowed && path == "-") {
+        const int fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+        if (fd < 0) {
+            ThrowIoErrorFromErrno(errno, "standard output");
+        }
+        return std::unique_ptr<OutputFile>(
+            new OutputFile(StreamTag{}, ByteFile::AdoptStream(fd, "standard output")));
+    }
+    struct ::stat st {};
+    const bool exists = ::stat(path.c_str(), &st) == 0;
+    const EntryKind kind = exists ? EntryKindOfMode(st.st_mode) : EntryKind::kMissing;
+    const bool streamKind = kind == EntryKind::kFifo || kind == EntryKind::kCharDevice;
+    const bool descriptorPath = IsDescriptorPath(path);
+    if (streamsAllowed && (streamKind || (descriptorPath && exists))) {
+        if (const int err = InjectedFault(IoOp::kCreate)) {
+            ThrowIoErrorFromErrno(err, path);
+        }
+        int fd;
+        do {
+            fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        } while (fd < 0 && errno == EINTR);
+        if (fd < 0) {
+            ThrowIoErrorFromErrno(errno, path);
+        }
+        return std::unique_ptr<OutputFile>(
+            new OutputFile(StreamTag{}, ByteFile::AdoptStream(fd, path)));
+    }
+    if (descriptorPath) {
+        throw IoError(kFileAccessDenied, path, "stands for an open descriptor, never replaced");
+    }
+    if (kind == EntryKind::kFolder) {
+        throw IoError(kFileAccessDenied, path, "is a folder");
+    }
+    const std::string folderPart = ExtractFilePath(path);
+    const std::string name = ExtractFileName(path);
+    if (name.empty()) {
+        throw IoError(kFileAccessDenied, path, "is a folder");
+    }
+    std::optional<OutputFolder> folder;
+    try {
+        folder.emplace(OutputFolder::Open(folderPart.empty() ? "" : folderPart));
+    } catch (const IoError& error) {
+        // Which folder is missing, not merely that the file was not found.
+        if (std::string_view(error.what()) == "folder not found") {
+            throw IoError(kFileNotFound, path, "the folder \"" + folderPart + "\" does not exist");
+        }
+        if (error.code() == kFileNotFound) {
+            throw IoError(kFileNotFound, path, "\"" + folderPart + "\" " + error.what());
+        }
+        throw IoError(error.code(), path, error.what());
+    }
+    // Messages name the path as the user gave it.
+    auto output = std::make_unique<OutputFile>(*folder, name, rules);
+    output->shownPath_ = path;
+    return output;
+}
+
+OutputFile::~OutputFile() {
+    if (!committed_ && !temporaryName_.empty()) {
+        file_.reset();
+        ::unlinkat(folder_.get(), temporaryName_.c_str(), 0);
+    }
+}
+
+void OutputFile::Commit() {
+    file_->Close();
+    if (temporaryName_.empty()) {
+        committed_ = true;  // a stream: nothing to rename
+        return;
+    }
+    if (const int err = InjectedFault(IoOp::kRename)) {
+        ThrowIoErrorFromErrno(err, shownPath_);
+    }
+    // Left alone means left alone even when the name appears after the check.
+    const int renamed =
+        noReplace_ ? ::renameat2(folder_.get(), temporaryName_.c_str(), folder_.get(),
+                                 name_.c_str(), RENAME_NOREPLACE)
+                   : ::renameat(folder_.get(), temporaryName_.c_str(), folder_.get(),
+                                name_.c_str());
+    if (renamed != 0) {
+        const int err = errno;
+        if (noReplace_ && err == EEXIST) {
+            throw IoError(kFileAccessDenied, shownPath_, "already exists, left alone");
+        }
+        if (err == EISDIR || err == ENOTEMPTY || err == EEXIST) {
+            throw IoError(kFileAccessDenied, shownPath_, "is a folder");
+        }
+        ThrowIoErrorFromErrno(err, shownPath_);
+    }
+    committed_ = true;
+    cleanup_.reset();
+}
+
+void WriteWholeOutput(const std::string& path, std::span<const std::uint8_t> bytes,
+                      bool streamsAllowed, const OutputRules& rules) {
+    const std::unique_ptr<OutputFile> output = OutputFile::ForPath(path, streamsAllowed, rules);
+    output->file().Write(bytes);
+    output->Commit();
+}
+
+}  // namespace lumigram
