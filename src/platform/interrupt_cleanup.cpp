@@ -104,6 +104,9 @@ void InstallInterruptCleanup() {
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         ::sigaction(signal, &action, nullptr);
     }
+    // Past a file size limit (ulimit -f) a write fails with EFBIG instead of
+    // killing the process, so the failure is reported and cleaned up like any.
+    ::signal(SIGXFSZ, SIG_IGN);
 }
 
 InterruptCleanupEntry::InterruptCleanupEntry(int folderFd, const std::string& name) noexcept {

@@ -8,7 +8,8 @@ namespace lumigram {
 // half-written temporaries behind. Once installed, SIGINT, SIGTERM and SIGHUP
 // remove every temporary that is registered at that moment and end the process
 // with 128 + the signal number. (SIGKILL cannot be caught; what it leaves has a
-// hidden name that no later run takes for an output.)
+// hidden name that no later run takes for an output.) SIGXFSZ is ignored, so a
+// file size limit fails the write rather than killing the process mid-file.
 void InstallInterruptCleanup();
 
 // Registers one temporary file, name inside the folder open as folderFd, for

@@ -109,7 +109,10 @@ OutputFolder OutputFolder::OpenCreating(const std::string& path) {
 }
 
 std::string OutputFolder::PathOf(std::string_view name) const {
-    return path_.empty() ? std::string(name) : JoinPath(path_, name);
+    if (path_.empty()) {
+        return std::string(name);
+    }
+    return IsPathDelimiter(path_.back()) ? path_ + std::string(name) : JoinPath(path_, name);
 }
 
 OutputFile::OutputFile(const OutputFolder& folder, const std::string& name,
