@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "package/ezx_pack.h"
+#include "platform/fault_injection.h"
 #include "platform/io_error.h"
 #include "support/packages.h"
 #include "support/pictures.h"
@@ -228,6 +229,24 @@ TEST_F(UnpackTest, ALinkAtAMemberPathIsReplacedNotFollowed) {
     ASSERT_EQ(::lstat((Out() + "/icon.k").c_str(), &st), 0);
     EXPECT_TRUE(S_ISREG(st.st_mode));
     EXPECT_EQ(ReadAll(Out() + "/icon.k"), (Bytes{1, 2, 3, 4, 5}));
+}
+
+// Another process swaps the target folder for a link while members are being
+// written: the folder was opened once, so nothing lands at the link's target.
+TEST_F(UnpackTest, AFolderSwappedForALinkMidRunRedirectsNothing) {
+    const std::string outside = dir_.File("outside");
+    std::filesystem::create_directory(outside);
+    int creates = 0;
+    ScopedIoFault swap([&](IoOp op) {
+        if (op == IoOp::kCreate && ++creates == 2) {
+            std::filesystem::rename(Out(), dir_.File("moved"));
+            std::filesystem::create_directory_symlink(outside, Out());
+        }
+        return 0;
+    });
+    EXPECT_EQ(Unpack(ExamplePackage()).written, 2u);
+    EXPECT_TRUE(ListFolder(outside).empty());
+    EXPECT_EQ(ListFolder(dir_.File("moved")), (std::vector<std::string>{"icon.k", "wall.g"}));
 }
 
 TEST_F(UnpackTest, AMemberThatCannotBeCreatedIsReportedAndSkipped) {
