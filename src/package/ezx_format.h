@@ -23,7 +23,6 @@ inline constexpr std::size_t kIndexDigitsCount = 8;
 inline constexpr std::size_t kIndexBlockSize = 20;
 inline constexpr std::size_t kEntrySize = 12;
 inline constexpr std::size_t kRecordHeadSize = 8;
-inline constexpr std::size_t kContentChunkSize = 8192;
 
 inline constexpr std::uint32_t IndexMagic = 0xABCDDCBA;
 inline constexpr std::uint32_t RecordMagic = 0xDCBAABCD;

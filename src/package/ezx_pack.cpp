@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 
 #include "package/ezx_format.h"
 #include "platform/ansi_codepage.h"
@@ -20,7 +21,7 @@ namespace {
 
 constexpr std::string_view kMemberExtensions[] = {".k", ".g", ".a"};
 
-// Content is read in chunks of kContentChunkSize straight into this block,
+// Content is read straight into this block, as much as it has room for,
 // which goes to the package in one write when full.
 struct PackBuffers {
     std::array<std::uint8_t, 65536> block{};
@@ -90,9 +91,9 @@ void CopyMember(const std::string& path, std::uint32_t size, BlockWriter& writer
     ByteFile file = ByteFile::OpenRead(path);
     std::uint64_t left = size;
     while (left > 0) {
-        const std::size_t want =
-            static_cast<std::size_t>(std::min<std::uint64_t>(left, kContentChunkSize));
-        const std::size_t got = file.Read(writer.Reserve(want));
+        const std::size_t want = static_cast<std::size_t>(
+            std::min<std::uint64_t>(left, std::numeric_limits<std::uint32_t>::max()));
+        const std::size_t got = file.Read(writer.ReserveUpTo(want));
         if (got == 0) {
             throw IoError(kReadBeyondEndOfFile, path);
         }

@@ -16,7 +16,7 @@
 namespace lumigram {
 namespace {
 
-// Content is read in chunks of kContentChunkSize straight into this block,
+// Content is read straight into this block, as much as it has room for,
 // which goes to the member file in one write when full.
 struct UnpackBuffers {
     std::array<std::uint8_t, 65536> block{};
@@ -29,9 +29,10 @@ void CopyContent(ByteFile& package, const PackageMember& member, ByteFile& outpu
     std::uint64_t offset = member.contentOffset;
     std::uint64_t left = member.size;
     while (left > 0) {
-        const std::size_t want =
-            static_cast<std::size_t>(std::min<std::uint64_t>(left, kContentChunkSize));
-        const std::size_t got = package.ReadAt(offset, writer.Reserve(want));
+        const std::span<std::uint8_t> room = writer.ReserveUpTo(
+            static_cast<std::size_t>(std::min<std::uint64_t>(left, buffers.block.size())));
+        const std::size_t want = room.size();
+        const std::size_t got = package.ReadAt(offset, room);
         if (got != want) {
             // The check saw the content in the file: it shrank under us.
             throw IoError(kReadBeyondEndOfFile, package.path());

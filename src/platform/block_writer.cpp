@@ -26,6 +26,13 @@ std::span<std::uint8_t> BlockWriter::Reserve(std::size_t count) {
     return buffer_.subspan(pending_, count);
 }
 
+std::span<std::uint8_t> BlockWriter::ReserveUpTo(std::size_t count) {
+    if (pending_ == buffer_.size()) {
+        Flush();
+    }
+    return buffer_.subspan(pending_, std::min(count, buffer_.size() - pending_));
+}
+
 void BlockWriter::Flush() {
     if (pending_ == 0) {
         return;

@@ -21,6 +21,9 @@ class BlockWriter {
     // is pending, to be filled in place and then kept with Commit: content read
     // straight into it is never copied again.
     std::span<std::uint8_t> Reserve(std::size_t count);
+    // Room for up to count bytes, as much as the buffer has left (flushing it
+    // first when it is full): large copies fill whole blocks with few reads.
+    std::span<std::uint8_t> ReserveUpTo(std::size_t count);
     void Commit(std::size_t count) { pending_ += count; }
     // Writes what is pending; call before closing the file.
     void Flush();

@@ -118,10 +118,7 @@ ByteFile ByteFile::OpenRead(const std::string& path) {
     if (kind != EntryKind::kRegular) {
         throw IoError(kFileAccessDenied, path, NotARegularFileText(kind));
     }
-    const int flags = ::fcntl(file.fd_, F_GETFL);
-    if (flags < 0 || ::fcntl(file.fd_, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        ThrowIoErrorFromErrno(errno, path);
-    }
+    // O_NONBLOCK means nothing for a regular file, so it may stay set.
     return file;
 #endif
 }

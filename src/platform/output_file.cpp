@@ -117,13 +117,13 @@ std::string OutputFolder::PathOf(std::string_view name) const {
 
 OutputFile::OutputFile(const OutputFolder& folder, const std::string& name,
                        const OutputRules& rules)
-    : folder_(::fcntl(folder.descriptor(), F_DUPFD_CLOEXEC, 0)),
-      name_(name),
-      shownPath_(folder.PathOf(name)) {
-    if (!folder_) {
-        ThrowIoErrorFromErrno(errno, shownPath_);
-    }
+    : folder_(folder.descriptor()), name_(name), shownPath_(folder.PathOf(name)) {
     Begin(rules);
+}
+
+OutputFile::OutputFile(OwnFolderTag, OutputFolder folder, const std::string& path)
+    : ownFolder_(std::move(folder)), name_(ExtractFileName(path)), shownPath_(path) {
+    folder_ = ownFolder_->descriptor();
 }
 
 OutputFile::OutputFile(StreamTag, ByteFile stream) : shownPath_(stream.path()) {
@@ -138,7 +138,7 @@ void OutputFile::Begin(const OutputRules& rules) {
     noReplace_ = rules.keepExisting;
     struct ::stat existing {};
     bool replacing = false;
-    if (::fstatat(folder_.get(), name_.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (::fstatat(folder_, name_.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
         const EntryKind kind = EntryKindOfMode(existing.st_mode);
         if (kind != EntryKind::kRegular && kind != EntryKind::kLink) {
             throw IoError(kFileAccessDenied, shownPath_, NotARegularFileText(kind));
@@ -160,7 +160,7 @@ void OutputFile::Begin(const OutputRules& rules) {
     for (int attempt = 0;; ++attempt) {
         std::string candidate = TemporaryName();
         try {
-            file_.emplace(ByteFile::CreateExclusiveAt(folder_.get(), candidate, shownPath_));
+            file_.emplace(ByteFile::CreateExclusiveAt(folder_, candidate, shownPath_));
             temporaryName_ = std::move(candidate);
             break;
         } catch (const IoError& error) {
@@ -170,7 +170,7 @@ void OutputFile::Begin(const OutputRules& rules) {
             }
         }
     }
-    cleanup_.emplace(folder_.get(), temporaryName_);
+    cleanup_.emplace(folder_, temporaryName_);
 
     if (replacing) {
         const int fd = file_->descriptor();
@@ -229,7 +229,7 @@ std::unique_ptr<OutputFile> OutputFile::ForPath(const std::string& path, bool st
     }
     std::optional<OutputFolder> folder;
     try {
-        folder.emplace(OutputFolder::Open(folderPart.empty() ? "" : folderPart));
+        folder.emplace(OutputFolder::Open(folderPart));
     } catch (const IoError& error) {
         // Which folder is missing, not merely that the file was not found.
         if (std::string_view(error.what()) == "folder not found") {
@@ -240,16 +240,16 @@ std::unique_ptr<OutputFile> OutputFile::ForPath(const std::string& path, bool st
         }
         throw IoError(error.code(), path, error.what());
     }
-    // Messages name the path as the user gave it.
-    auto output = std::make_unique<OutputFile>(*folder, name, rules);
-    output->shownPath_ = path;
+    // The file keeps its folder open for as long as it lives.
+    auto output = std::unique_ptr<OutputFile>(new OutputFile(OwnFolderTag{}, std::move(*folder), path));
+    output->Begin(rules);
     return output;
 }
 
 OutputFile::~OutputFile() {
     if (!committed_ && !temporaryName_.empty()) {
         file_.reset();
-        ::unlinkat(folder_.get(), temporaryName_.c_str(), 0);
+        ::unlinkat(folder_, temporaryName_.c_str(), 0);
     }
 }
 
@@ -264,9 +264,9 @@ void OutputFile::Commit() {
     }
     // Left alone means left alone even when the name appears after the check.
     const int renamed =
-        noReplace_ ? ::renameat2(folder_.get(), temporaryName_.c_str(), folder_.get(),
+        noReplace_ ? ::renameat2(folder_, temporaryName_.c_str(), folder_,
                                  name_.c_str(), RENAME_NOREPLACE)
-                   : ::renameat(folder_.get(), temporaryName_.c_str(), folder_.get(),
+                   : ::renameat(folder_, temporaryName_.c_str(), folder_,
                                 name_.c_str());
     if (renamed != 0) {
         const int err = errno;

@@ -70,7 +70,8 @@ struct OutputRules {
 // Every message names the target, never the temporary.
 class OutputFile {
   public:
-    // The output name (a plain name, no separators) inside folder.
+    // The output name (a plain name, no separators) inside folder, which must
+    // stay open as long as this object.
     OutputFile(const OutputFolder& folder, const std::string& name, const OutputRules& rules = {});
 
     // An output named by a path; its folder must exist (the message names the
@@ -94,9 +95,12 @@ class OutputFile {
   private:
     struct StreamTag {};
     OutputFile(StreamTag, ByteFile stream);
+    struct OwnFolderTag {};
+    OutputFile(OwnFolderTag, OutputFolder folder, const std::string& path);
     void Begin(const OutputRules& rules);
 
-    UniqueFd folder_;  // a descriptor of the target's folder of our own
+    std::optional<OutputFolder> ownFolder_;  // the folder of a path given by the user
+    int folder_ = -1;                        // the folder's descriptor, borrowed
     std::string name_;
     std::string shownPath_;
     std::string temporaryName_;

@@ -279,7 +279,7 @@ TEST(HostileOutputs, AFailureHalfwayLeavesTheEarlierFileAndNoTemporary) {
     WriteAll(package, earlier);
     const CommandResult r = RunCommand(ShellQuote(LUMIGRAM_CLI) + " pack " +
                                        Args(w.In() + "/large", package) +
-                                       " & sleep 0.05; kill -TERM $!; wait $!");
+                                       " & sleep 0.02; kill -TERM $!; wait $!");
     if (r.exitCode == 0) {
         GTEST_SKIP() << "the pack finished before the signal";
     }
