@@ -82,8 +82,9 @@ UnpackResult UnpackEZX(const std::string& PackageFileName, const std::string& Fo
     const std::vector<PackageMember> members = ReadPackageMembers(package);
     // The folder is made only now that the package has passed its check, and it
     // is opened once: every member is created and renamed relative to it.
-    const OutputFolder folder =
+    OutputFolder folder =
         options.createFolder ? OutputFolder::OpenCreating(Folder) : OutputFolder::Open(Folder);
+    folder.ListEntriesOnce();
     OutputRules rules;
     rules.inputs.push_back(IdentityOf(package));  // a member named like the package
     static thread_local UnpackBuffers buffers;

@@ -1,13 +1,12 @@
 #include "platform/output_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <random>
 
 #include "platform/entry_kind.h"
@@ -23,16 +22,16 @@ constexpr std::string_view kTemporaryPrefix = ".lumigram-";
 // Six letters or digits: short and of fixed length, so a temporary fits beside
 // any name the file system allows.
 std::string TemporaryName() {
-    static std::atomic<unsigned> counter{0};
-    static const unsigned seed = std::random_device{}();
-    std::mt19937 generator(
-        seed ^ (counter++ * 0x9E3779B9u) ^
-        static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    // Seeded once: a generator built per name would cost more than the write
+    // of a small member.
+    static thread_local std::mt19937_64 generator(std::random_device{}() ^
+                                                  static_cast<std::uint64_t>(::getpid()) << 32);
     static constexpr char kDigits[] =
         "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
     std::string name(kTemporaryPrefix);
-    for (int i = 0; i < 6; ++i) {
-        name += kDigits[generator() % 62];
+    std::uint64_t bits = generator();
+    for (int i = 0; i < 6; ++i, bits /= 62) {
+        name += kDigits[bits % 62];
     }
     return name;
 }
@@ -108,6 +107,30 @@ OutputFolder OutputFolder::OpenCreating(const std::string& path) {
     return Open(path);
 }
 
+void OutputFolder::ListEntriesOnce() {
+    if (entries_) {
+        return;
+    }
+    const int fd = ::openat(fd_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* listing = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (listing == nullptr) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return;  // no listing: every name is looked at
+    }
+    std::unordered_set<std::string> names;
+    while (const dirent* entry = ::readdir(listing)) {
+        names.emplace(entry->d_name);
+    }
+    ::closedir(listing);
+    entries_ = std::move(names);
+}
+
+bool OutputFolder::MayHold(const std::string& name) const {
+    return !entries_ || entries_->contains(name);
+}
+
 std::string OutputFolder::PathOf(std::string_view name) const {
     if (path_.empty()) {
         return std::string(name);
@@ -117,7 +140,10 @@ std::string OutputFolder::PathOf(std::string_view name) const {
 
 OutputFile::OutputFile(const OutputFolder& folder, const std::string& name,
                        const OutputRules& rules)
-    : folder_(folder.descriptor()), name_(name), shownPath_(folder.PathOf(name)) {
+    : folder_(folder.descriptor()),
+      mayExist_(folder.MayHold(name)),
+      name_(name),
+      shownPath_(folder.PathOf(name)) {
     Begin(rules);
 }
 
@@ -138,7 +164,9 @@ void OutputFile::Begin(const OutputRules& rules) {
     noReplace_ = rules.keepExisting;
     struct ::stat existing {};
     bool replacing = false;
-    if (::fstatat(folder_, name_.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (!mayExist_) {
+        // Listed absent when the folder was opened.
+    } else if (::fstatat(folder_, name_.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
         const EntryKind kind = EntryKindOfMode(existing.st_mode);
         if (kind != EntryKind::kRegular && kind != EntryKind::kLink) {
             throw IoError(kFileAccessDenied, shownPath_, NotARegularFileText(kind));

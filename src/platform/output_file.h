@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/byte_file.h"
@@ -42,10 +43,20 @@ class OutputFolder {
     // path() joined with name, for messages.
     std::string PathOf(std::string_view name) const;
 
+    // Lists the folder once, so that outputs of names it did not hold skip
+    // their look at the path: unpacking thousands of small members into a new
+    // folder then costs no more system calls than an archiver's. (A name that
+    // appears later is still replaced, never written through; only its
+    // permissions are not carried over.)
+    void ListEntriesOnce();
+    // False only when the listing was taken and did not hold name.
+    bool MayHold(const std::string& name) const;
+
   private:
     OutputFolder(UniqueFd fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
     UniqueFd fd_;
     std::string path_;
+    std::optional<std::unordered_set<std::string>> entries_;
 };
 
 // The refusals an output can meet before anything is written.
@@ -101,6 +112,7 @@ class OutputFile {
 
     std::optional<OutputFolder> ownFolder_;  // the folder of a path given by the user
     int folder_ = -1;                        // the folder's descriptor, borrowed
+    bool mayExist_ = true;                   // false: the folder's listing did not hold the name
     std::string name_;
     std::string shownPath_;
     std::string temporaryName_;
