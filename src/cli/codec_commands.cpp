@@ -7,6 +7,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/transparency_options.h"
+#include "codec/picture_direction.h"
 #include "codec/skin_decoder.h"
 #include "codec/skin_encoder.h"
 #include "codec/skin_info.h"
@@ -72,6 +73,7 @@ void AddCodecCommands(CLI::App& app, int& exitCode) {
                       *decode)
         ->callback([decode, &exitCode] {
             exitCode = RunReportingErrors(decode->input, [&] {
+                CheckSkinPictureInput(decode->input);
                 WriteReplacing(decode->output, [&](const std::string& temporary) {
                     DecodeSkinPictureTo(decode->input, temporary, decode->transparency.colour(),
                                         decode->transparency.enabled());
@@ -80,12 +82,14 @@ void AddCodecCommands(CLI::App& app, int& exitCode) {
         });
 
     AddConvertCommand(app, "encode",
-                      "Pack a BMP into a .k skin picture (any other file is copied unchanged)",
+                      "Pack a BMP into a .k skin picture (a GIF or PNG is copied unchanged to "
+                      "an OUTPUT ending in .g; anything else is refused)",
                       "Example:\n  lumigram-cli encode icon.bmp icon.k\n"
                       "  lumigram-cli encode logo.png logo.g   (copied unchanged)",
                       *encode)
         ->callback([encode, &exitCode] {
             exitCode = RunReportingErrors(encode->input, [&] {
+                CheckEncodeInput(encode->input, encode->output);
                 WriteReplacing(encode->output, [&](const std::string& temporary) {
                     EncodeSkinPictureTo(encode->input, temporary, encode->transparency.colour(),
                                         encode->transparency.enabled());
@@ -98,8 +102,10 @@ void AddCodecCommands(CLI::App& app, int& exitCode) {
     infoCommand->add_flag("--json", info->json, "Print one JSON object");
     infoCommand->footer("Example:\n  lumigram-cli info icon.k --json");
     infoCommand->callback([info, &exitCode] {
-        exitCode = RunReportingErrors(
-            info->input, [&] { PrintInfo(InspectSkinPicture(info->input), info->json); });
+        exitCode = RunReportingErrors(info->input, [&] {
+            CheckSkinPictureInput(info->input);
+            PrintInfo(InspectSkinPicture(info->input), info->json);
+        });
     });
 }
 
