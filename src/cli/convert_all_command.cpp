@@ -9,6 +9,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/transparency_options.h"
+#include "codec/conversion_run.h"
 #include "codec/convert_one_file.h"
 #include "codec/picture_groups.h"
 #include "platform/file_ops.h"
@@ -26,6 +27,7 @@ struct ConvertAllArguments {
     std::string group = "skin";
     TransparencyOptions transparency;
     bool dryRun = false;
+    bool noClobber = false;
 };
 
 struct Failure {
@@ -39,6 +41,7 @@ void ShowProgress(std::size_t done, std::size_t total, const std::string& name) 
 
 int RunDryRun(const ConvertAllArguments& a, const std::vector<std::string>& names) {
     std::vector<Failure> failures;
+    ConversionRun run(a.noClobber);
     for (const std::string& name : names) {
         const std::string source = JoinPath(a.folder, name);
         try {
@@ -46,8 +49,18 @@ int RunDryRun(const ConvertAllArguments& a, const std::vector<std::string>& name
             if (extension.empty()) {
                 std::cout << source << " -> nothing (neither GIF nor PNG)\n";
             } else {
-                std::cout << source << " -> " << OutputPathFor(source, a.outputFolder, extension)
-                          << '\n';
+                const std::string destination = OutputPathFor(source, a.outputFolder, extension);
+                const OutputDecision decision = run.Decide(source, destination);
+                std::cout << source << " -> " << destination;
+                if (decision.verdict == OutputVerdict::kCollides) {
+                    std::cout << "  COLLISION, " << decision.message;
+                    failures.push_back({source, decision.message});
+                } else if (decision.verdict == OutputVerdict::kExists) {
+                    std::cout << "  exists, left alone";
+                } else {
+                    run.Written(source, destination);
+                }
+                std::cout << '\n';
             }
         } catch (const Error& error) {
             failures.push_back({source, error.what()});
@@ -83,17 +96,29 @@ int RunConvertAll(const ConvertAllArguments& a) {
     std::vector<Failure> failures;
     std::size_t written = 0;
     std::size_t skipped = 0;
+    // Outputs an earlier file of the run wrote are never replaced; with
+    // --no-clobber, neither are files that were there before.
+    ConversionRun run(a.noClobber);
+    std::vector<Failure> leftAlone;
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string source = JoinPath(a.folder, names[i]);
         if (progress) {
             ShowProgress(i + 1, names.size(), names[i]);
         }
         try {
+            const OutputDecision decision =
+                run.Decide(source, PlannedOutputPath(source, a.outputFolder));
+            if (decision.verdict != OutputVerdict::kWrite) {
+                (decision.verdict == OutputVerdict::kExists ? leftAlone : failures)
+                    .push_back({source, decision.message});
+                continue;
+            }
             const ConversionOutcome outcome =
                 ConvertOneFile(source, a.outputFolder, scratch.path(), a.transparency.colour(),
                                a.transparency.enabled());
             if (outcome.written) {
                 ++written;
+                run.Written(source, outcome.destination);
             } else if (outcome.destination.empty()) {
                 ++skipped;
             } else {
@@ -112,7 +137,13 @@ int RunConvertAll(const ConvertAllArguments& a) {
     if (skipped > 0) {
         std::cout << " (" << skipped << " .g files neither GIF nor PNG skipped)";
     }
+    if (!leftAlone.empty()) {
+        std::cout << " (" << leftAlone.size() << " existing files left alone)";
+    }
     std::cout << '\n';
+    for (const Failure& notice : leftAlone) {
+        PrintError(notice.source, notice.message);
+    }
     for (const Failure& failure : failures) {
         PrintError(failure.source, failure.message);
     }
@@ -139,10 +170,16 @@ void AddConvertAllCommand(CLI::App& app, int& exitCode) {
     command->add_option("--group", arguments->group, "skin (.k .g .a, the default) or image")
         ->check(CLI::IsMember({"skin", "image"}));
     AddTransparencyOptions(*command, arguments->transparency);
-    command->add_flag("--dry-run", arguments->dryRun, "List what would be written, and where");
+    command->add_flag("--dry-run", arguments->dryRun,
+                      "List what would be written, and where; mark collisions");
+    command->add_flag("--no-clobber", arguments->noClobber,
+                      "Leave every existing output file alone, and say so");
     command->footer(
         "Unlike the window, a failed file does not stop the batch: the failures are listed at "
         "the end and the exit code is 1.\n"
+        "Kinds ignore case (ICON.K becomes ICON.BMP). A file whose output name an earlier file "
+        "of the run already wrote (logo.gif and logo.png both give logo.g) is reported and not "
+        "written; the exit code is then 1.\n"
         "Example:\n  lumigram-cli convert-all myskin/ pictures/ --no-transparency");
     command->callback([arguments, &exitCode] { exitCode = RunConvertAll(*arguments); });
 }

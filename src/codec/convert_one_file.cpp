@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "codec/conversion_run.h"
 #include "codec/g_picture.h"
 #include "codec/skin_decoder.h"
 #include "codec/skin_encoder.h"
@@ -15,7 +16,10 @@ namespace lumigram {
 
 std::string OutputPathFor(const std::string& source, const std::string& outputFolder,
                           const std::string& newExtension) {
-    return JoinPath(outputFolder, ChangeFileExt(ExtractFileName(source), newExtension));
+    // The new extension follows the case of the source's ("ICON.K" -> "ICON.BMP").
+    return JoinPath(outputFolder,
+                    ChangeFileExt(ExtractFileName(source),
+                                  ExtensionInCaseOf(newExtension, ExtractFileExt(source))));
 }
 
 ConversionOutcome ConvertOneFile(const std::string& source, const std::string& outputFolder,
