@@ -373,7 +373,7 @@ void TSDIAppForm::Convertall1Click() {
     QStringList collisions;
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string source = state_.CurrentFolder + names[i];
-        const OutputDecision decision = run.Decide(source, PlannedOutputPath(source, outputFolder));
+        const OutputDecision decision = run.Decide(PlannedOutputPath(source, outputFolder));
         if (decision.verdict != OutputVerdict::kWrite) {
             collisions << ToQt(EscapeName(names[i], true) + ": " + decision.message);
         } else if (const ConversionOutcome outcome =

@@ -50,7 +50,7 @@ int RunDryRun(const ConvertAllArguments& a, const std::vector<std::string>& name
                 std::cout << source << " -> nothing (neither GIF nor PNG)\n";
             } else {
                 const std::string destination = OutputPathFor(source, a.outputFolder, extension);
-                const OutputDecision decision = run.Decide(source, destination);
+                const OutputDecision decision = run.Decide(destination);
                 std::cout << source << " -> " << destination;
                 if (decision.verdict == OutputVerdict::kCollides) {
                     std::cout << "  COLLISION, " << decision.message;
@@ -106,8 +106,7 @@ int RunConvertAll(const ConvertAllArguments& a) {
             ShowProgress(i + 1, names.size(), names[i]);
         }
         try {
-            const OutputDecision decision =
-                run.Decide(source, PlannedOutputPath(source, a.outputFolder));
+            const OutputDecision decision = run.Decide(PlannedOutputPath(source, a.outputFolder));
             if (decision.verdict != OutputVerdict::kWrite) {
                 (decision.verdict == OutputVerdict::kExists ? leftAlone : failures)
                     .push_back({source, decision.message});

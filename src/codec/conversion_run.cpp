@@ -48,9 +48,7 @@ std::string PlannedOutputPath(const std::string& source, const std::string& outp
     return extension.empty() ? std::string() : OutputPathFor(source, outputFolder, extension);
 }
 
-OutputDecision ConversionRun::Decide(const std::string& source,
-                                     const std::string& destination) const {
-    (void)source;
+OutputDecision ConversionRun::Decide(const std::string& destination) const {
     const auto exact = writtenBy_.find(destination);
     const auto folded = foldedBy_.find(Lower(destination));
     const std::string* earlier = nullptr;

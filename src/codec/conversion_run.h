@@ -36,10 +36,10 @@ class ConversionRun {
   public:
     explicit ConversionRun(bool noClobber = false) : noClobber_(noClobber) {}
 
-    // Before source is converted to destination (PlannedOutputPath). An output
+    // Before a file is converted to destination (PlannedOutputPath). An output
     // name that differs from an earlier one only in case counts as the same when
     // the file system takes both for one file (a case-blind memory card).
-    OutputDecision Decide(const std::string& source, const std::string& destination) const;
+    OutputDecision Decide(const std::string& destination) const;
 
     // After source's result was written at destination (or, in a dry run, would be).
     void Written(const std::string& source, const std::string& destination);
