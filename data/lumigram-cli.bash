@@ -16,8 +16,8 @@ _lumigram_cli() {
     local options="--help"
     case $command in
         decode|encode) options="--transparency-color --no-transparency --help" ;;
-        info|list) options="--json --help" ;;
-        convert-all) options="--group --transparency-color --no-transparency --dry-run --help" ;;
+        info|list|verify) options="--json --help" ;;
+        convert-all) options="--group --transparency-color --no-transparency --dry-run --no-clobber --help" ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))

@@ -15,6 +15,7 @@
 #include "app/batch_progress.h"
 #include "app/glyphs.h"
 #include "app/shape.h"
+#include "codec/conversion_run.h"
 #include "codec/convert_one_file.h"
 #include "codec/g_picture.h"
 #include "codec/picture_groups.h"
@@ -26,6 +27,7 @@
 #include "display/preview_image.h"
 #include "package/ezx_pack.h"
 #include "package/ezx_unpack.h"
+#include "package/member_names.h"
 #include "platform/copy_by_blocks.h"
 #include "platform/file_ops.h"
 #include "platform/scratch.h"
@@ -365,12 +367,28 @@ void TSDIAppForm::Convertall1Click() {
     const TransparencyColour colour{state_.TransparencyBlue, state_.TransparencyGreen,
                                     state_.TransparencyRed};
     const bool enabled = TransparencyEnabled();
+    // No file of the run replaces another's output (logo.gif and logo.png both
+    // give logo.g): such a file is skipped and listed when the run ends.
+    ConversionRun run;
+    QStringList collisions;
     for (std::size_t i = 0; i < names.size(); ++i) {
-        ConvertOneFile(state_.CurrentFolder + names[i], outputFolder, ScratchDir(), colour,
-                       enabled);
-        if (!progress.Step(static_cast<int>(i + 1))) {
-            return;
+        const std::string source = state_.CurrentFolder + names[i];
+        const OutputDecision decision = run.Decide(PlannedOutputPath(source, outputFolder));
+        if (decision.verdict != OutputVerdict::kWrite) {
+            collisions << ToQt(EscapeName(names[i], true) + ": " + decision.message);
+        } else if (const ConversionOutcome outcome =
+                       ConvertOneFile(source, outputFolder, ScratchDir(), colour, enabled);
+                   outcome.written) {
+            run.Written(source, outcome.destination);
         }
+        if (!progress.Step(static_cast<int>(i + 1))) {
+            break;
+        }
+    }
+    if (!collisions.isEmpty()) {
+        ShowMessageBox("Convert all",
+                       "Not every file was converted:\n" + collisions.join(QLatin1Char('\n')),
+                       MessageIcon::kCritical, this);
     }
 }
 

@@ -94,6 +94,10 @@ int RunCli(int argc, char** argv) {
         "\n"
         "Exit codes: 0 success, 1 the work failed or the input was refused, 2 usage error.\n"
         "Errors are printed as 'lumigram-cli: FILE: message'.\n"
+        "verify prints one line per finding, 'damaged package: member N: ...' (unpack refuses "
+        "the package) or 'unusual package: member N: ...' (unpack goes on, skipping odd "
+        "members), and exits 0 only when it finds nothing; --json prints {sound, members, "
+        "findings}.\n"
         "Run 'lumigram-cli COMMAND --help' for a command's options and an example.");
 
     int exitCode = kExitOk;

@@ -8,6 +8,7 @@
 #include "cli/cli_support.h"
 #include "cli/path_validator.h"
 #include "cli/transparency_options.h"
+#include "codec/picture_direction.h"
 #include "codec/skin_decoder.h"
 #include "codec/skin_encoder.h"
 #include "codec/skin_info.h"
@@ -78,18 +79,21 @@ void AddCodecCommands(CLI::App& app, int& exitCode) {
                       *decode)
         ->callback([decode, &exitCode] {
             exitCode = RunReportingErrors(decode->input, [&] {
+                CheckSkinPictureInput(decode->input);
                 DecodeSkinPictureTo(decode->input, decode->output, decode->transparency.colour(),
                                     decode->transparency.enabled());
             });
         });
 
     AddConvertCommand(app, "encode",
-                      "Pack a BMP into a .k skin picture (any other file is copied unchanged)",
+                      "Pack a BMP into a .k skin picture (a GIF or PNG is copied unchanged to "
+                      "an OUTPUT ending in .g; anything else is refused)",
                       "Example:\n  lumigram-cli encode icon.bmp icon.k\n"
                       "  lumigram-cli encode logo.png logo.g   (copied unchanged)",
                       *encode)
         ->callback([encode, &exitCode] {
             exitCode = RunReportingErrors(encode->input, [&] {
+                CheckEncodeInput(encode->input, encode->output);
                 EncodeSkinPictureTo(encode->input, encode->output, encode->transparency.colour(),
                                     encode->transparency.enabled());
             });
@@ -102,8 +106,10 @@ void AddCodecCommands(CLI::App& app, int& exitCode) {
     infoCommand->add_flag("--json", info->json, "Print one JSON object");
     infoCommand->footer("Example:\n  lumigram-cli info icon.k --json");
     infoCommand->callback([info, &exitCode] {
-        exitCode = RunReportingErrors(
-            info->input, [&] { PrintInfo(InspectSkinPicture(info->input), info->json); });
+        exitCode = RunReportingErrors(info->input, [&] {
+            CheckSkinPictureInput(info->input);
+            PrintInfo(InspectSkinPicture(info->input), info->json);
+        });
     });
 }
 

@@ -11,12 +11,13 @@
 #include "cli/cli_support.h"
 #include "cli/path_validator.h"
 #include "cli/transparency_options.h"
+#include "codec/conversion_run.h"
 #include "codec/convert_one_file.h"
 #include "codec/picture_groups.h"
 #include "platform/file_ops.h"
 #include "platform/interrupt_cleanup.h"
-#include "platform/output_file.h"
 #include "platform/io_error.h"
+#include "platform/output_file.h"
 #include "platform/path.h"
 #include "platform/printable_text.h"
 #include "platform/scratch.h"
@@ -31,6 +32,7 @@ struct ConvertAllArguments {
     std::string group = "skin";
     TransparencyOptions transparency;
     bool dryRun = false;
+    bool noClobber = false;
 };
 
 struct Failure {
@@ -45,6 +47,7 @@ void ShowProgress(std::size_t done, std::size_t total, const std::string& name) 
 
 int RunDryRun(const ConvertAllArguments& a, const std::vector<std::string>& names) {
     std::vector<Failure> failures;
+    ConversionRun run(a.noClobber);
     for (const std::string& name : names) {
         const std::string source = JoinPath(a.folder, name);
         try {
@@ -52,9 +55,18 @@ int RunDryRun(const ConvertAllArguments& a, const std::vector<std::string>& name
             if (extension.empty()) {
                 std::cout << EscapeControls(source) << " -> nothing (neither GIF nor PNG)\n";
             } else {
-                std::cout << EscapeControls(source) << " -> "
-                          << EscapeControls(OutputPathFor(source, a.outputFolder, extension))
-                          << '\n';
+                const std::string destination = OutputPathFor(source, a.outputFolder, extension);
+                const OutputDecision decision = run.Decide(destination);
+                std::cout << EscapeControls(source) << " -> " << EscapeControls(destination);
+                if (decision.verdict == OutputVerdict::kCollides) {
+                    std::cout << "  COLLISION, " << decision.message;
+                    failures.push_back({source, decision.message});
+                } else if (decision.verdict == OutputVerdict::kExists) {
+                    std::cout << "  exists, left alone";
+                } else {
+                    run.Written(source, destination);
+                }
+                std::cout << '\n';
             }
         } catch (const Error& error) {
             failures.push_back({source, error.what()});
@@ -70,6 +82,7 @@ int RunConvertAll(const ConvertAllArguments& a) {
     std::vector<std::string> names;
     std::optional<OutputFolder> output;
     OutputRules rules;
+    rules.keepExisting = a.noClobber;  // left alone even if it appears during the run
     const int listed = RunReportingErrors(a.folder, [&] {
         const FileKind kind = a.group == "image" ? FileKind::kOrdinary : FileKind::kSkin;
         names = ListGroupFiles(a.folder, kind, std::numeric_limits<std::size_t>::max());
@@ -98,17 +111,28 @@ int RunConvertAll(const ConvertAllArguments& a) {
     std::vector<Failure> failures;
     std::size_t written = 0;
     std::size_t skipped = 0;
+    // Outputs an earlier file of the run wrote are never replaced; with
+    // --no-clobber, neither are files that were there before.
+    ConversionRun run(a.noClobber);
+    std::vector<Failure> leftAlone;
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string source = JoinPath(a.folder, names[i]);
         if (progress) {
             ShowProgress(i + 1, names.size(), names[i]);
         }
         try {
+            const OutputDecision decision = run.Decide(PlannedOutputPath(source, a.outputFolder));
+            if (decision.verdict != OutputVerdict::kWrite) {
+                (decision.verdict == OutputVerdict::kExists ? leftAlone : failures)
+                    .push_back({source, decision.message});
+                continue;
+            }
             const ConversionOutcome outcome =
                 ConvertOneFile(source, *output, scratch.path(), a.transparency.colour(),
                                a.transparency.enabled(), rules);
             if (outcome.written) {
                 ++written;
+                run.Written(source, outcome.destination);
             } else if (outcome.destination.empty()) {
                 ++skipped;
             } else {
@@ -127,7 +151,13 @@ int RunConvertAll(const ConvertAllArguments& a) {
     if (skipped > 0) {
         std::cout << " (" << skipped << " .g files neither GIF nor PNG skipped)";
     }
+    if (!leftAlone.empty()) {
+        std::cout << " (" << leftAlone.size() << " existing files left alone)";
+    }
     std::cout << '\n';
+    for (const Failure& notice : leftAlone) {
+        PrintError(notice.source, notice.message);
+    }
     for (const Failure& failure : failures) {
         PrintError(failure.source, failure.message);
     }
@@ -157,10 +187,16 @@ void AddConvertAllCommand(CLI::App& app, int& exitCode) {
     command->add_option("--group", arguments->group, "skin (.k .g .a, the default) or image")
         ->check(CLI::IsMember({"skin", "image"}));
     AddTransparencyOptions(*command, arguments->transparency);
-    command->add_flag("--dry-run", arguments->dryRun, "List what would be written, and where");
+    command->add_flag("--dry-run", arguments->dryRun,
+                      "List what would be written, and where; mark collisions");
+    command->add_flag("--no-clobber", arguments->noClobber,
+                      "Leave every existing output file alone, and say so");
     command->footer(
         "Unlike the window, a failed file does not stop the batch: the failures are listed at "
         "the end and the exit code is 1.\n"
+        "Kinds ignore case (ICON.K becomes ICON.BMP). A file whose output name an earlier file "
+        "of the run already wrote (logo.gif and logo.png both give logo.g) is reported and not "
+        "written; the exit code is then 1.\n"
         "Example:\n  lumigram-cli convert-all myskin/ pictures/ --no-transparency");
     command->callback([arguments, &exitCode] { exitCode = RunConvertAll(*arguments); });
 }

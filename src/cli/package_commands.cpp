@@ -12,6 +12,7 @@
 #include "package/ezx_reader.h"
 #include "package/ezx_unpack.h"
 #include "package/member_names.h"
+#include "package/package_findings.h"
 #include "platform/ansi_codepage.h"
 #include "platform/byte_file.h"
 #include "platform/file_ops.h"
@@ -87,28 +88,39 @@ int RunList(const PackageArguments& a) {
 }
 
 int RunVerify(const PackageArguments& a) {
-    std::size_t problems = 0;
+    bool sound = false;
     const int code = RunReportingErrors(a.package, [&] {
         ByteFile package = ByteFile::OpenRead(a.package);
-        const PackageCheck check = CheckPackage(package);
-        for (const std::string& problem : check.problems) {
-            PrintError(a.package, kDamagedPackage + problem);
-        }
-        problems += check.problems.size();
-        for (const PackageMember& member : check.members) {
-            const std::string reason = UnsafeMemberNameReason(member.storedName);
-            if (!reason.empty()) {
-                PrintError(a.package, "member " + std::to_string(member.number) +
-                                          ": unsafe name \"" + EscapeName(member.storedName) +
-                                          "\": " + reason);
-                ++problems;
+        const PackageFindings found = FindPackageFindings(package);
+        sound = found.sound();
+        if (a.json) {
+            nlohmann::ordered_json findings = nlohmann::ordered_json::array();
+            for (const PackageFinding& finding : found.findings) {
+                nlohmann::ordered_json object;
+                object["member"] = finding.member ? nlohmann::ordered_json(*finding.member)
+                                                  : nlohmann::ordered_json(nullptr);
+                object["severity"] = FindingSeverityName(finding.severity);
+                object["message"] = finding.message;
+                findings.push_back(std::move(object));
             }
+            nlohmann::ordered_json object;
+            object["sound"] = sound;
+            object["members"] = found.members;
+            object["findings"] = std::move(findings);
+            std::cout << object.dump() << '\n';
+            return;
         }
-        if (problems == 0) {
-            std::cout << a.package << ": sound, " << check.members.size() << " members\n";
+        for (const PackageFinding& finding : found.findings) {
+            const std::string member =
+                finding.member ? "member " + std::to_string(*finding.member) + ": " : "";
+            PrintError(a.package, std::string(FindingSeverityName(finding.severity)) +
+                                      " package: " + member + finding.message);
+        }
+        if (sound) {
+            std::cout << a.package << ": sound, " << found.members << " members\n";
         }
     });
-    return code == kExitOk && problems > 0 ? kExitFailed : code;
+    return code == kExitOk && !sound ? kExitFailed : code;
 }
 
 }  // namespace
@@ -117,7 +129,9 @@ void AddPackageCommands(CLI::App& app, int& exitCode) {
     auto pack = std::make_shared<PackageArguments>();
     CLI::App* packCommand =
         app.add_subcommand("pack", "Pack the .k, .g and .a files of a folder into a .ezx package");
-    packCommand->add_option("FOLDER", pack->folder, "Folder to pack")->required()->check(NonEmptyPath());
+    packCommand->add_option("FOLDER", pack->folder, "Folder to pack")
+        ->required()
+        ->check(NonEmptyPath());
     packCommand->add_option("PACKAGE", pack->package, "Package to write (replaced when complete)")
         ->required()
         ->check(NonEmptyPath());
@@ -127,7 +141,9 @@ void AddPackageCommands(CLI::App& app, int& exitCode) {
     auto unpack = std::make_shared<PackageArguments>();
     CLI::App* unpackCommand =
         app.add_subcommand("unpack", "Unpack a .ezx package into a folder, one file per member");
-    unpackCommand->add_option("PACKAGE", unpack->package, "Package to read")->required()->check(NonEmptyPath());
+    unpackCommand->add_option("PACKAGE", unpack->package, "Package to read")
+        ->required()
+        ->check(NonEmptyPath());
     unpackCommand->add_option("FOLDER", unpack->folder, "Folder to write into (created if missing)")
         ->required()
         ->check(NonEmptyPath());
@@ -136,7 +152,9 @@ void AddPackageCommands(CLI::App& app, int& exitCode) {
 
     auto list = std::make_shared<PackageArguments>();
     CLI::App* listCommand = app.add_subcommand("list", "List the members of a .ezx package");
-    listCommand->add_option("PACKAGE", list->package, "Package to read")->required()->check(NonEmptyPath());
+    listCommand->add_option("PACKAGE", list->package, "Package to read")
+        ->required()
+        ->check(NonEmptyPath());
     listCommand->add_flag("--json", list->json, "Print a JSON array of {name, size, id}");
     listCommand->footer("Example:\n  lumigram-cli list myskin.ezx --json");
     listCommand->callback([list, &exitCode] { exitCode = RunList(*list); });
@@ -144,8 +162,22 @@ void AddPackageCommands(CLI::App& app, int& exitCode) {
     auto verify = std::make_shared<PackageArguments>();
     CLI::App* verifyCommand = app.add_subcommand(
         "verify", "Check a .ezx package and its member names without writing anything");
-    verifyCommand->add_option("PACKAGE", verify->package, "Package to check")->required()->check(NonEmptyPath());
-    verifyCommand->footer("Example:\n  lumigram-cli verify myskin.ezx && echo sound");
+    verifyCommand->add_option("PACKAGE", verify->package, "Package to check")
+        ->required()
+        ->check(NonEmptyPath());
+    verifyCommand->add_flag("--json", verify->json,
+                            "Print {sound, members, findings: [{member, severity, message}]}");
+    verifyCommand->footer(
+        "Reports, one line per finding with its member number, every way the package differs "
+        "from what Lumigram's packer writes:\n"
+        "  damaged (unpack refuses the package): index offset, index block, member table, "
+        "names or records outside the file, records that overlap;\n"
+        "  unusual (unpack goes on): text header, index magic, record magics, IDs that are not "
+        "their name's, empty names, unsafe, hidden (\".name\") or duplicate names (unpack "
+        "skips those members and exits 1).\n"
+        "Exit status: 0 when nothing is found (\"sound\"), 1 for any finding or when the file "
+        "cannot be read, 2 for a usage error.\n"
+        "Example:\n  lumigram-cli verify myskin.ezx && echo sound");
     verifyCommand->callback([verify, &exitCode] { exitCode = RunVerify(*verify); });
 }
 

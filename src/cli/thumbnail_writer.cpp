@@ -10,12 +10,10 @@
 #include <string>
 
 #include "cli/cli_support.h"
-#include "codec/skin_decoder.h"
+#include "codec/skin_sampler.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/io_error.h"
 #include "platform/output_file.h"
-#include "platform/path.h"
-#include "platform/temporary_folder.h"
 
 namespace lumigram::cli {
 namespace {
@@ -26,32 +24,13 @@ struct ThumbnailArguments {
     int size = 128;
 };
 
-// Decoded pixels are multiples of 4 in every channel, so a key colour with a
-// channel that is not can only come from a transparent pixel.
-constexpr TransparencyColour kThumbnailKey{255, 1, 255};
-
+// Only the rows the thumbnail samples are read, and nothing full-size is decoded
+// or written anywhere: a file manager may run this on every file it shows.
 void WriteThumbnail(const ThumbnailArguments& a) {
-    TemporaryFolder scratch;
-    const InterruptCleanupFolder scratchCleanup(scratch.path());
-    const std::string bmp = JoinPath(scratch.path(), "thumbnail.bmp");
-    DecodeSkinPictureTo(a.input, bmp, kThumbnailKey, true);
-    QImage image;
-    if (!image.load(QString::fromStdString(bmp), "BMP")) {
-        throw FormatError("the picture could not be turned into an image", a.input);
-    }
-    image = image.convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = qRgb(kThumbnailKey.red, kThumbnailKey.green, kThumbnailKey.blue);
-    for (int y = 0; y < image.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if ((row[x] | 0xFF000000u) == key) {
-                row[x] = 0;  // transparent
-            }
-        }
-    }
-    if (image.width() > a.size || image.height() > a.size) {
-        image = image.scaled(a.size, a.size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    }
+    const SampledPicture picture = SampleSkinPicture(a.input, static_cast<std::uint32_t>(a.size));
+    const QImage image(reinterpret_cast<const uchar*>(picture.argb.data()),
+                       static_cast<int>(picture.width), static_cast<int>(picture.height),
+                       static_cast<qsizetype>(picture.width) * 4, QImage::Format_ARGB32);
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
@@ -79,7 +58,5 @@ int main(int argc, char** argv) {
         PrintError("", "SIZE must be a positive number of pixels");
         return kExitUsage;
     }
-    return RunReportingErrors(arguments.input, [&] {
-        WriteThumbnail(arguments);
-    });
+    return RunReportingErrors(arguments.input, [&] { WriteThumbnail(arguments); });
 }

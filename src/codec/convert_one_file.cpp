@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "codec/conversion_run.h"
 #include "codec/g_picture.h"
 #include "codec/skin_decoder.h"
 #include "codec/skin_encoder.h"
@@ -15,9 +16,15 @@
 
 namespace lumigram {
 
+std::string OutputNameFor(const std::string& source, const std::string& newExtension) {
+    // The new extension follows the case of the source's ("ICON.K" -> "ICON.BMP").
+    return ChangeFileExt(ExtractFileName(source),
+                         ExtensionInCaseOf(newExtension, ExtractFileExt(source)));
+}
+
 std::string OutputPathFor(const std::string& source, const std::string& outputFolder,
                           const std::string& newExtension) {
-    return JoinPath(outputFolder, ChangeFileExt(ExtractFileName(source), newExtension));
+    return JoinPath(outputFolder, OutputNameFor(source, newExtension));
 }
 
 namespace {
@@ -77,7 +84,7 @@ ConversionOutcome ConvertOneFile(const std::string& source, const OutputFolder& 
     }
     ConversionOutcome outcome;
     if (!result.empty()) {
-        const std::string name = ChangeFileExt(ExtractFileName(source), ExtractFileExt(result));
+        const std::string name = OutputNameFor(source, ExtractFileExt(result));
         outcome.destination = outputFolder.PathOf(name);
         // Written whole and renamed into place: a copy cut short (a full disk)
         // leaves no torso, and an earlier file of the name stays as it was.

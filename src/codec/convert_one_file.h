@@ -41,7 +41,8 @@ ConversionOutcome ConvertOneFile(const std::string& source, const std::string& o
 // or empty when nothing would be written.
 std::string PlannedOutputExtension(const std::string& source);
 
-// outputFolder + separator + the source's name with its extension replaced.
+// outputFolder + separator + the source's name with its extension replaced by
+// newExtension in the case of the source's (ExtensionInCaseOf).
 std::string OutputPathFor(const std::string& source, const std::string& outputFolder,
                           const std::string& newExtension);
 

@@ -69,6 +69,15 @@ SkinHeader ReadCheckedSkinHeader(ByteFile& input) {
                               std::to_string(kMaxSkinWidth18),
                           input.path());
     }
+    const std::uint64_t pixelBytes = RowPixelBytes(header);
+    if (header.rowStride < pixelBytes) {
+        throw FormatError("RowStride " + std::to_string(header.rowStride) +
+                              " is shorter than the " + std::to_string(pixelBytes) +
+                              " bytes of one row's pixels (" + std::to_string(header.width) +
+                              " pixels at " + std::to_string(header.bitsPerPixel) +
+                              " bits per pixel)",
+                          input.path());
+    }
     return header;
 }
 

@@ -13,7 +13,9 @@ class ByteFile;
 // allocated or written, that the picture can be decoded safely:
 // - the file holds the whole 16-byte header;
 // - an 18-bit row fits the row buffer (Width × 3 ≤ 65,536);
-// - every pixel row (16 + Height × RowStride bytes) is in the file.
+// - every pixel row (16 + Height × RowStride bytes) is in the file;
+// - RowStride holds the pixels of a row (RowPixelBytes), so no pixel is read
+//   from another row's bytes and the work is bounded by the file's size.
 // Raises FormatError naming the file otherwise.
 SkinHeader ReadCheckedSkinHeader(ByteFile& input);
 

@@ -39,6 +39,13 @@ constexpr std::uint32_t MaskStrideFor(std::uint32_t width) {
     return 4 * ((width + 27) / 32);
 }
 
+// The bytes the pixels of one stored row take: Width × 4 at 32 bits, Width × 3
+// at 18 bits and at every other depth (whose rows are copied as 24-bit BMP rows).
+// A RowStride below this is refused; a wider one is row padding.
+constexpr std::uint64_t RowPixelBytes(const SkinHeader& header) {
+    return std::uint64_t{header.width} * (header.bitsPerPixel == 32 ? 4 : 3);
+}
+
 // A row of rowBytes rounded up to the next multiple of 4.
 constexpr std::uint32_t RoundUpTo4(std::uint32_t rowBytes) {
     return (rowBytes + 3) & ~3u;

@@ -5,6 +5,8 @@
 #include <limits>
 
 #include "package/ezx_format.h"
+#include "package/member_names.h"
+#include "package/member_screening.h"
 #include "platform/ansi_codepage.h"
 #include "platform/block_writer.h"
 #include "platform/byte_file.h"
@@ -13,8 +15,8 @@
 #include "platform/input_limits.h"
 #include "platform/io_error.h"
 #include "platform/little_endian.h"
-#include "platform/path.h"
 #include "platform/output_file.h"
+#include "platform/path.h"
 
 namespace lumigram {
 namespace {
@@ -33,7 +35,7 @@ std::vector<MemberFile> CollectGroup(const std::string& folder, std::string_view
         std::optional<std::string> stored = Utf8ToAnsi(fileName);
         if (!stored) {
             throw FormatError("file name has no Windows-1252 form, so a package cannot store it",
-                              JoinPath(folder, fileName));
+                              JoinPath(folder, EscapeName(fileName, true)));
         }
         group.push_back(MemberFile{std::move(fileName), std::move(*stored)});
     }
@@ -71,6 +73,11 @@ std::int64_t PlanPackage(const std::string& folder, const std::vector<MemberFile
                                   " bytes, a package stores at most " +
                                   std::to_string(kMaxMemberNameBytes),
                               path);
+        }
+        // A name the package cannot hold whole, or that unpacking would skip.
+        if (const std::string why = UnstorableNameReason(member.storedName); !why.empty()) {
+            throw FormatError("cannot be packed: " + why,
+                              JoinPath(folder, EscapeName(member.fileName, true)));
         }
         const std::uint64_t size = FileSizeOf(path);
         if (size > static_cast<std::uint64_t>(kMaxPackageBytes)) {

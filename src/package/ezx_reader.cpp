@@ -1,8 +1,10 @@
 #include "package/ezx_reader.h"
 
+#include <algorithm>
 #include <array>
 
 #include "package/ezx_format.h"
+#include "package/member_names.h"
 #include "platform/byte_file.h"
 #include "platform/input_limits.h"
 #include "platform/io_error.h"
@@ -17,6 +19,7 @@ namespace {
 
 struct IndexBlock {
     std::int64_t indexOffset = 0;
+    std::uint32_t indexMagic = 0;
     std::int32_t nameListStart = 0;
     std::int32_t memberCount = 0;
     std::int32_t tableOffset = 0;
@@ -35,7 +38,8 @@ IndexBlock ReadIndexBlock(ByteFile& package, std::uint64_t fileSize) {
     for (const std::uint8_t digit : digits) {
         const int value = HexDigitValue(static_cast<char>(digit));
         if (value < 0) {
-            Refuse("the index offset \"" + std::string(digits.begin(), digits.end()) +
+            // Whatever the file holds there is shown escaped, never raw.
+            Refuse("the index offset \"" + EscapeName(std::string(digits.begin(), digits.end())) +
                        "\" is not eight hexadecimal digits",
                    package);
         }
@@ -48,6 +52,7 @@ IndexBlock ReadIndexBlock(ByteFile& package, std::uint64_t fileSize) {
     }
     std::array<std::uint8_t, kIndexBlockSize> block{};
     package.ReadAt(static_cast<std::uint64_t>(index.indexOffset), block);
+    index.indexMagic = ReadU32LE(block, 0);
     index.nameListStart = ReadI32LE(block, 4);
     index.memberCount = ReadI32LE(block, 8);
     index.tableOffset = ReadI32LE(block, 12);
@@ -75,9 +80,10 @@ IndexBlock ReadIndexBlock(ByteFile& package, std::uint64_t fileSize) {
     return index;
 }
 
-// Checks one entry; returns an empty string and fills member, or the problem.
-std::string CheckMember(ByteFile& package, std::uint64_t fileSize, const IndexBlock& index,
-                        const TEZXEntry& entry, PackageMember& member, bool& emptyName) {
+// Checks one entry's name; returns an empty string and fills member.storedName,
+// or the problem.
+std::string CheckName(ByteFile& package, std::uint64_t fileSize, const IndexBlock& index,
+                      const TEZXEntry& entry, PackageMember& member) {
     if (entry.NameOffset < 0) {
         return "negative name offset " + std::to_string(entry.NameOffset);
     }
@@ -96,11 +102,14 @@ std::string CheckMember(ByteFile& package, std::uint64_t fileSize, const IndexBl
         return got < window.size() ? "name runs past the end of the package"
                                    : "name is longer than 255 bytes";
     }
-    emptyName = length == 0;
-    if (emptyName) {
-        return {};
-    }
     member.storedName.assign(window.begin(), window.begin() + static_cast<long>(length));
+    return {};
+}
+
+// Checks one entry's record; returns an empty string and fills member, or the
+// problem.
+std::string CheckRecord(ByteFile& package, std::uint64_t fileSize, const IndexBlock& index,
+                        const TEZXEntry& entry, PackageMember& member) {
     if (entry.RecordOffset < 0) {
         return "negative record offset " + std::to_string(entry.RecordOffset);
     }
@@ -118,9 +127,14 @@ std::string CheckMember(ByteFile& package, std::uint64_t fileSize, const IndexBl
         return "content runs past the end of the package";
     }
     member.id = entry.ID;
+    member.recordMagic = ReadU32LE(head, 0);
     member.size = static_cast<std::uint32_t>(size);
     member.contentOffset = record + kRecordHeadSize;
     return {};
+}
+
+std::uint64_t RecordStart(const PackageMember& member) {
+    return member.contentOffset - kRecordHeadSize;
 }
 
 }  // namespace
@@ -134,27 +148,77 @@ PackageCheck CheckPackage(ByteFile& package) {
     package.ReadAt(static_cast<std::uint64_t>(index.tableOffset), table);
 
     PackageCheck check;
-    for (std::size_t i = 0; i < static_cast<std::size_t>(index.memberCount); ++i) {
+    check.indexMagic = index.indexMagic;
+    check.memberCount = static_cast<std::size_t>(index.memberCount);
+    for (std::size_t i = 0; i < check.memberCount; ++i) {
         const TEZXEntry entry{ReadU32LE(table, kEntrySize * i),
                               ReadI32LE(table, kEntrySize * i + 4),
                               ReadI32LE(table, kEntrySize * i + 8)};
         PackageMember member;
         member.number = i + 1;
-        bool emptyName = false;
-        const std::string problem = CheckMember(package, fileSize, index, entry, member, emptyName);
-        if (!problem.empty()) {
-            check.problems.push_back("member " + std::to_string(i + 1) + ": " + problem);
-        } else if (!emptyName) {
+        std::string problem = CheckName(package, fileSize, index, entry, member);
+        const bool emptyName = problem.empty() && member.storedName.empty();
+        if (problem.empty()) {
+            problem = CheckRecord(package, fileSize, index, entry, member);
+        }
+        if (emptyName) {
+            if (problem.empty()) {
+                check.emptyNamed.push_back(std::move(member));
+            } else {
+                check.emptyNamedFaults.push_back({i + 1, std::move(problem)});
+            }
+        } else if (!problem.empty()) {
+            check.problems.push_back({i + 1, std::move(problem)});
+        } else {
             check.members.push_back(std::move(member));
         }
     }
+    std::vector<const PackageMember*> records;
+    for (const PackageMember& member : check.members) {
+        records.push_back(&member);
+    }
+    for (MemberFault& fault : FindOverlappingRecords(records)) {
+        check.problems.push_back(std::move(fault));
+    }
     return check;
+}
+
+std::vector<MemberFault> FindOverlappingRecords(const std::vector<const PackageMember*>& records) {
+    std::vector<const PackageMember*> byStart = records;
+    std::stable_sort(byStart.begin(), byStart.end(),
+                     [](const PackageMember* a, const PackageMember* b) {
+                         return RecordStart(*a) < RecordStart(*b);
+                     });
+    std::vector<MemberFault> faults;
+    const PackageMember* furthest = nullptr;
+    std::uint64_t furthestEnd = 0;
+    for (const PackageMember* member : byStart) {
+        const std::uint64_t end = member->contentOffset + member->size;
+        if (furthest != nullptr && RecordStart(*member) < furthestEnd) {
+            const PackageMember* first = furthest->number < member->number ? furthest : member;
+            const PackageMember* second = first == furthest ? member : furthest;
+            faults.push_back({second->number,
+                              "its record (bytes " + std::to_string(RecordStart(*second)) + " to " +
+                                  std::to_string(second->contentOffset + second->size - 1) +
+                                  ") overlaps the record of member " +
+                                  std::to_string(first->number),
+                              first->number});
+        }
+        if (furthest == nullptr || end > furthestEnd) {
+            furthest = member;
+            furthestEnd = end;
+        }
+    }
+    std::stable_sort(faults.begin(), faults.end(), [](const MemberFault& a, const MemberFault& b) {
+        return a.member < b.member;
+    });
+    return faults;
 }
 
 std::vector<PackageMember> ReadPackageMembers(ByteFile& package) {
     PackageCheck check = CheckPackage(package);
     if (!check.problems.empty()) {
-        Refuse(check.problems.front(), package);
+        Refuse(check.problems.front().Message(), package);
     }
     return std::move(check.members);
 }

@@ -6,6 +6,7 @@
 #include "package/ezx_format.h"
 #include "package/ezx_reader.h"
 #include "package/member_names.h"
+#include "package/member_screening.h"
 #include "platform/ansi_codepage.h"
 #include "platform/block_writer.h"
 #include "platform/byte_file.h"
@@ -99,14 +100,14 @@ UnpackResult UnpackEZX(const std::string& PackageFileName, const std::string& Fo
         }
     };
 
+    // Unsafe, hidden and repeated names are skipped and reported.
+    const std::vector<std::string> skipped = ScreenMemberNames(members);
     for (std::size_t i = 0; i < members.size(); ++i) {
         const PackageMember& member = members[i];
         const std::string name = AnsiToUtf8(member.storedName);
         const std::string path = folder.PathOf(name);
-        const std::string reason = UnsafeMemberNameReason(member.storedName);
-        if (!reason.empty()) {
-            report(member, path,
-                   "unsafe name \"" + EscapeName(member.storedName) + "\" not written: " + reason);
+        if (!skipped[i].empty()) {
+            report(member, path, skipped[i]);
         } else {
             const auto reportThis = [&](const std::string& what) { report(member, path, what); };
             if (WriteMember(package, member, folder, name, rules, buffers, reportThis)) {

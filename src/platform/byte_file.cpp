@@ -96,7 +96,8 @@ ByteFile ByteFile::Open(const std::string& path, int flags) {
         // A socket cannot be opened at all; say what it is rather than ENXIO.
         StatBuffer st{};
         if (err == ENXIO && ::stat(path.c_str(), &st) == 0) {
-            throw IoError(kFileAccessDenied, path, NotARegularFileText(EntryKindOfMode(st.st_mode)));
+            throw IoError(kFileAccessDenied, path,
+                          NotARegularFileText(EntryKindOfMode(st.st_mode)));
         }
         ThrowIoErrorFromErrno(err, path);
     }

@@ -27,7 +27,10 @@ inline constexpr std::uint32_t kMaxPictureHeight = 65535;
 // The picture bytes themselves are bounded by the file: a header may claim only
 // rows that are wholly in the file (16 + Height × RowStride ≤ file size, and for a
 // BMP, pixel offset + Height × row length ≤ file size), so the output is never
-// out of proportion to the input.
+// out of proportion to the input. A ".k" RowStride must also hold the pixels of
+// its row (Width × 3, or Width × 4 at 32 bits): the decoder's work per row is then
+// at most RowStride bytes, so decoding a picture costs time and output in
+// proportion to the file's own size, whatever Width claims.
 
 // Packages. The member table has room for this many entries, and the count is
 // checked against the file before any entry is read.

@@ -37,7 +37,8 @@ std::string TemporaryName() {
 }
 
 FileIdentity IdentityOfStat(const struct ::stat& st) {
-    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino)};
 }
 
 // "/dev/stdout", "/dev/fd/1" and the like are links into /proc that stand for
@@ -49,7 +50,8 @@ bool IsDescriptorPath(const std::string& path) {
     }
     char target[16] = {};
     const ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
-    return length > 0 && std::string_view(target, static_cast<std::size_t>(length)).starts_with("/proc/");
+    return length > 0 &&
+           std::string_view(target, static_cast<std::size_t>(length)).starts_with("/proc/");
 }
 
 }  // namespace
@@ -157,8 +159,7 @@ OutputFile::OutputFile(StreamTag, ByteFile stream) : shownPath_(stream.path()) {
 }
 
 void OutputFile::Begin(const OutputRules& rules) {
-    if (name_.empty() || name_ == "." || name_ == ".." ||
-        name_.find('/') != std::string::npos) {
+    if (name_.empty() || name_ == "." || name_ == ".." || name_.find('/') != std::string::npos) {
         throw IoError(kInvalidFilename, shownPath_);
     }
     noReplace_ = rules.keepExisting;
@@ -269,7 +270,8 @@ std::unique_ptr<OutputFile> OutputFile::ForPath(const std::string& path, bool st
         throw IoError(error.code(), path, error.what());
     }
     // The file keeps its folder open for as long as it lives.
-    auto output = std::unique_ptr<OutputFile>(new OutputFile(OwnFolderTag{}, std::move(*folder), path));
+    auto output =
+        std::unique_ptr<OutputFile>(new OutputFile(OwnFolderTag{}, std::move(*folder), path));
     output->Begin(rules);
     return output;
 }
@@ -292,10 +294,9 @@ void OutputFile::Commit() {
     }
     // Left alone means left alone even when the name appears after the check.
     const int renamed =
-        noReplace_ ? ::renameat2(folder_, temporaryName_.c_str(), folder_,
-                                 name_.c_str(), RENAME_NOREPLACE)
-                   : ::renameat(folder_, temporaryName_.c_str(), folder_,
-                                name_.c_str());
+        noReplace_
+            ? ::renameat2(folder_, temporaryName_.c_str(), folder_, name_.c_str(), RENAME_NOREPLACE)
+            : ::renameat(folder_, temporaryName_.c_str(), folder_, name_.c_str());
     if (renamed != 0) {
         const int err = errno;
         if (noReplace_ && err == EEXIST) {

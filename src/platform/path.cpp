@@ -1,5 +1,7 @@
 #include "platform/path.h"
 
+#include <cctype>
+
 namespace lumigram {
 
 bool IsPathDelimiter(char c) {
@@ -61,7 +63,11 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
 }
 
 FileKind FileKindOf(std::string_view path) {
-    const std::string ext = ExtractFileExt(path);
+    // Memory cards often hold upper-case names: ".K" is as much a skin picture.
+    std::string ext = ExtractFileExt(path);
+    for (char& c : ext) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
     if (ext == ".k") {
         return FileKind::kSkin;
     }

@@ -32,12 +32,12 @@ std::string ChangeFileExt(std::string_view path, std::string_view ext);
 // folder + one separator + name, the way every member and scratch path is formed.
 std::string JoinPath(std::string_view folder, std::string_view name);
 
-// What a file is taken to be, from an exact, case-sensitive look at its extension.
+// What a file is taken to be, from its extension in any case.
 enum class FileKind : unsigned char {
     kNone = 0,      // nothing opened yet
-    kSkin = 1,      // exactly ".k": a skin picture, decoded by the codec
-    kOrdinary = 2,  // anything else (".K", ".a", none): BMP, GIF or PNG
-    kGPicture = 3,  // exactly ".g": a GIF or PNG under the skin extension
+    kSkin = 1,      // ".k" or ".K": a skin picture, decoded by the codec
+    kOrdinary = 2,  // anything else (".a", ".BMP", none): BMP, GIF or PNG
+    kGPicture = 3,  // ".g" or ".G": a GIF or PNG under the skin extension
 };
 
 FileKind FileKindOf(std::string_view path);

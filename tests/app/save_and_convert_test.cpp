@@ -130,5 +130,48 @@ TEST_F(SaveAndConvertTest, ConvertAllStopsAtTheFirstErrorAndCancelStopsBetweenFi
     EXPECT_EQ(Messages().size(), 1u);
 }
 
+TEST_F(SaveAndConvertTest, KindsIgnoreCaseAndConvertAllReportsCollisions) {
+    Put("pic.bmp", MakeBmp(Small()));
+    EncodeSkinPictureTo(Pic("pic.bmp"), Pic("UPPER.K"), TransparencyColour{}, true);
+    std::filesystem::remove(Pic("pic.bmp"));
+    const Bytes gif{'G', 'I', 'F', '8', '9', 'a', 1};
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, Bytes>> files;  // added to the folder
+        std::string chosen;
+        std::vector<std::string> outputs;
+        std::size_t messages;  // boxes shown by this run
+    } cases[] = {
+        {"upper-case skin group", {{"LOGO.G", gif}}, "UPPER.K", {"LOGO.GIF", "UPPER.BMP"}, 0},
+        {"two files, one output name",
+         {{"logo.gif", gif}, {"logo.png", {0x89, 'P', 'N', 'G', 13, 10, 26, 10}}},
+         "logo.gif",
+         {"logo.g"},
+         1},
+    };
+    for (const Case& c : cases) {
+        for (const auto& [name, bytes] : c.files) {
+            Put(name, bytes);
+        }
+        const std::string out = dir_.File(std::string("out-") + c.chosen);
+        std::filesystem::create_directory(out);
+        const std::size_t before = Messages().size();
+        Expect({Accept(Pic(c.chosen)), Accept(out)});
+        Trigger(window_->Convertall1);
+        EXPECT_EQ(ListFolder(out), c.outputs) << c.what;
+        ASSERT_EQ(Messages().size(), before + c.messages) << c.what;
+        if (c.messages > 0) {
+            EXPECT_TRUE(Messages().back().text.contains("logo.png: not written: its output"))
+                << Messages().back().text.toStdString();
+            EXPECT_EQ(ReadAll(out + "/logo.g"), gif);  // the first of the two
+        }
+    }
+    // Opening an upper-case ".K" previews it and lists its group.
+    Expect({Accept(Pic("UPPER.K"))});
+    Trigger(window_->FileOpen1);
+    EXPECT_FALSE(window_->PreviewImage1->Picture().GetEmpty());
+    EXPECT_EQ(window_->ListBox1->count(), 2);  // LOGO.G, UPPER.K
+}
+
 }  // namespace
 }  // namespace lumigram::test

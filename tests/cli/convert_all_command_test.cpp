@@ -83,5 +83,73 @@ TEST_F(ConvertAllCommandTest, AFullDiskFailsTheFilesThatDoNotFit) {
     }
 }
 
+TEST_F(ConvertAllCommandTest, KindsIgnoreCaseAndOutputsNeverCollideSilently) {
+    const Bytes skin = ReadAll(In() + "/icon.k");
+    const Bytes gif{'G', 'I', 'F', '8', '9', 'a', 1};
+    const Bytes png{0x89, 'P', 'N', 'G', 13, 10, 26, 10, 2};
+    const Bytes earlier{9};  // an icon.bmp in the output folder from before the run
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, Bytes>> files;
+        std::string options;
+        std::vector<std::pair<std::string, Bytes>> outputs;  // checked names and contents
+        int exitCode;
+        std::string fragment;  // of stdout + stderr
+    } cases[] = {
+        {"upper-case kinds keep their case",
+         {{"ICON.K", skin}, {"LOGO.G", gif}, {"Menu.A", {1}}},
+         "",
+         {{"ICON.BMP", {}}, {"LOGO.GIF", gif}, {"Menu.G", {1}}, {"icon.bmp", earlier}},
+         0,
+         "converted 3 of 3"},
+        {"two files, one output name: the first is written",
+         {{"logo.gif", gif}, {"logo.png", png}},
+         "--group image",
+         {{"icon.bmp", earlier}, {"logo.g", gif}},
+         1,
+         "/logo.png: not written: its output \"" + Out() + "/logo.g\" was already written from"},
+        {"names that differ in case are different files here",
+         {{"icon.k", skin}, {"ICON.K", skin}},
+         "",
+         {{"ICON.BMP", {}}, {"icon.bmp", {}}},
+         0,
+         "converted 2 of 2"},
+        {"no-clobber leaves an existing output alone",
+         {{"icon.k", skin}, {"menu.a", {1}}},
+         "--no-clobber",
+         {{"icon.bmp", earlier}, {"menu.g", {1}}},
+         0,
+         "/icon.bmp\" exists and is left alone"},
+        {"dry run marks the collision",
+         {{"logo.gif", gif}, {"logo.png", png}},
+         "--group image --dry-run",
+         {{"icon.bmp", earlier}},
+         1,
+         "/logo.png -> " + Out() + "/logo.g  COLLISION, not written"},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(In());
+        std::filesystem::remove_all(Out());
+        std::filesystem::create_directories(In());
+        std::filesystem::create_directories(Out());
+        WriteAll(Out() + "/icon.bmp", earlier);
+        for (const auto& [name, bytes] : c.files) {
+            WriteAll(In() + "/" + name, bytes);
+        }
+        const CommandResult r = RunCli("convert-all " + c.options + " " + Args(In(), Out()));
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.what << "\n" << r.err;
+        EXPECT_NE((r.out + r.err).find(c.fragment), std::string::npos) << c.what << "\n"
+                                                                       << r.out << r.err;
+        std::vector<std::string> names;
+        for (const auto& [name, bytes] : c.outputs) {
+            names.push_back(name);
+            if (!bytes.empty()) {
+                EXPECT_EQ(ReadAll(Out() + "/" + name), bytes) << c.what << ": " << name;
+            }
+        }
+        EXPECT_EQ(ListFolder(Out()), names) << c.what;
+    }
+}
+
 }  // namespace
 }  // namespace lumigram::test

@@ -81,8 +81,8 @@ const std::vector<Writer>& Writers() {
          [](const std::string& in, const std::string& stem) {
              fs::create_directory(in + "/skin");
              WriteAll(in + "/pic.bmp", SamplePicture());
-             EncodeSkinPictureTo(in + "/pic.bmp", in + "/skin/" + stem + ".k",
-                                 TransparencyColour{}, true);
+             EncodeSkinPictureTo(in + "/pic.bmp", in + "/skin/" + stem + ".k", TransparencyColour{},
+                                 true);
          },
          [](const std::string& in, const std::string& out, const std::string&) {
              return "convert-all " + Args(in + "/skin", out);
@@ -186,7 +186,8 @@ TEST(HostileOutputs, EveryWriterReplacesNeverWritesThroughAndLeavesNoTemporary) 
                     ASSERT_EQ(::mkfifo(target.c_str(), 0644), 0);
                     refused = !writer.streamsAllowed;
                     if (writer.streamsAllowed) {
-                        prefix = "cat " + Args(target) + " > " + Args(w.Outside() + "/read") + " & ";
+                        prefix =
+                            "cat " + Args(target) + " > " + Args(w.Outside() + "/read") + " & ";
                     }
                     break;
                 case Situation::kDevice:
@@ -197,9 +198,9 @@ TEST(HostileOutputs, EveryWriterReplacesNeverWritesThroughAndLeavesNoTemporary) 
                     break;
             }
             const auto outside = Snapshot(w.Outside());
-            const CommandResult r = RunCommand(
-                prefix + "timeout 20 " + ShellQuote(LUMIGRAM_CLI) + " " +
-                writer.arguments(w.In(), w.Out(), stem) + (prefix.empty() ? "" : "; wait"));
+            const CommandResult r = RunCommand(prefix + "timeout 20 " + ShellQuote(LUMIGRAM_CLI) +
+                                               " " + writer.arguments(w.In(), w.Out(), stem) +
+                                               (prefix.empty() ? "" : "; wait"));
 
             if (row.situation == Situation::kFifo && writer.streamsAllowed) {
                 EXPECT_EQ(r.exitCode, 0) << r.err;  // written straight into the FIFO
@@ -259,8 +260,8 @@ TEST(HostileOutputs, AFailureHalfwayLeavesTheEarlierFileAndNoTemporary) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         WriteAll(c.out + "/icon.k", earlier);
-        const CommandResult r = RunCommand("(" + c.command + ShellQuote(LUMIGRAM_CLI) +
-                                           " unpack " + Args(w.In() + "/skin.ezx", c.out) + ")");
+        const CommandResult r = RunCommand("(" + c.command + ShellQuote(LUMIGRAM_CLI) + " unpack " +
+                                           Args(w.In() + "/skin.ezx", c.out) + ")");
         EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
         EXPECT_NE(r.err.find(c.out + "/icon.k: "), std::string::npos) << r.err;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
@@ -277,9 +278,9 @@ TEST(HostileOutputs, AFailureHalfwayLeavesTheEarlierFileAndNoTemporary) {
     }
     const std::string package = w.Out() + "/large.ezx";
     WriteAll(package, earlier);
-    const CommandResult r = RunCommand(ShellQuote(LUMIGRAM_CLI) + " pack " +
-                                       Args(w.In() + "/large", package) +
-                                       " & sleep 0.02; kill -TERM $!; wait $!");
+    const CommandResult r =
+        RunCommand(ShellQuote(LUMIGRAM_CLI) + " pack " + Args(w.In() + "/large", package) +
+                   " & sleep 0.02; kill -TERM $!; wait $!");
     if (r.exitCode == 0) {
         GTEST_SKIP() << "the pack finished before the signal";
     }

@@ -5,6 +5,7 @@
 
 #include "cli/cli_test_support.h"
 #include "support/packages.h"
+#include "support/pictures.h"
 
 namespace lumigram::test {
 namespace {
@@ -57,12 +58,12 @@ TEST_F(PackageCommandsTest, UnpackAndVerifyNameEveryProblem) {
     EXPECT_EQ(verify.exitCode, 1);
     EXPECT_EQ(verify.err,
               "lumigram-cli: " + Pkg() +
-                  ": member 2: unsafe name \"../evil.k\": it holds a path separator and would "
-                  "leave the folder\n"
+                  ": unusual package: member 2: unsafe name \"../evil.k\" not written: it holds "
+                  "a path separator and would leave the folder\n"
                   "lumigram-cli: " +
                   Pkg() +
-                  ": member 3: unsafe name \"a/b\": it holds a path separator and would leave "
-                  "the folder\n");
+                  ": unusual package: member 3: unsafe name \"a/b\" not written: it holds a "
+                  "path separator and would leave the folder\n");
 
     const std::string out = dir_.File("out");
     const CommandResult unpack = RunCli("unpack " + Args(Pkg(), out));
@@ -93,6 +94,65 @@ TEST_F(PackageCommandsTest, DamagedPackagesExitOneEverywhere) {
     EXPECT_EQ(sound.err, "lumigram-cli: " + dir_.File("missing.ezx") + ": File not found\n");
     WriteAll(Pkg(), ExamplePackage());
     EXPECT_EQ(RunCli("verify " + Args(Pkg())).exitCode, 0);
+}
+
+TEST_F(PackageCommandsTest, VerifyReportsEveryDifferenceFromWhatThePackerWrites) {
+    const Bytes good = ExamplePackage();
+    const auto with = [](Bytes b, std::size_t at, std::uint32_t value) {
+        PutLe32(b, at, value);
+        return b;
+    };
+    Bytes header = good;
+    header[3] = 'O';
+    Bytes truncated = good;
+    truncated.resize(130);
+    // An empty name whose record lies far outside the file: unpack never reads it.
+    const Bytes farEmpty = with(BuildPackage({{"", {9}}, {"next.k", {1}}}), 92, 0x7FFFFFFF);
+    struct Case {
+        const char* what;
+        Bytes package;
+        int members;
+        const char* findings;  // JSON
+    } cases[] = {
+        {"the packer's own", good, 2, "[]"},
+        {"text header", header, 2,
+         R"([{"member":null,"severity":"unusual","message":"the text header is not the one )"
+         R"(Lumigram writes: it differs at byte 3"}])"},
+        {"index magic", with(good, 72, 0), 2,
+         R"([{"member":null,"severity":"unusual","message":"index magic 0x00000000 is not )"
+         R"(0xABCDDCBA"}])"},
+        {"record magic and ID", with(with(good, 129, 7), 92, 1), 2,
+         R"([{"member":1,"severity":"unusual","message":"ID 0x00000001 is not 0x000009E7, the )"
+         R"(ID of its name"},{"member":2,"severity":"unusual","message":"record magic )"
+         R"(0x00000007 is not 0xDCBAABCD"}])"},
+        {"overlapping records", with(good, 112, 0), 2,
+         R"([{"member":2,"severity":"damaged","message":"its record (bytes 116 to 128) )"
+         R"(overlaps the record of member 1"}])"},
+        {"truncated", truncated, 2,
+         R"([{"member":2,"severity":"damaged","message":"record runs past the end of the )"
+         R"(package"}])"},
+        {"duplicate and hidden names", BuildPackage({{"a.k", {1}}, {".bashrc", {2}}, {"a.k", {3}}}),
+         3,
+         R"([{"member":2,"severity":"unusual","message":"\".bashrc\": hidden file name, not )"
+         R"(written"},{"member":3,"severity":"unusual","message":"\"a.k\": duplicate member )"
+         R"(name, not written"}])"},
+        {"empty name", farEmpty, 2,
+         R"([{"member":1,"severity":"unusual","message":"empty name, and its record runs past )"
+         R"(the end of the package"}])"},
+        {"bad digits", with(good, 16, 0x474E5089), 0,
+         R"([{"member":null,"severity":"damaged","message":"the index offset )"
+         R"(\"\\x89PNG0048\" is not eight hexadecimal digits"}])"},
+    };
+    for (const Case& c : cases) {
+        WriteAll(Pkg(), c.package);
+        const CommandResult r = RunCli("verify --json " + Args(Pkg()));
+        const nlohmann::json findings = nlohmann::json::parse(c.findings);
+        EXPECT_EQ(r.exitCode, findings.empty() ? 0 : 1) << c.what;
+        EXPECT_EQ(nlohmann::json::parse(r.out),
+                  (nlohmann::json{
+                      {"sound", findings.empty()}, {"members", c.members}, {"findings", findings}}))
+            << c.what;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <filesystem>
 
 #include "cli/cli_test_support.h"
 #include "codec/skin_encoder.h"
@@ -37,6 +38,20 @@ TEST(ThumbnailCommand, WritesAPngWithRealTransparencyNoLargerThanAsked) {
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_FALSE(Exists(dir.File("bad.png")));
     EXPECT_EQ(RunCli("thumbnail " + Args(dir.File("pic.k"), dir.File("x.png"), "0")).exitCode, 2);
+}
+
+TEST(ThumbnailCommand, AHugePictureCostsWhatItsThumbnailDoes) {
+    // 16,383 × 65,535 at 32 bits: a 4 GiB file, sparse here; only sampled rows are read.
+    TempDir dir;
+    WriteAll(dir.File("huge.k"), MakeSkin(16383, 65535, 32, 65532, {}));
+    std::filesystem::resize_file(dir.File("huge.k"), 16 + std::uint64_t{65535} * 65532);
+    const CommandResult r =
+        RunCommand("ulimit -v 1000000; " + ShellQuote(LUMIGRAM_CLI) + " thumbnail " +
+                   Args(dir.File("huge.k"), dir.File("huge.png"), "128"));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const QImage thumb(QString::fromStdString(dir.File("huge.png")), "PNG");
+    EXPECT_EQ(thumb.size(), QSize(31, 128));
+    EXPECT_EQ(thumb.pixel(3, 100), qRgba(0, 0, 0, 255));
 }
 
 }  // namespace

@@ -146,13 +146,30 @@ TEST_F(DecoderTest, HeightZeroGivesTheHeaderAlone) {
     EXPECT_EQ(Le32(bmp, 18), 176u);
 }
 
-TEST_F(DecoderTest, RowStrideShorterThanThePixelsDropsTheRest) {
-    // Width 3 needs 9 bytes a row, but RowStride says 4: pixels are decoded in
-    // place and only the first 4 bytes go out, so byte 3 holds the widened blue
-    // of pixel 1 (0x11 & 63) * 4.
-    const Bytes rows{0x4C, 0x26, 0x03, 0x11};
-    const Bytes bmp = Decode(MakeSkin(3, 1, 18, 4, rows), kMagenta, false);
-    EXPECT_EQ(Bytes(bmp.begin() + 54, bmp.end()), (Bytes{48, 100, 200, 0x44}));
+TEST_F(DecoderTest, RowStrideShorterThanThePixelsIsRefused) {
+    // Width 3 needs 9 bytes a row at 18 bits (and 3 × 3 at any depth but 32).
+    struct Case {
+        std::uint8_t bits;
+        std::uint32_t stride;
+        const char* message;
+    } cases[] = {
+        {18, 8,
+         "RowStride 8 is shorter than the 9 bytes of one row's pixels (3 pixels at 18 "
+         "bits per pixel)"},
+        {32, 11,
+         "RowStride 11 is shorter than the 12 bytes of one row's pixels (3 pixels at 32 "
+         "bits per pixel)"},
+        {24, 1,
+         "RowStride 1 is shorter than the 9 bytes of one row's pixels (3 pixels at 24 "
+         "bits per pixel)"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DecodeRefusal(MakeSkin(3, 2, c.bits, c.stride, Bytes(2 * c.stride, 0))),
+                  c.message);
+    }
+    // Exactly the pixels, and any padding beyond them, are decoded.
+    EXPECT_EQ(Decode(MakeSkin(3, 1, 32, 12, Bytes(12, 7))).size(), 54u + 12);
+    EXPECT_EQ(Decode(MakeSkin(3, 1, 18, 16, Bytes(16, 0))).size(), 54u + 16);
 }
 
 TEST_F(DecoderTest, UntrustworthyHeadersAreRefusedBeforeAnyOutput) {
@@ -221,11 +238,10 @@ TEST_F(DecoderTest, InfoReportsTheHeaderAndHowMuchMaskIsPresent) {
         {8, 32, MaskPresence::kNone},
     };
     for (const Case& c : cases) {
-        WriteAll(dir_.File("i.k"),
-                 MakeSkin(10, 2, c.bits, 32, Bytes(64, 0), Bytes(c.maskBytes, 1)));
+        WriteAll(dir_.File("i.k"), MakeSkin(8, 2, c.bits, 32, Bytes(64, 0), Bytes(c.maskBytes, 1)));
         const SkinPictureInfo info = InspectSkinPicture(dir_.File("i.k"));
         EXPECT_EQ(info.mask, c.expected) << c.maskBytes;
-        EXPECT_EQ(info.width, 10u);
+        EXPECT_EQ(info.width, 8u);
         EXPECT_EQ(info.height, 2u);
         EXPECT_EQ(info.bitsPerPixel, c.bits);
         EXPECT_EQ(info.rowStride, 32u);

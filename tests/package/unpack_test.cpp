@@ -144,6 +144,9 @@ TEST_F(UnpackTest, DamagedPackagesAreRefusedWithTheReason) {
         {with(120, 0xFFFFFFFF), "member 1: negative size -1"},
         {with(120, 17), "member 1: content runs past the end of the package"},
         {with(133, 4), "member 2: content runs past the end of the package"},
+        // Records that coincide or share a byte would unpack the same bytes twice.
+        {with(112, 0), "member 2: its record (bytes 116 to 128) overlaps the record of member 1"},
+        {with(120, 6), "member 2: its record (bytes 129 to 139) overlaps the record of member 1"},
     };
     for (const auto& [package, reason] : cases) {
         EXPECT_EQ(Refusal(package), "damaged package: " + reason);

@@ -43,10 +43,10 @@ TEST(Path, ChangeExtensionAndJoin) {
     EXPECT_EQ(JoinPath("/", "temp.bmp"), "//temp.bmp");
 }
 
-TEST(Path, FileKindIsAnExactCaseSensitiveTest) {
+TEST(Path, FileKindIgnoresCase) {
     const std::pair<const char*, FileKind> cases[] = {
         {"/s/icon.k", FileKind::kSkin},     {"/s/wall.g", FileKind::kGPicture},
-        {"/s/PIC.K", FileKind::kOrdinary},  {"/s/PIC.G", FileKind::kOrdinary},
+        {"/s/PIC.K", FileKind::kSkin},      {"/s/PIC.G", FileKind::kGPicture},
         {"/s/menu.a", FileKind::kOrdinary}, {"/s/pic.bmp", FileKind::kOrdinary},
         {"/s/noext", FileKind::kOrdinary},  {"/s.k/noext", FileKind::kOrdinary},
     };

@@ -1,0 +1,113 @@
+#include "codec/picture_direction.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <string_view>
+
+#include "platform/byte_file.h"
+#include "platform/io_error.h"
+#include "platform/path.h"
+
+namespace lumigram {
+namespace {
+
+bool StartsWith(std::span<const std::uint8_t> head, std::string_view prefix) {
+    return head.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), head.begin(),
+                      [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
+}
+
+std::string LowerExtension(const std::string& path) {
+    std::string ext = ExtractFileExt(path);
+    for (char& c : ext) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return ext;
+}
+
+}  // namespace
+
+const char* PictureFormatName(PictureFormat format) {
+    switch (format) {
+        case PictureFormat::kBmp:
+            return "BMP";
+        case PictureFormat::kGif:
+            return "GIF";
+        case PictureFormat::kPng:
+            return "PNG";
+        case PictureFormat::kUnknown:
+            break;
+    }
+    return "";
+}
+
+PictureFormat SniffPictureFormat(std::span<const std::uint8_t> head) {
+    if (StartsWith(head, "\x89PNG\r\n\x1a\n")) {
+        return PictureFormat::kPng;
+    }
+    if (StartsWith(head, "GIF87a") || StartsWith(head, "GIF89a")) {
+        return PictureFormat::kGif;
+    }
+    if (StartsWith(head, "BM") && head.size() >= 18) {
+        const std::uint32_t infoSize = head[14] | (head[15] << 8) |
+                                       (std::uint32_t{head[16]} << 16) |
+                                       (std::uint32_t{head[17]} << 24);
+        static constexpr std::array<std::uint32_t, 7> kInfoSizes = {12, 40, 52, 56, 64, 108, 124};
+        if (std::find(kInfoSizes.begin(), kInfoSizes.end(), infoSize) != kInfoSizes.end()) {
+            return PictureFormat::kBmp;
+        }
+    }
+    return PictureFormat::kUnknown;
+}
+
+PictureFormat ReadPictureFormat(const std::string& path) {
+    std::array<std::uint8_t, 18> head{};
+    ByteFile file = ByteFile::OpenRead(path);
+    const std::size_t got = file.Read(head);
+    file.Close();
+    return SniffPictureFormat(std::span(head.data(), got));
+}
+
+void CheckSkinPictureInput(const std::string& input) {
+    const PictureFormat format = ReadPictureFormat(input);
+    if (format == PictureFormat::kUnknown) {
+        return;
+    }
+    const std::string hint = format == PictureFormat::kBmp
+                                 ? "to turn it into one: lumigram-cli encode"
+                                 : "a skin keeps it as a .g file: lumigram-cli encode";
+    throw FormatError(
+        std::string("is a ") + PictureFormatName(format) + " picture, not a skin picture; " + hint,
+        input);
+}
+
+void CheckEncodeInput(const std::string& input, const std::string& output) {
+    if (LowerExtension(input) == ".k") {
+        throw FormatError("already a skin picture; to turn it into a BMP: lumigram-cli decode",
+                          input);
+    }
+    std::array<std::uint8_t, 18> head{};
+    ByteFile file = ByteFile::OpenRead(input);
+    const std::size_t got = file.Read(head);
+    file.Close();
+    const std::span<const std::uint8_t> bytes(head.data(), got);
+    if (StartsWith(bytes, "BM")) {
+        return;  // the encoder checks the BMP itself
+    }
+    const PictureFormat format = SniffPictureFormat(bytes);
+    if (format == PictureFormat::kUnknown) {
+        throw FormatError(
+            "is neither a BMP, a GIF nor a PNG picture; encode packs a BMP into a "
+            ".k skin picture",
+            input);
+    }
+    if (LowerExtension(output) != ".g") {
+        throw FormatError(std::string("is a ") + PictureFormatName(format) +
+                              " picture: encode only copies it unchanged, into an OUTPUT ending "
+                              "in .g (lumigram-cli encode logo.png logo.g)",
+                          input);
+    }
+}
+
+}  // namespace lumigram

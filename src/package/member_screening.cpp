@@ -1,0 +1,51 @@
+#include "package/member_screening.h"
+
+#include <unordered_set>
+
+#include "package/member_names.h"
+
+namespace lumigram {
+
+std::vector<std::string> ScreenMemberNames(const std::vector<PackageMember>& members) {
+    std::vector<std::string> reasons;
+    reasons.reserve(members.size());
+    std::unordered_set<std::string_view> seen;
+    for (const PackageMember& member : members) {
+        const std::string_view name = member.storedName;
+        const std::string quoted = "\"" + EscapeName(name) + "\"";
+        const bool first = seen.insert(name).second;
+        const std::string unsafe = UnsafeMemberNameReason(name);
+        if (!unsafe.empty()) {
+            reasons.push_back("unsafe name " + quoted + " not written: " + unsafe);
+        } else if (name.starts_with('.')) {
+            reasons.push_back(quoted + ": hidden file name, not written");
+        } else if (!first) {
+            reasons.push_back(quoted + ": duplicate member name, not written");
+        } else {
+            reasons.emplace_back();
+        }
+    }
+    return reasons;
+}
+
+std::string UnstorableNameReason(std::string_view storedName) {
+    if (storedName.find('\n') != std::string_view::npos) {
+        return "its name holds a line feed (\\x0A), which ends a name in a package";
+    }
+    if (storedName.find('\0') != std::string_view::npos) {
+        return "its name holds a NUL byte (\\x00)";
+    }
+    if (storedName.find('\\') != std::string_view::npos) {
+        return "its name holds a backslash (\\\\), which unpacking takes for a path separator";
+    }
+    if (storedName.starts_with('.')) {
+        return "its name begins with \".\", which unpacking skips as a hidden file";
+    }
+    const std::string unsafe = UnsafeMemberNameReason(storedName);
+    if (!unsafe.empty()) {
+        return "unpacking would refuse its name: " + unsafe;
+    }
+    return {};
+}
+
+}  // namespace lumigram
