@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "app/error_box.h"
+#include "app/file_list_box.h"
 #include "app/sdi_main.h"
 #include "bench_support.h"
 #include "codec/skin_encoder.h"

@@ -1,33 +1,49 @@
 #include "app/sdi_main.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
-#include <QListWidget>
+#include <QLayout>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
+#include <array>
+#include <memory>
 
 #include "app/about_box.h"
 #include "app/batch_progress.h"
+#include "app/file_list_box.h"
 #include "app/glyphs.h"
+#include "app/grow_layout.h"
+#include "app/picture_status.h"
 #include "app/shape.h"
+#include "app/window_settings.h"
 #include "codec/convert_one_file.h"
-#include "codec/g_picture.h"
 #include "codec/picture_groups.h"
-#include "codec/skin_decoder.h"
-#include "codec/skin_encoder.h"
+#include "codec/scratch_conversion.h"
 #include "dialogs/dialog_seam.h"
 #include "dialogs/file_dialogs.h"
 #include "dialogs/open_dir.h"
+#include "display/file_picture.h"
 #include "display/preview_image.h"
+#include "package/ezx_existing.h"
 #include "package/ezx_pack.h"
 #include "package/ezx_unpack.h"
 #include "platform/copy_by_blocks.h"
 #include "platform/file_ops.h"
+#include "platform/io_error.h"
 #include "platform/scratch.h"
 
 namespace lumigram {
@@ -37,12 +53,25 @@ const QString kPictureFilter = ".k/g files|*.g;*.k|Images|*.bmp;*.gif;*.png";
 const QString kPackageFilter = "EZX files|*.ezx";
 const QString kImageSaveFilter = "Images|*.png;*.gif;*.bmp";
 const QString kSkinSaveFilter = ".k/g files|*.k;*.g";
+const QString kOpenTitle = "Open file";
+const QString kSaveTitle = "Save converted file";
+const QString kPackageTitle = "Select an .ezx file";
+const QString kOutputFolderTitle = "Select directory to save converted files";
 
 QString ToQt(const std::string& text) {
     return QString::fromStdString(text);
 }
 std::string FromQt(const QString& text) {
     return text.toStdString();
+}
+
+QColor ToQColor(TransparencyColour colour) {
+    return QColor(colour.red, colour.green, colour.blue);
+}
+
+// The folder part of a chosen file, to be remembered for its dialog.
+QString FolderOf(const QString& file) {
+    return QFileInfo(file).absolutePath();
 }
 
 // A hint is "short|long": the tool tip and the status-bar text.
@@ -62,41 +91,40 @@ QAction* MakeAction(QObject* parent, const char* name, const char* category, con
     return action;
 }
 
-// Names a control and puts it where the layout says, in client-area pixels.
-template <typename Widget>
-Widget* Place(Widget* widget, const char* name, const QRect& geometry) {
-    widget->setObjectName(name);
-    widget->setGeometry(geometry);
-    return widget;
-}
+// The zoom steps, smallest first; the View menu also offers fitting.
+constexpr std::array<int, 4> kZoomSteps = {1, 2, 4, 8};
 
 }  // namespace
 
 TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent) {
     setObjectName("SDIAppForm");
-    setWindowTitle("Lumigram");
     QFont font = this->font();
     font.setPixelSize(13);
     setFont(font);
+    setAcceptDrops(true);
 
     OpenDialog = new TFileDialog(TFileDialog::Mode::kOpen, this);
-    OpenDialog->Title = "Open file";
     OpenDialog->FileMustExist = true;
     SaveDialog = new TFileDialog(TFileDialog::Mode::kSave, this);
-    SaveDialog->Title = "Save converted file";
-    SaveDialog->ConfirmOverwrite = false;
     ColorDialog1 = new TColorDialog(this);
     OpenDirectory1 = new TOpenDirectory(this);
 
     BuildActions();
     BuildMenus();
-    BuildClientArea();
+    BuildViewMenu();
     statusBar()->setObjectName("StatusBar");
     statusBar()->setSizeGripEnabled(true);
+    BatchSummary = new QLabel(statusBar());
+    BatchSummary->setObjectName("BatchSummary");
+    statusBar()->addWidget(BatchSummary, 1);
+    PictureInfo = new QLabel(statusBar());
+    PictureInfo->setObjectName("PictureInfo");
+    statusBar()->addPermanentWidget(PictureInfo);
 
     // Outer size 544 x 524 at (197, 111); Qt sizes the client area, frame aside.
     move(197, 111);
     resize(536, 490);
+    BuildClientArea();
     FormCreate();
     AboutBox = new TAboutBox(this);
     AboutBox->hide();
@@ -105,11 +133,10 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent) {
 TSDIAppForm::~TSDIAppForm() = default;
 
 void TSDIAppForm::FormCreate() {
-    state_.TransparencyBlue = 255;
-    state_.TransparencyGreen = 0;
-    state_.TransparencyRed = 255;
-    SetScratchDir(CurrentDirectory());
-    state_.CurrentFile.clear();
+    state_ = WindowState{};
+    batchScratch_ = JoinPath(scratch_.path(), "batch");
+    ShowCurrentFileInTitle();
+    RefreshRecentMenu();
 }
 
 void TSDIAppForm::BuildActions() {
@@ -157,34 +184,74 @@ void TSDIAppForm::BuildMenus() {
     File1->setObjectName("File1");
     File1->menuAction()->setStatusTip("File related commands");
     File1->addAction(FileOpen1);
-    Convertall1 = File1->addAction("Convert all");
+    OpenRecent1 = File1->addMenu("Open &Recent");
+    OpenRecent1->setObjectName("OpenRecent1");
+    // Access keys that no other item of the menu uses; no shortcut changes.
+    Convertall1 = File1->addAction("&Convert all");
     Convertall1->setObjectName("Convertall1");
-    OpenEZX1 = File1->addAction("Open EZX");
+    OpenEZX1 = File1->addAction("Open &EZX");
     OpenEZX1->setObjectName("OpenEZX1");
-    SaveEZX1 = File1->addAction("Save EZX...");
+    SaveEZX1 = File1->addAction("Save E&ZX...");
     SaveEZX1->setObjectName("SaveEZX1");
     File1->addAction(FileSaveAs1);
     File1->addSeparator()->setObjectName("N1");
     File1->addAction(FileExit1);
-    Help1 = menuBar()->addMenu("&Help");
-    Help1->setObjectName("Help1");
-    Help1->menuAction()->setStatusTip("Help topics");
-    Help1->addAction(HelpAbout1);
 
     connect(Convertall1, &QAction::triggered, this, &TSDIAppForm::Convertall1Click);
     connect(OpenEZX1, &QAction::triggered, this, &TSDIAppForm::OpenEZX1Click);
     connect(SaveEZX1, &QAction::triggered, this, &TSDIAppForm::SaveEZX1Click);
 }
 
+void TSDIAppForm::BuildViewMenu() {
+    View1 = menuBar()->addMenu("&View");
+    View1->setObjectName("View1");
+    ZoomIn1 = View1->addAction("Zoom &In");
+    ZoomIn1->setShortcuts({QKeySequence::ZoomIn, QKeySequence("Ctrl+=")});
+    ZoomOut1 = View1->addAction("Zoom &Out");
+    ZoomOut1->setShortcuts({QKeySequence::ZoomOut});
+    ZoomActual1 = View1->addAction("&Actual Size");
+    ZoomActual1->setShortcut(QKeySequence("Ctrl+0"));
+    View1->addSeparator();
+    auto* factors = new QActionGroup(this);
+    for (const int zoom : kZoomSteps) {
+        QAction* action = View1->addAction(QStringLiteral("&%1\u00D7").arg(zoom));
+        action->setCheckable(true);
+        action->setChecked(zoom == 1);
+        factors->addAction(action);
+        ZoomFactors.push_back(action);
+        connect(action, &QAction::triggered, this, [this, zoom] { SetZoom(zoom); });
+    }
+    QAction* fit = View1->addAction("&Fit to Window");
+    fit->setCheckable(true);
+    factors->addAction(fit);
+    ZoomFactors.push_back(fit);
+    connect(fit, &QAction::triggered, this, [this] { SetZoom(TPreviewImage::kZoomFit); });
+    connect(ZoomIn1, &QAction::triggered, this, [this] { StepZoom(+1); });
+    connect(ZoomOut1, &QAction::triggered, this, [this] { StepZoom(-1); });
+    connect(ZoomActual1, &QAction::triggered, this, [this] { SetZoom(1); });
+
+    Help1 = menuBar()->addMenu("&Help");
+    Help1->setObjectName("Help1");
+    Help1->menuAction()->setStatusTip("Help topics");
+    Help1->addAction(HelpAbout1);
+}
+
 void TSDIAppForm::BuildClientArea() {
     auto* client = new QWidget(this);
     client->setObjectName("client");
     setCentralWidget(client);
+    // The client area's size at the window's default size: the layout keeps
+    // every control where it is at that size and grows preview and list beyond.
+    layout()->activate();
+    auto* grow = new TGrowLayout(client, client->size());
+    using Shares = TGrowLayout::Shares;
+    const Shares previewSide{0, 0, 0.5, 1};
+    const Shares listSide{0.5, 0, 1, 1};
+    const Shares belowList{0.5, 1, 0.5, 1};
 
     // The tool bar sits in the client area, full width, above the controls.
     ToolBar1 = new QToolBar(client);
     ToolBar1->setObjectName("ToolBar1");
-    ToolBar1->setGeometry(0, 0, width(), 30);
     ToolBar1->setIconSize(QSize(16, 16));
     ToolBar1->setMovable(false);
     ToolBar1->setContentsMargins(5, 0, 0, 0);
@@ -192,14 +259,23 @@ void TSDIAppForm::BuildClientArea() {
     ToolBar1->addAction(FileSave1);
     ToolButton1 = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(FileOpen1));
     ToolButton2 = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(FileSave1));
+    grow->Add(ToolBar1, {0, 0, client->width(), 30}, {0, 0, 1, 0});
 
-    Label1 = Place(new QLabel("Preview", client), "Label1", {16, 40, 52, 16});
+    Label1 = new QLabel("Preview", client);
+    Label1->setObjectName("Label1");
+    grow->Add(Label1, {16, 40, 52, 16}, {});
 
-    Shape1 = Place(new TShape(client), "Shape1", {16, 64, 257, 337});
+    Shape1 = new TShape(client);
+    Shape1->setObjectName("Shape1");
+    grow->Add(Shape1, {16, 64, 257, 337}, previewSide);
 
-    PreviewImage1 = Place(new TPreviewImage(client), "PreviewImage1", {24, 72, 241, 321});
+    PreviewImage1 = new TPreviewImage(client);
+    PreviewImage1->setObjectName("PreviewImage1");
+    PreviewImage1->SetCheckerboard(true);
+    grow->Add(PreviewImage1, {24, 72, 241, 321}, previewSide);
 
-    ListBox1 = Place(new QListWidget(client), "ListBox1", {296, 64, 225, 217});
+    ListBox1 = new TFileListBox(client);
+    ListBox1->setObjectName("ListBox1");
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListBox1->setUniformItemSizes(true);
     QFont listFont = ListBox1->font();
@@ -209,105 +285,163 @@ void TSDIAppForm::BuildClientArea() {
     listPalette.setColor(QPalette::Base, listPalette.color(QPalette::Button));
     ListBox1->setPalette(listPalette);
     ListBox1->setStyleSheet("QListWidget::item { height: 16px; }");
+    grow->Add(ListBox1, {296, 64, 225, 217}, listSide);
 
-    CheckBox1 =
-        Place(new QCheckBox("Enable transparency", client), "CheckBox1", {304, 312, 201, 17});
+    CheckBox1 = new QCheckBox("Enable transparency", client);
+    CheckBox1->setObjectName("CheckBox1");
     CheckBox1->setChecked(true);
+    grow->Add(CheckBox1, {304, 312, 201, 17}, belowList);
 
-    Button1 = Place(new QPushButton("Transparency color", client), "Button1", {304, 352, 145, 33});
+    Button1 = new QPushButton("Transparency color", client);
+    Button1->setObjectName("Button1");
+    grow->Add(Button1, {304, 352, 145, 33}, belowList);
 
-    Shape2 = Place(new TShape(client), "Shape2", {488, 352, 33, 33});
-    Shape2->SetBrushColour(QColor(255, 0, 255));
+    Shape2 = new TShape(client);
+    Shape2->setObjectName("Shape2");
+    Shape2->SetBrushColour(ToQColor(TransparencyColour{}));
+    grow->Add(Shape2, {488, 352, 33, 33}, {1, 1, 1, 1});
 
     setTabOrder(ToolBar1, ListBox1);
     setTabOrder(ListBox1, Button1);
     setTabOrder(Button1, CheckBox1);
 
-    // A click previews its item, even one already selected; the arrow keys
-    // preview every item they pass. A press that moves the selection leaves the
-    // preview to the click that follows, so one click previews once.
-    connect(ListBox1, &QListWidget::itemClicked, this, &TSDIAppForm::ListBox1Click);
-    connect(ListBox1, &QListWidget::currentRowChanged, this, [this] {
-        if (QApplication::mouseButtons() == Qt::NoButton) {
-            ListBox1Click();
-        }
-    });
+    // Only a move of the selection by the user shows a file: a row that Qt
+    // makes current by itself (the list getting the focus) shows nothing.
+    connect(ListBox1, &TFileListBox::userChoseRow, this, &TSDIAppForm::ListBox1Click);
     connect(CheckBox1, &QCheckBox::toggled, this, &TSDIAppForm::CheckBox1Click);
     connect(Button1, &QPushButton::clicked, this, &TSDIAppForm::Button1Click);
 }
 
-bool TSDIAppForm::TransparencyEnabled() const {
-    return !Shape2->isHidden();
+void TSDIAppForm::ShowCurrentFileInTitle() {
+    setWindowTitle(state_.CurrentFile.empty() ? QStringLiteral("Lumigram")
+                                              : ToQt(ExtractFileName(state_.CurrentFile)) +
+                                                    QStringLiteral(" \u2014 Lumigram"));
 }
 
-void TSDIAppForm::TakeCurrentFile(std::string name) {
-    state_.CurrentFile = std::move(name);
-    state_.CurrentExt = ExtractFileExt(state_.CurrentFile);
-    state_.Kind = FileKindOf(state_.CurrentFile);
+QString TSDIAppForm::StartFolder(const char* dialog) const {
+    if (!state_.CurrentFile.empty()) {
+        return FolderOf(ToQt(state_.CurrentFile));
+    }
+    const QString last = WindowSettings::LastFolder(dialog);
+    return !last.isEmpty() && QFileInfo(last).isDir() ? last : QDir::homePath();
+}
+
+void TSDIAppForm::ShowSummary(const QString& text) {
+    BatchSummary->setText(text);
+    statusBar()->clearMessage();
+}
+
+void TSDIAppForm::ShowFailures(const QString& caption, const QString& heading,
+                               const QStringList& failures) {
+    if (!failures.isEmpty()) {
+        ShowMessageBox(caption, heading + "\n\n" + failures.join('\n'), MessageIcon::kCritical,
+                       QApplication::activeWindow());
+    }
+}
+
+void TSDIAppForm::LoadAndPreview(const std::string& name) {
+    const FileKind kind = FileKindOf(name);
+    const Transparency& transparency = state_.transparency;
+    const std::string scratch =
+        PrepareScratchFile(name, scratch_.path(), transparency.colour, transparency.enabled);
+    if (kind == FileKind::kGPicture && scratch.empty()) {
+        throw FormatError("not a GIF or PNG picture", name);
+    }
+    const std::string preview = kind == FileKind::kOrdinary ? name : scratch;
+    TFilePicture picture;
+    picture.LoadFromFile(ToQt(preview));
+    if (picture.GetEmpty()) {
+        throw IoError(kFileNotFound, preview);
+    }
+    // Everything worked: only now does name become the current file.
+    state_.CurrentFile = name;
+    state_.Kind = kind;
+    state_.PreviewFile = preview;
+    PreviewImage1->SetPicture(&picture);
+    ShowCurrentFileInTitle();
+    try {
+        PictureInfo->setText(DescribePicture(name, kind, preview));
+    } catch (const std::exception& error) {
+        PictureInfo->setText(QString::fromStdString(error.what()));
+    }
 }
 
 void TSDIAppForm::FileOpen1Execute() {
-    ListBox1->clear();
+    OpenDialog->Title = kOpenTitle;
     OpenDialog->Filter = kPictureFilter;
-    if (OpenDialog->Execute(this)) {
-        TakeCurrentFile(FromQt(OpenDialog->FileName));
-        LoadAndPreview();
+    OpenDialog->DefaultExt.clear();
+    OpenDialog->InitialDir = StartFolder(kOpenDialogName);
+    if (!OpenDialog->Execute(this)) {
+        FillFileList();  // a cancelled Open still lists the current folder
+        return;
     }
+    WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(OpenDialog->FileName));
+    OpenPicture(FromQt(OpenDialog->FileName));
+}
+
+void TSDIAppForm::OpenPicture(const std::string& name) {
+    LoadAndPreview(name);
     FillFileList();
+    WindowSettings::AddRecentFile(ToQt(name));
+    RefreshRecentMenu();
+}
+
+void TSDIAppForm::OpenPath(const QString& path) {
+    const QString full = QFileInfo(path).absoluteFilePath();
+    if (full.endsWith(QStringLiteral(".ezx"), Qt::CaseInsensitive)) {
+        UnpackPackage(FromQt(full));
+    } else {
+        OpenPicture(FromQt(full));
+    }
 }
 
 void TSDIAppForm::FillFileList() {
-    state_.FileCount = 0;
-    state_.CurrentFolder = ExtractFilePath(state_.CurrentFile);
-    const std::vector<std::string> names =
-        ListGroupFiles(state_.CurrentFolder, state_.Kind, kFileListSlots - 1);
-    state_.FileList.assign(names.size() + 1, std::string());
-    const QSignalBlocker quiet(ListBox1);  // filling the list selects nothing
+    const std::string folder = ExtractFilePath(state_.CurrentFile);
+    const std::vector<std::string> names = ListGroupFiles(folder, state_.Kind, kFileListLimit);
+    state_.FileList.clear();
+    const QSignalBlocker quiet(ListBox1);  // filling the list shows nothing
+    ListBox1->clear();
     for (const std::string& name : names) {
-        ++state_.FileCount;
-        state_.FileList[static_cast<std::size_t>(state_.FileCount)] = state_.CurrentFolder + name;
+        state_.FileList.push_back(folder + name);
         ListBox1->addItem(ToQt(name));
     }
+    SelectCurrentRow();
+}
+
+void TSDIAppForm::SelectCurrentRow() {
+    const auto found =
+        std::find(state_.FileList.begin(), state_.FileList.end(), state_.CurrentFile);
+    const QSignalBlocker quiet(ListBox1);
+    if (found == state_.FileList.end()) {
+        ListBox1->setCurrentRow(-1);
+        return;
+    }
+    ListBox1->setCurrentRow(static_cast<int>(found - state_.FileList.begin()));
 }
 
 void TSDIAppForm::ListBox1Click() {
     const int i = ListBox1->currentRow();
-    if (i < 0 || i >= state_.FileCount) {
-        return;  // the list was cleared
+    if (i < 0 || static_cast<std::size_t>(i) >= state_.FileList.size()) {
+        return;
     }
-    TakeCurrentFile(state_.FileList[static_cast<std::size_t>(i) + 1]);
-    LoadAndPreview();
-}
-
-void TSDIAppForm::LoadAndPreview() {
-    const bool enabled = TransparencyEnabled();
-    switch (state_.Kind) {
-        case FileKind::kSkin:
-            DecodeSkinPicture(state_.CurrentFile, state_.TransparencyBlue, state_.TransparencyGreen,
-                              state_.TransparencyRed, enabled);
-            state_.PreviewFile = ScratchPath(kScratchBmp);
-            break;
-        case FileKind::kGPicture: {
-            const std::string_view name = ScratchNameFor(ReadGSignature(state_.CurrentFile));
-            state_.PreviewFile = name.empty() ? std::string() : ScratchPath(name);
-            if (!name.empty()) {
-                CopyFileQuietly(state_.CurrentFile, state_.PreviewFile);
-            }
-            break;
-        }
-        default:
-            EncodeSkinPicture(state_.CurrentFile, state_.TransparencyBlue, state_.TransparencyGreen,
-                              state_.TransparencyRed, enabled);
-            state_.PreviewFile = state_.CurrentFile;
-            break;
+    try {
+        LoadAndPreview(state_.FileList[static_cast<std::size_t>(i)]);
+    } catch (...) {
+        SelectCurrentRow();  // the list goes back to the file still shown
+        throw;
     }
-    PreviewImage1->Picture().LoadFromFile(ToQt(state_.PreviewFile));
 }
 
 void TSDIAppForm::CheckBox1Click() {
     const bool ticked = CheckBox1->isChecked();
     Button1->setEnabled(ticked);
     Shape2->setHidden(!ticked);
+    state_.transparency.enabled = ticked;
+    // A ".k" on screen shows the new setting at once; an ordinary picture is
+    // encoded with it at the next Save.
+    if (state_.Kind == FileKind::kSkin) {
+        LoadAndPreview(state_.CurrentFile);
+    }
 }
 
 void TSDIAppForm::Button1Click() {
@@ -315,98 +449,169 @@ void TSDIAppForm::Button1Click() {
         return;
     }
     const std::uint32_t colour = ColorDialog1->Color;  // 0x00BBGGRR
-    Shape2->SetBrushColour(QColor(static_cast<int>(colour & 0xFF),
-                                  static_cast<int>((colour >> 8) & 0xFF),
-                                  static_cast<int>((colour >> 16) & 0xFF)));
-    state_.TransparencyBlue = static_cast<std::uint8_t>(colour >> 16);
-    state_.TransparencyGreen = static_cast<std::uint8_t>(colour >> 8);
-    state_.TransparencyRed = static_cast<std::uint8_t>(colour);
+    state_.transparency.colour = TransparencyColour{static_cast<std::uint8_t>(colour >> 16),
+                                                    static_cast<std::uint8_t>(colour >> 8),
+                                                    static_cast<std::uint8_t>(colour)};
+    Shape2->SetBrushColour(ToQColor(state_.transparency.colour));
     if (state_.Kind == FileKind::kSkin) {
-        LoadAndPreview();
+        LoadAndPreview(state_.CurrentFile);
     }
 }
 
 void TSDIAppForm::FileSave1Execute() {
     const bool pictureKind = state_.Kind == FileKind::kSkin || state_.Kind == FileKind::kGPicture;
-    SaveDialog->FileName = ToQt(ExtractFileName(state_.CurrentFile));
+    SaveDialog->Title = kSaveTitle;
     SaveDialog->Filter = pictureKind ? kImageSaveFilter : kSkinSaveFilter;
+    SaveDialog->DefaultExt.clear();
+    SaveDialog->FileName = ToQt(ExtractFileName(state_.CurrentFile));
+    SaveDialog->ConfirmOverwrite = true;
+    SaveDialog->InitialDir = StartFolder(kSaveDialogName);
     if (!SaveDialog->Execute(this)) {
         return;
     }
     const std::string name = FromQt(SaveDialog->FileName);
+    WindowSettings::SetLastFolder(kSaveDialogName, FolderOf(SaveDialog->FileName));
     if (pictureKind) {
         PreviewImage1->Picture().SaveToFile(ToQt(name));
-    } else {
-        state_.CurrentFile = ScratchPath(kScratchK);
-        CopyFileByBlocks(state_.CurrentFile, name);
+        return;
     }
+    // Encoded now, so that the transparency settings of this moment apply.
+    const std::string encoded =
+        state_.CurrentFile.empty()
+            ? JoinPath(scratch_.path(), kScratchK)
+            : PrepareScratchFile(state_.CurrentFile, scratch_.path(), state_.transparency.colour,
+                                 state_.transparency.enabled);
+    CopyFileByBlocks(encoded, name);
 }
 
 void TSDIAppForm::Convertall1Click() {
+    OpenDialog->Title = kOpenTitle;
     OpenDialog->Filter = kPictureFilter;
+    OpenDialog->DefaultExt.clear();
+    OpenDialog->InitialDir = StartFolder(kOpenDialogName);
     if (!OpenDialog->Execute(this)) {
         return;
     }
-    state_.CurrentFile = FromQt(OpenDialog->FileName);
-    OpenDirectory1->Title = "Select directory to save converted files";
+    const std::string chosen = FromQt(OpenDialog->FileName);
+    WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(OpenDialog->FileName));
+    OpenDirectory1->Title = kOutputFolderTitle;
+    OpenDirectory1->InitialDir = StartFolder(kFolderDialogName);
     if (!OpenDirectory1->Execute(this)) {
         return;
     }
     const std::string outputFolder = FromQt(OpenDirectory1->Directory());
-    state_.CurrentExt = ExtractFileExt(state_.CurrentFile);
-    state_.Kind = FileKindOf(state_.CurrentFile);
-    state_.CurrentFolder = ExtractFilePath(state_.CurrentFile);
+    WindowSettings::SetLastFolder(kFolderDialogName, OpenDirectory1->Directory());
+    const std::string folder = ExtractFilePath(chosen);
 
-    // A scratch file left by an earlier preview would be taken for a result.
-    DeleteScratchFiles(ScratchDir());
+    // Its own scratch folder: the picture on screen keeps its scratch files.
+    CreateFolders(batchScratch_);
     const std::vector<std::string> names =
-        ListGroupFiles(state_.CurrentFolder, state_.Kind, static_cast<std::size_t>(-1));
+        ListGroupFiles(folder, FileKindOf(chosen), static_cast<std::size_t>(-1));
     BatchProgress progress(this, "Convert all", static_cast<int>(names.size()));
-    const TransparencyColour colour{state_.TransparencyBlue, state_.TransparencyGreen,
-                                    state_.TransparencyRed};
-    const bool enabled = TransparencyEnabled();
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        ConvertOneFile(state_.CurrentFolder + names[i], outputFolder, ScratchDir(), colour,
-                       enabled);
-        if (!progress.Step(static_cast<int>(i + 1))) {
-            return;
+    QStringList failures;
+    int converted = 0;
+    bool cancelled = false;
+    for (std::size_t i = 0; i < names.size() && !cancelled; ++i) {
+        const std::string source = folder + names[i];
+        try {
+            const ConversionOutcome outcome =
+                ConvertOneFile(source, outputFolder, batchScratch_, state_.transparency.colour,
+                               state_.transparency.enabled);
+            if (outcome.written) {
+                ++converted;
+            } else if (outcome.destination.empty()) {
+                failures << ToQt(source) + ": not a GIF or PNG picture";
+            } else {
+                failures << ToQt(source) + ": could not write " + ToQt(outcome.destination);
+            }
+        } catch (const std::exception& error) {
+            DeleteScratchFiles(batchScratch_);
+            failures << ToQt(source) + ": " + QString::fromStdString(error.what());
         }
+        cancelled = !progress.Step(static_cast<int>(i + 1));
     }
+    ShowSummary(QStringLiteral("Converted %1 of %2 files into %3%4")
+                    .arg(converted)
+                    .arg(names.size())
+                    .arg(ToQt(outputFolder))
+                    .arg(cancelled ? QStringLiteral(" (cancelled)") : QString()));
+    ShowFailures("Lumigram", QStringLiteral("%1 files were not converted:").arg(failures.size()),
+                 failures);
 }
 
 void TSDIAppForm::OpenEZX1Click() {
+    OpenDialog->Title = kPackageTitle;
     OpenDialog->Filter = kPackageFilter;
-    OpenDialog->Title = "Select an .ezx file";
+    OpenDialog->DefaultExt.clear();
+    OpenDialog->InitialDir = StartFolder(kOpenDialogName);
     if (!OpenDialog->Execute(this)) {
         return;
     }
-    const std::string package = FromQt(OpenDialog->FileName);
+    WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(OpenDialog->FileName));
+    UnpackPackage(FromQt(OpenDialog->FileName));
+}
+
+void TSDIAppForm::UnpackPackage(const std::string& package) {
+    OpenDirectory1->Title.clear();  // the picker's own caption
+    OpenDirectory1->InitialDir = StartFolder(kFolderDialogName);
     if (!OpenDirectory1->Execute(this)) {
         return;
     }
-    std::unique_ptr<BatchProgress> progress;
+    const QString folder = OpenDirectory1->Directory();
+    WindowSettings::SetLastFolder(kFolderDialogName, folder);
     UnpackOptions options;
-    options.onMemberNotWritten = [](const MemberProblem& problem) {
-        ShowMessageBox("Error", ToQt(problem.memberPath), MessageIcon::kNone);
+    if (const std::vector<std::string> existing = ExistingMemberFiles(package, FromQt(folder));
+        !existing.empty()) {
+        const int answer = AskQuestion(
+            "Open EZX",
+            QStringLiteral("%1 files in %2 will be replaced").arg(existing.size()).arg(folder),
+            {"Replace", "Skip existing", "Cancel"}, this);
+        if (answer != 0 && answer != 1) {
+            return;
+        }
+        options.skipExisting = answer == 1;
+    }
+    QStringList failures;
+    options.onMemberNotWritten = [&](const MemberProblem& problem) {
+        failures << ToQt(problem.memberPath) + ": " + ToQt(problem.message);
     };
+    std::unique_ptr<BatchProgress> progress;
     options.onProgress = [&](std::size_t done, std::size_t total) {
         if (!progress) {
             progress = std::make_unique<BatchProgress>(this, "Open EZX", static_cast<int>(total));
         }
         return progress->Step(static_cast<int>(done));
     };
-    UnpackEZX(package, FromQt(OpenDirectory1->Directory()), options);
+    const UnpackResult result = UnpackEZX(package, FromQt(folder), options);
+    QString summary = QStringLiteral("Unpacked %1 members into %2").arg(result.written).arg(folder);
+    if (result.skipped > 0) {
+        summary += QStringLiteral(", %1 existing files skipped").arg(result.skipped);
+    }
+    if (result.cancelled) {
+        summary += QStringLiteral(" (cancelled)");
+    }
+    ShowSummary(summary);
+    ShowFailures("Error", QStringLiteral("%1 members were not written:").arg(failures.size()),
+                 failures);
 }
 
 void TSDIAppForm::SaveEZX1Click() {
+    OpenDirectory1->Title.clear();  // the picker's own caption
+    OpenDirectory1->InitialDir = StartFolder(kFolderDialogName);
     if (!OpenDirectory1->Execute(this)) {
         return;
     }
+    const QString folder = OpenDirectory1->Directory();
+    WindowSettings::SetLastFolder(kFolderDialogName, folder);
+    SaveDialog->Title = kSaveTitle;
     SaveDialog->Filter = kPackageFilter;
     SaveDialog->DefaultExt = ".ezx";
+    SaveDialog->ConfirmOverwrite = true;
+    SaveDialog->InitialDir = StartFolder(kSaveDialogName);
     if (!SaveDialog->Execute(this)) {
         return;
     }
+    WindowSettings::SetLastFolder(kSaveDialogName, FolderOf(SaveDialog->FileName));
     std::unique_ptr<BatchProgress> progress;
     PackOptions options;
     options.onProgress = [&](std::size_t done, std::size_t total) {
@@ -415,12 +620,75 @@ void TSDIAppForm::SaveEZX1Click() {
         }
         return progress->Step(static_cast<int>(done));
     };
-    PackEZX(FromQt(OpenDirectory1->Directory()), FromQt(SaveDialog->FileName), options);
+    const PackResult result = PackEZX(FromQt(folder), FromQt(SaveDialog->FileName), options);
+    if (result.members == 0) {
+        ShowSummary(QStringLiteral("Nothing to pack in %1").arg(folder));
+    } else if (result.cancelled) {
+        ShowSummary(QStringLiteral("Save EZX cancelled: nothing written"));
+    } else {
+        ShowSummary(QStringLiteral("Packed %1 members into %2")
+                        .arg(result.members)
+                        .arg(SaveDialog->FileName));
+    }
+}
+
+void TSDIAppForm::RefreshRecentMenu() {
+    OpenRecent1->clear();
+    const QStringList files = WindowSettings::RecentFiles();
+    for (int i = 0; i < files.size(); ++i) {
+        const QString path = files[i];
+        QAction* action =
+            OpenRecent1->addAction(QStringLiteral("&%1 %2").arg((i + 1) % 10).arg(path));
+        connect(action, &QAction::triggered, this, [this, path] { OpenPath(path); });
+    }
+    OpenRecent1->setEnabled(!files.isEmpty());
+}
+
+void TSDIAppForm::SetZoom(int zoom) {
+    PreviewImage1->SetZoom(zoom);
+    const auto step = std::find(kZoomSteps.begin(), kZoomSteps.end(), zoom);
+    const std::size_t index = step == kZoomSteps.end()
+                                  ? ZoomFactors.size() - 1
+                                  : static_cast<std::size_t>(step - kZoomSteps.begin());
+    ZoomFactors[index]->setChecked(true);
+}
+
+void TSDIAppForm::StepZoom(int direction) {
+    const int zoom = PreviewImage1->Zoom();
+    if (zoom == TPreviewImage::kZoomFit) {
+        SetZoom(direction > 0 ? kZoomSteps[1] : kZoomSteps[0]);
+        return;
+    }
+    const auto step = std::find(kZoomSteps.begin(), kZoomSteps.end(), zoom);
+    const auto index =
+        std::clamp<std::ptrdiff_t>((step - kZoomSteps.begin()) + direction, 0,
+                                   static_cast<std::ptrdiff_t>(kZoomSteps.size()) - 1);
+    SetZoom(kZoomSteps[static_cast<std::size_t>(index)]);
 }
 
 void TSDIAppForm::FileExit1Execute() {
-    DeleteExitScratchFiles(ScratchDir());
     close();
+}
+
+void TSDIAppForm::closeEvent(QCloseEvent* event) {
+    scratch_.Remove();  // by Exit or by the close box alike
+    QMainWindow::closeEvent(event);
+}
+
+void TSDIAppForm::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.first().isLocalFile()) {
+        event->acceptProposedAction();
+    }
+}
+
+void TSDIAppForm::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile()) {
+        return;
+    }
+    event->acceptProposedAction();
+    OpenPath(urls.first().toLocalFile());
 }
 
 void TSDIAppForm::HelpAbout1Execute() {

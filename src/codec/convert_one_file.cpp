@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "codec/g_picture.h"
+#include "codec/scratch_conversion.h"
 #include "codec/skin_decoder.h"
 #include "codec/skin_encoder.h"
 #include "platform/byte_file.h"
@@ -21,29 +22,7 @@ std::string OutputPathFor(const std::string& source, const std::string& outputFo
 ConversionOutcome ConvertOneFile(const std::string& source, const std::string& outputFolder,
                                  const std::string& scratchDir, TransparencyColour colour,
                                  bool transparencyEnabled) {
-    std::string result;
-    switch (FileKindOf(source)) {
-        case FileKind::kSkin:
-            DecodeSkinPictureInto(scratchDir, source, colour, transparencyEnabled);
-            result = JoinPath(scratchDir, kScratchBmp);
-            break;
-        case FileKind::kGPicture: {
-            const std::string_view name = ScratchNameFor(ReadGSignature(source));
-            if (!name.empty()) {
-                result = JoinPath(scratchDir, name);
-                CopyFileQuietly(source, result);
-            }
-            break;
-        }
-        default:
-            EncodeSkinPictureInto(scratchDir, source, colour, transparencyEnabled);
-            // An existence test: whichever scratch result the encoder left.
-            result = JoinPath(scratchDir, kScratchG);
-            if (FileAge(result) == -1) {
-                result = JoinPath(scratchDir, kScratchK);
-            }
-            break;
-    }
+    const std::string result = PrepareScratchFile(source, scratchDir, colour, transparencyEnabled);
     ConversionOutcome outcome;
     if (!result.empty()) {
         outcome.destination = OutputPathFor(source, outputFolder, ExtractFileExt(result));

@@ -8,6 +8,7 @@
 #include "platform/ansi_codepage.h"
 #include "platform/block_writer.h"
 #include "platform/byte_file.h"
+#include "platform/file_ops.h"
 #include "platform/io_error.h"
 #include "platform/path.h"
 
@@ -67,6 +68,8 @@ UnpackResult UnpackEZX(const std::string& PackageFileName, const std::string& Fo
         if (!reason.empty()) {
             report(member, path,
                    "unsafe name \"" + EscapeName(member.storedName) + "\" not written: " + reason);
+        } else if (options.skipExisting && FileExists(path)) {
+            ++result.skipped;
         } else {
             std::optional<ByteFile> output;
             try {

@@ -21,11 +21,13 @@ using ProgressCallback = std::function<bool(std::size_t done, std::size_t total)
 struct UnpackOptions {
     std::function<void(const MemberProblem&)> onMemberNotWritten;
     ProgressCallback onProgress;
+    bool skipExisting = false;  // leave members whose file exists already alone
 };
 
 struct UnpackResult {
     std::size_t written = 0;
     std::size_t notWritten = 0;
+    std::size_t skipped = 0;  // existing files left alone (skipExisting)
     bool cancelled = false;
 };
 
