@@ -50,8 +50,13 @@ void TGrowLayout::setGeometry(const QRect& rect) {
         const int top = r.top() + share(entry.shares.top, extraHeight);
         const int right = r.left() + r.width() + share(entry.shares.right, extraWidth);
         const int bottom = r.top() + r.height() + share(entry.shares.bottom, extraHeight);
-        entry.item->setGeometry(
-            QRect(rect.left() + left, rect.top() + top, right - left, bottom - top));
+        const QRect place(rect.left() + left, rect.top() + top, right - left, bottom - top);
+        // A widget gets exactly its place, whatever its size hint or policy says.
+        if (QWidget* widget = entry.item->widget()) {
+            widget->setGeometry(place);
+        } else {
+            entry.item->setGeometry(place);
+        }
     }
 }
 

@@ -34,12 +34,12 @@ QString DescribePicture(const std::string& currentFile, FileKind kind,
                            .arg(QString::fromLatin1(MaskPresenceName(info.mask)));
         return TooLargeToPreview(info.width, info.height) ? text + kTooLarge : text;
     }
-    QImageReader reader(QString::fromStdString(previewFile));
-    const QByteArray format = reader.format();
+    const QString file = QString::fromStdString(previewFile);
+    const QByteArray format = QImageReader::imageFormat(file);
+    const QSize size = QImageReader(file).size();  // from the header, nothing decoded
     if (format.isEmpty()) {
         return QStringLiteral("not a picture that can be shown");
     }
-    const QSize size = reader.size();
     QString text = QString::fromLatin1(format.toUpper());
     if (size.isValid()) {
         text += QStringLiteral(", ") + Size(size.width(), size.height());

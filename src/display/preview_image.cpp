@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPen>
 #include <algorithm>
+#include <cmath>
 
 namespace lumigram {
 
@@ -58,6 +59,10 @@ void TPreviewImage::DrawScaled(QPainter& canvas) {
     if (zoom_ == kZoomFit) {
         scale = std::min(static_cast<double>(this->width()) / width,
                          static_cast<double>(this->height()) / height);
+        // Enlarged by a whole factor, every picture pixel stays the same size.
+        if (scale >= 1) {
+            scale = std::floor(scale);
+        }
     }
     const int shownWidth = std::max(1, static_cast<int>(width * scale));
     const int shownHeight = std::max(1, static_cast<int>(height * scale));
