@@ -103,31 +103,31 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent) {
     setFont(font);
     setAcceptDrops(true);
 
-    OpenDialog = new TFileDialog(TFileDialog::Mode::kOpen, this);
-    OpenDialog->FileMustExist = true;
-    SaveDialog = new TFileDialog(TFileDialog::Mode::kSave, this);
-    ColorDialog1 = new TColorDialog(this);
-    OpenDirectory1 = new TOpenDirectory(this);
+    openDialog_ = new TFileDialog(TFileDialog::Mode::kOpen, this);
+    openDialog_->FileMustExist = true;
+    saveDialog_ = new TFileDialog(TFileDialog::Mode::kSave, this);
+    colourDialog_ = new TColorDialog(this);
+    folderPicker_ = new TOpenDirectory(this);
 
     BuildActions();
     BuildMenus();
     BuildViewMenu();
     statusBar()->setObjectName("StatusBar");
     statusBar()->setSizeGripEnabled(true);
-    BatchSummary = new QLabel(statusBar());
-    BatchSummary->setObjectName("BatchSummary");
-    statusBar()->addWidget(BatchSummary, 1);
-    PictureInfo = new QLabel(statusBar());
-    PictureInfo->setObjectName("PictureInfo");
-    statusBar()->addPermanentWidget(PictureInfo);
+    batchSummary_ = new QLabel(statusBar());
+    batchSummary_->setObjectName("BatchSummary");
+    statusBar()->addWidget(batchSummary_, 1);
+    pictureInfo_ = new QLabel(statusBar());
+    pictureInfo_->setObjectName("PictureInfo");
+    statusBar()->addPermanentWidget(pictureInfo_);
 
     // Outer size 544 x 524 at (197, 111); Qt sizes the client area, frame aside.
     move(197, 111);
     resize(536, 490);
     BuildClientArea();
     FormCreate();
-    AboutBox = new TAboutBox(this);
-    AboutBox->hide();
+    aboutBox_ = new TAboutBox(this);
+    aboutBox_->hide();
 }
 
 TSDIAppForm::~TSDIAppForm() = default;
@@ -180,22 +180,22 @@ void TSDIAppForm::BuildActions() {
 
 void TSDIAppForm::BuildMenus() {
     menuBar()->setObjectName("MainMenu1");
-    File1 = menuBar()->addMenu("&File");
-    File1->setObjectName("File1");
-    File1->menuAction()->setStatusTip("File related commands");
-    File1->addAction(FileOpen1);
-    OpenRecent1 = File1->addMenu("Open &Recent");
-    OpenRecent1->setObjectName("OpenRecent1");
+    fileMenu_ = menuBar()->addMenu("&File");
+    fileMenu_->setObjectName("File1");
+    fileMenu_->menuAction()->setStatusTip("File related commands");
+    fileMenu_->addAction(FileOpen1);
+    recentMenu_ = fileMenu_->addMenu("Open &Recent");
+    recentMenu_->setObjectName("OpenRecent1");
     // Access keys that no other item of the menu uses; no shortcut changes.
-    Convertall1 = File1->addAction("&Convert all");
+    Convertall1 = fileMenu_->addAction("&Convert all");
     Convertall1->setObjectName("Convertall1");
-    OpenEZX1 = File1->addAction("Open &EZX");
+    OpenEZX1 = fileMenu_->addAction("Open &EZX");
     OpenEZX1->setObjectName("OpenEZX1");
-    SaveEZX1 = File1->addAction("Save E&ZX...");
+    SaveEZX1 = fileMenu_->addAction("Save E&ZX...");
     SaveEZX1->setObjectName("SaveEZX1");
-    File1->addAction(FileSaveAs1);
-    File1->addSeparator()->setObjectName("N1");
-    File1->addAction(FileExit1);
+    fileMenu_->addAction(FileSaveAs1);
+    fileMenu_->addSeparator()->setObjectName("N1");
+    fileMenu_->addAction(FileExit1);
 
     connect(Convertall1, &QAction::triggered, this, &TSDIAppForm::Convertall1Click);
     connect(OpenEZX1, &QAction::triggered, this, &TSDIAppForm::OpenEZX1Click);
@@ -203,25 +203,25 @@ void TSDIAppForm::BuildMenus() {
 }
 
 void TSDIAppForm::BuildViewMenu() {
-    View1 = menuBar()->addMenu("&View");
-    View1->setObjectName("View1");
-    ZoomIn1 = View1->addAction("Zoom &In");
+    viewMenu_ = menuBar()->addMenu("&View");
+    viewMenu_->setObjectName("View1");
+    ZoomIn1 = viewMenu_->addAction("Zoom &In");
     ZoomIn1->setShortcuts({QKeySequence::ZoomIn, QKeySequence("Ctrl+=")});
-    ZoomOut1 = View1->addAction("Zoom &Out");
+    ZoomOut1 = viewMenu_->addAction("Zoom &Out");
     ZoomOut1->setShortcuts({QKeySequence::ZoomOut});
-    ZoomActual1 = View1->addAction("&Actual Size");
+    ZoomActual1 = viewMenu_->addAction("&Actual Size");
     ZoomActual1->setShortcut(QKeySequence("Ctrl+0"));
-    View1->addSeparator();
+    viewMenu_->addSeparator();
     auto* factors = new QActionGroup(this);
     for (const int zoom : kZoomSteps) {
-        QAction* action = View1->addAction(QStringLiteral("&%1\u00D7").arg(zoom));
+        QAction* action = viewMenu_->addAction(QStringLiteral("&%1\u00D7").arg(zoom));
         action->setCheckable(true);
         action->setChecked(zoom == 1);
         factors->addAction(action);
         ZoomFactors.push_back(action);
         connect(action, &QAction::triggered, this, [this, zoom] { SetZoom(zoom); });
     }
-    QAction* fit = View1->addAction("&Fit to Window");
+    QAction* fit = viewMenu_->addAction("&Fit to Window");
     fit->setCheckable(true);
     factors->addAction(fit);
     ZoomFactors.push_back(fit);
@@ -230,10 +230,10 @@ void TSDIAppForm::BuildViewMenu() {
     connect(ZoomOut1, &QAction::triggered, this, [this] { StepZoom(-1); });
     connect(ZoomActual1, &QAction::triggered, this, [this] { SetZoom(1); });
 
-    Help1 = menuBar()->addMenu("&Help");
-    Help1->setObjectName("Help1");
-    Help1->menuAction()->setStatusTip("Help topics");
-    Help1->addAction(HelpAbout1);
+    helpMenu_ = menuBar()->addMenu("&Help");
+    helpMenu_->setObjectName("Help1");
+    helpMenu_->menuAction()->setStatusTip("Help topics");
+    helpMenu_->addAction(HelpAbout1);
 }
 
 void TSDIAppForm::BuildClientArea() {
@@ -250,66 +250,66 @@ void TSDIAppForm::BuildClientArea() {
     const Shares belowList{0.5, 1, 0.5, 1};
 
     // The tool bar sits in the client area, full width, above the controls.
-    ToolBar1 = new QToolBar(client);
-    ToolBar1->setObjectName("ToolBar1");
-    ToolBar1->setIconSize(QSize(16, 16));
-    ToolBar1->setMovable(false);
-    ToolBar1->setContentsMargins(5, 0, 0, 0);
-    ToolBar1->addAction(FileOpen1);
-    ToolBar1->addAction(FileSave1);
-    ToolButton1 = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(FileOpen1));
-    ToolButton2 = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(FileSave1));
-    grow->Add(ToolBar1, {0, 0, client->width(), 30}, {0, 0, 1, 0});
+    toolBar_ = new QToolBar(client);
+    toolBar_->setObjectName("ToolBar1");
+    toolBar_->setIconSize(QSize(16, 16));
+    toolBar_->setMovable(false);
+    toolBar_->setContentsMargins(5, 0, 0, 0);
+    toolBar_->addAction(FileOpen1);
+    toolBar_->addAction(FileSave1);
+    openButton_ = qobject_cast<QToolButton*>(toolBar_->widgetForAction(FileOpen1));
+    saveButton_ = qobject_cast<QToolButton*>(toolBar_->widgetForAction(FileSave1));
+    grow->Add(toolBar_, {0, 0, client->width(), 30}, {0, 0, 1, 0});
 
-    Label1 = new QLabel("Preview", client);
-    Label1->setObjectName("Label1");
-    grow->Add(Label1, {16, 40, 52, 16}, {});
+    previewLabel_ = new QLabel("Preview", client);
+    previewLabel_->setObjectName("Label1");
+    grow->Add(previewLabel_, {16, 40, 52, 16}, {});
 
-    Shape1 = new TShape(client);
-    Shape1->setObjectName("Shape1");
-    grow->Add(Shape1, {16, 64, 257, 337}, previewSide);
+    previewFrame_ = new TShape(client);
+    previewFrame_->setObjectName("Shape1");
+    grow->Add(previewFrame_, {16, 64, 257, 337}, previewSide);
 
-    PreviewImage1 = new TPreviewImage(client);
-    PreviewImage1->setObjectName("PreviewImage1");
-    PreviewImage1->SetCheckerboard(true);
-    grow->Add(PreviewImage1, {24, 72, 241, 321}, previewSide);
+    preview_ = new TPreviewImage(client);
+    preview_->setObjectName("PreviewImage1");
+    preview_->SetCheckerboard(true);
+    grow->Add(preview_, {24, 72, 241, 321}, previewSide);
 
-    ListBox1 = new TFileListBox(client);
-    ListBox1->setObjectName("ListBox1");
-    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListBox1->setUniformItemSizes(true);
-    QFont listFont = ListBox1->font();
+    fileList_ = new TFileListBox(client);
+    fileList_->setObjectName("ListBox1");
+    fileList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    fileList_->setUniformItemSizes(true);
+    QFont listFont = fileList_->font();
     listFont.setPixelSize(11);
-    ListBox1->setFont(listFont);
-    QPalette listPalette = ListBox1->palette();
+    fileList_->setFont(listFont);
+    QPalette listPalette = fileList_->palette();
     listPalette.setColor(QPalette::Base, listPalette.color(QPalette::Button));
-    ListBox1->setPalette(listPalette);
-    ListBox1->setStyleSheet("QListWidget::item { height: 16px; }");
-    grow->Add(ListBox1, {296, 64, 225, 217}, listSide);
+    fileList_->setPalette(listPalette);
+    fileList_->setStyleSheet("QListWidget::item { height: 16px; }");
+    grow->Add(fileList_, {296, 64, 225, 217}, listSide);
 
-    CheckBox1 = new QCheckBox("Enable transparency", client);
-    CheckBox1->setObjectName("CheckBox1");
-    CheckBox1->setChecked(true);
-    grow->Add(CheckBox1, {304, 312, 201, 17}, belowList);
+    transparencyBox_ = new QCheckBox("Enable transparency", client);
+    transparencyBox_->setObjectName("CheckBox1");
+    transparencyBox_->setChecked(true);
+    grow->Add(transparencyBox_, {304, 312, 201, 17}, belowList);
 
-    Button1 = new QPushButton("Transparency color", client);
-    Button1->setObjectName("Button1");
-    grow->Add(Button1, {304, 352, 145, 33}, belowList);
+    colourButton_ = new QPushButton("Transparency color", client);
+    colourButton_->setObjectName("Button1");
+    grow->Add(colourButton_, {304, 352, 145, 33}, belowList);
 
-    Shape2 = new TShape(client);
-    Shape2->setObjectName("Shape2");
-    Shape2->SetBrushColour(ToQColor(TransparencyColour{}));
-    grow->Add(Shape2, {488, 352, 33, 33}, {1, 1, 1, 1});
+    colourSwatch_ = new TShape(client);
+    colourSwatch_->setObjectName("Shape2");
+    colourSwatch_->SetBrushColour(ToQColor(TransparencyColour{}));
+    grow->Add(colourSwatch_, {488, 352, 33, 33}, {1, 1, 1, 1});
 
-    setTabOrder(ToolBar1, ListBox1);
-    setTabOrder(ListBox1, Button1);
-    setTabOrder(Button1, CheckBox1);
+    setTabOrder(toolBar_, fileList_);
+    setTabOrder(fileList_, colourButton_);
+    setTabOrder(colourButton_, transparencyBox_);
 
     // Only a move of the selection by the user shows a file: a row that Qt
     // makes current by itself (the list getting the focus) shows nothing.
-    connect(ListBox1, &TFileListBox::userChoseRow, this, &TSDIAppForm::ListBox1Click);
-    connect(CheckBox1, &QCheckBox::toggled, this, &TSDIAppForm::CheckBox1Click);
-    connect(Button1, &QPushButton::clicked, this, &TSDIAppForm::Button1Click);
+    connect(fileList_, &TFileListBox::userChoseRow, this, &TSDIAppForm::ListBox1Click);
+    connect(transparencyBox_, &QCheckBox::toggled, this, &TSDIAppForm::CheckBox1Click);
+    connect(colourButton_, &QPushButton::clicked, this, &TSDIAppForm::Button1Click);
 }
 
 void TSDIAppForm::ShowCurrentFileInTitle() {
@@ -327,7 +327,7 @@ QString TSDIAppForm::StartFolder(const char* dialog) const {
 }
 
 void TSDIAppForm::ShowSummary(const QString& text) {
-    BatchSummary->setText(text);
+    batchSummary_->setText(text);
     statusBar()->clearMessage();
 }
 
@@ -357,26 +357,26 @@ void TSDIAppForm::LoadAndPreview(const std::string& name) {
     state_.CurrentFile = name;
     state_.Kind = kind;
     state_.PreviewFile = preview;
-    PreviewImage1->SetPicture(&picture);
+    preview_->SetPicture(&picture);
     ShowCurrentFileInTitle();
     try {
-        PictureInfo->setText(DescribePicture(name, kind, preview));
+        pictureInfo_->setText(DescribePicture(name, kind, preview));
     } catch (const std::exception& error) {
-        PictureInfo->setText(QString::fromStdString(error.what()));
+        pictureInfo_->setText(QString::fromStdString(error.what()));
     }
 }
 
 void TSDIAppForm::FileOpen1Execute() {
-    OpenDialog->Title = kOpenTitle;
-    OpenDialog->Filter = kPictureFilter;
-    OpenDialog->DefaultExt.clear();
-    OpenDialog->InitialDir = StartFolder(kOpenDialogName);
-    if (!OpenDialog->Execute(this)) {
+    openDialog_->Title = kOpenTitle;
+    openDialog_->Filter = kPictureFilter;
+    openDialog_->DefaultExt.clear();
+    openDialog_->InitialDir = StartFolder(kOpenDialogName);
+    if (!openDialog_->Execute(this)) {
         FillFileList();  // a cancelled Open still lists the current folder
         return;
     }
-    WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(OpenDialog->FileName));
-    OpenPicture(FromQt(OpenDialog->FileName));
+    WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(openDialog_->FileName));
+    OpenPicture(FromQt(openDialog_->FileName));
 }
 
 void TSDIAppForm::OpenPicture(const std::string& name) {
@@ -399,11 +399,11 @@ void TSDIAppForm::FillFileList() {
     const std::string folder = ExtractFilePath(state_.CurrentFile);
     const std::vector<std::string> names = ListGroupFiles(folder, state_.Kind, kFileListLimit);
     state_.FileList.clear();
-    const QSignalBlocker quiet(ListBox1);  // filling the list shows nothing
-    ListBox1->clear();
+    const QSignalBlocker quiet(fileList_);  // filling the list shows nothing
+    fileList_->clear();
     for (const std::string& name : names) {
         state_.FileList.push_back(folder + name);
-        ListBox1->addItem(ToQt(name));
+        fileList_->addItem(ToQt(name));
     }
     SelectCurrentRow();
 }
@@ -411,16 +411,16 @@ void TSDIAppForm::FillFileList() {
 void TSDIAppForm::SelectCurrentRow() {
     const auto found =
         std::find(state_.FileList.begin(), state_.FileList.end(), state_.CurrentFile);
-    const QSignalBlocker quiet(ListBox1);
+    const QSignalBlocker quiet(fileList_);
     if (found == state_.FileList.end()) {
-        ListBox1->setCurrentRow(-1);
+        fileList_->setCurrentRow(-1);
         return;
     }
-    ListBox1->setCurrentRow(static_cast<int>(found - state_.FileList.begin()));
+    fileList_->setCurrentRow(static_cast<int>(found - state_.FileList.begin()));
 }
 
 void TSDIAppForm::ListBox1Click() {
-    const int i = ListBox1->currentRow();
+    const int i = fileList_->currentRow();
     if (i < 0 || static_cast<std::size_t>(i) >= state_.FileList.size()) {
         return;
     }
@@ -433,9 +433,9 @@ void TSDIAppForm::ListBox1Click() {
 }
 
 void TSDIAppForm::CheckBox1Click() {
-    const bool ticked = CheckBox1->isChecked();
-    Button1->setEnabled(ticked);
-    Shape2->setHidden(!ticked);
+    const bool ticked = transparencyBox_->isChecked();
+    colourButton_->setEnabled(ticked);
+    colourSwatch_->setHidden(!ticked);
     state_.transparency.enabled = ticked;
     // A ".k" on screen shows the new setting at once; an ordinary picture is
     // encoded with it at the next Save.
@@ -445,14 +445,14 @@ void TSDIAppForm::CheckBox1Click() {
 }
 
 void TSDIAppForm::Button1Click() {
-    if (!ColorDialog1->Execute(this)) {
+    if (!colourDialog_->Execute(this)) {
         return;
     }
-    const std::uint32_t colour = ColorDialog1->Color;  // 0x00BBGGRR
+    const std::uint32_t colour = colourDialog_->Color;  // 0x00BBGGRR
     state_.transparency.colour = TransparencyColour{static_cast<std::uint8_t>(colour >> 16),
                                                     static_cast<std::uint8_t>(colour >> 8),
                                                     static_cast<std::uint8_t>(colour)};
-    Shape2->SetBrushColour(ToQColor(state_.transparency.colour));
+    colourSwatch_->SetBrushColour(ToQColor(state_.transparency.colour));
     if (state_.Kind == FileKind::kSkin) {
         LoadAndPreview(state_.CurrentFile);
     }
@@ -460,19 +460,19 @@ void TSDIAppForm::Button1Click() {
 
 void TSDIAppForm::FileSave1Execute() {
     const bool pictureKind = state_.Kind == FileKind::kSkin || state_.Kind == FileKind::kGPicture;
-    SaveDialog->Title = kSaveTitle;
-    SaveDialog->Filter = pictureKind ? kImageSaveFilter : kSkinSaveFilter;
-    SaveDialog->DefaultExt.clear();
-    SaveDialog->FileName = ToQt(ExtractFileName(state_.CurrentFile));
-    SaveDialog->ConfirmOverwrite = true;
-    SaveDialog->InitialDir = StartFolder(kSaveDialogName);
-    if (!SaveDialog->Execute(this)) {
+    saveDialog_->Title = kSaveTitle;
+    saveDialog_->Filter = pictureKind ? kImageSaveFilter : kSkinSaveFilter;
+    saveDialog_->DefaultExt.clear();
+    saveDialog_->FileName = ToQt(ExtractFileName(state_.CurrentFile));
+    saveDialog_->ConfirmOverwrite = true;
+    saveDialog_->InitialDir = StartFolder(kSaveDialogName);
+    if (!saveDialog_->Execute(this)) {
         return;
     }
-    const std::string name = FromQt(SaveDialog->FileName);
-    WindowSettings::SetLastFolder(kSaveDialogName, FolderOf(SaveDialog->FileName));
+    const std::string name = FromQt(saveDialog_->FileName);
+    WindowSettings::SetLastFolder(kSaveDialogName, FolderOf(saveDialog_->FileName));
     if (pictureKind) {
-        PreviewImage1->Picture().SaveToFile(ToQt(name));
+        preview_->Picture().SaveToFile(ToQt(name));
         return;
     }
     // Encoded now, so that the transparency settings of this moment apply.
@@ -485,22 +485,22 @@ void TSDIAppForm::FileSave1Execute() {
 }
 
 void TSDIAppForm::Convertall1Click() {
-    OpenDialog->Title = kOpenTitle;
-    OpenDialog->Filter = kPictureFilter;
-    OpenDialog->DefaultExt.clear();
-    OpenDialog->InitialDir = StartFolder(kOpenDialogName);
-    if (!OpenDialog->Execute(this)) {
+    openDialog_->Title = kOpenTitle;
+    openDialog_->Filter = kPictureFilter;
+    openDialog_->DefaultExt.clear();
+    openDialog_->InitialDir = StartFolder(kOpenDialogName);
+    if (!openDialog_->Execute(this)) {
         return;
     }
-    const std::string chosen = FromQt(OpenDialog->FileName);
-    WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(OpenDialog->FileName));
-    OpenDirectory1->Title = kOutputFolderTitle;
-    OpenDirectory1->InitialDir = StartFolder(kFolderDialogName);
-    if (!OpenDirectory1->Execute(this)) {
+    const std::string chosen = FromQt(openDialog_->FileName);
+    WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(openDialog_->FileName));
+    folderPicker_->Title = kOutputFolderTitle;
+    folderPicker_->InitialDir = StartFolder(kFolderDialogName);
+    if (!folderPicker_->Execute(this)) {
         return;
     }
-    const std::string outputFolder = FromQt(OpenDirectory1->Directory());
-    WindowSettings::SetLastFolder(kFolderDialogName, OpenDirectory1->Directory());
+    const std::string outputFolder = FromQt(folderPicker_->Directory());
+    WindowSettings::SetLastFolder(kFolderDialogName, folderPicker_->Directory());
     const std::string folder = ExtractFilePath(chosen);
 
     // Its own scratch folder: the picture on screen keeps its scratch files.
@@ -540,24 +540,24 @@ void TSDIAppForm::Convertall1Click() {
 }
 
 void TSDIAppForm::OpenEZX1Click() {
-    OpenDialog->Title = kPackageTitle;
-    OpenDialog->Filter = kPackageFilter;
-    OpenDialog->DefaultExt.clear();
-    OpenDialog->InitialDir = StartFolder(kOpenDialogName);
-    if (!OpenDialog->Execute(this)) {
+    openDialog_->Title = kPackageTitle;
+    openDialog_->Filter = kPackageFilter;
+    openDialog_->DefaultExt.clear();
+    openDialog_->InitialDir = StartFolder(kOpenDialogName);
+    if (!openDialog_->Execute(this)) {
         return;
     }
-    WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(OpenDialog->FileName));
-    UnpackPackage(FromQt(OpenDialog->FileName));
+    WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(openDialog_->FileName));
+    UnpackPackage(FromQt(openDialog_->FileName));
 }
 
 void TSDIAppForm::UnpackPackage(const std::string& package) {
-    OpenDirectory1->Title.clear();  // the picker's own caption
-    OpenDirectory1->InitialDir = StartFolder(kFolderDialogName);
-    if (!OpenDirectory1->Execute(this)) {
+    folderPicker_->Title.clear();  // the picker's own caption
+    folderPicker_->InitialDir = StartFolder(kFolderDialogName);
+    if (!folderPicker_->Execute(this)) {
         return;
     }
-    const QString folder = OpenDirectory1->Directory();
+    const QString folder = folderPicker_->Directory();
     WindowSettings::SetLastFolder(kFolderDialogName, folder);
     UnpackOptions options;
     if (const std::vector<std::string> existing = ExistingMemberFiles(package, FromQt(folder));
@@ -596,22 +596,22 @@ void TSDIAppForm::UnpackPackage(const std::string& package) {
 }
 
 void TSDIAppForm::SaveEZX1Click() {
-    OpenDirectory1->Title.clear();  // the picker's own caption
-    OpenDirectory1->InitialDir = StartFolder(kFolderDialogName);
-    if (!OpenDirectory1->Execute(this)) {
+    folderPicker_->Title.clear();  // the picker's own caption
+    folderPicker_->InitialDir = StartFolder(kFolderDialogName);
+    if (!folderPicker_->Execute(this)) {
         return;
     }
-    const QString folder = OpenDirectory1->Directory();
+    const QString folder = folderPicker_->Directory();
     WindowSettings::SetLastFolder(kFolderDialogName, folder);
-    SaveDialog->Title = kSaveTitle;
-    SaveDialog->Filter = kPackageFilter;
-    SaveDialog->DefaultExt = ".ezx";
-    SaveDialog->ConfirmOverwrite = true;
-    SaveDialog->InitialDir = StartFolder(kSaveDialogName);
-    if (!SaveDialog->Execute(this)) {
+    saveDialog_->Title = kSaveTitle;
+    saveDialog_->Filter = kPackageFilter;
+    saveDialog_->DefaultExt = ".ezx";
+    saveDialog_->ConfirmOverwrite = true;
+    saveDialog_->InitialDir = StartFolder(kSaveDialogName);
+    if (!saveDialog_->Execute(this)) {
         return;
     }
-    WindowSettings::SetLastFolder(kSaveDialogName, FolderOf(SaveDialog->FileName));
+    WindowSettings::SetLastFolder(kSaveDialogName, FolderOf(saveDialog_->FileName));
     std::unique_ptr<BatchProgress> progress;
     PackOptions options;
     options.onProgress = [&](std::size_t done, std::size_t total) {
@@ -620,7 +620,7 @@ void TSDIAppForm::SaveEZX1Click() {
         }
         return progress->Step(static_cast<int>(done));
     };
-    const PackResult result = PackEZX(FromQt(folder), FromQt(SaveDialog->FileName), options);
+    const PackResult result = PackEZX(FromQt(folder), FromQt(saveDialog_->FileName), options);
     if (result.members == 0) {
         ShowSummary(QStringLiteral("Nothing to pack in %1").arg(folder));
     } else if (result.cancelled) {
@@ -628,24 +628,24 @@ void TSDIAppForm::SaveEZX1Click() {
     } else {
         ShowSummary(QStringLiteral("Packed %1 members into %2")
                         .arg(result.members)
-                        .arg(SaveDialog->FileName));
+                        .arg(saveDialog_->FileName));
     }
 }
 
 void TSDIAppForm::RefreshRecentMenu() {
-    OpenRecent1->clear();
+    recentMenu_->clear();
     const QStringList files = WindowSettings::RecentFiles();
     for (int i = 0; i < files.size(); ++i) {
         const QString path = files[i];
         QAction* action =
-            OpenRecent1->addAction(QStringLiteral("&%1 %2").arg((i + 1) % 10).arg(path));
+            recentMenu_->addAction(QStringLiteral("&%1 %2").arg((i + 1) % 10).arg(path));
         connect(action, &QAction::triggered, this, [this, path] { OpenPath(path); });
     }
-    OpenRecent1->setEnabled(!files.isEmpty());
+    recentMenu_->setEnabled(!files.isEmpty());
 }
 
 void TSDIAppForm::SetZoom(int zoom) {
-    PreviewImage1->SetZoom(zoom);
+    preview_->SetZoom(zoom);
     const auto step = std::find(kZoomSteps.begin(), kZoomSteps.end(), zoom);
     const std::size_t index = step == kZoomSteps.end()
                                   ? ZoomFactors.size() - 1
@@ -654,7 +654,7 @@ void TSDIAppForm::SetZoom(int zoom) {
 }
 
 void TSDIAppForm::StepZoom(int direction) {
-    const int zoom = PreviewImage1->Zoom();
+    const int zoom = preview_->Zoom();
     if (zoom == TPreviewImage::kZoomFit) {
         SetZoom(direction > 0 ? kZoomSteps[1] : kZoomSteps[0]);
         return;
@@ -692,7 +692,7 @@ void TSDIAppForm::dropEvent(QDropEvent* event) {
 }
 
 void TSDIAppForm::HelpAbout1Execute() {
-    RunModal(*AboutBox);
+    RunModal(*aboutBox_);
 }
 
 }  // namespace lumigram

@@ -47,15 +47,7 @@ class TSDIAppForm : public QMainWindow {
     // a picture is shown; a ".ezx" package starts Open EZX with it chosen.
     void OpenPath(const QString& path);
 
-    // Dialogs, single objects of the window.
-    TFileDialog* OpenDialog;
-    TFileDialog* SaveDialog;
-    TColorDialog* ColorDialog1;
-    TOpenDirectory* OpenDirectory1;
-
-    QToolBar* ToolBar1;
-    QToolButton* ToolButton1;
-    QToolButton* ToolButton2;
+    // The window's actions: what the menus, tool buttons and shortcuts run.
     QAction* FileNew1;
     QAction* FileOpen1;
     QAction* FileSave1;
@@ -65,10 +57,6 @@ class TSDIAppForm : public QMainWindow {
     QAction* EditCopy1;
     QAction* EditPaste1;
     QAction* HelpAbout1;
-    QMenu* File1;
-    QMenu* OpenRecent1;
-    QMenu* View1;
-    QMenu* Help1;
     QAction* Convertall1;
     QAction* OpenEZX1;
     QAction* SaveEZX1;
@@ -76,16 +64,6 @@ class TSDIAppForm : public QMainWindow {
     QAction* ZoomOut1;
     QAction* ZoomActual1;
     std::vector<QAction*> ZoomFactors;  // 1x, 2x, 4x, 8x, fit
-    TShape* Shape1;
-    QLabel* Label1;
-    TPreviewImage* PreviewImage1;
-    TFileListBox* ListBox1;
-    TShape* Shape2;
-    QPushButton* Button1;
-    QCheckBox* CheckBox1;
-    QLabel* PictureInfo;   // the status bar's description of the picture
-    QLabel* BatchSummary;  // the status bar's report of the last batch command
-    TAboutBox* AboutBox;
 
     // Commands.
     void FileOpen1Execute();
@@ -105,6 +83,32 @@ class TSDIAppForm : public QMainWindow {
     void dropEvent(QDropEvent* event) override;
 
   private:
+    friend class WindowInspector;
+
+    // Dialogs, single objects of the window.
+    TFileDialog* openDialog_;
+    TFileDialog* saveDialog_;
+    TColorDialog* colourDialog_;
+    TOpenDirectory* folderPicker_;
+
+    QToolBar* toolBar_;
+    QToolButton* openButton_;
+    QToolButton* saveButton_;
+    QMenu* fileMenu_;
+    QMenu* recentMenu_;
+    QMenu* viewMenu_;
+    QMenu* helpMenu_;
+    TShape* previewFrame_;
+    QLabel* previewLabel_;
+    TPreviewImage* preview_;
+    TFileListBox* fileList_;
+    TShape* colourSwatch_;
+    QPushButton* colourButton_;
+    QCheckBox* transparencyBox_;
+    QLabel* pictureInfo_;   // the status bar's description of the picture
+    QLabel* batchSummary_;  // the status bar's report of the last batch command
+    TAboutBox* aboutBox_;
+
     void FormCreate();
     void BuildActions();
     void BuildMenus();

@@ -60,8 +60,8 @@ TEST_F(DesktopTest, OpensFromTheCommandLineByDropAndFromRecentFiles) {
     ASSERT_EQ(recent.size(), 10);
     EXPECT_EQ(recent.first(), QString::fromStdString(Pic("p11.bmp")));
     EXPECT_EQ(recent.last(), QString::fromStdString(Pic("p2.bmp")));
-    ASSERT_EQ(window_->OpenRecent1->actions().size(), 10);
-    window_->OpenRecent1->actions()[3]->trigger();
+    ASSERT_EQ(Widgets().recentMenu->actions().size(), 10);
+    Widgets().recentMenu->actions()[3]->trigger();
     EXPECT_EQ(window_->state().CurrentFile, Pic("p8.bmp"));
     EXPECT_EQ(WindowSettings::RecentFiles().first(), QString::fromStdString(Pic("p8.bmp")));
 
@@ -105,8 +105,8 @@ TEST_F(DesktopTest, TheWindowSaysWhatIsShown) {
         Expect({Accept(Pic(row.name))});
         Trigger(window_->FileOpen1);
         EXPECT_EQ(window_->windowTitle(), row.title);
-        EXPECT_EQ(window_->PictureInfo->text().toStdString(), row.info);
-        const int current = window_->ListBox1->currentRow();
+        EXPECT_EQ(Widgets().pictureInfo->text().toStdString(), row.info);
+        const int current = Widgets().fileList->currentRow();
         ASSERT_GE(current, 0) << row.name;
         EXPECT_EQ(ListItems()[static_cast<std::size_t>(current)], row.name);
     }
@@ -129,7 +129,7 @@ TEST_F(DesktopTest, ZoomScalesByNearestNeighbour) {
     };
     for (const auto& row : rows) {
         row.action->trigger();
-        EXPECT_EQ(window_->PreviewImage1->Zoom(), row.zoom);
+        EXPECT_EQ(Widgets().preview->Zoom(), row.zoom);
         const int side = 4 * row.pixel;
         const QImage shown = PreviewPixels();
         const int left = (241 - side) / 2;
@@ -155,13 +155,13 @@ TEST_F(DesktopTest, TheLayoutKeepsItsPlacesAndGrowsPreviewAndList) {
         QRect place;
         QRect grown;
     } rows[] = {
-        {window_->Shape1, {16, 64, 257, 337}, {0, 0, 100, 100}},
-        {window_->PreviewImage1, {24, 72, 241, 321}, {0, 0, 100, 100}},
-        {window_->ListBox1, {296, 64, 225, 217}, {100, 0, 100, 100}},
-        {window_->CheckBox1, {304, 312, 201, 17}, {100, 100, 0, 0}},
-        {window_->Button1, {304, 352, 145, 33}, {100, 100, 0, 0}},
-        {window_->Shape2, {488, 352, 33, 33}, {200, 100, 0, 0}},
-        {window_->Label1, {16, 40, 52, 16}, {0, 0, 0, 0}},
+        {Widgets().previewFrame, {16, 64, 257, 337}, {0, 0, 100, 100}},
+        {Widgets().preview, {24, 72, 241, 321}, {0, 0, 100, 100}},
+        {Widgets().fileList, {296, 64, 225, 217}, {100, 0, 100, 100}},
+        {Widgets().transparencyBox, {304, 312, 201, 17}, {100, 100, 0, 0}},
+        {Widgets().colourButton, {304, 352, 145, 33}, {100, 100, 0, 0}},
+        {Widgets().colourSwatch, {488, 352, 33, 33}, {200, 100, 0, 0}},
+        {Widgets().previewLabel, {16, 40, 52, 16}, {0, 0, 0, 0}},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(row.control->geometry(), row.place) << row.control->objectName().toStdString();

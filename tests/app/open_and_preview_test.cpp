@@ -57,7 +57,7 @@ TEST_F(OpenAndPreviewTest, OpeningASkinPictureDecodesPreviewsAndListsTheSkinGrou
     EXPECT_EQ(Shown(8, 1), qRgb(0, 0, 200));
     EXPECT_EQ(ListItems(), (std::vector<std::string>{"b.k", "icon.k", "logo.g", "menu.a"}));
     EXPECT_EQ(window_->state().FileList[3], Pic("menu.a"));
-    EXPECT_EQ(window_->ListBox1->currentRow(), 1);  // the opened file
+    EXPECT_EQ(Widgets().fileList->currentRow(), 1);  // the opened file
 }
 
 TEST_F(OpenAndPreviewTest, OpeningAnOrdinaryPictureListsTheImageGroup) {
@@ -115,7 +115,7 @@ TEST_F(OpenAndPreviewTest, GPicturesArePreviewedThroughACopyNamedForTheirContent
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].text.toStdString(), "not a GIF or PNG picture\n" + Pic("junk.g"));
     EXPECT_EQ(window_->state().CurrentFile, Pic("anim.g"));
-    EXPECT_EQ(window_->ListBox1->currentRow(), 0);
+    EXPECT_EQ(Widgets().fileList->currentRow(), 0);
 }
 
 TEST_F(OpenAndPreviewTest, AClickPreviewsOnceEvenTheSelectedItem) {
@@ -123,7 +123,7 @@ TEST_F(OpenAndPreviewTest, AClickPreviewsOnceEvenTheSelectedItem) {
     Expect({Accept(Pic("icon.k"))});
     Trigger(window_->FileOpen1);
     window_->show();
-    QListWidget* list = window_->ListBox1;
+    QListWidget* list = Widgets().fileList;
     const QRect second = list->visualItemRect(list->item(1));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
     EXPECT_EQ(window_->state().CurrentFile, Pic("icon.k"));
@@ -160,25 +160,25 @@ TEST_F(OpenAndPreviewTest, TransparencySwitchAndColourChange) {
 
     // A new colour re-decodes a ".k" picture at once.
     Expect({DialogAnswer::AcceptColour(QColor(0, 255, 0))});
-    window_->Button1->click();
+    Widgets().colourButton->click();
     EXPECT_EQ(decodedCorner(), (Rgb{0, 255, 0}));
     EXPECT_EQ(window_->state().transparency.colour, (TransparencyColour{0, 255, 0}));
-    EXPECT_EQ(window_->Shape2->BrushColour(), QColor(0, 255, 0));
+    EXPECT_EQ(Widgets().colourSwatch->BrushColour(), QColor(0, 255, 0));
 
     // Off: the swatch hides, the button is disabled, the ".k" is decoded again
     // at once without its mask.
-    window_->CheckBox1->setChecked(false);
-    EXPECT_FALSE(window_->Button1->isEnabled());
-    EXPECT_TRUE(window_->Shape2->isHidden());
+    Widgets().transparencyBox->setChecked(false);
+    EXPECT_FALSE(Widgets().colourButton->isEnabled());
+    EXPECT_TRUE(Widgets().colourSwatch->isHidden());
     EXPECT_FALSE(window_->state().transparency.enabled);
     EXPECT_EQ(decodedCorner(), (Rgb{252, 0, 252}));
 
     // A colour change leaves an ordinary picture alone.
-    window_->CheckBox1->setChecked(true);
+    Widgets().transparencyBox->setChecked(true);
     Choose(3);  // menu.a, kind 2
     const Bytes encoded = ReadAll(Scratch() + "/temp.k");
     Expect({DialogAnswer::AcceptColour(QColor(1, 2, 3))});
-    window_->Button1->click();
+    Widgets().colourButton->click();
     EXPECT_EQ(ReadAll(Scratch() + "/temp.k"), encoded);
 }
 

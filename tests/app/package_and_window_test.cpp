@@ -24,7 +24,7 @@ TEST_F(PackageAndWindowTest, OpenAndSaveEzxRoundTripAndEachCommandSetsItsOwnDial
     EXPECT_EQ(requests_[0].title, "Select an .ezx file");
     EXPECT_EQ(ReadAll(out + "/icon.k"), (Bytes{1, 2, 3, 4, 5}));
     EXPECT_EQ(ReadAll(out + "/wall.g"), (Bytes{0xAA, 0xBB, 0xCC}));
-    EXPECT_EQ(window_->BatchSummary->text().toStdString(), "Unpacked 2 members into " + out);
+    EXPECT_EQ(Widgets().batchSummary->text().toStdString(), "Unpacked 2 members into " + out);
 
     // Save EZX: folder first, then the file, typed without extension.
     Expect({Accept(out), Accept(dir_.File("again"))});
@@ -33,7 +33,7 @@ TEST_F(PackageAndWindowTest, OpenAndSaveEzxRoundTripAndEachCommandSetsItsOwnDial
     EXPECT_EQ(requests_[3].defaultExtension, ".ezx");
     EXPECT_TRUE(requests_[3].confirmOverwrite);
     EXPECT_EQ(ReadAll(dir_.File("again.ezx")), ExamplePackage());
-    EXPECT_EQ(window_->BatchSummary->text().toStdString(),
+    EXPECT_EQ(Widgets().batchSummary->text().toStdString(),
               "Packed 2 members into " + dir_.File("again.ezx"));
 
     // No title, filter or default extension leaks into the next command.
@@ -59,7 +59,7 @@ TEST_F(PackageAndWindowTest, OpenAndSaveEzxRoundTripAndEachCommandSetsItsOwnDial
     std::filesystem::create_directory(empty);
     Expect({Accept(empty), Accept(dir_.File("none.ezx"))});
     Trigger(window_->SaveEZX1);
-    EXPECT_EQ(window_->BatchSummary->text().toStdString(), "Nothing to pack in " + empty);
+    EXPECT_EQ(Widgets().batchSummary->text().toStdString(), "Nothing to pack in " + empty);
 }
 
 TEST_F(PackageAndWindowTest, AMemberThatCannotBeCreatedShowsTheErrorBox) {
@@ -90,7 +90,7 @@ TEST_F(PackageAndWindowTest, ShortcutsMenusAndHints) {
     EXPECT_EQ(requests_.size(), 1u);  // nothing else happened
 
     QStringList menu;
-    for (QAction* action : window_->File1->actions()) {
+    for (QAction* action : Widgets().fileMenu->actions()) {
         menu << (action->isSeparator() ? "-" : action->text());
     }
     // Access keys for the batch commands; no shortcut of theirs.
@@ -100,7 +100,7 @@ TEST_F(PackageAndWindowTest, ShortcutsMenusAndHints) {
     EXPECT_EQ(window_->FileOpen1->shortcut(), QKeySequence("Ctrl+O"));
     EXPECT_EQ(window_->FileOpen1->toolTip(), "Open");
     EXPECT_EQ(window_->FileOpen1->statusTip(), "Open a file");
-    EXPECT_EQ(window_->ToolButton2->defaultAction(), window_->FileSave1);
+    EXPECT_EQ(Widgets().saveButton->defaultAction(), window_->FileSave1);
     EXPECT_EQ(window_->windowTitle(), "Lumigram");
 }
 
@@ -109,8 +109,8 @@ TEST_F(PackageAndWindowTest, AboutBoxShowsNameAndVersion) {
     Trigger(window_->HelpAbout1);
     EXPECT_EQ(requests_.back().kind, DialogKind::kCustom);
     EXPECT_EQ(requests_.back().title, "About");
-    EXPECT_EQ(window_->AboutBox->ProductName->text(), "Lumigram");
-    EXPECT_EQ(window_->AboutBox->Version->text(), "Version 0.2");
+    EXPECT_EQ(Widgets().aboutBox->ProductName->text(), "Lumigram");
+    EXPECT_EQ(Widgets().aboutBox->Version->text(), "Version 0.2");
 }
 
 TEST_F(PackageAndWindowTest, ExitAndTheCloseButtonBothRemoveTheScratchFolder) {

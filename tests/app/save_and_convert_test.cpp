@@ -108,8 +108,8 @@ TEST_F(SaveAndConvertTest, ConvertAllConvertsTheGroupUnderNewNames) {
     EXPECT_TRUE(ListFolder(Scratch() + "/batch").empty());        // no scratch file is left
     EXPECT_EQ(ReadAll(Scratch() + "/temp.g"), (Bytes{9, 9, 9}));  // nor the preview's touched
     EXPECT_EQ(window_->state().CurrentFile, "");  // choosing the folder opened nothing
-    EXPECT_TRUE(window_->PreviewImage1->Picture().GetEmpty());
-    EXPECT_EQ(window_->BatchSummary->text().toStdString(), "Converted 4 of 5 files into " + out);
+    EXPECT_TRUE(Widgets().preview->Picture().GetEmpty());
+    EXPECT_EQ(Widgets().batchSummary->text().toStdString(), "Converted 4 of 5 files into " + out);
     ASSERT_EQ(Messages().size(), 1u);  // junk.g, in the one box of failures
     EXPECT_EQ(Messages()[0].text.toStdString(),
               "1 files were not converted:\n\n" + Pic("junk.g") + ": not a GIF or PNG picture");

@@ -48,14 +48,14 @@ TEST_F(WindowFixesTest, TheListGettingTheFocusKeepsTheOpenedFile) {
     const std::string opened = ListItems()[0] == "ant.k" ? "pic.k" : "ant.k";
     Expect({Accept(Pic(opened))});
     Trigger(window_->FileOpen1);
-    EXPECT_EQ(window_->ListBox1->currentRow(), 1);  // set without a preview
+    EXPECT_EQ(Widgets().fileList->currentRow(), 1);  // set without a preview
 
-    window_->ListBox1->clearFocus();
-    window_->ListBox1->setCurrentRow(-1);  // as after a list refilled by Qt
-    window_->Button1->setFocus(Qt::OtherFocusReason);
-    window_->ListBox1->setFocus(Qt::TabFocusReason);
+    Widgets().fileList->clearFocus();
+    Widgets().fileList->setCurrentRow(-1);  // as after a list refilled by Qt
+    Widgets().colourButton->setFocus(Qt::OtherFocusReason);
+    Widgets().fileList->setFocus(Qt::TabFocusReason);
     QCoreApplication::processEvents();
-    ASSERT_TRUE(window_->ListBox1->hasFocus());
+    ASSERT_TRUE(Widgets().fileList->hasFocus());
     EXPECT_EQ(window_->state().CurrentFile, Pic(opened));
 
     Expect({Accept(dir_.File("saved.bmp"))});
@@ -180,10 +180,10 @@ TEST_F(WindowFixesTest, TransparencyChangesReachTheNextSaveOfAnOrdinaryPicture) 
         QColor colour;
     } rows[] = {{false, {}}, {true, QColor(0, 255, 0)}};
     for (const auto& row : rows) {
-        window_->CheckBox1->setChecked(row.enabled);
+        Widgets().transparencyBox->setChecked(row.enabled);
         if (row.colour.isValid()) {
             Expect({DialogAnswer::AcceptColour(row.colour)});
-            window_->Button1->click();
+            Widgets().colourButton->click();
         }
         Expect({Accept(dir_.File("out.k"))});
         Trigger(window_->FileSave1);

@@ -12,6 +12,7 @@
 
 #include "app/file_list_box.h"
 #include "app/sdi_main.h"
+#include "app/window_inspector.h"
 #include "dialogs/dialog_seam.h"
 #include "display/preview_image.h"
 #include "support/pictures.h"
@@ -69,9 +70,11 @@ class WindowTest : public ::testing::Test {
         QCoreApplication::processEvents();
     }
 
+    WindowWidgets Widgets() const { return WindowInspector::Widgets(*window_); }
+
     // Selects a row as the user does, through the event loop.
     void Choose(int row) {
-        window_->ListBox1->setCurrentRow(row);
+        Widgets().fileList->setCurrentRow(row);
         QMetaObject::invokeMethod(
             window_.get(), [w = window_.get()] { w->ListBox1Click(); }, Qt::QueuedConnection);
         QCoreApplication::processEvents();
