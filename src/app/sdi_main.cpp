@@ -475,12 +475,13 @@ void TSDIAppForm::FileSave1Execute() {
         preview_->Picture().SaveToFile(ToQt(name));
         return;
     }
+    if (state_.CurrentFile.empty()) {
+        throw Error("There is no picture to save", name);
+    }
     // Encoded now, so that the transparency settings of this moment apply.
     const std::string encoded =
-        state_.CurrentFile.empty()
-            ? JoinPath(scratch_.path(), kScratchK)
-            : PrepareScratchFile(state_.CurrentFile, scratch_.path(), state_.transparency.colour,
-                                 state_.transparency.enabled);
+        PrepareScratchFile(state_.CurrentFile, scratch_.path(), state_.transparency.colour,
+                           state_.transparency.enabled);
     CopyFileByBlocks(encoded, name);
 }
 

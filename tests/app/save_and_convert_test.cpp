@@ -81,6 +81,7 @@ TEST_F(SaveAndConvertTest, APictureThatFailedToLoadLeavesTheShownOneToSave) {
     Expect({Accept(dir_.File("none.k"))});
     Trigger(window_->FileSave1);
     ASSERT_EQ(Messages().size(), 2u);
+    EXPECT_TRUE(Messages()[1].text.startsWith("There is no picture to save"));
     EXPECT_FALSE(Exists(dir_.File("none.k")));
 }
 
