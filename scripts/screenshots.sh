@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Takes screenshots of the real window on a virtual screen (Xvfb, with a window
-# manager for the frames) and writes them to docs/: the empty window, the window
-# with a ".k" picture open and its siblings listed, and the About box.
+# manager for the frames) and writes them to docs/: the empty window at its
+# default size, the window with a ".k" picture open, its siblings listed and the
+# status bar describing it, the summary of a Convert all, the window enlarged
+# with the preview zoomed, and the About box.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -10,7 +12,7 @@ LUMIGRAM_PACKAGES=scripts/screenshot-packages.txt bash scripts/setup.sh
 bash scripts/build.sh release
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/skin"
+mkdir -p "$work/skin" "$work/converted"
 cli=build/release/src/cli/lumigram-cli
 
 # Sample pictures made here with our own encoder: a shaded ball on magenta.
@@ -41,6 +43,7 @@ set -u
 cd "$work"
 openbox >/dev/null 2>&1 &
 sleep 1
+export XDG_CONFIG_HOME="$work/config"
 "$root/build/release/src/lumigram" &
 app=\$!
 sleep 2
@@ -62,6 +65,34 @@ sleep 1.5
 xdotool mousemove \$((X + 16)) \$((Y + 15))
 sleep 1.5
 shoot "$root/docs/screenshot-open.png"
+xdotool key alt+f c
+sleep 1.5
+xdotool type --delay 15 "$work/skin/ball.k"
+xdotool key Return
+sleep 1.5
+xdotool type --delay 15 "$work/converted"
+xdotool key Return
+sleep 1
+xdotool key Return
+sleep 2
+xdotool mousemove 900 700  # off the tool bar, whose hints would cover the summary
+sleep 1
+shoot "$root/docs/screenshot-convert.png"
+xdotool windowmove "\$window" 40 40
+xdotool windowsize "\$window" 860 660
+sleep 1
+eval \$(xdotool getwindowgeometry --shell "\$window")
+xdotool key ctrl+equal
+sleep 1
+xdotool mousemove 1000 750
+sleep 0.5
+import -window root "$work/screen.png"
+convert "$work/screen.png" -crop 880x720+\$((X - 10))+\$((Y - 40)) +repage "$root/docs/screenshot-zoom.png"
+xdotool key ctrl+0
+xdotool windowsize "\$window" 536 490
+xdotool windowmove "\$window" 197 111
+sleep 1
+eval \$(xdotool getwindowgeometry --shell "\$window")
 xdotool key alt+h
 sleep 0.5
 xdotool key Return

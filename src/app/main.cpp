@@ -1,11 +1,40 @@
 // Lumigram: views and converts a phone's skin pictures, and unpacks and packs
-// its skin packages. The program reads no command line and keeps no settings.
+// its skin packages. `lumigram FILE` opens FILE (a ".ezx" starts Open EZX).
+#include <QCommandLineParser>
+#include <QMetaObject>
+#include <cstdio>
+
 #include "app/error_box.h"
 #include "app/sdi_main.h"
+#include "app/signal_exit.h"
 
 int main(int argc, char** argv) {
     lumigram::TApplication application(argc, argv);
-    lumigram::TSDIAppForm SDIAppForm;
-    SDIAppForm.show();
+    QCoreApplication::setOrganizationName("Lumigram");
+    QCoreApplication::setApplicationName("lumigram");
+    QCommandLineParser parser;
+    parser.addPositionalArgument("file", "A picture or package to open.", "[FILE]");
+    parser.addHelpOption();
+    parser.process(application);
+
+    std::unique_ptr<lumigram::TSDIAppForm> window;
+    try {
+        window = std::make_unique<lumigram::TSDIAppForm>();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "lumigram: %s\n", error.what());
+        return 1;
+    }
+    // A signal ends the run as a close would: the scratch folder goes.
+    lumigram::SignalExit signalExit([&window](int number) {
+        window->RemoveScratchFolder();
+        QCoreApplication::exit(128 + number);
+    });
+    window->show();
+    if (!parser.positionalArguments().isEmpty()) {
+        const QString file = parser.positionalArguments().constFirst();
+        // Through the event loop, so that a refusal reaches the error box.
+        QMetaObject::invokeMethod(
+            window.get(), [&window, file] { window->OpenPath(file); }, Qt::QueuedConnection);
+    }
     return lumigram::TApplication::exec();
 }

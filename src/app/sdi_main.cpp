@@ -1,35 +1,53 @@
 #include "app/sdi_main.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
-#include <QListWidget>
+#include <QLayout>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
+#include <array>
+#include <memory>
 
 #include "app/about_box.h"
 #include "app/batch_progress.h"
+#include "app/file_list_box.h"
 #include "app/glyphs.h"
+#include "app/grow_layout.h"
+#include "app/picture_status.h"
 #include "app/shape.h"
+#include "app/window_settings.h"
 #include "codec/conversion_run.h"
 #include "codec/convert_one_file.h"
-#include "codec/g_picture.h"
 #include "codec/picture_groups.h"
-#include "codec/skin_decoder.h"
-#include "codec/skin_encoder.h"
+#include "codec/scratch_conversion.h"
 #include "dialogs/dialog_seam.h"
 #include "dialogs/file_dialogs.h"
 #include "dialogs/open_dir.h"
+#include "display/file_picture.h"
 #include "display/preview_image.h"
+#include "package/ezx_existing.h"
 #include "package/ezx_pack.h"
 #include "package/ezx_unpack.h"
 #include "package/member_names.h"
 #include "platform/copy_by_blocks.h"
 #include "platform/file_ops.h"
+#include "platform/io_error.h"
+#include "platform/output_file.h"
+#include "platform/printable_text.h"
 #include "platform/scratch.h"
 
 namespace lumigram {
@@ -39,12 +57,25 @@ const QString kPictureFilter = ".k/g files|*.g;*.k|Images|*.bmp;*.gif;*.png";
 const QString kPackageFilter = "EZX files|*.ezx";
 const QString kImageSaveFilter = "Images|*.png;*.gif;*.bmp";
 const QString kSkinSaveFilter = ".k/g files|*.k;*.g";
+const QString kOpenTitle = "Open file";
+const QString kSaveTitle = "Save converted file";
+const QString kPackageTitle = "Select an .ezx file";
+const QString kOutputFolderTitle = "Select directory to save converted files";
 
 QString ToQt(const std::string& text) {
     return QString::fromStdString(text);
 }
 std::string FromQt(const QString& text) {
     return text.toStdString();
+}
+
+QColor ToQColor(TransparencyColour colour) {
+    return QColor(colour.red, colour.green, colour.blue);
+}
+
+// The folder part of a chosen file, to be remembered for its dialog.
+QString FolderOf(const QString& file) {
+    return QFileInfo(file).absolutePath();
 }
 
 // A hint is "short|long": the tool tip and the status-bar text.
@@ -64,54 +95,52 @@ QAction* MakeAction(QObject* parent, const char* name, const char* category, con
     return action;
 }
 
-// Names a control and puts it where the layout says, in client-area pixels.
-template <typename Widget>
-Widget* Place(Widget* widget, const char* name, const QRect& geometry) {
-    widget->setObjectName(name);
-    widget->setGeometry(geometry);
-    return widget;
-}
+// The zoom steps, smallest first; the View menu also offers fitting.
+constexpr std::array<int, 4> kZoomSteps = {1, 2, 4, 8};
 
 }  // namespace
 
 TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent) {
     setObjectName("SDIAppForm");
-    setWindowTitle("Lumigram");
     QFont font = this->font();
     font.setPixelSize(13);
     setFont(font);
+    setAcceptDrops(true);
 
-    OpenDialog = new TFileDialog(TFileDialog::Mode::kOpen, this);
-    OpenDialog->Title = "Open file";
-    OpenDialog->FileMustExist = true;
-    SaveDialog = new TFileDialog(TFileDialog::Mode::kSave, this);
-    SaveDialog->Title = "Save converted file";
-    SaveDialog->ConfirmOverwrite = false;
-    ColorDialog1 = new TColorDialog(this);
-    OpenDirectory1 = new TOpenDirectory(this);
+    openDialog_ = new TFileDialog(TFileDialog::Mode::kOpen, this);
+    openDialog_->FileMustExist = true;
+    saveDialog_ = new TFileDialog(TFileDialog::Mode::kSave, this);
+    colourDialog_ = new TColorDialog(this);
+    folderPicker_ = new TOpenDirectory(this);
 
     BuildActions();
     BuildMenus();
-    BuildClientArea();
+    BuildViewMenu();
     statusBar()->setObjectName("StatusBar");
     statusBar()->setSizeGripEnabled(true);
+    batchSummary_ = new QLabel(statusBar());
+    batchSummary_->setObjectName("BatchSummary");
+    statusBar()->addWidget(batchSummary_, 1);
+    pictureInfo_ = new QLabel(statusBar());
+    pictureInfo_->setObjectName("PictureInfo");
+    statusBar()->addPermanentWidget(pictureInfo_);
 
     // Outer size 544 x 524 at (197, 111); Qt sizes the client area, frame aside.
     move(197, 111);
     resize(536, 490);
+    BuildClientArea();
     FormCreate();
-    AboutBox = new TAboutBox(this);
-    AboutBox->hide();
+    aboutBox_ = new TAboutBox(this);
+    aboutBox_->hide();
 }
 
 TSDIAppForm::~TSDIAppForm() = default;
 
 void TSDIAppForm::FormCreate() {
-    state_.TransparencyBlue = 255;
-    state_.TransparencyGreen = 0;
-    state_.TransparencyRed = 255;
-    SetScratchDir(CurrentDirectory());
-    state_.CurrentFile.clear();
+    state_ = WindowState{};
+    batchScratch_ = JoinPath(scratch_.path(), "batch");
+    ShowCurrentFileInTitle();
+    RefreshRecentMenu();
 }
 
 void TSDIAppForm::BuildActions() {
@@ -155,276 +184,457 @@ void TSDIAppForm::BuildActions() {
 
 void TSDIAppForm::BuildMenus() {
     menuBar()->setObjectName("MainMenu1");
-    File1 = menuBar()->addMenu("&File");
-    File1->setObjectName("File1");
-    File1->menuAction()->setStatusTip("File related commands");
-    File1->addAction(FileOpen1);
-    Convertall1 = File1->addAction("Convert all");
+    fileMenu_ = menuBar()->addMenu("&File");
+    fileMenu_->setObjectName("File1");
+    fileMenu_->menuAction()->setStatusTip("File related commands");
+    fileMenu_->addAction(FileOpen1);
+    recentMenu_ = fileMenu_->addMenu("Open &Recent");
+    recentMenu_->setObjectName("OpenRecent1");
+    // Access keys that no other item of the menu uses; no shortcut changes.
+    Convertall1 = fileMenu_->addAction("&Convert all");
     Convertall1->setObjectName("Convertall1");
-    OpenEZX1 = File1->addAction("Open EZX");
+    OpenEZX1 = fileMenu_->addAction("Open &EZX");
     OpenEZX1->setObjectName("OpenEZX1");
-    SaveEZX1 = File1->addAction("Save EZX...");
+    SaveEZX1 = fileMenu_->addAction("Save E&ZX...");
     SaveEZX1->setObjectName("SaveEZX1");
-    File1->addAction(FileSaveAs1);
-    File1->addSeparator()->setObjectName("N1");
-    File1->addAction(FileExit1);
-    Help1 = menuBar()->addMenu("&Help");
-    Help1->setObjectName("Help1");
-    Help1->menuAction()->setStatusTip("Help topics");
-    Help1->addAction(HelpAbout1);
+    fileMenu_->addAction(FileSaveAs1);
+    fileMenu_->addSeparator()->setObjectName("N1");
+    fileMenu_->addAction(FileExit1);
 
     connect(Convertall1, &QAction::triggered, this, &TSDIAppForm::Convertall1Click);
     connect(OpenEZX1, &QAction::triggered, this, &TSDIAppForm::OpenEZX1Click);
     connect(SaveEZX1, &QAction::triggered, this, &TSDIAppForm::SaveEZX1Click);
 }
 
+void TSDIAppForm::BuildViewMenu() {
+    viewMenu_ = menuBar()->addMenu("&View");
+    viewMenu_->setObjectName("View1");
+    ZoomIn1 = viewMenu_->addAction("Zoom &In");
+    ZoomIn1->setShortcuts({QKeySequence::ZoomIn, QKeySequence("Ctrl+=")});
+    ZoomOut1 = viewMenu_->addAction("Zoom &Out");
+    ZoomOut1->setShortcuts({QKeySequence::ZoomOut});
+    ZoomActual1 = viewMenu_->addAction("&Actual Size");
+    ZoomActual1->setShortcut(QKeySequence("Ctrl+0"));
+    viewMenu_->addSeparator();
+    auto* factors = new QActionGroup(this);
+    for (const int zoom : kZoomSteps) {
+        QAction* action = viewMenu_->addAction(QStringLiteral("&%1\u00D7").arg(zoom));
+        action->setCheckable(true);
+        action->setChecked(zoom == 1);
+        factors->addAction(action);
+        ZoomFactors.push_back(action);
+        connect(action, &QAction::triggered, this, [this, zoom] { SetZoom(zoom); });
+    }
+    QAction* fit = viewMenu_->addAction("&Fit to Window");
+    fit->setCheckable(true);
+    factors->addAction(fit);
+    ZoomFactors.push_back(fit);
+    connect(fit, &QAction::triggered, this, [this] { SetZoom(TPreviewImage::kZoomFit); });
+    connect(ZoomIn1, &QAction::triggered, this, [this] { StepZoom(+1); });
+    connect(ZoomOut1, &QAction::triggered, this, [this] { StepZoom(-1); });
+    connect(ZoomActual1, &QAction::triggered, this, [this] { SetZoom(1); });
+
+    helpMenu_ = menuBar()->addMenu("&Help");
+    helpMenu_->setObjectName("Help1");
+    helpMenu_->menuAction()->setStatusTip("Help topics");
+    helpMenu_->addAction(HelpAbout1);
+}
+
 void TSDIAppForm::BuildClientArea() {
     auto* client = new QWidget(this);
     client->setObjectName("client");
     setCentralWidget(client);
+    // The client area's size at the window's default size: the layout keeps
+    // every control where it is at that size and grows preview and list beyond.
+    layout()->activate();
+    auto* grow = new TGrowLayout(client, client->size());
+    using Shares = TGrowLayout::Shares;
+    const Shares previewSide{0, 0, 0.5, 1};
+    const Shares listSide{0.5, 0, 1, 1};
+    const Shares belowList{0.5, 1, 0.5, 1};
 
     // The tool bar sits in the client area, full width, above the controls.
-    ToolBar1 = new QToolBar(client);
-    ToolBar1->setObjectName("ToolBar1");
-    ToolBar1->setGeometry(0, 0, width(), 30);
-    ToolBar1->setIconSize(QSize(16, 16));
-    ToolBar1->setMovable(false);
-    ToolBar1->setContentsMargins(5, 0, 0, 0);
-    ToolBar1->addAction(FileOpen1);
-    ToolBar1->addAction(FileSave1);
-    ToolButton1 = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(FileOpen1));
-    ToolButton2 = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(FileSave1));
+    toolBar_ = new QToolBar(client);
+    toolBar_->setObjectName("ToolBar1");
+    toolBar_->setIconSize(QSize(16, 16));
+    toolBar_->setMovable(false);
+    toolBar_->setContentsMargins(5, 0, 0, 0);
+    toolBar_->addAction(FileOpen1);
+    toolBar_->addAction(FileSave1);
+    openButton_ = qobject_cast<QToolButton*>(toolBar_->widgetForAction(FileOpen1));
+    saveButton_ = qobject_cast<QToolButton*>(toolBar_->widgetForAction(FileSave1));
+    grow->Add(toolBar_, {0, 0, client->width(), 30}, {0, 0, 1, 0});
 
-    Label1 = Place(new QLabel("Preview", client), "Label1", {16, 40, 52, 16});
+    previewLabel_ = new QLabel("Preview", client);
+    previewLabel_->setObjectName("Label1");
+    grow->Add(previewLabel_, {16, 40, 52, 16}, {});
 
-    Shape1 = Place(new TShape(client), "Shape1", {16, 64, 257, 337});
+    previewFrame_ = new TShape(client);
+    previewFrame_->setObjectName("Shape1");
+    grow->Add(previewFrame_, {16, 64, 257, 337}, previewSide);
 
-    PreviewImage1 = Place(new TPreviewImage(client), "PreviewImage1", {24, 72, 241, 321});
+    preview_ = new TPreviewImage(client);
+    preview_->setObjectName("PreviewImage1");
+    preview_->SetCheckerboard(true);
+    grow->Add(preview_, {24, 72, 241, 321}, previewSide);
 
-    ListBox1 = Place(new QListWidget(client), "ListBox1", {296, 64, 225, 217});
-    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListBox1->setUniformItemSizes(true);
-    QFont listFont = ListBox1->font();
+    fileList_ = new TFileListBox(client);
+    fileList_->setObjectName("ListBox1");
+    fileList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    fileList_->setUniformItemSizes(true);
+    QFont listFont = fileList_->font();
     listFont.setPixelSize(11);
-    ListBox1->setFont(listFont);
-    QPalette listPalette = ListBox1->palette();
+    fileList_->setFont(listFont);
+    QPalette listPalette = fileList_->palette();
     listPalette.setColor(QPalette::Base, listPalette.color(QPalette::Button));
-    ListBox1->setPalette(listPalette);
-    ListBox1->setStyleSheet("QListWidget::item { height: 16px; }");
+    fileList_->setPalette(listPalette);
+    fileList_->setStyleSheet("QListWidget::item { height: 16px; }");
+    grow->Add(fileList_, {296, 64, 225, 217}, listSide);
 
-    CheckBox1 =
-        Place(new QCheckBox("Enable transparency", client), "CheckBox1", {304, 312, 201, 17});
-    CheckBox1->setChecked(true);
+    transparencyBox_ = new QCheckBox("Enable transparency", client);
+    transparencyBox_->setObjectName("CheckBox1");
+    transparencyBox_->setChecked(true);
+    grow->Add(transparencyBox_, {304, 312, 201, 17}, belowList);
 
-    Button1 = Place(new QPushButton("Transparency color", client), "Button1", {304, 352, 145, 33});
+    colourButton_ = new QPushButton("Transparency color", client);
+    colourButton_->setObjectName("Button1");
+    grow->Add(colourButton_, {304, 352, 145, 33}, belowList);
 
-    Shape2 = Place(new TShape(client), "Shape2", {488, 352, 33, 33});
-    Shape2->SetBrushColour(QColor(255, 0, 255));
+    colourSwatch_ = new TShape(client);
+    colourSwatch_->setObjectName("Shape2");
+    colourSwatch_->SetBrushColour(ToQColor(TransparencyColour{}));
+    grow->Add(colourSwatch_, {488, 352, 33, 33}, {1, 1, 1, 1});
 
-    setTabOrder(ToolBar1, ListBox1);
-    setTabOrder(ListBox1, Button1);
-    setTabOrder(Button1, CheckBox1);
+    setTabOrder(toolBar_, fileList_);
+    setTabOrder(fileList_, colourButton_);
+    setTabOrder(colourButton_, transparencyBox_);
 
-    // A click previews its item, even one already selected; the arrow keys
-    // preview every item they pass. A press that moves the selection leaves the
-    // preview to the click that follows, so one click previews once.
-    connect(ListBox1, &QListWidget::itemClicked, this, &TSDIAppForm::ListBox1Click);
-    connect(ListBox1, &QListWidget::currentRowChanged, this, [this] {
-        if (QApplication::mouseButtons() == Qt::NoButton) {
-            ListBox1Click();
-        }
-    });
-    connect(CheckBox1, &QCheckBox::toggled, this, &TSDIAppForm::CheckBox1Click);
-    connect(Button1, &QPushButton::clicked, this, &TSDIAppForm::Button1Click);
+    // Only a move of the selection by the user shows a file: a row that Qt
+    // makes current by itself (the list getting the focus) shows nothing.
+    connect(fileList_, &TFileListBox::userChoseRow, this, &TSDIAppForm::ListBox1Click);
+    connect(transparencyBox_, &QCheckBox::toggled, this, &TSDIAppForm::CheckBox1Click);
+    connect(colourButton_, &QPushButton::clicked, this, &TSDIAppForm::Button1Click);
 }
 
-bool TSDIAppForm::TransparencyEnabled() const {
-    return !Shape2->isHidden();
+void TSDIAppForm::ShowCurrentFileInTitle() {
+    setWindowTitle(state_.CurrentFile.empty() ? QStringLiteral("Lumigram")
+                                              : ToQt(ExtractFileName(state_.CurrentFile)) +
+                                                    QStringLiteral(" \u2014 Lumigram"));
 }
 
-void TSDIAppForm::TakeCurrentFile(std::string name) {
-    state_.CurrentFile = std::move(name);
-    state_.CurrentExt = ExtractFileExt(state_.CurrentFile);
-    state_.Kind = FileKindOf(state_.CurrentFile);
+QString TSDIAppForm::StartFolder(const char* dialog) const {
+    if (!state_.CurrentFile.empty()) {
+        return FolderOf(ToQt(state_.CurrentFile));
+    }
+    const QString last = WindowSettings::LastFolder(dialog);
+    return !last.isEmpty() && QFileInfo(last).isDir() ? last : QDir::homePath();
+}
+
+void TSDIAppForm::ShowSummary(const QString& text) {
+    batchSummary_->setText(text);
+    statusBar()->clearMessage();
+}
+
+void TSDIAppForm::ShowFailures(const QString& caption, const QString& heading,
+                               const QStringList& failures) {
+    if (!failures.isEmpty()) {
+        ShowMessageBox(caption, heading + "\n\n" + failures.join('\n'), MessageIcon::kCritical,
+                       QApplication::activeWindow());
+    }
+}
+
+void TSDIAppForm::LoadAndPreview(const std::string& name) {
+    const FileKind kind = FileKindOf(name);
+    const Transparency& transparency = state_.transparency;
+    const std::string scratch =
+        PrepareScratchFile(name, scratch_.path(), transparency.colour, transparency.enabled);
+    if (kind == FileKind::kGPicture && scratch.empty()) {
+        throw FormatError("not a GIF or PNG picture", name);
+    }
+    const std::string preview = kind == FileKind::kOrdinary ? name : scratch;
+    TFilePicture picture;
+    picture.LoadFromFile(ToQt(preview));
+    if (picture.GetEmpty()) {
+        throw IoError(kFileNotFound, preview);
+    }
+    // Everything worked: only now does name become the current file.
+    state_.CurrentFile = name;
+    state_.Kind = kind;
+    state_.PreviewFile = preview;
+    preview_->SetPicture(&picture);
+    ShowCurrentFileInTitle();
+    try {
+        pictureInfo_->setText(DescribePicture(name, kind, preview));
+    } catch (const std::exception& error) {
+        pictureInfo_->setText(QString::fromStdString(error.what()));
+    }
 }
 
 void TSDIAppForm::FileOpen1Execute() {
-    ListBox1->clear();
-    OpenDialog->Filter = kPictureFilter;
-    if (OpenDialog->Execute(this)) {
-        TakeCurrentFile(FromQt(OpenDialog->FileName));
-        LoadAndPreview();
+    openDialog_->Title = kOpenTitle;
+    openDialog_->Filter = kPictureFilter;
+    openDialog_->DefaultExt.clear();
+    openDialog_->InitialDir = StartFolder(kOpenDialogName);
+    if (!openDialog_->Execute(this)) {
+        FillFileList();  // a cancelled Open still lists the current folder
+        return;
     }
+    WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(openDialog_->FileName));
+    OpenPicture(FromQt(openDialog_->FileName));
+}
+
+void TSDIAppForm::OpenPicture(const std::string& name) {
+    LoadAndPreview(name);
     FillFileList();
+    WindowSettings::AddRecentFile(ToQt(name));
+    RefreshRecentMenu();
+}
+
+void TSDIAppForm::OpenPath(const QString& path) {
+    const QString full = QFileInfo(path).absoluteFilePath();
+    if (full.endsWith(QStringLiteral(".ezx"), Qt::CaseInsensitive)) {
+        UnpackPackage(FromQt(full));
+    } else {
+        OpenPicture(FromQt(full));
+    }
 }
 
 void TSDIAppForm::FillFileList() {
-    state_.FileCount = 0;
-    state_.CurrentFolder = ExtractFilePath(state_.CurrentFile);
-    const std::vector<std::string> names =
-        ListGroupFiles(state_.CurrentFolder, state_.Kind, kFileListSlots - 1);
-    state_.FileList.assign(names.size() + 1, std::string());
-    const QSignalBlocker quiet(ListBox1);  // filling the list selects nothing
+    const std::string folder = ExtractFilePath(state_.CurrentFile);
+    const std::vector<std::string> names = ListGroupFiles(folder, state_.Kind, kFileListLimit);
+    state_.FileList.clear();
+    const QSignalBlocker quiet(fileList_);  // filling the list shows nothing
+    fileList_->clear();
     for (const std::string& name : names) {
-        ++state_.FileCount;
-        state_.FileList[static_cast<std::size_t>(state_.FileCount)] = state_.CurrentFolder + name;
-        ListBox1->addItem(ToQt(name));
+        state_.FileList.push_back(folder + name);
+        fileList_->addItem(ToQt(name));
     }
+    SelectCurrentRow();
+}
+
+void TSDIAppForm::SelectCurrentRow() {
+    const auto found =
+        std::find(state_.FileList.begin(), state_.FileList.end(), state_.CurrentFile);
+    const QSignalBlocker quiet(fileList_);
+    if (found == state_.FileList.end()) {
+        fileList_->setCurrentRow(-1);
+        return;
+    }
+    fileList_->setCurrentRow(static_cast<int>(found - state_.FileList.begin()));
 }
 
 void TSDIAppForm::ListBox1Click() {
-    const int i = ListBox1->currentRow();
-    if (i < 0 || i >= state_.FileCount) {
-        return;  // the list was cleared
+    const int i = fileList_->currentRow();
+    if (i < 0 || static_cast<std::size_t>(i) >= state_.FileList.size()) {
+        return;
     }
-    TakeCurrentFile(state_.FileList[static_cast<std::size_t>(i) + 1]);
-    LoadAndPreview();
-}
-
-void TSDIAppForm::LoadAndPreview() {
-    const bool enabled = TransparencyEnabled();
-    switch (state_.Kind) {
-        case FileKind::kSkin:
-            DecodeSkinPicture(state_.CurrentFile, state_.TransparencyBlue, state_.TransparencyGreen,
-                              state_.TransparencyRed, enabled);
-            state_.PreviewFile = ScratchPath(kScratchBmp);
-            break;
-        case FileKind::kGPicture: {
-            const std::string_view name = ScratchNameFor(ReadGSignature(state_.CurrentFile));
-            state_.PreviewFile = name.empty() ? std::string() : ScratchPath(name);
-            if (!name.empty()) {
-                CopyFileQuietly(state_.CurrentFile, state_.PreviewFile);
-            }
-            break;
-        }
-        default:
-            EncodeSkinPicture(state_.CurrentFile, state_.TransparencyBlue, state_.TransparencyGreen,
-                              state_.TransparencyRed, enabled);
-            state_.PreviewFile = state_.CurrentFile;
-            break;
+    try {
+        LoadAndPreview(state_.FileList[static_cast<std::size_t>(i)]);
+    } catch (...) {
+        SelectCurrentRow();  // the list goes back to the file still shown
+        throw;
     }
-    PreviewImage1->Picture().LoadFromFile(ToQt(state_.PreviewFile));
 }
 
 void TSDIAppForm::CheckBox1Click() {
-    const bool ticked = CheckBox1->isChecked();
-    Button1->setEnabled(ticked);
-    Shape2->setHidden(!ticked);
+    const bool ticked = transparencyBox_->isChecked();
+    colourButton_->setEnabled(ticked);
+    colourSwatch_->setHidden(!ticked);
+    state_.transparency.enabled = ticked;
+    // A ".k" on screen shows the new setting at once; an ordinary picture is
+    // encoded with it at the next Save.
+    if (state_.Kind == FileKind::kSkin) {
+        LoadAndPreview(state_.CurrentFile);
+    }
 }
 
 void TSDIAppForm::Button1Click() {
-    if (!ColorDialog1->Execute(this)) {
+    if (!colourDialog_->Execute(this)) {
         return;
     }
-    const std::uint32_t colour = ColorDialog1->Color;  // 0x00BBGGRR
-    Shape2->SetBrushColour(QColor(static_cast<int>(colour & 0xFF),
-                                  static_cast<int>((colour >> 8) & 0xFF),
-                                  static_cast<int>((colour >> 16) & 0xFF)));
-    state_.TransparencyBlue = static_cast<std::uint8_t>(colour >> 16);
-    state_.TransparencyGreen = static_cast<std::uint8_t>(colour >> 8);
-    state_.TransparencyRed = static_cast<std::uint8_t>(colour);
+    const std::uint32_t colour = colourDialog_->Color;  // 0x00BBGGRR
+    state_.transparency.colour = TransparencyColour{static_cast<std::uint8_t>(colour >> 16),
+                                                    static_cast<std::uint8_t>(colour >> 8),
+                                                    static_cast<std::uint8_t>(colour)};
+    colourSwatch_->SetBrushColour(ToQColor(state_.transparency.colour));
     if (state_.Kind == FileKind::kSkin) {
-        LoadAndPreview();
+        LoadAndPreview(state_.CurrentFile);
     }
 }
 
 void TSDIAppForm::FileSave1Execute() {
     const bool pictureKind = state_.Kind == FileKind::kSkin || state_.Kind == FileKind::kGPicture;
-    SaveDialog->FileName = ToQt(ExtractFileName(state_.CurrentFile));
-    SaveDialog->Filter = pictureKind ? kImageSaveFilter : kSkinSaveFilter;
-    if (!SaveDialog->Execute(this)) {
+    saveDialog_->Title = kSaveTitle;
+    saveDialog_->Filter = pictureKind ? kImageSaveFilter : kSkinSaveFilter;
+    saveDialog_->DefaultExt.clear();
+    saveDialog_->FileName = ToQt(ExtractFileName(state_.CurrentFile));
+    saveDialog_->ConfirmOverwrite = true;
+    saveDialog_->InitialDir = StartFolder(kSaveDialogName);
+    if (!saveDialog_->Execute(this)) {
         return;
     }
-    const std::string name = FromQt(SaveDialog->FileName);
+    const std::string name = FromQt(saveDialog_->FileName);
+    WindowSettings::SetLastFolder(kSaveDialogName, FolderOf(saveDialog_->FileName));
     if (pictureKind) {
-        PreviewImage1->Picture().SaveToFile(ToQt(name));
-    } else {
-        state_.CurrentFile = ScratchPath(kScratchK);
-        CopyFileByBlocks(state_.CurrentFile, name);
+        preview_->Picture().SaveToFile(ToQt(name));
+        return;
     }
+    if (state_.CurrentFile.empty()) {
+        throw Error("There is no picture to save", name);
+    }
+    // Encoded now, so that the transparency settings of this moment apply.
+    const std::string encoded =
+        PrepareScratchFile(state_.CurrentFile, scratch_.path(), state_.transparency.colour,
+                           state_.transparency.enabled);
+    CopyFileByBlocks(encoded, name);
 }
 
 void TSDIAppForm::Convertall1Click() {
-    OpenDialog->Filter = kPictureFilter;
-    if (!OpenDialog->Execute(this)) {
+    openDialog_->Title = kOpenTitle;
+    openDialog_->Filter = kPictureFilter;
+    openDialog_->DefaultExt.clear();
+    openDialog_->InitialDir = StartFolder(kOpenDialogName);
+    if (!openDialog_->Execute(this)) {
         return;
     }
-    state_.CurrentFile = FromQt(OpenDialog->FileName);
-    OpenDirectory1->Title = "Select directory to save converted files";
-    if (!OpenDirectory1->Execute(this)) {
+    const std::string chosen = FromQt(openDialog_->FileName);
+    WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(openDialog_->FileName));
+    folderPicker_->Title = kOutputFolderTitle;
+    folderPicker_->InitialDir = StartFolder(kFolderDialogName);
+    if (!folderPicker_->Execute(this)) {
         return;
     }
-    const std::string outputFolder = FromQt(OpenDirectory1->Directory());
-    state_.CurrentExt = ExtractFileExt(state_.CurrentFile);
-    state_.Kind = FileKindOf(state_.CurrentFile);
-    state_.CurrentFolder = ExtractFilePath(state_.CurrentFile);
+    const std::string outputFolder = FromQt(folderPicker_->Directory());
+    WindowSettings::SetLastFolder(kFolderDialogName, folderPicker_->Directory());
+    const std::string folder = ExtractFilePath(chosen);
 
-    // A scratch file left by an earlier preview would be taken for a result.
-    DeleteScratchFiles(ScratchDir());
+    // Its own scratch folder: the picture on screen keeps its scratch files.
+    CreateFolders(batchScratch_);
     const std::vector<std::string> names =
-        ListGroupFiles(state_.CurrentFolder, state_.Kind, static_cast<std::size_t>(-1));
+        ListGroupFiles(folder, FileKindOf(chosen), static_cast<std::size_t>(-1));
     BatchProgress progress(this, "Convert all", static_cast<int>(names.size()));
-    const TransparencyColour colour{state_.TransparencyBlue, state_.TransparencyGreen,
-                                    state_.TransparencyRed};
-    const bool enabled = TransparencyEnabled();
+    // The output folder is opened once: every output is written relative to it,
+    // so a folder swapped for a link during the run redirects nothing.
+    const OutputFolder output = OutputFolder::Open(outputFolder);
+    OutputRules rules;  // no output replaces a file the run converts
+    for (const std::string& name : names) {
+        if (const auto identity = IdentityOfPath(folder + name)) {
+            rules.inputs.push_back(*identity);
+        }
+    }
     // No file of the run replaces another's output (logo.gif and logo.png both
     // give logo.g): such a file is skipped and listed when the run ends.
     ConversionRun run;
-    QStringList collisions;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        const std::string source = state_.CurrentFolder + names[i];
-        const OutputDecision decision = run.Decide(PlannedOutputPath(source, outputFolder));
-        if (decision.verdict != OutputVerdict::kWrite) {
-            collisions << ToQt(EscapeName(names[i], true) + ": " + decision.message);
-        } else if (const ConversionOutcome outcome =
-                       ConvertOneFile(source, outputFolder, ScratchDir(), colour, enabled);
-                   outcome.written) {
-            run.Written(source, outcome.destination);
+    QStringList failures;
+    int converted = 0;
+    bool cancelled = false;
+    for (std::size_t i = 0; i < names.size() && !cancelled; ++i) {
+        const std::string source = folder + names[i];
+        try {
+            const OutputDecision decision = run.Decide(PlannedOutputPath(source, outputFolder));
+            if (decision.verdict != OutputVerdict::kWrite) {
+                failures << ToQt(EscapeControls(source) + ": " + decision.message);
+            } else {
+                const ConversionOutcome outcome =
+                    ConvertOneFile(source, output, batchScratch_, state_.transparency.colour,
+                                   state_.transparency.enabled, rules);
+                if (outcome.written) {
+                    ++converted;
+                    run.Written(source, outcome.destination);
+                } else if (outcome.destination.empty()) {
+                    failures << ToQt(EscapeControls(source) + ": not a GIF or PNG picture");
+                } else {
+                    failures << ToQt(EscapeControls(outcome.destination) + ": " + outcome.problem);
+                }
+            }
+        } catch (const std::exception& error) {
+            DeleteScratchFiles(batchScratch_);
+            failures << ToQt(EscapeControls(source) + ": " + error.what());
         }
-        if (!progress.Step(static_cast<int>(i + 1))) {
-            break;
-        }
+        cancelled = !progress.Step(static_cast<int>(i + 1));
     }
-    if (!collisions.isEmpty()) {
-        ShowMessageBox("Convert all",
-                       "Not every file was converted:\n" + collisions.join(QLatin1Char('\n')),
-                       MessageIcon::kCritical, this);
-    }
+    ShowSummary(QStringLiteral("Converted %1 of %2 files into %3%4")
+                    .arg(converted)
+                    .arg(names.size())
+                    .arg(ToQt(outputFolder))
+                    .arg(cancelled ? QStringLiteral(" (cancelled)") : QString()));
+    ShowFailures("Lumigram", QStringLiteral("%1 files were not converted:").arg(failures.size()),
+                 failures);
 }
 
 void TSDIAppForm::OpenEZX1Click() {
-    OpenDialog->Filter = kPackageFilter;
-    OpenDialog->Title = "Select an .ezx file";
-    if (!OpenDialog->Execute(this)) {
+    openDialog_->Title = kPackageTitle;
+    openDialog_->Filter = kPackageFilter;
+    openDialog_->DefaultExt.clear();
+    openDialog_->InitialDir = StartFolder(kOpenDialogName);
+    if (!openDialog_->Execute(this)) {
         return;
     }
-    const std::string package = FromQt(OpenDialog->FileName);
-    if (!OpenDirectory1->Execute(this)) {
+    WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(openDialog_->FileName));
+    UnpackPackage(FromQt(openDialog_->FileName));
+}
+
+void TSDIAppForm::UnpackPackage(const std::string& package) {
+    folderPicker_->Title.clear();  // the picker's own caption
+    folderPicker_->InitialDir = StartFolder(kFolderDialogName);
+    if (!folderPicker_->Execute(this)) {
         return;
     }
-    std::unique_ptr<BatchProgress> progress;
+    const QString folder = folderPicker_->Directory();
+    WindowSettings::SetLastFolder(kFolderDialogName, folder);
     UnpackOptions options;
-    options.onMemberNotWritten = [](const MemberProblem& problem) {
-        ShowMessageBox("Error", ToQt(problem.memberPath), MessageIcon::kNone);
+    if (const std::vector<std::string> existing = ExistingMemberFiles(package, FromQt(folder));
+        !existing.empty()) {
+        const int answer = AskQuestion(
+            "Open EZX",
+            QStringLiteral("%1 files in %2 will be replaced").arg(existing.size()).arg(folder),
+            {"Replace", "Skip existing", "Cancel"}, this);
+        if (answer != 0 && answer != 1) {
+            return;
+        }
+        options.skipExisting = answer == 1;
+    }
+    QStringList failures;
+    options.onMemberNotWritten = [&](const MemberProblem& problem) {
+        failures << ToQt(problem.memberPath) + ": " + ToQt(problem.message);
     };
+    std::unique_ptr<BatchProgress> progress;
     options.onProgress = [&](std::size_t done, std::size_t total) {
         if (!progress) {
             progress = std::make_unique<BatchProgress>(this, "Open EZX", static_cast<int>(total));
         }
         return progress->Step(static_cast<int>(done));
     };
-    UnpackEZX(package, FromQt(OpenDirectory1->Directory()), options);
+    const UnpackResult result = UnpackEZX(package, FromQt(folder), options);
+    QString summary = QStringLiteral("Unpacked %1 members into %2").arg(result.written).arg(folder);
+    if (result.skipped > 0) {
+        summary += QStringLiteral(", %1 existing files skipped").arg(result.skipped);
+    }
+    if (result.cancelled) {
+        summary += QStringLiteral(" (cancelled)");
+    }
+    ShowSummary(summary);
+    ShowFailures("Error", QStringLiteral("%1 members were not written:").arg(failures.size()),
+                 failures);
 }
 
 void TSDIAppForm::SaveEZX1Click() {
-    if (!OpenDirectory1->Execute(this)) {
+    folderPicker_->Title.clear();  // the picker's own caption
+    folderPicker_->InitialDir = StartFolder(kFolderDialogName);
+    if (!folderPicker_->Execute(this)) {
         return;
     }
-    SaveDialog->Filter = kPackageFilter;
-    SaveDialog->DefaultExt = ".ezx";
-    if (!SaveDialog->Execute(this)) {
+    const QString folder = folderPicker_->Directory();
+    WindowSettings::SetLastFolder(kFolderDialogName, folder);
+    saveDialog_->Title = kSaveTitle;
+    saveDialog_->Filter = kPackageFilter;
+    saveDialog_->DefaultExt = ".ezx";
+    saveDialog_->ConfirmOverwrite = true;
+    saveDialog_->InitialDir = StartFolder(kSaveDialogName);
+    if (!saveDialog_->Execute(this)) {
         return;
     }
+    WindowSettings::SetLastFolder(kSaveDialogName, FolderOf(saveDialog_->FileName));
     std::unique_ptr<BatchProgress> progress;
     PackOptions options;
     options.onProgress = [&](std::size_t done, std::size_t total) {
@@ -433,16 +643,79 @@ void TSDIAppForm::SaveEZX1Click() {
         }
         return progress->Step(static_cast<int>(done));
     };
-    PackEZX(FromQt(OpenDirectory1->Directory()), FromQt(SaveDialog->FileName), options);
+    const PackResult result = PackEZX(FromQt(folder), FromQt(saveDialog_->FileName), options);
+    if (result.members == 0) {
+        ShowSummary(QStringLiteral("Nothing to pack in %1").arg(folder));
+    } else if (result.cancelled) {
+        ShowSummary(QStringLiteral("Save EZX cancelled: nothing written"));
+    } else {
+        ShowSummary(QStringLiteral("Packed %1 members into %2")
+                        .arg(result.members)
+                        .arg(saveDialog_->FileName));
+    }
+}
+
+void TSDIAppForm::RefreshRecentMenu() {
+    recentMenu_->clear();
+    const QStringList files = WindowSettings::RecentFiles();
+    for (int i = 0; i < files.size(); ++i) {
+        const QString path = files[i];
+        QAction* action =
+            recentMenu_->addAction(QStringLiteral("&%1 %2").arg((i + 1) % 10).arg(path));
+        connect(action, &QAction::triggered, this, [this, path] { OpenPath(path); });
+    }
+    recentMenu_->setEnabled(!files.isEmpty());
+}
+
+void TSDIAppForm::SetZoom(int zoom) {
+    preview_->SetZoom(zoom);
+    const auto step = std::find(kZoomSteps.begin(), kZoomSteps.end(), zoom);
+    const std::size_t index = step == kZoomSteps.end()
+                                  ? ZoomFactors.size() - 1
+                                  : static_cast<std::size_t>(step - kZoomSteps.begin());
+    ZoomFactors[index]->setChecked(true);
+}
+
+void TSDIAppForm::StepZoom(int direction) {
+    const int zoom = preview_->Zoom();
+    if (zoom == TPreviewImage::kZoomFit) {
+        SetZoom(direction > 0 ? kZoomSteps[1] : kZoomSteps[0]);
+        return;
+    }
+    const auto step = std::find(kZoomSteps.begin(), kZoomSteps.end(), zoom);
+    const auto index =
+        std::clamp<std::ptrdiff_t>((step - kZoomSteps.begin()) + direction, 0,
+                                   static_cast<std::ptrdiff_t>(kZoomSteps.size()) - 1);
+    SetZoom(kZoomSteps[static_cast<std::size_t>(index)]);
 }
 
 void TSDIAppForm::FileExit1Execute() {
-    DeleteExitScratchFiles(ScratchDir());
     close();
 }
 
+void TSDIAppForm::closeEvent(QCloseEvent* event) {
+    scratch_.Remove();  // by Exit or by the close box alike
+    QMainWindow::closeEvent(event);
+}
+
+void TSDIAppForm::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.first().isLocalFile()) {
+        event->acceptProposedAction();
+    }
+}
+
+void TSDIAppForm::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile()) {
+        return;
+    }
+    event->acceptProposedAction();
+    OpenPath(urls.first().toLocalFile());
+}
+
 void TSDIAppForm::HelpAbout1Execute() {
-    RunModal(*AboutBox);
+    RunModal(*aboutBox_);
 }
 
 }  // namespace lumigram

@@ -1,16 +1,17 @@
 #pragma once
 
 #include <QMainWindow>
-#include <cstdint>
+#include <QStringList>
 #include <string>
 #include <vector>
 
-#include "platform/path.h"
+#include "app/window_state.h"
+#include "platform/private_scratch.h"
 
 class QAction;
+class QActionGroup;
 class QCheckBox;
 class QLabel;
-class QListWidget;
 class QMenu;
 class QPushButton;
 class QToolBar;
@@ -21,31 +22,15 @@ namespace lumigram {
 class TAboutBox;
 class TColorDialog;
 class TFileDialog;
+class TFileListBox;
 class TOpenDirectory;
 class TPreviewImage;
 class TShape;
 
-// The program's state, shared by the window's commands for the whole run.
-struct ProgramState {
-    std::uint8_t TransparencyBlue = 255;
-    std::uint8_t TransparencyGreen = 0;
-    std::uint8_t TransparencyRed = 255;
-    std::string CurrentFile;    // the file the user is working on
-    std::string PreviewFile;    // the file last handed to the preview
-    std::string CurrentExt;     // CurrentFile's extension
-    std::string CurrentFolder;  // CurrentFile's folder, with its trailing separator
-    FileKind Kind = FileKind::kNone;
-    int FileCount = 0;
-    // Slot i + 1 holds the full name behind list item i; slot 0 stays empty.
-    std::vector<std::string> FileList;
-};
-
-// The one listing holds at most this many names (slot 0 of the table stays empty).
-inline constexpr int kFileListSlots = 131072;
-
 // The main window: the preview, the list of sibling files and the transparency
-// controls, under a menu bar and a tool bar, with a status bar for hints. Its
-// handlers let every error escape to the application's error box.
+// controls, under a menu bar and a tool bar, with a status bar that describes
+// the picture shown. Its handlers let every error escape to the application's
+// error box; a command that fails leaves the window as it was before it.
 class TSDIAppForm : public QMainWindow {
     Q_OBJECT
 
@@ -53,17 +38,16 @@ class TSDIAppForm : public QMainWindow {
     explicit TSDIAppForm(QWidget* parent = nullptr);
     ~TSDIAppForm() override;
 
-    const ProgramState& state() const { return state_; }
+    const WindowState& state() const { return state_; }
+    // This window's own scratch folder, removed when the window closes.
+    const std::string& ScratchFolder() const { return scratch_.path(); }
+    void RemoveScratchFolder() { scratch_.Remove(); }
 
-    // Dialogs, single objects whose settings stay from one command to the next.
-    TFileDialog* OpenDialog;
-    TFileDialog* SaveDialog;
-    TColorDialog* ColorDialog1;
-    TOpenDirectory* OpenDirectory1;
+    // Opens a file given from outside (the command line, a drop, Open Recent):
+    // a picture is shown; a ".ezx" package starts Open EZX with it chosen.
+    void OpenPath(const QString& path);
 
-    QToolBar* ToolBar1;
-    QToolButton* ToolButton1;
-    QToolButton* ToolButton2;
+    // The window's actions: what the menus, tool buttons and shortcuts run.
     QAction* FileNew1;
     QAction* FileOpen1;
     QAction* FileSave1;
@@ -73,19 +57,13 @@ class TSDIAppForm : public QMainWindow {
     QAction* EditCopy1;
     QAction* EditPaste1;
     QAction* HelpAbout1;
-    QMenu* File1;
-    QMenu* Help1;
     QAction* Convertall1;
     QAction* OpenEZX1;
     QAction* SaveEZX1;
-    TShape* Shape1;
-    QLabel* Label1;
-    TPreviewImage* PreviewImage1;
-    QListWidget* ListBox1;
-    TShape* Shape2;
-    QPushButton* Button1;
-    QCheckBox* CheckBox1;
-    TAboutBox* AboutBox;
+    QAction* ZoomIn1;
+    QAction* ZoomOut1;
+    QAction* ZoomActual1;
+    std::vector<QAction*> ZoomFactors;  // 1x, 2x, 4x, 8x, fit
 
     // Commands.
     void FileOpen1Execute();
@@ -98,19 +76,66 @@ class TSDIAppForm : public QMainWindow {
     void CheckBox1Click();
     void Button1Click();
     void Convertall1Click();
-    void LoadAndPreview();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
+    friend class WindowInspector;
+
+    // Dialogs, single objects of the window.
+    TFileDialog* openDialog_;
+    TFileDialog* saveDialog_;
+    TColorDialog* colourDialog_;
+    TOpenDirectory* folderPicker_;
+
+    QToolBar* toolBar_;
+    QToolButton* openButton_;
+    QToolButton* saveButton_;
+    QMenu* fileMenu_;
+    QMenu* recentMenu_;
+    QMenu* viewMenu_;
+    QMenu* helpMenu_;
+    TShape* previewFrame_;
+    QLabel* previewLabel_;
+    TPreviewImage* preview_;
+    TFileListBox* fileList_;
+    TShape* colourSwatch_;
+    QPushButton* colourButton_;
+    QCheckBox* transparencyBox_;
+    QLabel* pictureInfo_;   // the status bar's description of the picture
+    QLabel* batchSummary_;  // the status bar's report of the last batch command
+    TAboutBox* aboutBox_;
+
     void FormCreate();
     void BuildActions();
     void BuildMenus();
+    void BuildViewMenu();
     void BuildClientArea();
+    // Shows name: prepares its scratch file and its picture, and only when both
+    // worked makes it the current file. Raises, changing nothing, otherwise.
+    void LoadAndPreview(const std::string& name);
+    // Opens a picture as Open does: shows it, lists its folder, remembers it.
+    void OpenPicture(const std::string& name);
+    void UnpackPackage(const std::string& package);
     void FillFileList();
-    // Makes name the current file, with its extension and kind.
-    void TakeCurrentFile(std::string name);
-    bool TransparencyEnabled() const;
+    void SelectCurrentRow();
+    void ShowCurrentFileInTitle();
+    void RefreshRecentMenu();
+    void SetZoom(int zoom);
+    void StepZoom(int direction);
+    // The folder a dialog opens in: the current picture's, else the one the
+    // dialog was last used in, else the home folder.
+    QString StartFolder(const char* dialog) const;
+    void ShowSummary(const QString& text);
+    static void ShowFailures(const QString& caption, const QString& heading,
+                             const QStringList& failures);
 
-    ProgramState state_;
+    PrivateScratchFolder scratch_;
+    std::string batchScratch_;  // Convert all's own part of the scratch folder
+    WindowState state_;
 };
 
 }  // namespace lumigram

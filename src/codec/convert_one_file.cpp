@@ -5,6 +5,7 @@
 
 #include "codec/conversion_run.h"
 #include "codec/g_picture.h"
+#include "codec/scratch_conversion.h"
 #include "codec/skin_decoder.h"
 #include "codec/skin_encoder.h"
 #include "platform/byte_file.h"
@@ -59,29 +60,7 @@ ConversionOutcome ConvertOneFile(const std::string& source, const std::string& o
 ConversionOutcome ConvertOneFile(const std::string& source, const OutputFolder& outputFolder,
                                  const std::string& scratchDir, TransparencyColour colour,
                                  bool transparencyEnabled, const OutputRules& rules) {
-    std::string result;
-    switch (FileKindOf(source)) {
-        case FileKind::kSkin:
-            DecodeSkinPictureInto(scratchDir, source, colour, transparencyEnabled);
-            result = JoinPath(scratchDir, kScratchBmp);
-            break;
-        case FileKind::kGPicture: {
-            const std::string_view name = ScratchNameFor(ReadGSignature(source));
-            if (!name.empty()) {
-                result = JoinPath(scratchDir, name);
-                CopyFileQuietly(source, result);
-            }
-            break;
-        }
-        default:
-            EncodeSkinPictureInto(scratchDir, source, colour, transparencyEnabled);
-            // An existence test: whichever scratch result the encoder left.
-            result = JoinPath(scratchDir, kScratchG);
-            if (FileAge(result) == -1) {
-                result = JoinPath(scratchDir, kScratchK);
-            }
-            break;
-    }
+    const std::string result = PrepareScratchFile(source, scratchDir, colour, transparencyEnabled);
     ConversionOutcome outcome;
     if (!result.empty()) {
         const std::string name = OutputNameFor(source, ExtractFileExt(result));

@@ -4,6 +4,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
+#include <algorithm>
+#include <vector>
 
 #include "dialogs/filter_text.h"
 
@@ -90,6 +93,29 @@ void ShowMessageBox(const QString& caption, const QString& text, MessageIcon ico
     QMessageBox box(icon == MessageIcon::kCritical ? QMessageBox::Critical : QMessageBox::NoIcon,
                     caption, text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+int AskQuestion(const QString& caption, const QString& text, const QStringList& buttons,
+                QWidget* parent) {
+    DialogRequest request;
+    request.kind = DialogKind::kQuestion;
+    request.title = caption;
+    request.text = text;
+    request.buttons = buttons;
+    if (const DialogResponder& responder = Responder()) {
+        return responder(request).button;
+    }
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
+    std::vector<QAbstractButton*> offered;
+    for (const QString& label : buttons) {
+        offered.push_back(box.addButton(label, QMessageBox::AcceptRole));
+    }
+    if (!offered.empty()) {
+        box.setEscapeButton(offered.back());  // the last answer is the cautious one
+    }
+    box.exec();
+    const auto chosen = std::find(offered.begin(), offered.end(), box.clickedButton());
+    return chosen == offered.end() ? -1 : static_cast<int>(chosen - offered.begin());
 }
 
 bool RunModal(QDialog& dialog) {

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QDialog;
@@ -18,8 +19,9 @@ enum class DialogKind {
     kSaveFile,
     kDirectory,
     kColour,
-    kMessage,  // a message box: title is its caption, text its text
-    kCustom,   // one of the program's own dialogs (the About box): title is its caption
+    kMessage,   // a message box: title is its caption, text its text
+    kQuestion,  // a message box with the buttons given in buttons
+    kCustom,    // one of the program's own dialogs (the About box): title is its caption
 };
 
 enum class MessageIcon { kNone, kCritical };
@@ -38,6 +40,7 @@ struct DialogRequest {
     QColor colour;                  // colour dialog: the colour it opens with
     QString text;                   // message box
     MessageIcon icon = MessageIcon::kNone;
+    QStringList buttons;  // question: the answers offered, in order
 };
 
 struct DialogAnswer {
@@ -45,10 +48,12 @@ struct DialogAnswer {
     QString path;  // the chosen file or folder
     int filterIndex = 1;
     QColor colour;
+    int button = -1;  // question: the index of the button chosen; -1 for none (Escape)
 
     static DialogAnswer Cancel() { return {}; }
-    static DialogAnswer Accept(const QString& path) { return {true, path, 1, {}}; }
-    static DialogAnswer AcceptColour(const QColor& colour) { return {true, {}, 1, colour}; }
+    static DialogAnswer Accept(const QString& path) { return {true, path, 1, {}, -1}; }
+    static DialogAnswer AcceptColour(const QColor& colour) { return {true, {}, 1, colour, -1}; }
+    static DialogAnswer Button(int index) { return {true, {}, 1, {}, index}; }
 };
 
 using DialogResponder = std::function<DialogAnswer(const DialogRequest&)>;
@@ -58,6 +63,11 @@ DialogAnswer ShowModalDialog(const DialogRequest& request, QWidget* parent = nul
 // A message box with only an OK button.
 void ShowMessageBox(const QString& caption, const QString& text, MessageIcon icon,
                     QWidget* parent = nullptr);
+
+// A question with one button per answer; returns the index of the button
+// chosen, or -1 when the box was closed without one.
+int AskQuestion(const QString& caption, const QString& text, const QStringList& buttons,
+                QWidget* parent = nullptr);
 
 // Runs one of the program's own dialogs modally (or lets the responder answer
 // for it); true when it was accepted.

@@ -35,6 +35,17 @@ class TPreviewImage : public QWidget {
     // control's coordinates.
     void DrawPicture(QPainter& canvas);
 
+    // The scale the picture is drawn at: 1 (its own size, the start), 2, 4 or
+    // 8, or kZoomFit to fit it into the control. Every scale but the own size
+    // goes by nearest neighbour, so that each pixel stays a sharp square.
+    static constexpr int kZoomFit = 0;
+    void SetZoom(int zoom);
+    int Zoom() const { return zoom_; }
+
+    // With the checkerboard on, the picture's rectangle is first filled with a
+    // light checkerboard, so that pixels left transparent show as such.
+    void SetCheckerboard(bool on);
+
   signals:
     void mouseEntered();
     void mouseLeft();
@@ -45,8 +56,12 @@ class TPreviewImage : public QWidget {
     void leaveEvent(QEvent* event) override;
 
   private:
+    void DrawScaled(QPainter& canvas);
+
     TFilePicture* picture_;  // child objects, freed with the control
     THintInfo* previewHint_;
+    int zoom_ = 1;
+    bool checkerboard_ = false;
 };
 
 }  // namespace lumigram

@@ -108,6 +108,8 @@ UnpackResult UnpackEZX(const std::string& PackageFileName, const std::string& Fo
         const std::string path = folder.PathOf(name);
         if (!skipped[i].empty()) {
             report(member, path, skipped[i]);
+        } else if (options.skipExisting && folder.Holds(name)) {
+            ++result.skipped;
         } else {
             const auto reportThis = [&](const std::string& what) { report(member, path, what); };
             if (WriteMember(package, member, folder, name, rules, buffers, reportThis)) {

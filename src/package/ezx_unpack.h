@@ -24,11 +24,13 @@ struct UnpackOptions {
     // Make Folder (and its missing parents) once the package has passed its
     // check; otherwise Folder must exist.
     bool createFolder = false;
+    bool skipExisting = false;  // leave members whose file exists already alone
 };
 
 struct UnpackResult {
     std::size_t written = 0;
     std::size_t notWritten = 0;
+    std::size_t skipped = 0;  // existing files left alone (skipExisting)
     bool cancelled = false;
 };
 

@@ -133,6 +133,11 @@ bool OutputFolder::MayHold(const std::string& name) const {
     return !entries_ || entries_->contains(name);
 }
 
+bool OutputFolder::Holds(const std::string& name) const {
+    struct ::stat st {};
+    return ::fstatat(fd_.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 std::string OutputFolder::PathOf(std::string_view name) const {
     if (path_.empty()) {
         return std::string(name);

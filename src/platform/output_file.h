@@ -51,6 +51,8 @@ class OutputFolder {
     void ListEntriesOnce();
     // False only when the listing was taken and did not hold name.
     bool MayHold(const std::string& name) const;
+    // True when anything (a file, a link, ...) stands at name now.
+    bool Holds(const std::string& name) const;
 
   private:
     OutputFolder(UniqueFd fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}

@@ -39,6 +39,8 @@ class OpenAndPreviewTest : public WindowTest {
     }
     // Pixel of the previewed 10 x 10 picture at (x, y), centred in 241 x 321.
     QRgb Shown(int x, int y) { return PreviewPixels().pixel(115 + x, 155 + y); }
+    // What a transparent pixel of the second row of 8 x 8 squares shows.
+    static constexpr QRgb kCheckerDark = qRgb(214, 214, 214);
 };
 
 TEST_F(OpenAndPreviewTest, OpeningASkinPictureDecodesPreviewsAndListsTheSkinGroup) {
@@ -54,7 +56,8 @@ TEST_F(OpenAndPreviewTest, OpeningASkinPictureDecodesPreviewsAndListsTheSkinGrou
     EXPECT_EQ(Shown(1, 1), qRgb(200, 0, 0) & 0xFFFCFCFC);  // widened: 200 -> 200
     EXPECT_EQ(Shown(8, 1), qRgb(0, 0, 200));
     EXPECT_EQ(ListItems(), (std::vector<std::string>{"b.k", "icon.k", "logo.g", "menu.a"}));
-    EXPECT_EQ(window_->state().FileList[4], Pic("menu.a"));
+    EXPECT_EQ(window_->state().FileList[3], Pic("menu.a"));
+    EXPECT_EQ(Widgets().fileList->currentRow(), 1);  // the opened file
 }
 
 TEST_F(OpenAndPreviewTest, OpeningAnOrdinaryPictureListsTheImageGroup) {
@@ -66,21 +69,21 @@ TEST_F(OpenAndPreviewTest, OpeningAnOrdinaryPictureListsTheImageGroup) {
     EXPECT_EQ(window_->state().PreviewFile, Pic("pic.bmp"));
     EXPECT_EQ(ReadAll(Scratch() + "/temp.k")[8], 18);  // encoded for a later save
     EXPECT_EQ(Shown(1, 1), qRgb(200, 0, 0));
-    EXPECT_EQ(Shown(0, 9), kBackground);  // the BMP's key colour is see-through
+    EXPECT_EQ(Shown(0, 9), kCheckerDark);  // the BMP's key colour is see-through
 }
 
 TEST_F(OpenAndPreviewTest, ACancelledOpenStillListsTheCurrentFolder) {
     MakeFolder();
     Expect({Accept(Pic("icon.k")), DialogAnswer::Cancel()});
     Trigger(window_->FileOpen1);
-    window_->ListBox1->setCurrentRow(2);  // logo.g
+    Choose(2);  // logo.g
     Trigger(window_->FileOpen1);
     EXPECT_EQ(ListItems().size(), 4u);
     EXPECT_EQ(window_->state().CurrentFile, Pic("logo.g"));
 
     // Before any file, the start folder (the scratch folder) is listed.
     window_ = std::make_unique<TSDIAppForm>();
-    WriteAll(Scratch() + "/here.k", {1});
+    WriteAll(Start() + "/here.k", {1});
     Expect({DialogAnswer::Cancel()});
     Trigger(window_->FileOpen1);
     EXPECT_EQ(ListItems(), std::vector<std::string>{"here.k"});
@@ -104,13 +107,15 @@ TEST_F(OpenAndPreviewTest, GPicturesArePreviewedThroughACopyNamedForTheirContent
     EXPECT_EQ(PreviewPixels().pixel(120, 160), qRgb(10, 200, 30));
     EXPECT_EQ(ListItems(), (std::vector<std::string>{"anim.g", "junk.g", "wall.g"}));
 
-    window_->ListBox1->setCurrentRow(0);  // anim.g, by keyboard or click
+    Choose(0);  // anim.g, by keyboard or click
     EXPECT_EQ(window_->state().PreviewFile, Scratch() + "/temp.gif");
     EXPECT_EQ(ReadAll(Scratch() + "/temp.gif"), ReadAll(Pic("anim.g")));
 
-    window_->ListBox1->setCurrentRow(1);  // junk.g: neither, so nothing to show
-    EXPECT_TRUE(window_->PreviewImage1->Picture().GetEmpty());
-    EXPECT_TRUE(Messages().empty());
+    Choose(1);  // junk.g: neither, refused; anim.g stays
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text.toStdString(), "not a GIF or PNG picture\n" + Pic("junk.g"));
+    EXPECT_EQ(window_->state().CurrentFile, Pic("anim.g"));
+    EXPECT_EQ(Widgets().fileList->currentRow(), 0);
 }
 
 TEST_F(OpenAndPreviewTest, AClickPreviewsOnceEvenTheSelectedItem) {
@@ -118,7 +123,7 @@ TEST_F(OpenAndPreviewTest, AClickPreviewsOnceEvenTheSelectedItem) {
     Expect({Accept(Pic("icon.k"))});
     Trigger(window_->FileOpen1);
     window_->show();
-    QListWidget* list = window_->ListBox1;
+    QListWidget* list = Widgets().fileList;
     const QRect second = list->visualItemRect(list->item(1));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
     EXPECT_EQ(window_->state().CurrentFile, Pic("icon.k"));
@@ -135,7 +140,7 @@ TEST_F(OpenAndPreviewTest, AnAFileIsAnOrdinaryPicture) {
     MakeFolder();
     Expect({Accept(Pic("icon.k"))});
     Trigger(window_->FileOpen1);
-    window_->ListBox1->setCurrentRow(3);  // menu.a
+    Choose(3);  // menu.a
     EXPECT_EQ(window_->state().Kind, FileKind::kOrdinary);
     EXPECT_EQ(window_->state().PreviewFile, Pic("menu.a"));
     EXPECT_EQ(ReadAll(Scratch() + "/temp.k"), (Bytes{1, 2, 3}));
@@ -150,31 +155,30 @@ TEST_F(OpenAndPreviewTest, TransparencySwitchAndColourChange) {
     Expect({Accept(Pic("icon.k"))});
     Trigger(window_->FileOpen1);
     EXPECT_EQ(decodedCorner(), (Rgb{255, 0, 255}));
-    EXPECT_EQ(Shown(0, 9), kBackground);
+    EXPECT_EQ(Shown(0, 9), kCheckerDark);
     EXPECT_EQ(Shown(1, 9), qRgb(200, 0, 0));
 
     // A new colour re-decodes a ".k" picture at once.
     Expect({DialogAnswer::AcceptColour(QColor(0, 255, 0))});
-    window_->Button1->click();
+    Widgets().colourButton->click();
     EXPECT_EQ(decodedCorner(), (Rgb{0, 255, 0}));
-    EXPECT_EQ(window_->state().TransparencyGreen, 255);
-    EXPECT_EQ(window_->state().TransparencyRed, 0);
-    EXPECT_EQ(window_->Shape2->BrushColour(), QColor(0, 255, 0));
+    EXPECT_EQ(window_->state().transparency.colour, (TransparencyColour{0, 255, 0}));
+    EXPECT_EQ(Widgets().colourSwatch->BrushColour(), QColor(0, 255, 0));
 
-    // Off: the swatch hides, the button is disabled, the next decode ignores the mask.
-    window_->CheckBox1->setChecked(false);
-    EXPECT_FALSE(window_->Button1->isEnabled());
-    EXPECT_TRUE(window_->Shape2->isHidden());
-    EXPECT_EQ(decodedCorner(), (Rgb{0, 255, 0}));  // nothing decoded again yet
-    window_->ListBox1->setCurrentRow(1);           // icon.k again
+    // Off: the swatch hides, the button is disabled, the ".k" is decoded again
+    // at once without its mask.
+    Widgets().transparencyBox->setChecked(false);
+    EXPECT_FALSE(Widgets().colourButton->isEnabled());
+    EXPECT_TRUE(Widgets().colourSwatch->isHidden());
+    EXPECT_FALSE(window_->state().transparency.enabled);
     EXPECT_EQ(decodedCorner(), (Rgb{252, 0, 252}));
 
     // A colour change leaves an ordinary picture alone.
-    window_->CheckBox1->setChecked(true);
-    window_->ListBox1->setCurrentRow(3);  // menu.a, kind 2
+    Widgets().transparencyBox->setChecked(true);
+    Choose(3);  // menu.a, kind 2
     const Bytes encoded = ReadAll(Scratch() + "/temp.k");
     Expect({DialogAnswer::AcceptColour(QColor(1, 2, 3))});
-    window_->Button1->click();
+    Widgets().colourButton->click();
     EXPECT_EQ(ReadAll(Scratch() + "/temp.k"), encoded);
 }
 

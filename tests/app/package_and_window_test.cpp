@@ -14,7 +14,7 @@ namespace {
 
 using PackageAndWindowTest = WindowTest;
 
-TEST_F(PackageAndWindowTest, OpenAndSaveEzxRoundTripAndRememberTheirSettings) {
+TEST_F(PackageAndWindowTest, OpenAndSaveEzxRoundTripAndEachCommandSetsItsOwnDialogs) {
     Put("skin.ezx", ExamplePackage());
     const std::string out = dir_.File("out");
     std::filesystem::create_directory(out);
@@ -24,28 +24,42 @@ TEST_F(PackageAndWindowTest, OpenAndSaveEzxRoundTripAndRememberTheirSettings) {
     EXPECT_EQ(requests_[0].title, "Select an .ezx file");
     EXPECT_EQ(ReadAll(out + "/icon.k"), (Bytes{1, 2, 3, 4, 5}));
     EXPECT_EQ(ReadAll(out + "/wall.g"), (Bytes{0xAA, 0xBB, 0xCC}));
+    EXPECT_EQ(Widgets().batchSummary->text().toStdString(), "Unpacked 2 members into " + out);
 
     // Save EZX: folder first, then the file, typed without extension.
     Expect({Accept(out), Accept(dir_.File("again"))});
     Trigger(window_->SaveEZX1);
     EXPECT_EQ(requests_[3].title, "Save converted file");
     EXPECT_EQ(requests_[3].defaultExtension, ".ezx");
+    EXPECT_TRUE(requests_[3].confirmOverwrite);
     EXPECT_EQ(ReadAll(dir_.File("again.ezx")), ExamplePackage());
+    EXPECT_EQ(Widgets().batchSummary->text().toStdString(),
+              "Packed 2 members into " + dir_.File("again.ezx"));
 
-    // The titles and the default extension stay for later commands.
+    // No title, filter or default extension leaks into the next command.
     Expect({DialogAnswer::Cancel()});
     Trigger(window_->FileOpen1);
-    EXPECT_EQ(requests_.back().title, "Select an .ezx file");
+    EXPECT_EQ(requests_.back().title, "Open file");
     Expect({Accept(Pic("skin.ezx")), DialogAnswer::Cancel()});
     Trigger(window_->Convertall1);
+    EXPECT_EQ(requests_.back().title, "Select directory to save converted files");
     Expect({DialogAnswer::Cancel()});
     Trigger(window_->SaveEZX1);
-    EXPECT_EQ(requests_.back().title, "Select directory to save converted files");
+    EXPECT_EQ(requests_.back().title, "");
     Put("pic.bmp", MakeBmp(BmpSpec{2, 2}));
-    Expect({Accept(Pic("pic.bmp")), Accept(dir_.File("picture"))});
+    Expect({Accept(Pic("pic.bmp")), Accept(dir_.File("noext"))});
     Trigger(window_->FileOpen1);
     Trigger(window_->FileSave1);
-    EXPECT_TRUE(Exists(dir_.File("picture.ezx")));
+    EXPECT_EQ(requests_.back().defaultExtension, "");
+    EXPECT_TRUE(Exists(dir_.File("noext")));
+    EXPECT_FALSE(Exists(dir_.File("noext.ezx")));
+
+    // An empty folder: nothing to pack, said so.
+    const std::string empty = dir_.File("empty");
+    std::filesystem::create_directory(empty);
+    Expect({Accept(empty), Accept(dir_.File("none.ezx"))});
+    Trigger(window_->SaveEZX1);
+    EXPECT_EQ(Widgets().batchSummary->text().toStdString(), "Nothing to pack in " + empty);
 }
 
 TEST_F(PackageAndWindowTest, AMemberThatCannotBeCreatedShowsTheErrorBox) {
@@ -54,10 +68,10 @@ TEST_F(PackageAndWindowTest, AMemberThatCannotBeCreatedShowsTheErrorBox) {
     std::filesystem::create_directories(out + "/icon.k");  // a folder in the way
     Expect({Accept(Pic("skin.ezx")), Accept(out)});
     Trigger(window_->OpenEZX1);
-    ASSERT_EQ(Messages().size(), 1u);
+    ASSERT_EQ(Messages().size(), 1u);  // one box for all the members not written
     EXPECT_EQ(Messages()[0].title, "Error");
-    EXPECT_EQ(Messages()[0].text.toStdString(), out + "/icon.k");
-    EXPECT_EQ(Messages()[0].icon, MessageIcon::kNone);
+    EXPECT_TRUE(Messages()[0].text.startsWith(
+        QString::fromStdString("1 members were not written:\n\n" + out + "/icon.k: member 1")));
     EXPECT_EQ(ReadAll(out + "/wall.g"), (Bytes{0xAA, 0xBB, 0xCC}));
 }
 
@@ -76,15 +90,17 @@ TEST_F(PackageAndWindowTest, ShortcutsMenusAndHints) {
     EXPECT_EQ(requests_.size(), 1u);  // nothing else happened
 
     QStringList menu;
-    for (QAction* action : window_->File1->actions()) {
+    for (QAction* action : Widgets().fileMenu->actions()) {
         menu << (action->isSeparator() ? "-" : action->text());
     }
-    EXPECT_EQ(menu, (QStringList{"&Open", "Convert all", "Open EZX", "Save EZX...", "Save &As...",
-                                 "-", "E&xit"}));
+    // Access keys for the batch commands; no shortcut of theirs.
+    EXPECT_EQ(menu, (QStringList{"&Open", "Open &Recent", "&Convert all", "Open &EZX",
+                                 "Save E&ZX...", "Save &As...", "-", "E&xit"}));
+    EXPECT_TRUE(window_->Convertall1->shortcut().isEmpty());
     EXPECT_EQ(window_->FileOpen1->shortcut(), QKeySequence("Ctrl+O"));
     EXPECT_EQ(window_->FileOpen1->toolTip(), "Open");
     EXPECT_EQ(window_->FileOpen1->statusTip(), "Open a file");
-    EXPECT_EQ(window_->ToolButton2->defaultAction(), window_->FileSave1);
+    EXPECT_EQ(Widgets().saveButton->defaultAction(), window_->FileSave1);
     EXPECT_EQ(window_->windowTitle(), "Lumigram");
 }
 
@@ -93,23 +109,24 @@ TEST_F(PackageAndWindowTest, AboutBoxShowsNameAndVersion) {
     Trigger(window_->HelpAbout1);
     EXPECT_EQ(requests_.back().kind, DialogKind::kCustom);
     EXPECT_EQ(requests_.back().title, "About");
-    EXPECT_EQ(window_->AboutBox->ProductName->text(), "Lumigram");
-    EXPECT_EQ(window_->AboutBox->Version->text(), "Version 0.2");
+    EXPECT_EQ(Widgets().aboutBox->ProductName->text(), "Lumigram");
+    EXPECT_EQ(Widgets().aboutBox->Version->text(), "Version 0.2");
 }
 
-TEST_F(PackageAndWindowTest, ExitDeletesFourScratchFilesTheCloseButtonNone) {
-    const char* names[] = {"temp.bmp", "temp.gif", "temp.png", "temp.k", "temp.g"};
-    for (const char* name : names) {
-        WriteAll(Scratch() + "/" + name, {1});
+TEST_F(PackageAndWindowTest, ExitAndTheCloseButtonBothRemoveTheScratchFolder) {
+    for (const bool byExit : {true, false}) {
+        window_ = std::make_unique<TSDIAppForm>();
+        const std::string scratch = Scratch();
+        WriteAll(scratch + "/temp.g", {1});
+        window_->show();
+        if (byExit) {
+            Trigger(window_->FileExit1);
+        } else {
+            window_->close();
+        }
+        EXPECT_FALSE(std::filesystem::exists(scratch)) << byExit;
+        EXPECT_FALSE(window_->isVisible());
     }
-    window_->show();
-    window_->close();  // the close button
-    EXPECT_EQ(ListFolder(Scratch()).size(), 5u);
-
-    window_->show();
-    Trigger(window_->FileExit1);
-    EXPECT_EQ(ListFolder(Scratch()), std::vector<std::string>{"temp.g"});
-    EXPECT_FALSE(window_->isVisible());
 }
 
 }  // namespace

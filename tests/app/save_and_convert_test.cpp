@@ -28,21 +28,22 @@ TEST_F(SaveAndConvertTest, SaveWritesWhatThePreviewOrTheEncoderHolds) {
     EXPECT_EQ(requests_[1].filter, "Images|*.png;*.gif;*.bmp");
     EXPECT_EQ(requests_[1].title, "Save converted file");
     EXPECT_EQ(requests_[1].fileName, "icon.k");
+    EXPECT_TRUE(requests_[1].confirmOverwrite);
     EXPECT_EQ(ReadAll(dir_.File("out.png")), ReadAll(Scratch() + "/temp.bmp"));
 
     // Kind 3: its own bytes.
-    window_->ListBox1->setCurrentRow(1);  // wall.g
+    Choose(1);  // wall.g
     Expect({Accept(dir_.File("wall.gif"))});
     Trigger(window_->FileSaveAs1);
     EXPECT_EQ(ReadAll(dir_.File("wall.gif")), ReadAll(Pic("wall.g")));
 
-    // Kind 2: the scratch ".k", after which the current file is that scratch file.
+    // Kind 2: its ".k" encoding; the current file stays the picture shown.
     Expect({Accept(Pic("pic.bmp")), Accept(dir_.File("pic.k"))});
     Trigger(window_->FileOpen1);
     Trigger(window_->FileSave1);
     EXPECT_EQ(requests_.back().filter, ".k/g files|*.k;*.g");
     EXPECT_EQ(ReadAll(dir_.File("pic.k")), ReadAll(Pic("icon.k")));
-    EXPECT_EQ(window_->state().CurrentFile, Scratch() + "/temp.k");
+    EXPECT_EQ(window_->state().CurrentFile, Pic("pic.bmp"));
 
     // Cancelled: nothing written.
     Expect({DialogAnswer::Cancel()});
@@ -63,17 +64,25 @@ TEST_F(SaveAndConvertTest, SavingTheScratchFileOntoItselfIsRefused) {
     EXPECT_EQ(ReadAll(Scratch() + "/temp.k"), encoded);
 }
 
-TEST_F(SaveAndConvertTest, SavingAPictureThatFailedToLoadIsRefused) {
+TEST_F(SaveAndConvertTest, APictureThatFailedToLoadLeavesTheShownOneToSave) {
     Put("wall.g", Bytes{'G', 'I', 'F', '8', '9', 'a'});
     Put("junk.g", Bytes{'n', 'o', 'p', 'e'});
     Expect({Accept(Pic("wall.g"))});
     Trigger(window_->FileOpen1);
-    window_->ListBox1->setCurrentRow(0);  // junk.g: no picture
+    Choose(0);  // junk.g: refused
     Expect({Accept(dir_.File("out.gif"))});
     Trigger(window_->FileSave1);
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_TRUE(Messages()[0].text.startsWith("There is no picture to save"));
-    EXPECT_FALSE(Exists(dir_.File("out.gif")));
+    EXPECT_EQ(requests_.back().fileName, "wall.g");
+    EXPECT_EQ(ReadAll(dir_.File("out.gif")), ReadAll(Pic("wall.g")));
+
+    // Nothing shown yet: no picture to save.
+    window_ = std::make_unique<TSDIAppForm>();
+    Expect({Accept(dir_.File("none.k"))});
+    Trigger(window_->FileSave1);
+    ASSERT_EQ(Messages().size(), 2u);
+    EXPECT_TRUE(Messages()[1].text.startsWith("There is no picture to save"));
+    EXPECT_FALSE(Exists(dir_.File("none.k")));
 }
 
 TEST_F(SaveAndConvertTest, ConvertAllConvertsTheGroupUnderNewNames) {
@@ -97,9 +106,14 @@ TEST_F(SaveAndConvertTest, ConvertAllConvertsTheGroupUnderNewNames) {
     EXPECT_EQ(ReadAll(out + "/menu.g"), (Bytes{7, 7}));
     EXPECT_EQ(ReadAll(out + "/wall.png"), ReadAll(Pic("wall.g")));
     EXPECT_EQ(ReadAll(out + "/bm.k"), ReadAll(Pic("my.skin.k")));
-    EXPECT_TRUE(ListFolder(Scratch()).empty());  // no scratch file is left
-    EXPECT_EQ(window_->state().CurrentFile, Pic("wall.g"));
-    EXPECT_TRUE(window_->PreviewImage1->Picture().GetEmpty());  // the preview is untouched
+    EXPECT_TRUE(ListFolder(Scratch() + "/batch").empty());        // no scratch file is left
+    EXPECT_EQ(ReadAll(Scratch() + "/temp.g"), (Bytes{9, 9, 9}));  // nor the preview's touched
+    EXPECT_EQ(window_->state().CurrentFile, "");  // choosing the folder opened nothing
+    EXPECT_TRUE(Widgets().preview->Picture().GetEmpty());
+    EXPECT_EQ(Widgets().batchSummary->text().toStdString(), "Converted 4 of 5 files into " + out);
+    ASSERT_EQ(Messages().size(), 1u);  // junk.g, in the one box of failures
+    EXPECT_EQ(Messages()[0].text.toStdString(),
+              "1 files were not converted:\n\n" + Pic("junk.g") + ": not a GIF or PNG picture");
 
     // The image group, from a ".bmp".
     const std::string out2 = dir_.File("out2");
@@ -109,15 +123,17 @@ TEST_F(SaveAndConvertTest, ConvertAllConvertsTheGroupUnderNewNames) {
     EXPECT_EQ(ListFolder(out2), std::vector<std::string>{"pic.k"});
 }
 
-TEST_F(SaveAndConvertTest, ConvertAllStopsAtTheFirstErrorAndCancelStopsBetweenFiles) {
+TEST_F(SaveAndConvertTest, ConvertAllGoesOnAfterAnErrorAndCancelStopsBetweenFiles) {
     Put("a.k", Bytes(3, 0));  // refused
     Put("b.a", Bytes{1});
     const std::string out = dir_.File("out");
     std::filesystem::create_directory(out);
     Expect({Accept(Pic("a.k")), Accept(out)});
     Trigger(window_->Convertall1);
-    EXPECT_EQ(Messages().size(), 1u);
-    EXPECT_TRUE(ListFolder(out).empty());  // b.a, after a.k, was not reached
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_TRUE(Messages()[0].text.contains(QString::fromStdString(Pic("a.k")) + ": not a skin"));
+    EXPECT_EQ(ListFolder(out), std::vector<std::string>{"b.g"});  // b.a was converted all the same
+    std::filesystem::remove(out + "/b.g");
 
     // Cancelled after the first file: what was written stays, nothing more is.
     std::filesystem::remove(Pic("a.k"));
@@ -169,8 +185,8 @@ TEST_F(SaveAndConvertTest, KindsIgnoreCaseAndConvertAllReportsCollisions) {
     // Opening an upper-case ".K" previews it and lists its group.
     Expect({Accept(Pic("UPPER.K"))});
     Trigger(window_->FileOpen1);
-    EXPECT_FALSE(window_->PreviewImage1->Picture().GetEmpty());
-    EXPECT_EQ(window_->ListBox1->count(), 2);  // LOGO.G, UPPER.K
+    EXPECT_FALSE(Widgets().preview->Picture().GetEmpty());
+    EXPECT_EQ(Widgets().fileList->count(), 2);  // LOGO.G, UPPER.K
 }
 
 }  // namespace

@@ -8,14 +8,14 @@ namespace lumigram::test {
 
 std::vector<std::string> WindowTest::ListItems() const {
     std::vector<std::string> items;
-    for (int i = 0; i < window_->ListBox1->count(); ++i) {
-        items.push_back(window_->ListBox1->item(i)->text().toStdString());
+    for (int i = 0; i < Widgets().fileList->count(); ++i) {
+        items.push_back(Widgets().fileList->item(i)->text().toStdString());
     }
     return items;
 }
 
 QImage WindowTest::PreviewPixels() const {
-    return Render(*window_->PreviewImage1);
+    return Render(*Widgets().preview);
 }
 
 }  // namespace lumigram::test

@@ -5,10 +5,14 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
+#include <QLabel>
+#include <QSettings>
 #include <deque>
 #include <filesystem>
 
+#include "app/file_list_box.h"
 #include "app/sdi_main.h"
+#include "app/window_inspector.h"
 #include "dialogs/dialog_seam.h"
 #include "display/preview_image.h"
 #include "support/pictures.h"
@@ -16,24 +20,34 @@
 
 namespace lumigram::test {
 
-// A real main window started in a private folder (its scratch folder), with
-// every dialog answered from a queue and every request it was shown recorded.
+// A real main window started in a folder of its own, its scratch folder under
+// a private runtime folder and its settings empty, with every dialog answered
+// from a queue and every request it was shown recorded.
 class WindowTest : public ::testing::Test {
   protected:
     WindowTest()
         : start_(QDir::currentPath()),
+          runtime_(qgetenv("XDG_RUNTIME_DIR")),
           responder_([this](const DialogRequest& request) { return Answer(request); }) {
-        std::filesystem::create_directories(Scratch());
+        std::filesystem::create_directories(Start());
         std::filesystem::create_directories(Pics());
-        QDir::setCurrent(QString::fromStdString(Scratch()));
+        std::filesystem::create_directories(Runtime());
+        QDir::setCurrent(QString::fromStdString(Start()));
+        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(Runtime()));
+        QSettings().clear();
         window_ = std::make_unique<TSDIAppForm>();
     }
     ~WindowTest() override {
         window_.reset();
+        QSettings().clear();
         QDir::setCurrent(start_);
+        qputenv("XDG_RUNTIME_DIR", runtime_);
     }
 
-    std::string Scratch() const { return dir_.File("start"); }
+    // The folder the window was started in, and the window's scratch folder.
+    std::string Start() const { return dir_.File("start"); }
+    std::string Runtime() const { return dir_.File("runtime"); }
+    std::string Scratch() const { return window_->ScratchFolder(); }
     std::string Pics() const { return dir_.File("pics"); }
     std::string Pic(const std::string& name) const { return Pics() + "/" + name; }
     std::string Put(const std::string& name, const Bytes& bytes) {
@@ -56,6 +70,16 @@ class WindowTest : public ::testing::Test {
         QCoreApplication::processEvents();
     }
 
+    WindowWidgets Widgets() const { return WindowInspector::Widgets(*window_); }
+
+    // Selects a row as the user does, through the event loop.
+    void Choose(int row) {
+        Widgets().fileList->setCurrentRow(row);
+        QMetaObject::invokeMethod(
+            window_.get(), [w = window_.get()] { w->ListBox1Click(); }, Qt::QueuedConnection);
+        QCoreApplication::processEvents();
+    }
+
     // Messages shown so far (error boxes and the unpacker's "Error" boxes).
     std::vector<DialogRequest> Messages() const {
         std::vector<DialogRequest> messages;
@@ -71,6 +95,7 @@ class WindowTest : public ::testing::Test {
 
     TempDir dir_;
     QString start_;
+    QByteArray runtime_;
     std::deque<DialogAnswer> answers_;
     std::vector<DialogRequest> requests_;
     ScopedDialogResponder responder_;

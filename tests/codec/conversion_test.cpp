@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "codec/convert_one_file.h"
 #include "codec/picture_groups.h"
+#include "codec/scratch_conversion.h"
 #include "platform/copy_by_blocks.h"
 #include "platform/io_error.h"
+#include "support/pictures.h"
 #include "support/test_files.h"
 
 namespace lumigram::test {
@@ -67,6 +71,36 @@ TEST(ConvertOneFile, NamesTheOutputAfterTheScratchResult) {
     }
     EXPECT_EQ(PlannedOutputExtension(dir.File("my.skin.a")), ".g");
     EXPECT_EQ(PlannedOutputExtension(dir.File("junk.g")), "");
+}
+
+// The scratch file a source stands for follows from the source alone: a stale
+// scratch file of an earlier conversion never decides it.
+TEST(PrepareScratchFile, TheSourceDecidesNotWhatTheScratchFolderHolds) {
+    TempDir dir;
+    const std::string scratch = dir.File("scratch");
+    std::filesystem::create_directory(scratch);
+    BmpSpec spec;
+    spec.width = 2;
+    spec.height = 2;
+    WriteAll(dir.File("pic.bmp"), MakeBmp(spec));
+    WriteAll(dir.File("wall.g"), {0x89, 'P', 'N', 'G'});
+    WriteAll(dir.File("anim.a"), {'G', 'I', 'F'});
+    WriteAll(dir.File("junk.g"), {'J'});
+    const struct {
+        const char* source;
+        const char* result;
+    } rows[] = {
+        {"pic.bmp", "temp.k"}, {"wall.g", "temp.png"}, {"anim.a", "temp.g"}, {"junk.g", ""}};
+    for (const auto& row : rows) {
+        for (const char* stale : {"temp.bmp", "temp.gif", "temp.png", "temp.k", "temp.g"}) {
+            WriteAll(scratch + "/" + stale, {9});
+        }
+        const std::string result = PrepareScratchFile(dir.File(row.source), scratch, {}, true);
+        EXPECT_EQ(result, *row.result ? scratch + "/" + row.result : "") << row.source;
+        if (!result.empty()) {
+            EXPECT_NE(ReadAll(result), Bytes{9}) << row.source;
+        }
+    }
 }
 
 }  // namespace

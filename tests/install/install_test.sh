@@ -64,19 +64,30 @@ for package in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins; do
   check ".deb depends on $package" grep -q "$package" <<<"$depends"
 done
 
-# The launcher: a private working folder (mode 0700) under the cache folder,
-# and the window started there. A stand-in "lumigram" beside it reports where.
-mkdir -p "$work/launch" "$work/home"
+# The desktop entry starts the window itself, with the files it is given, for
+# skin pictures and skin packages alike.
+desktop="$root/share/applications/org.lumigram.Lumigram.desktop"
+check "desktop entry starts lumigram with its files" grep -qx 'Exec=lumigram %F' "$desktop"
+check "desktop entry opens skin pictures and packages" \
+  grep -qx 'MimeType=image/x-lumigram-skin;application/x-lumigram-skin-package;' "$desktop"
+mime="$root/share/mime/packages/lumigram.xml"
+check "MIME type of skin packages" grep -q 'type="application/x-lumigram-skin-package"' "$mime"
+check "skin packages are told by name and by content" \
+  sh -c "grep -q 'pattern=\"\*.ezx\"' '$mime' && grep -q 'value=\"motoskin\"' '$mime'"
+if command -v xmllint >/dev/null; then
+  check "MIME file is well-formed" xmllint --noout "$mime"
+fi
+
+# The launcher, kept for older desktop entries: it starts the window in the
+# caller's folder with the caller's arguments. A stand-in "lumigram" beside it
+# reports where and with what.
+mkdir -p "$work/launch" "$work/here"
 cp "$root/bin/lumigram-launcher" "$work/launch/"
-printf '#!/bin/sh\npwd > "%s/started-in"\n' "$work" >"$work/launch/lumigram"
+printf '#!/bin/sh\npwd > "%s/started-in"\necho "$@" > "%s/arguments"\n' "$work" "$work" >"$work/launch/lumigram"
 chmod +x "$work/launch/lumigram"
-HOME="$work/home" XDG_CACHE_HOME="$work/cache" "$work/launch/lumigram-launcher"
-check "launcher makes the working folder" test -d "$work/cache/lumigram"
-check "working folder is private (0700)" test "$(stat -c %a "$work/cache/lumigram")" = 700
-check "window starts in the working folder" test "$(cat "$work/started-in")" = "$work/cache/lumigram"
-rm -rf "$work/cache" "$work/started-in"
-HOME="$work/home" env -u XDG_CACHE_HOME "$work/launch/lumigram-launcher"
-check "without XDG_CACHE_HOME it uses ~/.cache/lumigram" test "$(cat "$work/started-in")" = "$work/home/.cache/lumigram"
+(cd "$work/here" && "$work/launch/lumigram-launcher" pic.k)
+check "launcher starts the window in the caller's folder" test "$(cat "$work/started-in")" = "$work/here"
+check "launcher passes the files on" test "$(cat "$work/arguments")" = "pic.k"
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]
