@@ -2,13 +2,16 @@
 
 #include "dialogs/dialog_seam.h"
 #include "platform/io_error.h"
+#include "platform/printable_text.h"
 
 namespace lumigram {
 
 void ShowErrorBox(const std::exception& error) {
-    QString text = QString::fromStdString(error.what());
+    // Names from files and packages may hold control characters; they are
+    // shown escaped, so a crafted name cannot fake or hide a line.
+    QString text = QString::fromStdString(EscapeControls(error.what()));
     if (const auto* ours = dynamic_cast<const Error*>(&error); ours && !ours->path().empty()) {
-        text += "\n" + QString::fromStdString(ours->path());
+        text += "\n" + QString::fromStdString(EscapeControls(ours->path()));
     }
     ShowMessageBox(QStringLiteral("Lumigram"), text, MessageIcon::kCritical,
                    QApplication::activeWindow());

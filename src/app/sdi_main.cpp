@@ -43,6 +43,7 @@
 #include "package/ezx_pack.h"
 #include "package/ezx_unpack.h"
 #include "package/member_names.h"
+#include "platform/byte_file.h"
 #include "platform/copy_by_blocks.h"
 #include "platform/file_ops.h"
 #include "platform/io_error.h"
@@ -338,7 +339,11 @@ void TSDIAppForm::ShowSummary(const QString& text) {
 void TSDIAppForm::ShowFailures(const QString& caption, const QString& heading,
                                const QStringList& failures) {
     if (!failures.isEmpty()) {
-        ShowMessageBox(caption, heading + "\n\n" + failures.join('\n'), MessageIcon::kCritical,
+        QStringList shown;
+        for (const QString& failure : failures) {
+            shown << QString::fromStdString(EscapeControls(failure.toStdString()));
+        }
+        ShowMessageBox(caption, heading + "\n\n" + shown.join('\n'), MessageIcon::kCritical,
                        QApplication::activeWindow());
     }
 }
@@ -352,6 +357,9 @@ void TSDIAppForm::LoadAndPreview(const std::string& name) {
         throw FormatError("not a GIF or PNG picture", name);
     }
     const std::string preview = kind == FileKind::kOrdinary ? name : scratch;
+    // Opened once on its own first, so that a refusal ("is a FIFO, not a
+    // regular file") reaches the error box; the picture object swallows it.
+    ByteFile::OpenRead(preview).Close();
     TFilePicture picture;
     picture.LoadFromFile(ToQt(preview));
     if (picture.GetEmpty()) {

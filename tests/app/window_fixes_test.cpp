@@ -162,6 +162,12 @@ TEST_F(WindowFixesTest, ARefusedOpenLeavesTheWindowAsItWas) {
         EXPECT_EQ(window_->windowTitle(), "ok.bmp \u2014 Lumigram") << row.name;
         EXPECT_EQ(ListItems(), list) << row.name;
     }
+    // A FIFO named like a picture is refused at once: nothing waits for a writer.
+    ASSERT_EQ(::mkfifo(Pic("pipe.k").c_str(), 0644), 0);
+    Expect({Accept(Pic("pipe.k"))});
+    Trigger(window_->FileOpen1);
+    EXPECT_TRUE(Messages().back().text.startsWith("is a FIFO, not a regular file"));
+    EXPECT_EQ(window_->state().CurrentFile, Pic("ok.bmp"));
     Expect({Accept(dir_.File("out.k"))});
     Trigger(window_->FileSave1);
     EXPECT_EQ(requests_.back().fileName, "ok.bmp");
