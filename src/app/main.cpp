@@ -3,6 +3,8 @@
 #include <QCommandLineParser>
 #include <QMetaObject>
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 #include "app/error_box.h"
 #include "app/sdi_main.h"
@@ -31,7 +33,15 @@ int main(int argc, char** argv) {
     });
     window->show();
     if (!parser.positionalArguments().isEmpty()) {
-        const QString file = parser.positionalArguments().constFirst();
+        // The name's own bytes, not its QString form, which loses any that are
+        // not UTF-8: the first argument that is no option.
+        std::string file = parser.positionalArguments().constFirst().toStdString();
+        for (int i = 1; i < argc; ++i) {
+            if (argv[i][0] != '-' || std::string_view(argv[i]) == "-") {
+                file = argv[i];
+                break;
+            }
+        }
         // Through the event loop, so that a refusal reaches the error box.
         QMetaObject::invokeMethod(
             window.get(), [&window, file] { window->OpenPath(file); }, Qt::QueuedConnection);

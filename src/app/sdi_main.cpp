@@ -20,6 +20,7 @@
 #include <QToolButton>
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <memory>
 
 #include "app/about_box.h"
@@ -46,6 +47,7 @@
 #include "platform/byte_file.h"
 #include "platform/copy_by_blocks.h"
 #include "platform/file_ops.h"
+#include "platform/folder_search.h"
 #include "platform/io_error.h"
 #include "platform/output_file.h"
 #include "platform/printable_text.h"
@@ -399,11 +401,17 @@ void TSDIAppForm::OpenPicture(const std::string& name) {
 }
 
 void TSDIAppForm::OpenPath(const QString& path) {
-    const QString full = QFileInfo(path).absoluteFilePath();
-    if (full.endsWith(QStringLiteral(".ezx"), Qt::CaseInsensitive)) {
-        UnpackPackage(FromQt(full));
+    OpenPath(FromQt(path));
+}
+
+void TSDIAppForm::OpenPath(const std::string& path) {
+    // Bytes as the system gave them: a name that is not UTF-8 still opens.
+    std::error_code ignored;
+    const std::string full = std::filesystem::absolute(path, ignored).lexically_normal().string();
+    if (HasExtensionIgnoringCase(full, ".ezx")) {
+        UnpackPackage(full);
     } else {
-        OpenPicture(FromQt(full));
+        OpenPicture(full);
     }
 }
 

@@ -46,6 +46,7 @@ class TSDIAppForm : public QMainWindow {
     // Opens a file given from outside (the command line, a drop, Open Recent):
     // a picture is shown; a ".ezx" package starts Open EZX with it chosen.
     void OpenPath(const QString& path);
+    void OpenPath(const std::string& path);
 
     // The window's actions: what the menus, tool buttons and shortcuts run.
     QAction* FileNew1;

@@ -147,7 +147,7 @@ int RunConvertAll(const ConvertAllArguments& a) {
         std::cerr << "\r\x1b[K";
     }
     std::cout << "converted " << written << " of " << names.size() << " files into "
-              << a.outputFolder;
+              << EscapeControls(a.outputFolder);
     if (skipped > 0) {
         std::cout << " (" << skipped << " .g files neither GIF nor PNG skipped)";
     }

@@ -40,7 +40,8 @@ int RunPack(const PackageArguments& a) {
         const PackResult result = PackEZX(a.folder, a.package);
         nothing = result.members == 0;
         if (!nothing) {
-            std::cout << "packed " << result.members << " members into " << a.package << '\n';
+            std::cout << "packed " << result.members << " members into "
+                      << EscapeControls(a.package) << '\n';
         }
     });
     if (code == kExitOk && nothing) {
@@ -60,7 +61,8 @@ int RunUnpack(const PackageArguments& a) {
             PrintError(problem.memberPath, problem.message);
         };
         const UnpackResult result = UnpackEZX(a.package, a.folder, options);
-        std::cout << "unpacked " << result.written << " members into " << a.folder << '\n';
+        std::cout << "unpacked " << result.written << " members into " << EscapeControls(a.folder)
+                  << '\n';
     });
     return code == kExitOk && problems > 0 ? kExitFailed : code;
 }
@@ -117,7 +119,7 @@ int RunVerify(const PackageArguments& a) {
                                       " package: " + member + finding.message);
         }
         if (sound) {
-            std::cout << a.package << ": sound, " << found.members << " members\n";
+            std::cout << EscapeControls(a.package) << ": sound, " << found.members << " members\n";
         }
     });
     return code == kExitOk && !sound ? kExitFailed : code;

@@ -1,4 +1,5 @@
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -6,6 +7,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "platform/interrupt_cleanup.h"
 
 #ifdef _WIN32
 #include <process.h>
@@ -13,6 +15,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
 extern char** environ;
 #endif
 
@@ -66,12 +69,38 @@ int RunWriter(const std::string& writer, const ThumbnailRequest& request) {
     const intptr_t status = ::_spawnv(_P_WAIT, writer.c_str(), argv.data());
     return status < 0 ? kExitFailed : static_cast<int>(status);
 #else
+    // Ctrl+C or SIGTERM reaches the writer too, and is waited for: it removes
+    // its temporary instead of finishing the output after we are gone. The
+    // signals wait while the writer starts, so none falls between the two.
+    sigset_t interrupts;
+    sigset_t before;
+    sigemptyset(&interrupts);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        sigaddset(&interrupts, signal);
+    }
+    ::sigprocmask(SIG_BLOCK, &interrupts, &before);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setsigmask(&attributes, &before);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
     pid_t child = 0;
-    if (::posix_spawn(&child, writer.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
+    const int spawned =
+        ::posix_spawn(&child, writer.c_str(), nullptr, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    if (spawned == 0) {
+        ForwardInterruptsTo(child);
+    }
+    ::sigprocmask(SIG_SETMASK, &before, nullptr);
+    if (spawned != 0) {
         return -1;
     }
     int status = 0;
-    ::waitpid(child, &status, 0);
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    ForwardInterruptsTo(0);
+    if (WIFSIGNALED(status)) {
+        return 128 + WTERMSIG(status);
+    }
     return WIFEXITED(status) ? WEXITSTATUS(status) : kExitFailed;
 #endif
 }

@@ -37,10 +37,14 @@ void WriteThumbnail(const ThumbnailArguments& a) {
     if (!image.save(&buffer, "PNG")) {
         throw FormatError("the thumbnail could not be encoded as PNG", a.input);
     }
+    OutputRules rules;  // the picture being read is never the one replaced
+    if (const auto input = IdentityOfPath(a.input)) {
+        rules.inputs.push_back(*input);
+    }
     WriteWholeOutput(a.output,
                      std::span(reinterpret_cast<const std::uint8_t*>(png.constData()),
                                static_cast<std::size_t>(png.size())),
-                     true);
+                     true, rules);
 }
 
 }  // namespace
@@ -54,8 +58,9 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     const ThumbnailArguments arguments{argv[1], argv[2], std::atoi(argv[3])};
-    if (arguments.size < 1) {
-        PrintError("", "SIZE must be a positive number of pixels");
+    // The same bound lumigram-cli checks: this program may be run by itself.
+    if (arguments.size < 1 || arguments.size > 4096) {
+        PrintError("", "SIZE must be a number of pixels from 1 to 4096");
         return kExitUsage;
     }
     return RunReportingErrors(arguments.input, [&] { WriteThumbnail(arguments); });

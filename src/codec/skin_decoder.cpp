@@ -85,7 +85,9 @@ void DecodeSkinPictureTo(const std::string& inputPath, const std::string& output
                          TransparencyColour colour, bool transparencyEnabled) {
     ByteFile input = ByteFile::OpenRead(inputPath);
     const SkinHeader header = ReadCheckedSkinHeader(input);
-    const std::unique_ptr<OutputFile> output = OutputFile::ForPath(outputPath, true);
+    // The picture being read is never the one replaced ("decode p.k p.k").
+    const std::unique_ptr<OutputFile> output =
+        OutputFile::ForPath(outputPath, true, OutputRules{{IdentityOf(input)}, false});
     DecodeCheckedSkinPicture(input, header, output->file(), colour, transparencyEnabled);
     input.Close();
     output->Commit();

@@ -60,7 +60,8 @@ EncodeOutcome EncodeSkinPictureTo(const std::string& inputPath, const std::strin
     RowBuffers& buffers = CodecRowBuffers();
 
     if (got < 2 || head[0] != 'B' || head[1] != 'M') {
-        const std::unique_ptr<OutputFile> output = OutputFile::ForPath(outputPath, true);
+        const std::unique_ptr<OutputFile> output =
+            OutputFile::ForPath(outputPath, true, OutputRules{{IdentityOf(input)}, false});
         CopyWhole(input, output->file(), std::span(buffers.row.data(), kCopyBlockSize));
         input.Close();
         output->Commit();
@@ -68,7 +69,8 @@ EncodeOutcome EncodeSkinPictureTo(const std::string& inputPath, const std::strin
     }
 
     const BmpLayout bmp = CheckBmpForEncoding(std::span(head.data(), got), input.Size(), inputPath);
-    const std::unique_ptr<OutputFile> output = OutputFile::ForPath(outputPath, true);
+    const std::unique_ptr<OutputFile> output =
+        OutputFile::ForPath(outputPath, true, OutputRules{{IdentityOf(input)}, false});
     EncodeCheckedBmp(input, bmp, output->file(), colour, transparencyEnabled);
     input.Close();
     output->Commit();

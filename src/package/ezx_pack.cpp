@@ -58,7 +58,7 @@ std::span<const std::uint8_t> AsBytes(std::string_view text) {
 // Sizes of every member, checked against the format's limits before anything
 // is written. Returns the package's IndexOffset.
 std::int64_t PlanPackage(const std::string& folder, const std::vector<MemberFile>& members,
-                         std::vector<std::uint32_t>& sizes) {
+                         std::vector<std::uint32_t>& sizes, OutputRules& inputs) {
     if (members.size() > static_cast<std::size_t>(kMaxPackageMembers)) {
         throw FormatError("too many member files: " + std::to_string(members.size()) +
                               ", a package holds at most " + std::to_string(kMaxPackageMembers),
@@ -79,7 +79,9 @@ std::int64_t PlanPackage(const std::string& folder, const std::vector<MemberFile
             throw FormatError("cannot be packed: " + why,
                               JoinPath(folder, EscapeName(member.fileName, true)));
         }
-        const std::uint64_t size = FileSizeOf(path);
+        FileIdentity identity;
+        const std::uint64_t size = FileSizeOf(path, identity);
+        inputs.inputs.push_back(identity);  // the package never replaces a member
         if (size > static_cast<std::uint64_t>(kMaxPackageBytes)) {
             throw FormatError("file is too large for a package (2 GiB at most)", path);
         }
@@ -92,8 +94,9 @@ std::int64_t PlanPackage(const std::string& folder, const std::vector<MemberFile
     return layout.indexOffset;
 }
 
-// Copies exactly size bytes of a member; a file that shrank since it was
-// measured would leave the package's offsets wrong, so it stops the packing.
+// Copies exactly size bytes of a member; a file that shrank or grew since it
+// was measured would leave the package's offsets or its content wrong, so it
+// stops the packing.
 void CopyMember(const std::string& path, std::uint32_t size, BlockWriter& writer) {
     ByteFile file = ByteFile::OpenRead(path);
     std::uint64_t left = size;
@@ -106,6 +109,11 @@ void CopyMember(const std::string& path, std::uint32_t size, BlockWriter& writer
         }
         writer.Commit(got);
         left -= got;
+    }
+    // A file that grew would lose its tail without a word.
+    std::array<std::uint8_t, 1> probe{};
+    if (file.Read(probe) != 0) {
+        throw IoError(kFileAccessDenied, path, "grew while it was being packed; pack again");
     }
     file.Close();
 }
@@ -158,10 +166,11 @@ PackResult PackEZX(const std::string& Folder, const std::string& PackageFileName
         return result;
     }
     std::vector<std::uint32_t> sizes;
-    const std::int64_t indexOffset = PlanPackage(Folder, members, sizes);
+    OutputRules rules;
+    const std::int64_t indexOffset = PlanPackage(Folder, members, sizes, rules);
     const auto count = static_cast<std::int32_t>(members.size());
 
-    const std::unique_ptr<OutputFile> target = OutputFile::ForPath(PackageFileName, false);
+    const std::unique_ptr<OutputFile> target = OutputFile::ForPath(PackageFileName, false, rules);
     ByteFile& package = target->file();
     static thread_local PackBuffers buffers;
     {

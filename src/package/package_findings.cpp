@@ -9,11 +9,15 @@
 #include "package/ezx_reader.h"
 #include "package/member_names.h"
 #include "package/member_screening.h"
+#include "platform/ansi_codepage.h"
 #include "platform/byte_file.h"
 #include "platform/io_error.h"
 
 namespace lumigram {
 namespace {
+
+// The longest file name the file systems Lumigram unpacks onto allow.
+constexpr std::size_t kMaxFileNameBytes = 255;
 
 std::string Hex32(std::uint32_t value) {
     char text[11];
@@ -91,6 +95,12 @@ PackageFindings FindPackageFindings(ByteFile& package) {
         CheckRecordFields(check.members[i], out);
         if (!skipped[i].empty()) {
             Add(out, check.members[i].number, FindingSeverity::kUnusual, skipped[i]);
+        } else if (const std::size_t onDisk = AnsiToUtf8(check.members[i].storedName).size();
+                   onDisk > kMaxFileNameBytes) {
+            // Windows-1252 letters above 0x7F take two or three bytes in UTF-8.
+            Add(out, check.members[i].number, FindingSeverity::kUnusual,
+                "its name is " + std::to_string(onDisk) + " bytes as a file name, more than " +
+                    std::to_string(kMaxFileNameBytes) + ": unpacking cannot write it");
         }
     }
     std::set<std::size_t> emptyNamed;

@@ -44,6 +44,11 @@ std::int64_t FileAge(const std::string& path) {
 }
 
 std::uint64_t FileSizeOf(const std::string& path) {
+    FileIdentity ignored;
+    return FileSizeOf(path, ignored);
+}
+
+std::uint64_t FileSizeOf(const std::string& path, FileIdentity& identity) {
     struct ::stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         ThrowIoErrorFromErrno(errno, path);
@@ -51,6 +56,8 @@ std::uint64_t FileSizeOf(const std::string& path) {
     if (S_ISDIR(st.st_mode)) {
         ThrowIoErrorFromErrno(EISDIR, path);
     }
+    identity =
+        FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
     return static_cast<std::uint64_t>(st.st_size);
 }
 

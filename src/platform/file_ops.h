@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/output_file.h"
+
 namespace lumigram {
 
 // Copies source over destination (replacing it through the output layer: written
@@ -21,6 +23,8 @@ std::int64_t FileAge(const std::string& path);
 // The size of an existing file, by one look at its directory entry (links
 // followed). Raises IoError naming path when there is no such file.
 std::uint64_t FileSizeOf(const std::string& path);
+// The same, telling which file it is, too.
+std::uint64_t FileSizeOf(const std::string& path, FileIdentity& identity);
 
 // The existence test the program uses: true for an existing regular file.
 bool FileExists(const std::string& path);

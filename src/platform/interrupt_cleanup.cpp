@@ -4,9 +4,11 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 
@@ -32,6 +34,7 @@ struct FolderSlot {
 };
 
 FileSlot fileSlots[kFileSlots];
+std::atomic<int> helperProcess{0};
 FolderSlot folderSlots[kFolderSlots];
 
 template <typename Slot, int N>
@@ -79,6 +82,12 @@ void RemoveFolderInHandler(const char* path) {
 }
 
 void OnInterrupt(int signal) {
+    if (const int helper = helperProcess.load(); helper > 0) {
+        ::kill(helper, signal);
+        int status = 0;
+        while (::waitpid(helper, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
     for (FileSlot& slot : fileSlots) {
         if (slot.state.load() == kLive) {
             ::unlinkat(slot.folderFd, slot.name, 0);
@@ -107,6 +116,10 @@ void InstallInterruptCleanup() {
     // Past a file size limit (ulimit -f) a write fails with EFBIG instead of
     // killing the process, so the failure is reported and cleaned up like any.
     ::signal(SIGXFSZ, SIG_IGN);
+}
+
+void ForwardInterruptsTo(int processId) noexcept {
+    helperProcess.store(processId);
 }
 
 InterruptCleanupEntry::InterruptCleanupEntry(int folderFd, const std::string& name) noexcept {

@@ -12,6 +12,11 @@ namespace lumigram {
 // file size limit fails the write rather than killing the process mid-file.
 void InstallInterruptCleanup();
 
+// While a helper process does the writing, an interrupt is passed on to it and
+// waited for, so that it removes its own temporaries and never finishes its
+// output after this process is gone. 0 ends the forwarding.
+void ForwardInterruptsTo(int processId) noexcept;
+
 // Registers one temporary file, name inside the folder open as folderFd, for
 // removal on an interrupt, for as long as the object lives. The descriptor must
 // stay open as long. Registration never fails: past a fixed number of live

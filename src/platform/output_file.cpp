@@ -41,17 +41,21 @@ FileIdentity IdentityOfStat(const struct ::stat& st) {
                         static_cast<std::uint64_t>(st.st_ino)};
 }
 
-// "/dev/stdout", "/dev/fd/1" and the like are links into /proc that stand for
-// a descriptor of this process; whatever they lead to (a terminal, a pipe, a
-// file the shell redirected to), they are written through, never replaced.
-bool IsDescriptorPath(const std::string& path) {
-    if (path.starts_with("/proc/")) {
+// The system's names for this process's own descriptors ("/dev/stdout",
+// "/dev/fd/1"): whatever they lead to (a terminal, a pipe, a file the shell
+// redirected to), they are written through, never replaced. Every other link
+// is replaced, wherever it points.
+bool IsOwnDescriptorName(const std::string& path) {
+    if (path == "/dev/stdout" || path == "/dev/stderr") {
         return true;
     }
-    char target[16] = {};
-    const ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
-    return length > 0 &&
-           std::string_view(target, static_cast<std::size_t>(length)).starts_with("/proc/");
+    for (const std::string_view prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+        if (path.starts_with(prefix) && path.size() > prefix.size() &&
+            path.find_first_not_of("0123456789", prefix.size()) == std::string::npos) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -231,26 +235,37 @@ std::unique_ptr<OutputFile> OutputFile::ForPath(const std::string& path, bool st
         return std::unique_ptr<OutputFile>(
             new OutputFile(StreamTag{}, ByteFile::AdoptStream(fd, "standard output")));
     }
+    // What stands at the path itself, links not followed: only a FIFO or a
+    // character device named directly is written into.
     struct ::stat st {};
-    const bool exists = ::stat(path.c_str(), &st) == 0;
+    const bool exists = ::lstat(path.c_str(), &st) == 0;
     const EntryKind kind = exists ? EntryKindOfMode(st.st_mode) : EntryKind::kMissing;
     const bool streamKind = kind == EntryKind::kFifo || kind == EntryKind::kCharDevice;
-    const bool descriptorPath = IsDescriptorPath(path);
-    if (streamsAllowed && (streamKind || (descriptorPath && exists))) {
+    const bool descriptorName = IsOwnDescriptorName(path);
+    if (streamsAllowed && (streamKind || descriptorName)) {
         if (const int err = InjectedFault(IoOp::kCreate)) {
             ThrowIoErrorFromErrno(err, path);
         }
         int fd;
         do {
-            fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+            fd = ::open(path.c_str(),
+                        O_WRONLY | O_NOCTTY | O_CLOEXEC | (descriptorName ? 0 : O_NOFOLLOW));
         } while (fd < 0 && errno == EINTR);
         if (fd < 0) {
             ThrowIoErrorFromErrno(errno, path);
         }
+        struct ::stat opened {};
+        // The name was looked at before the open: what was opened must still
+        // be a stream, or what the descriptor name stands for.
+        if (::fstat(fd, &opened) != 0 ||
+            (!descriptorName && EntryKindOfMode(opened.st_mode) != kind)) {
+            ::close(fd);
+            throw IoError(kFileAccessDenied, path, "changed while it was being opened");
+        }
         return std::unique_ptr<OutputFile>(
             new OutputFile(StreamTag{}, ByteFile::AdoptStream(fd, path)));
     }
-    if (descriptorPath) {
+    if (descriptorName) {
         throw IoError(kFileAccessDenied, path, "stands for an open descriptor, never replaced");
     }
     if (kind == EntryKind::kFolder) {

@@ -91,7 +91,18 @@ const std::vector<Writer>& Writers() {
     return writers;
 }
 
-enum class Situation { kNew, kSymlink, kHardLink, kReadOnly, kPrivate, kFifo, kDevice, kLongName };
+enum class Situation {
+    kNew,
+    kSymlink,
+    kProcLink,
+    kDeviceLink,
+    kHardLink,
+    kReadOnly,
+    kPrivate,
+    kFifo,
+    kDevice,
+    kLongName,
+};
 
 struct Row {
     Situation situation;
@@ -101,6 +112,8 @@ struct Row {
 constexpr Row kRows[] = {
     {Situation::kNew, "a new file"},
     {Situation::kSymlink, "a symbolic link to a file outside"},
+    {Situation::kProcLink, "a symbolic link through /proc to a file outside"},
+    {Situation::kDeviceLink, "a symbolic link to a device"},
     {Situation::kHardLink, "a hard link to a file outside"},
     {Situation::kReadOnly, "a read-only earlier file"},
     {Situation::kPrivate, "a private earlier file"},
@@ -173,6 +186,12 @@ TEST(HostileOutputs, EveryWriterReplacesNeverWritesThroughAndLeavesNoTemporary) 
                     break;
                 case Situation::kSymlink:
                     ASSERT_EQ(::symlink(victim.c_str(), target.c_str()), 0);
+                    break;
+                case Situation::kProcLink:
+                    ASSERT_EQ(::symlink(("/proc/self/root" + victim).c_str(), target.c_str()), 0);
+                    break;
+                case Situation::kDeviceLink:
+                    ASSERT_EQ(::symlink("/dev/null", target.c_str()), 0);
                     break;
                 case Situation::kHardLink:
                     ASSERT_EQ(::link(victim.c_str(), target.c_str()), 0);
@@ -324,6 +343,9 @@ TEST(HostileOutputs, InputsStandardOutputAndUsage) {
         {"list " + Args(w.Out() + "/skin.ezx") + " > /dev/full", 1,
          "lumigram-cli: standard output: Disk full"},
         {"encode " + Args(w.In() + "/pic.bmp", ""), 2, "an empty path names no file"},
+        {"encode " + Args(w.In() + "/pic.bmp", w.In() + "/pic.bmp"), 1,
+         "pic.bmp: is one of the files being read, not replaced"},
+        {"pack " + Args(w.Out(), w.Out() + "/b.k"), 1, "is one of the files being read"},
         {"dec " + Args(w.In() + "/pic.bmp"), 2,
          "lumigram-cli: unknown command 'dec'; did you mean 'decode'?"},
     };
