@@ -148,8 +148,19 @@ int RunUpdate(const EditArguments& a) {
             package.PutFile(*stored, source, check.Size());
             ++(existed ? replaced : added);
         }
-        package.Save(a.package);
-        std::cout << "updated " << EscapeControls(a.package) << ": " << replaced << " replaced, "
+        OutputRules rules;
+        if (!a.output.empty()) {
+            // A new package: neither the package read nor any FILE is replaced.
+            rules.inputs.push_back(IdentityOf(package.original()));
+            for (const std::string& file : a.names) {
+                if (const std::optional<FileIdentity> identity = IdentityOfPath(file)) {
+                    rules.inputs.push_back(*identity);
+                }
+            }
+        }
+        const std::string& target = a.output.empty() ? a.package : a.output;
+        package.Save(target, rules);
+        std::cout << "updated " << EscapeControls(target) << ": " << replaced << " replaced, "
                   << added << " added\n";
     });
 }
@@ -257,10 +268,15 @@ void AddPackageEditCommands(CLI::App& app, int& exitCode) {
     updateCommand->add_flag("--convert", update->convert,
                             "Encode BMP and PNG files into .k members (icon.png becomes icon.k)");
     AddTransparencyOptions(*updateCommand, update->transparency);
+    updateCommand
+        ->add_option("-o,--output", update->output,
+                     "Write the updated package here instead, leaving PACKAGE as it is")
+        ->check(NonEmptyPath());
     updateCommand->footer(
         "The package is read once and replaced once, when complete; any refused FILE leaves it "
         "as it was. A new member goes where pack would put it.\n"
         "Examples:\n  lumigram-cli update myskin.ezx icon.k wall.g\n"
+        "  lumigram-cli update myskin.ezx icon.k -o newskin.ezx\n"
         "  lumigram-cli update myskin.ezx icon.png --convert");
     updateCommand->callback([update, &exitCode] { exitCode = RunUpdate(*update); });
 

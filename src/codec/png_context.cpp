@@ -26,7 +26,7 @@ PngContext::PngContext(ByteFile& file, bool encoder)
 std::unique_ptr<PngContext> PngContext::Decoder(ByteFile& file) {
     std::unique_ptr<PngContext> png(new PngContext(file, false));
     png->Check(spng_set_png_stream(png->get(), &PngContext::Read, png.get()), "unreadable PNG");
-    png->Check(spng_set_image_limits(png->get(), kMaxBmpWidth24, kMaxPictureHeight),
+    png->Check(spng_set_image_limits(png->get(), kMaxPictureHeight, kMaxPictureHeight),
                "unreadable PNG");
     png->Check(spng_set_chunk_limits(png->get(), kMaxPngChunkBytes, kMaxPngChunkCacheBytes),
                "unreadable PNG");

@@ -15,8 +15,10 @@ struct SpngContextDeleter {
 };
 
 // A libspng context over one byte file, reading it from its current position
-// or writing it strictly in order (a stream will do). A decoder has the image
-// and chunk limits of input_limits.h. An error of the file itself is kept while
+// or writing it strictly in order (a stream will do). A decoder refuses a
+// picture larger than a ".k" header can describe (the reader then applies the
+// tighter BMP widths with a message of its own) and has the chunk limits of
+// input_limits.h. An error of the file itself is kept while
 // libspng unwinds its C frames and raised again by Check.
 class PngContext {
   public:

@@ -255,7 +255,7 @@ void EditablePackage::WriteContent(std::size_t index, ByteFile& out) const {
     writer.Flush();
 }
 
-void EditablePackage::Save(const std::string& path) const {
+void EditablePackage::Save(const std::string& path, const OutputRules& rules) const {
     if (members_.empty()) {
         throw FormatError("a package needs at least one member", path);
     }
@@ -273,7 +273,7 @@ void EditablePackage::Save(const std::string& path) const {
     const PackageLayout layout = LayOutPackage(nameListBytes, members_.size(), dataBytes);
     CheckPackageLength(layout.length, path);
 
-    const std::unique_ptr<OutputFile> target = OutputFile::ForPath(path, false);
+    const std::unique_ptr<OutputFile> target = OutputFile::ForPath(path, false, rules);
     static thread_local std::array<std::uint8_t, 65536> block{};
     BlockWriter writer(target->file(), 0, block);
     std::string header(EZXHeader);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/byte_file.h"
+#include "platform/output_file.h"
 
 namespace lumigram {
 
@@ -79,7 +80,8 @@ class EditablePackage {
     // Why pack would refuse this stored name for a member, or an empty string.
     static std::string NameRefusal(std::string_view storedName);
 
-    void Save(const std::string& path) const;
+    // rules: the files an output must not replace (the inputs of the run).
+    void Save(const std::string& path, const OutputRules& rules = {}) const;
 
   private:
     std::size_t Insert(PackageEntry entry);
