@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "codec/png_context.h"
+#include "codec/rgba_rows.h"
 #include "codec/work_buffers.h"
 #include "platform/byte_file.h"
 #include "platform/input_limits.h"
@@ -140,6 +141,33 @@ void EncodeSkinAsPng(ByteFile& input, std::uint64_t base, std::uint64_t size,
             }
         }
         const int code = spng_encode_row(png->get(), out.data(), out.size());
+        if (code != SPNG_EOI) {
+            png->Check(code, "cannot write PNG");
+        }
+    }
+    png->Check(0, "cannot write PNG");
+}
+
+void WriteRowsAsPng(RgbaRowSource& source, ByteFile& output) {
+    if (source.width() == 0 || source.height() == 0) {
+        throw FormatError("an empty picture has no PNG form", output.path());
+    }
+    std::unique_ptr<PngContext> png = PngContext::Encoder(output);
+    spng_ihdr ihdr{};
+    ihdr.width = source.width();
+    ihdr.height = source.height();
+    ihdr.bit_depth = 8;
+    ihdr.color_type = SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
+    png->Check(spng_set_ihdr(png->get(), &ihdr), "cannot write PNG");
+    png->Check(spng_set_option(png->get(), SPNG_IMG_COMPRESSION_LEVEL, kPngCompressionLevel),
+               "cannot write PNG");
+    png->Check(spng_encode_image(png->get(), nullptr, 0, SPNG_FMT_PNG,
+                                 SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE),
+               "cannot write PNG");
+    std::vector<std::uint8_t> row(std::size_t{source.width()} * 4);
+    for (std::uint32_t y = 0; y < source.height(); ++y) {
+        source.NextRow(row);
+        const int code = spng_encode_row(png->get(), row.data(), row.size());
         if (code != SPNG_EOI) {
             png->Check(code, "cannot write PNG");
         }
