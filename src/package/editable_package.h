@@ -55,6 +55,13 @@ class EditablePackage {
 
     std::optional<std::size_t> Find(std::string_view storedName) const;
 
+    // Puts back a member list taken from members() earlier (an undo step): the
+    // entries share their bytes, so keeping such lists costs little.
+    void Restore(std::vector<PackageEntry> members) {
+        members_ = std::move(members);
+        modified_ = true;
+    }
+
     // Adds a member, or replaces the one of that stored name; returns its index.
     std::size_t Put(const std::string& storedName, std::vector<std::uint8_t> bytes);
     // The same, for a file on disk of size bytes, read only when the package is
