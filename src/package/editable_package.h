@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,6 +80,9 @@ class EditablePackage {
 
     // A member's bytes, whole.
     std::vector<std::uint8_t> ReadContent(std::size_t index) const;
+    // Hands a member's bytes to take in blocks, in order, without holding them whole.
+    void ReadContentInBlocks(std::size_t index,
+                             const std::function<void(std::span<const std::uint8_t>)>& take) const;
     // Writes a member's bytes to out, in order, without holding them whole.
     void WriteContent(std::size_t index, ByteFile& out) const;
     // The open package file and the offset of an untouched member's content, for
