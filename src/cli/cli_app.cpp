@@ -91,6 +91,14 @@ int RunCli(int argc, char** argv) {
         "  lumigram-cli list myskin.ezx --json\n"
         "  lumigram-cli verify myskin.ezx\n"
         "  lumigram-cli convert-all myskin/ pictures/ --transparency-color 00FF00\n"
+        "  lumigram-cli convert icon.k -o icon.png\n"
+        "  lumigram-cli convert *.png -d skin/\n"
+        "  lumigram-cli extract myskin.ezx icon.k -o icon.k\n"
+        "  lumigram-cli update myskin.ezx icon.png --convert\n"
+        "  lumigram-cli delete myskin.ezx old.k\n"
+        "  lumigram-cli diff old.ezx new.ezx --json\n"
+        "  lumigram-cli unpack myskin.ezx myskin/ --png\n"
+        "  lumigram-cli pack myskin/ myskin.ezx --from-png\n"
         "\n"
         "Exit codes: 0 success, 1 the work failed or the input was refused, 2 usage error.\n"
         "Errors are printed as 'lumigram-cli: FILE: message'.\n"
@@ -104,6 +112,8 @@ int RunCli(int argc, char** argv) {
     AddCodecCommands(app, exitCode);
     AddPackageCommands(app, exitCode);
     AddConvertAllCommand(app, exitCode);
+    AddPictureConvertCommand(app, exitCode);
+    AddPackageEditCommands(app, exitCode);
 #ifdef LUMIGRAM_THUMBNAILS
     AddThumbnailCommand(app, exitCode);
 #endif

@@ -8,6 +8,7 @@
 #include "cli/cli_support.h"
 #include "cli/path_validator.h"
 #include "cli/transparency_options.h"
+#include "codec/picture_conversion.h"
 #include "codec/picture_direction.h"
 #include "codec/skin_decoder.h"
 #include "codec/skin_encoder.h"
@@ -86,13 +87,23 @@ void AddCodecCommands(CLI::App& app, int& exitCode) {
         });
 
     AddConvertCommand(app, "encode",
-                      "Pack a BMP into a .k skin picture (a GIF or PNG is copied unchanged to "
+                      "Pack a BMP into a .k skin picture (a PNG into an OUTPUT ending in .k is "
+                      "encoded with its alpha as the mask; a GIF or PNG is copied unchanged to "
                       "an OUTPUT ending in .g; anything else is refused)",
                       "Example:\n  lumigram-cli encode icon.bmp icon.k\n"
+                      "  lumigram-cli encode icon.png icon.k   (alpha becomes the mask)\n"
                       "  lumigram-cli encode logo.png logo.g   (copied unchanged)",
                       *encode)
         ->callback([encode, &exitCode] {
             exitCode = RunReportingErrors(encode->input, [&] {
+                // A PNG named into a ".k" is encoded with its alpha as the mask.
+                if (ReadPictureFormat(encode->input) == PictureFormat::kPng &&
+                    TargetFromExtension(encode->output) == TargetFormat::kK) {
+                    ConvertPictureTo(
+                        encode->input, encode->output, TargetFormat::kK,
+                        {encode->transparency.colour(), encode->transparency.enabled()});
+                    return;
+                }
                 CheckEncodeInput(encode->input, encode->output);
                 EncodeSkinPictureTo(encode->input, encode->output, encode->transparency.colour(),
                                     encode->transparency.enabled());

@@ -13,6 +13,7 @@
 #include "package/ezx_unpack.h"
 #include "package/member_names.h"
 #include "package/package_findings.h"
+#include "package/png_package.h"
 #include "platform/ansi_codepage.h"
 #include "platform/byte_file.h"
 #include "platform/file_ops.h"
@@ -27,6 +28,7 @@ struct PackageArguments {
     std::string package;
     std::string folder;
     bool json = false;
+    bool png = false;  // unpack --png, pack --from-png
 };
 
 // The name a person reads: UTF-8, control characters escaped.
@@ -37,7 +39,8 @@ std::string ShownName(const PackageMember& member) {
 int RunPack(const PackageArguments& a) {
     bool nothing = false;
     const int code = RunReportingErrors(a.folder, [&] {
-        const PackResult result = PackEZX(a.folder, a.package);
+        const PackResult result =
+            a.png ? PackFromPng(a.folder, a.package) : PackEZX(a.folder, a.package);
         nothing = result.members == 0;
         if (!nothing) {
             std::cout << "packed " << result.members << " members into "
@@ -60,7 +63,8 @@ int RunUnpack(const PackageArguments& a) {
             ++problems;
             PrintError(problem.memberPath, problem.message);
         };
-        const UnpackResult result = UnpackEZX(a.package, a.folder, options);
+        const UnpackResult result = a.png ? UnpackAsPng(a.package, a.folder, options)
+                                          : UnpackEZX(a.package, a.folder, options);
         std::cout << "unpacked " << result.written << " members into " << EscapeControls(a.folder)
                   << '\n';
     });
@@ -137,7 +141,12 @@ void AddPackageCommands(CLI::App& app, int& exitCode) {
     packCommand->add_option("PACKAGE", pack->package, "Package to write (replaced when complete)")
         ->required()
         ->check(NonEmptyPath());
-    packCommand->footer("Example:\n  lumigram-cli pack myskin/ myskin.ezx");
+    packCommand->add_flag("--from-png", pack->png,
+                          "Encode each NAME.png into the member NAME.k, alpha as the mask (a "
+                          "folder holding both NAME.png and NAME.k is refused)");
+    packCommand->footer(
+        "Examples:\n  lumigram-cli pack myskin/ myskin.ezx\n"
+        "  lumigram-cli pack myskin/ myskin.ezx --from-png");
     packCommand->callback([pack, &exitCode] { exitCode = RunPack(*pack); });
 
     auto unpack = std::make_shared<PackageArguments>();
@@ -149,7 +158,12 @@ void AddPackageCommands(CLI::App& app, int& exitCode) {
     unpackCommand->add_option("FOLDER", unpack->folder, "Folder to write into (created if missing)")
         ->required()
         ->check(NonEmptyPath());
-    unpackCommand->footer("Example:\n  lumigram-cli unpack myskin.ezx myskin/");
+    unpackCommand->add_flag("--png", unpack->png,
+                            "Write every .k member as NAME.png with its transparency as alpha "
+                            "(other members unchanged)");
+    unpackCommand->footer(
+        "Examples:\n  lumigram-cli unpack myskin.ezx myskin/\n"
+        "  lumigram-cli unpack myskin.ezx myskin/ --png");
     unpackCommand->callback([unpack, &exitCode] { exitCode = RunUnpack(*unpack); });
 
     auto list = std::make_shared<PackageArguments>();

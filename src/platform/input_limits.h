@@ -32,6 +32,16 @@ inline constexpr std::uint32_t kMaxPictureHeight = 65535;
 // at most RowStride bytes, so decoding a picture costs time and output in
 // proportion to the file's own size, whatever Width claims.
 
+// PNG pictures are read and written through libspng, row by row. Its image
+// limits are the widest and highest picture a ".k" header can hold; its chunk
+// limits bound what it keeps of chunks other than the pixels (text, palette,
+// unknown chunks), so a hostile file cannot make it allocate without end.
+inline constexpr std::uint32_t kMaxPngChunkBytes = 1u << 20;
+inline constexpr std::uint32_t kMaxPngChunkCacheBytes = 4u << 20;
+// An interlaced PNG comes in seven passes over the whole picture, so it is
+// decoded whole; one whose RGBA pixels would take more than this is refused.
+inline constexpr std::uint64_t kMaxInterlacedPngBytes = 64u << 20;
+
 // Packages. The member table has room for this many entries, and the count is
 // checked against the file before any entry is read.
 inline constexpr std::int64_t kMaxPackageMembers = 65536;

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <exception>
+#include <memory>
+#include <string>
+
+struct spng_ctx;
+
+namespace lumigram {
+
+class ByteFile;
+
+struct SpngContextDeleter {
+    void operator()(spng_ctx* context) const noexcept;
+};
+
+// A libspng context over one byte file, reading it from its current position
+// or writing it strictly in order (a stream will do). A decoder refuses a
+// picture larger than a ".k" header can describe (the reader then applies the
+// tighter BMP widths with a message of its own) and has the chunk limits of
+// input_limits.h. An error of the file itself is kept while
+// libspng unwinds its C frames and raised again by Check.
+class PngContext {
+  public:
+    static std::unique_ptr<PngContext> Decoder(ByteFile& file);
+    static std::unique_ptr<PngContext> Encoder(ByteFile& file);
+
+    spng_ctx* get() const noexcept { return context_.get(); }
+    ByteFile& file() noexcept { return file_; }
+
+    // Raises the kept file error, or FormatError naming the file ("what: libspng's
+    // text") for a libspng error code other than 0.
+    void Check(int code, const std::string& what);
+
+  private:
+    PngContext(ByteFile& file, bool encoder);
+    static int Read(spng_ctx*, void* user, void* dest, std::size_t length);
+    static int Write(spng_ctx*, void* user, void* src, std::size_t length);
+
+    ByteFile& file_;
+    std::unique_ptr<spng_ctx, SpngContextDeleter> context_;
+    std::exception_ptr fileError_;
+};
+
+// The keyword and text of the tEXt chunk that marks a PNG written from a 32-bit
+// ".k" picture, so that it goes back to 32 bits.
+inline constexpr const char* kSkinBitsKeyword = "Lumigram skin bits";
+inline constexpr const char* kSkinBits32 = "32";
+
+}  // namespace lumigram

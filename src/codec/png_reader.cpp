@@ -1,0 +1,111 @@
+#include "codec/png_reader.h"
+
+#include <spng.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "codec/png_context.h"
+#include "platform/byte_file.h"
+#include "platform/input_limits.h"
+#include "platform/io_error.h"
+
+namespace lumigram {
+namespace {
+
+bool IsSkinBits32(spng_ctx* context) {
+    std::uint32_t count = 0;
+    if (spng_get_text(context, nullptr, &count) != 0 || count == 0) {
+        return false;
+    }
+    std::vector<spng_text> texts(count);
+    if (spng_get_text(context, texts.data(), &count) != 0) {
+        return false;
+    }
+    return std::any_of(texts.begin(), texts.end(), [](const spng_text& text) {
+        return std::strcmp(text.keyword, kSkinBitsKeyword) == 0 && text.text != nullptr &&
+               std::strcmp(text.text, kSkinBits32) == 0;
+    });
+}
+
+}  // namespace
+
+PngRowSource::PngRowSource(ByteFile& input) : input_(input) {
+    Start();
+}
+
+PngRowSource::~PngRowSource() = default;
+
+void PngRowSource::Start() {
+    input_.Seek(0);
+    png_ = PngContext::Decoder(input_);
+    spng_ihdr ihdr{};
+    png_->Check(spng_get_ihdr(png_->get(), &ihdr), "unreadable PNG");
+    width_ = ihdr.width;
+    height_ = ihdr.height;
+    interlaced_ = ihdr.interlace_method != SPNG_INTERLACE_NONE;
+    png_->Check(spng_decode_image(png_->get(), nullptr, 0, SPNG_FMT_RGBA8,
+                                  SPNG_DECODE_PROGRESSIVE | SPNG_DECODE_TRNS),
+                "unreadable PNG");
+    spng_trns trns{};
+    const bool alphaChannel = ihdr.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA ||
+                              ihdr.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
+    hasAlpha_ = alphaChannel || spng_get_trns(png_->get(), &trns) == 0;
+    keeps32Bits_ = IsSkinBits32(png_->get());
+    const std::uint32_t maxWidth = keeps32Bits_ ? kMaxBmpWidth32 : kMaxBmpWidth24;
+    if (width_ > maxWidth) {
+        throw FormatError("unsupported PNG: " + std::to_string(width_) + " pixels wide, at most " +
+                              std::to_string(maxWidth) + " for a skin picture",
+                          input_.path());
+    }
+    nextRow_ = 0;
+    whole_.clear();
+    if (interlaced_) {
+        const std::uint64_t bytes = std::uint64_t{width_} * 4 * height_;
+        if (bytes > kMaxInterlacedPngBytes) {
+            throw FormatError("unsupported PNG: an interlaced picture of " +
+                                  std::to_string(width_) + " x " + std::to_string(height_) +
+                                  " pixels is too large; save it without interlacing",
+                              input_.path());
+        }
+        whole_.resize(static_cast<std::size_t>(bytes));
+        const std::size_t rowBytes = std::size_t{width_} * 4;
+        for (;;) {
+            spng_row_info info{};
+            int code = spng_get_row_info(png_->get(), &info);
+            if (code == SPNG_EOI) {
+                break;
+            }
+            png_->Check(code, "damaged PNG");
+            code = spng_decode_row(png_->get(), whole_.data() + info.row_num * rowBytes, rowBytes);
+            if (code == SPNG_EOI) {
+                break;
+            }
+            png_->Check(code, "damaged PNG");
+        }
+    }
+}
+
+void PngRowSource::NextRow(std::span<std::uint8_t> row) {
+    const std::size_t rowBytes = std::size_t{width_} * 4;
+    if (interlaced_) {
+        std::copy_n(whole_.data() + std::size_t{nextRow_} * rowBytes, rowBytes, row.data());
+    } else {
+        const int code = spng_decode_row(png_->get(), row.data(), rowBytes);
+        if (code != SPNG_EOI) {
+            png_->Check(code, "damaged PNG");
+        }
+    }
+    ++nextRow_;
+}
+
+void PngRowSource::Rewind() {
+    if (interlaced_) {
+        nextRow_ = 0;
+        return;
+    }
+    Start();
+}
+
+}  // namespace lumigram

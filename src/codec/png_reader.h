@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "codec/rgba_rows.h"
+
+namespace lumigram {
+
+class ByteFile;
+class PngContext;
+
+// A PNG of any colour type and bit depth (palette with tRNS included), read as
+// RGBA rows through libspng: row by row, or whole for an interlaced picture.
+// The constructor reads the chunks before the pixels and refuses, with a
+// FormatError naming the file, a picture a ".k" cannot hold (wider than a BMP
+// may be, higher than 65,535 rows) or an interlaced one too large to hold.
+class PngRowSource final : public RgbaRowSource {
+  public:
+    explicit PngRowSource(ByteFile& input);
+    ~PngRowSource() override;
+
+    std::uint32_t width() const override { return width_; }
+    std::uint32_t height() const override { return height_; }
+    bool hasAlpha() const override { return hasAlpha_; }
+    bool keeps32Bits() const override { return keeps32Bits_; }
+    void NextRow(std::span<std::uint8_t> row) override;
+    void Rewind() override;
+
+  private:
+    void Start();
+
+    ByteFile& input_;
+    std::unique_ptr<PngContext> png_;
+    std::uint32_t width_ = 0;
+    std::uint32_t height_ = 0;
+    bool hasAlpha_ = false;
+    bool keeps32Bits_ = false;
+    bool interlaced_ = false;
+    std::vector<std::uint8_t> whole_;  // an interlaced picture, decoded at once
+    std::uint32_t nextRow_ = 0;
+};
+
+}  // namespace lumigram

@@ -1,0 +1,99 @@
+#include "codec/skin_from_rgba.h"
+
+#include <algorithm>
+#include <span>
+#include <vector>
+
+#include "codec/rgba_rows.h"
+#include "codec/work_buffers.h"
+#include "platform/block_writer.h"
+#include "platform/byte_file.h"
+
+namespace lumigram {
+namespace {
+
+constexpr std::uint8_t kOpaqueAlpha = 128;
+
+// Packs one RGBA row into 6:6:6 pixels and its mask row (bit set = opaque).
+void PackRgbaRow(std::span<const std::uint8_t> rgba, std::uint32_t width,
+                 std::span<std::uint8_t> row, std::span<std::uint8_t> mask,
+                 TransparencyColour colour, bool transparencyEnabled) {
+    std::fill(mask.begin(), mask.end(), std::uint8_t{0});
+    const std::uint32_t key = Narrow666(colour.blue, colour.green, colour.red);
+    for (std::uint32_t i = 0; i < width; ++i) {
+        const std::uint8_t* p = rgba.data() + std::size_t{i} * 4;
+        const bool opaque = !transparencyEnabled || p[3] >= kOpaqueAlpha;
+        const std::uint32_t v = opaque ? Narrow666(p[2], p[1], p[0]) : key;
+        std::uint8_t* out = row.data() + std::size_t{i} * 3;
+        out[0] = static_cast<std::uint8_t>(v);
+        out[1] = static_cast<std::uint8_t>(v >> 8);
+        out[2] = static_cast<std::uint8_t>(v >> 16);
+        if (opaque && i / 8 < mask.size()) {
+            mask[i / 8] = static_cast<std::uint8_t>(mask[i / 8] | (1u << (i % 8)));
+        }
+    }
+}
+
+void PackRgbaRow32(std::span<const std::uint8_t> rgba, std::uint32_t width,
+                   std::span<std::uint8_t> row) {
+    for (std::uint32_t i = 0; i < width; ++i) {
+        const std::uint8_t* p = rgba.data() + std::size_t{i} * 4;
+        std::uint8_t* out = row.data() + std::size_t{i} * 4;
+        out[0] = p[2];
+        out[1] = p[1];
+        out[2] = p[0];
+        out[3] = p[3];
+    }
+}
+
+}  // namespace
+
+void EncodeRowsToSkin(RgbaRowSource& source, ByteFile& output, TransparencyColour colour,
+                      bool transparencyEnabled) {
+    const bool bits32 = source.keeps32Bits();
+    const std::uint32_t width = source.width();
+    const std::uint32_t height = source.height();
+    SkinHeader header;
+    header.width = static_cast<std::uint16_t>(width);
+    header.height = static_cast<std::uint16_t>(height);
+    header.bitsPerPixel = bits32 ? 32 : 18;
+    header.rowStride = static_cast<std::uint16_t>(RoundUpTo4(width * (bits32 ? 4 : 3)));
+    output.Write(MakeSkinHeader(header));
+
+    RowBuffers& buffers = CodecRowBuffers();
+    std::vector<std::uint8_t> rgba(std::size_t{width} * 4);
+    const std::span<std::uint8_t> row(buffers.row.data(), header.rowStride);
+    std::fill(row.begin(), row.end(), std::uint8_t{0});  // row padding stays zero
+    const std::uint32_t maskStride = bits32 ? 0 : MaskStrideFor(width);
+    const std::span<std::uint8_t> mask(buffers.mask.data(), maskStride);
+    const bool withMask = !bits32 && transparencyEnabled && source.hasAlpha();
+    const bool masksBesideRows = !output.IsStream();
+    const std::uint64_t maskPlane = kSkinHeaderSize + std::uint64_t{height} * header.rowStride;
+    BlockWriter rows(output, kSkinHeaderSize, buffers.pixelBlock);
+    BlockWriter masks(output, maskPlane, buffers.maskBlock);
+
+    for (std::uint32_t y = 0; y < height; ++y) {
+        source.NextRow(rgba);
+        if (bits32) {
+            PackRgbaRow32(rgba, width, row);
+        } else {
+            PackRgbaRow(rgba, width, row, mask, colour, transparencyEnabled);
+            if (withMask && masksBesideRows) {
+                masks.Append(mask);
+            }
+        }
+        rows.Append(row);
+    }
+    rows.Flush();
+    if (withMask && !masksBesideRows && maskStride > 0) {
+        source.Rewind();
+        for (std::uint32_t y = 0; y < height; ++y) {
+            source.NextRow(rgba);
+            PackRgbaRow(rgba, width, row, mask, colour, transparencyEnabled);
+            masks.Append(mask);
+        }
+    }
+    masks.Flush();
+}
+
+}  // namespace lumigram

@@ -1,0 +1,360 @@
+#include "package/editable_package.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+
+#include "package/ezx_format.h"
+#include "package/ezx_pack.h"
+#include "package/ezx_reader.h"
+#include "package/member_names.h"
+#include "package/member_screening.h"
+#include "platform/block_writer.h"
+#include "platform/folder_search.h"
+#include "platform/input_limits.h"
+#include "platform/io_error.h"
+#include "platform/little_endian.h"
+#include "platform/output_file.h"
+
+namespace lumigram {
+namespace {
+
+constexpr std::string_view kMemberExtensions[] = {".k", ".g", ".a"};
+
+// The extension group a name packs in (0 .k, 1 .g, 2 .a), or 3 for others.
+std::size_t GroupOf(std::string_view name) {
+    for (std::size_t g = 0; g < 3; ++g) {
+        if (HasExtensionIgnoringCase(name, kMemberExtensions[g])) {
+            return g;
+        }
+    }
+    return 3;
+}
+
+std::span<const std::uint8_t> AsBytes(std::string_view text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+void AppendU32(BlockWriter& writer, std::uint32_t value) {
+    std::array<std::uint8_t, 4> bytes{};
+    WriteU32LE(bytes, 0, value);
+    writer.Append(bytes);
+}
+
+// Copies size bytes of file from offset into writer; a file that is shorter
+// than it was would leave the package's offsets wrong, so it stops the writing.
+void CopyRange(ByteFile& file, std::uint64_t offset, std::uint64_t size, BlockWriter& writer) {
+    while (size > 0) {
+        const std::size_t want = static_cast<std::size_t>(
+            std::min<std::uint64_t>(size, std::numeric_limits<std::uint32_t>::max()));
+        const std::size_t got = file.ReadAt(offset, writer.ReserveUpTo(want));
+        if (got == 0) {
+            throw IoError(kReadBeyondEndOfFile, file.path());
+        }
+        writer.Commit(got);
+        offset += got;
+        size -= got;
+    }
+}
+
+}  // namespace
+
+EditablePackage EditablePackage::Open(const std::string& path) {
+    EditablePackage package;
+    package.path_ = path;
+    package.original_ = std::make_unique<ByteFile>(ByteFile::OpenRead(path));
+    for (const PackageMember& member : ReadPackageMembers(*package.original_)) {
+        PackageEntry entry;
+        entry.storedName = member.storedName;
+        entry.size = member.size;
+        entry.source.offset = member.contentOffset;
+        package.members_.push_back(std::move(entry));
+    }
+    return package;
+}
+
+std::optional<std::size_t> EditablePackage::Find(std::string_view storedName) const {
+    for (std::size_t i = 0; i < members_.size(); ++i) {
+        if (members_[i].storedName == storedName) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string EditablePackage::NameRefusal(std::string_view storedName) {
+    if (storedName.empty()) {
+        return "a member needs a name";
+    }
+    if (storedName.size() > kMaxMemberNameBytes) {
+        return "the name is " + std::to_string(storedName.size()) +
+               " bytes, a package stores at most " + std::to_string(kMaxMemberNameBytes);
+    }
+    if (std::string why = UnstorableNameReason(storedName); !why.empty()) {
+        return why;
+    }
+    if (GroupOf(storedName) == 3) {
+        return "a package holds .k, .g and .a files only";
+    }
+    return "";
+}
+
+void EditablePackage::CheckNewName(const std::string& storedName) const {
+    if (const std::string why = NameRefusal(storedName); !why.empty()) {
+        throw FormatError("cannot be a member: " + why, EscapeName(storedName));
+    }
+}
+
+std::size_t EditablePackage::PlaceFor(const std::string& storedName) const {
+    // Pack's order puts a member by its round (its rank within its group) and
+    // then its group. The new member goes after the last member that pack would
+    // put before it; the others keep their order whatever it is.
+    std::array<std::vector<std::string_view>, 3> groups;
+    for (const PackageEntry& entry : members_) {
+        if (const std::size_t g = GroupOf(entry.storedName); g < 3) {
+            groups[g].push_back(entry.storedName);
+        }
+    }
+    const std::size_t group = GroupOf(storedName);
+    groups[group].push_back(storedName);
+    for (auto& names : groups) {
+        std::sort(names.begin(), names.end(), SearchOrderLess);
+    }
+    const auto key = [&](std::string_view name) {
+        const std::size_t g = GroupOf(name);
+        const auto& names = groups[g];
+        const auto at = std::lower_bound(names.begin(), names.end(), name, SearchOrderLess);
+        return std::pair{static_cast<std::size_t>(at - names.begin()), g};
+    };
+    const auto mine = key(storedName);
+    std::size_t place = 0;
+    for (std::size_t i = 0; i < members_.size(); ++i) {
+        if (GroupOf(members_[i].storedName) < 3 && key(members_[i].storedName) < mine) {
+            place = i + 1;
+        }
+    }
+    return place;
+}
+
+std::size_t EditablePackage::AddInOrder(const std::string& storedName, const std::string& path,
+                                        std::uint64_t size) {
+    CheckNewName(storedName);
+    if (size > static_cast<std::uint64_t>(kMaxPackageBytes)) {
+        throw FormatError("file is too large for a package (2 GiB at most)", path);
+    }
+    PackageEntry entry;
+    entry.storedName = storedName;
+    entry.size = static_cast<std::uint32_t>(size);
+    entry.source.kind = MemberSource::Kind::kFile;
+    entry.source.path = path;
+    members_.push_back(std::move(entry));
+    modified_ = true;
+    return members_.size() - 1;
+}
+
+std::size_t EditablePackage::Insert(PackageEntry entry) {
+    modified_ = true;
+    if (const std::optional<std::size_t> at = Find(entry.storedName)) {
+        members_[*at] = std::move(entry);
+        return *at;
+    }
+    CheckNewName(entry.storedName);
+    const std::size_t place = PlaceFor(entry.storedName);
+    members_.insert(members_.begin() + static_cast<std::ptrdiff_t>(place), std::move(entry));
+    return place;
+}
+
+std::size_t EditablePackage::Put(const std::string& storedName, std::vector<std::uint8_t> bytes) {
+    if (bytes.size() > static_cast<std::uint64_t>(kMaxPackageBytes)) {
+        throw FormatError("too large for a package (2 GiB at most)", EscapeName(storedName));
+    }
+    PackageEntry entry;
+    entry.storedName = storedName;
+    entry.size = static_cast<std::uint32_t>(bytes.size());
+    entry.source.kind = MemberSource::Kind::kBytes;
+    entry.source.bytes = std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes));
+    return Insert(std::move(entry));
+}
+
+std::size_t EditablePackage::PutFile(const std::string& storedName, const std::string& path,
+                                     std::uint64_t size) {
+    if (size > static_cast<std::uint64_t>(kMaxPackageBytes)) {
+        throw FormatError("file is too large for a package (2 GiB at most)", path);
+    }
+    PackageEntry entry;
+    entry.storedName = storedName;
+    entry.size = static_cast<std::uint32_t>(size);
+    entry.source.kind = MemberSource::Kind::kFile;
+    entry.source.path = path;
+    return Insert(std::move(entry));
+}
+
+void EditablePackage::Remove(std::size_t index) {
+    members_.erase(members_.begin() + static_cast<std::ptrdiff_t>(index));
+    modified_ = true;
+}
+
+void EditablePackage::Rename(std::size_t index, const std::string& newStoredName) {
+    if (members_[index].storedName == newStoredName) {
+        return;
+    }
+    if (Find(newStoredName)) {
+        throw FormatError("a member of this name is already in the package",
+                          EscapeName(newStoredName));
+    }
+    CheckNewName(newStoredName);
+    PackageEntry entry = std::move(members_[index]);
+    members_.erase(members_.begin() + static_cast<std::ptrdiff_t>(index));
+    entry.storedName = newStoredName;
+    const std::size_t place = PlaceFor(newStoredName);
+    members_.insert(members_.begin() + static_cast<std::ptrdiff_t>(place), std::move(entry));
+    modified_ = true;
+}
+
+std::vector<std::uint8_t> EditablePackage::ReadContent(std::size_t index) const {
+    const PackageEntry& entry = members_[index];
+    switch (entry.source.kind) {
+        case MemberSource::Kind::kBytes:
+            return *entry.source.bytes;
+        case MemberSource::Kind::kOriginal: {
+            std::vector<std::uint8_t> bytes(entry.size);
+            if (original_->ReadAt(entry.source.offset, bytes) != bytes.size()) {
+                throw IoError(kReadBeyondEndOfFile, original_->path());
+            }
+            return bytes;
+        }
+        case MemberSource::Kind::kFile: {
+            ByteFile file = ByteFile::OpenRead(entry.source.path);
+            std::vector<std::uint8_t> bytes(entry.size);
+            if (file.ReadAt(0, bytes) != bytes.size()) {
+                throw IoError(kReadBeyondEndOfFile, entry.source.path);
+            }
+            return bytes;
+        }
+    }
+    return {};
+}
+
+void EditablePackage::ReadContentInBlocks(
+    std::size_t index, const std::function<void(std::span<const std::uint8_t>)>& take) const {
+    const PackageEntry& entry = members_[index];
+    if (entry.source.kind == MemberSource::Kind::kBytes) {
+        take(*entry.source.bytes);
+        return;
+    }
+    std::optional<ByteFile> opened;
+    ByteFile* file = original_.get();
+    std::uint64_t offset = entry.source.offset;
+    if (entry.source.kind == MemberSource::Kind::kFile) {
+        opened.emplace(ByteFile::OpenRead(entry.source.path));
+        file = &*opened;
+        offset = 0;
+    }
+    std::array<std::uint8_t, 65536> block{};
+    for (std::uint64_t left = entry.size; left > 0;) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(left, block.size()));
+        const std::size_t got = file->ReadAt(offset, std::span(block.data(), want));
+        if (got == 0) {
+            throw IoError(kReadBeyondEndOfFile, file->path());
+        }
+        take(std::span<const std::uint8_t>(block.data(), got));
+        offset += got;
+        left -= got;
+    }
+}
+
+void EditablePackage::WriteContent(std::size_t index, ByteFile& out) const {
+    const PackageEntry& entry = members_[index];
+    std::array<std::uint8_t, 65536> block{};
+    BlockWriter writer(out, 0, block);
+    switch (entry.source.kind) {
+        case MemberSource::Kind::kOriginal:
+            CopyRange(*original_, entry.source.offset, entry.size, writer);
+            break;
+        case MemberSource::Kind::kBytes:
+            writer.Append(*entry.source.bytes);
+            break;
+        case MemberSource::Kind::kFile: {
+            ByteFile file = ByteFile::OpenRead(entry.source.path);
+            CopyRange(file, 0, entry.size, writer);
+            break;
+        }
+    }
+    writer.Flush();
+}
+
+void EditablePackage::Save(const std::string& path, const OutputRules& rules) const {
+    if (members_.empty()) {
+        throw FormatError("a package needs at least one member", path);
+    }
+    if (members_.size() > static_cast<std::size_t>(kMaxPackageMembers)) {
+        throw FormatError("too many members: " + std::to_string(members_.size()) +
+                              ", a package holds at most " + std::to_string(kMaxPackageMembers),
+                          path);
+    }
+    std::int64_t nameListBytes = 0;
+    std::int64_t dataBytes = 0;
+    for (const PackageEntry& entry : members_) {
+        nameListBytes += static_cast<std::int64_t>(entry.storedName.size()) + 1;
+        dataBytes += std::int64_t{entry.size} + static_cast<std::int64_t>(kRecordHeadSize);
+    }
+    const PackageLayout layout = LayOutPackage(nameListBytes, members_.size(), dataBytes);
+    CheckPackageLength(layout.length, path);
+
+    const std::unique_ptr<OutputFile> target = OutputFile::ForPath(path, false, rules);
+    static thread_local std::array<std::uint8_t, 65536> block{};
+    BlockWriter writer(target->file(), 0, block);
+    std::string header(EZXHeader);
+    for (std::size_t k = 0; k < kIndexDigitsCount; ++k) {
+        header[kIndexDigitsOffset + k] = HexDigitChar(
+            static_cast<unsigned>(layout.indexOffset >> (4 * (kIndexDigitsCount - 1 - k))) & 15);
+    }
+    writer.Append(AsBytes(header));
+    for (const PackageEntry& entry : members_) {
+        writer.Append(AsBytes(entry.storedName));
+        writer.Append(AsBytes("\n"));
+    }
+    static constexpr std::array<std::uint8_t, 3> kFill{};
+    writer.Append(std::span(
+        kFill.data(),
+        static_cast<std::size_t>(layout.indexOffset - std::int64_t{kHeaderSize} - nameListBytes)));
+    const auto count = static_cast<std::uint32_t>(members_.size());
+    const auto tableOffset = static_cast<std::uint32_t>(layout.indexOffset + kIndexBlockSize);
+    AppendU32(writer, IndexMagic);
+    AppendU32(writer, static_cast<std::uint32_t>(kHeaderSize));
+    AppendU32(writer, count);
+    AppendU32(writer, tableOffset);
+    AppendU32(writer, tableOffset + static_cast<std::uint32_t>(kEntrySize) * count);
+    std::uint32_t nameOffset = 0;
+    std::uint32_t recordOffset = 0;
+    for (const PackageEntry& entry : members_) {
+        AppendU32(writer, NameToID(entry.storedName));
+        AppendU32(writer, nameOffset);
+        AppendU32(writer, recordOffset);
+        nameOffset += static_cast<std::uint32_t>(entry.storedName.size() + 1);
+        recordOffset += entry.size + static_cast<std::uint32_t>(kRecordHeadSize);
+    }
+    for (const PackageEntry& entry : members_) {
+        AppendU32(writer, RecordMagic);
+        AppendU32(writer, entry.size);
+        switch (entry.source.kind) {
+            case MemberSource::Kind::kOriginal:
+                CopyRange(*original_, entry.source.offset, entry.size, writer);
+                break;
+            case MemberSource::Kind::kBytes:
+                writer.Append(*entry.source.bytes);
+                break;
+            case MemberSource::Kind::kFile: {
+                ByteFile file = ByteFile::OpenRead(entry.source.path);
+                CopyRange(file, 0, entry.size, writer);
+                file.Close();
+                break;
+            }
+        }
+    }
+    writer.Flush();
+    target->Commit();
+}
+
+}  // namespace lumigram

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/byte_file.h"
+#include "platform/output_file.h"
+
+namespace lumigram {
+
+// Where a member's bytes are: a range of the package that was opened, new bytes
+// held in memory, or a file on disk (read when the package is written).
+struct MemberSource {
+    enum class Kind { kOriginal, kBytes, kFile };
+    Kind kind = Kind::kOriginal;
+    std::uint64_t offset = 0;                                // kOriginal: content offset
+    std::shared_ptr<const std::vector<std::uint8_t>> bytes;  // kBytes
+    std::string path;                                        // kFile
+};
+
+struct PackageEntry {
+    std::string storedName;  // as the package stores it (Windows-1252)
+    std::uint32_t size = 0;
+    MemberSource source;
+    bool untouched() const { return source.kind == MemberSource::Kind::kOriginal; }
+};
+
+// A skin package in memory, for editing member by member: read once, written
+// once.
+// - Open checks the package as unpack does (a damaged one raises FormatError)
+//   and keeps its members as references into the file, which stays open.
+// - Put, Remove and Rename apply pack's rules: a stored name of 1 to 255 bytes
+//   that pack could store, with the extension .k, .g or .a (any case), unique in
+//   the package. A replaced member keeps its place; a new one goes where PackEZX's
+//   ordering (first .k, first .g, first .a, second .k, ...; each group in
+//   SearchOrderLess order) puts it among the others.
+// - Save writes the whole package through the output layer in one pass: members
+//   not changed keep their bytes and their order. It refuses, before anything is
+//   written, a package of no members, of more than 65,536, or of 2 GiB or more.
+class EditablePackage {
+  public:
+    EditablePackage() = default;  // a new, empty package
+    static EditablePackage Open(const std::string& path);
+
+    EditablePackage(EditablePackage&&) noexcept = default;
+    EditablePackage& operator=(EditablePackage&&) noexcept = default;
+
+    const std::vector<PackageEntry>& members() const noexcept { return members_; }
+    const std::string& path() const noexcept { return path_; }
+    bool modified() const noexcept { return modified_; }
+
+    std::optional<std::size_t> Find(std::string_view storedName) const;
+
+    // Puts back a member list taken from members() earlier (an undo step): the
+    // entries share their bytes, so keeping such lists costs little.
+    void Restore(std::vector<PackageEntry> members) {
+        members_ = std::move(members);
+        modified_ = true;
+    }
+
+    // Adds a member, or replaces the one of that stored name; returns its index.
+    std::size_t Put(const std::string& storedName, std::vector<std::uint8_t> bytes);
+    // The same, for a file on disk of size bytes, read only when the package is
+    // written (it must still have size bytes then).
+    std::size_t PutFile(const std::string& storedName, const std::string& path, std::uint64_t size);
+    // Appends a file as the last member, for a caller that adds members in
+    // pack's order already, with names unique (CollectMemberFiles), skipping the
+    // search for places.
+    std::size_t AddInOrder(const std::string& storedName, const std::string& path,
+                           std::uint64_t size);
+    void Remove(std::size_t index);
+    // Gives a member another name; it moves to where that name belongs.
+    void Rename(std::size_t index, const std::string& newStoredName);
+
+    // A member's bytes, whole.
+    std::vector<std::uint8_t> ReadContent(std::size_t index) const;
+    // Hands a member's bytes to take in blocks, in order, without holding them whole.
+    void ReadContentInBlocks(std::size_t index,
+                             const std::function<void(std::span<const std::uint8_t>)>& take) const;
+    // Writes a member's bytes to out, in order, without holding them whole.
+    void WriteContent(std::size_t index, ByteFile& out) const;
+    // The open package file and the offset of an untouched member's content, for
+    // readers that walk it in place (a ".k" member decoded as PNG).
+    ByteFile& original() { return *original_; }
+
+    // Why pack would refuse this stored name for a member, or an empty string.
+    static std::string NameRefusal(std::string_view storedName);
+
+    // rules: the files an output must not replace (the inputs of the run).
+    void Save(const std::string& path, const OutputRules& rules = {}) const;
+
+  private:
+    std::size_t Insert(PackageEntry entry);
+    std::size_t PlaceFor(const std::string& storedName) const;
+    void CheckNewName(const std::string& storedName) const;
+
+    std::string path_;
+    std::unique_ptr<ByteFile> original_;
+    std::vector<PackageEntry> members_;
+    bool modified_ = false;
+};
+
+}  // namespace lumigram

@@ -1,0 +1,227 @@
+#include "package/png_package.h"
+
+#include <algorithm>
+#include <array>
+#include <set>
+
+#include "codec/conversion_run.h"
+#include "codec/png_reader.h"
+#include "codec/skin_from_rgba.h"
+#include "codec/skin_to_png.h"
+#include "package/editable_package.h"
+#include "package/member_names.h"
+#include "package/member_screening.h"
+#include "platform/ansi_codepage.h"
+#include "platform/byte_file.h"
+#include "platform/file_ops.h"
+#include "platform/folder_search.h"
+#include "platform/io_error.h"
+#include "platform/output_file.h"
+#include "platform/path.h"
+#include "platform/temporary_folder.h"
+
+namespace lumigram {
+namespace {
+
+void CopyMember(ByteFile& package, std::uint64_t offset, std::uint64_t size, ByteFile& out) {
+    std::array<std::uint8_t, 65536> block{};
+    while (size > 0) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(size, block.size()));
+        const std::size_t got = package.ReadAt(offset, std::span(block.data(), want));
+        if (got == 0) {
+            throw IoError(kReadBeyondEndOfFile, package.path());
+        }
+        out.Write(std::span(block.data(), got));
+        offset += got;
+        size -= got;
+    }
+}
+
+struct FolderFile {
+    std::string fileName;    // as on disk
+    std::string storedName;  // as the member is stored
+    bool fromPng = false;
+};
+
+std::vector<FolderFile> Group(const std::string& folder, std::string_view extension) {
+    std::vector<FolderFile> group;
+    for (std::string& fileName : FindFiles(folder, extension)) {
+        std::optional<std::string> stored = Utf8ToAnsi(fileName);
+        if (!stored) {
+            throw FormatError("file name has no Windows-1252 form, so a package cannot store it",
+                              JoinPath(folder, EscapeName(fileName, true)));
+        }
+        group.push_back(FolderFile{std::move(fileName), std::move(*stored), false});
+    }
+    return group;
+}
+
+}  // namespace
+
+UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& folder,
+                         const UnpackOptions& options) {
+    EditablePackage package = EditablePackage::Open(packagePath);
+    std::vector<PackageMember> members;
+    for (std::size_t i = 0; i < package.members().size(); ++i) {
+        PackageMember member;
+        member.number = i + 1;
+        member.storedName = package.members()[i].storedName;
+        members.push_back(std::move(member));
+    }
+    const std::vector<std::string> reasons = ScreenMemberNames(members);
+    OutputFolder out =
+        options.createFolder ? OutputFolder::OpenCreating(folder) : OutputFolder::Open(folder);
+    OutputRules rules;
+    rules.inputs.push_back(IdentityOf(package.original()));
+    rules.keepExisting = options.skipExisting;
+    UnpackResult result;
+    std::set<std::string> written;
+    const auto problem = [&](std::size_t i, const std::string& path, const std::string& what) {
+        ++result.notWritten;
+        if (options.onMemberNotWritten) {
+            options.onMemberNotWritten(
+                MemberProblem{i + 1, path, "member " + std::to_string(i + 1) + ": " + what});
+        }
+    };
+    for (std::size_t i = 0; i < package.members().size(); ++i) {
+        const PackageEntry& entry = package.members()[i];
+        std::string name = AnsiToUtf8(entry.storedName);
+        const bool picture = HasExtensionIgnoringCase(name, ".k");
+        if (picture) {
+            name = ChangeFileExt(name, ExtensionInCaseOf(".png", ExtractFileExt(name)));
+        }
+        const std::string path = out.PathOf(name);
+        if (!reasons[i].empty()) {
+            problem(i, path, reasons[i]);
+            continue;
+        }
+        if (!written.insert(name).second) {
+            problem(i, path, "another member was already written as \"" + EscapeName(name) + "\"");
+            continue;
+        }
+        ByteFile& original = package.original();
+        const auto writeUnchanged = [&](const std::string& fileName) {
+            OutputFile file(out, fileName, rules);
+            CopyMember(original, entry.source.offset, entry.size, file.file());
+            file.Commit();
+        };
+        try {
+            if (picture) {
+                // A ".k" member with no PNG form (another depth, no pixels,
+                // damaged) is written unchanged under its own name, so that
+                // pack --from-png takes it back as it was.
+                bool pngForm = true;
+                try {
+                    const SkinHeader header =
+                        ReadCheckedSkinHeaderAt(original, entry.source.offset, entry.size);
+                    pngForm = (header.bitsPerPixel == 18 || header.bitsPerPixel == 32) &&
+                              header.width > 0 && header.height > 0;
+                    if (pngForm) {
+                        OutputFile file(out, name, rules);
+                        EncodeSkinAsPng(original, entry.source.offset, entry.size, header,
+                                        file.file(), true);
+                        file.Commit();
+                    }
+                } catch (const FormatError&) {
+                    pngForm = false;
+                }
+                if (!pngForm) {
+                    writeUnchanged(AnsiToUtf8(entry.storedName));
+                }
+            } else {
+                writeUnchanged(name);
+            }
+            ++result.written;
+        } catch (const IoError& error) {
+            // A full disk or a failing package ends the run; a path that cannot
+            // take this member (a folder, FIFO or device there, no permission)
+            // costs only the member.
+            if (error.code() == kDiskFull || error.path() == original.path()) {
+                throw;
+            }
+            problem(i, path, "cannot write \"" + EscapeName(name, true) + "\": " + error.what());
+        } catch (const FormatError& error) {
+            problem(i, path, error.what());
+        }
+        if (options.onProgress && !options.onProgress(i + 1, package.members().size())) {
+            result.cancelled = true;
+            break;
+        }
+    }
+    return result;
+}
+
+PackResult PackFromPng(const std::string& folder, const std::string& packagePath) {
+    std::array<std::vector<FolderFile>, 3> groups = {Group(folder, ".k"), Group(folder, ".g"),
+                                                     Group(folder, ".a")};
+    std::set<std::string> skinStems;
+    for (const FolderFile& file : groups[0]) {
+        skinStems.insert(ChangeFileExt(file.fileName, ""));
+    }
+    for (FolderFile& png : Group(folder, ".png")) {
+        const std::string stem = ChangeFileExt(png.fileName, "");
+        if (skinStems.contains(stem)) {
+            const auto k = std::find_if(
+                groups[0].begin(), groups[0].end(),
+                [&](const FolderFile& f) { return ChangeFileExt(f.fileName, "") == stem; });
+            throw FormatError("both " + EscapeName(png.fileName, true) + " and " +
+                                  EscapeName(k->fileName, true) + " would become the member " +
+                                  EscapeName(k->fileName, true) + "; keep one of them",
+                              folder);
+        }
+        const std::string ext = ExtensionInCaseOf(".k", ExtractFileExt(png.fileName));
+        png.storedName = ChangeFileExt(png.storedName, ext);
+        png.fromPng = true;
+        groups[0].push_back(std::move(png));
+    }
+    for (auto& group : groups) {
+        std::sort(group.begin(), group.end(), [](const FolderFile& a, const FolderFile& b) {
+            return SearchOrderLess(a.storedName, b.storedName);
+        });
+    }
+    PackResult result;
+    EditablePackage package;
+    TemporaryFolder scratch;
+    std::unique_ptr<OutputFolder> scratchFolder;
+    std::size_t encoded = 0;
+    for (std::size_t i = 0;; ++i) {
+        bool any = false;
+        for (const auto& group : groups) {
+            if (i >= group.size()) {
+                continue;
+            }
+            any = true;
+            const FolderFile& file = group[i];
+            const std::string path = JoinPath(folder, file.fileName);
+            if (!file.fromPng) {
+                package.AddInOrder(file.storedName, path, FileSizeOf(path));
+                continue;
+            }
+            if (!scratchFolder) {
+                scratchFolder = std::make_unique<OutputFolder>(OutputFolder::Open(scratch.path()));
+            }
+            const std::string scratchName = std::to_string(++encoded) + ".k";
+            {
+                ByteFile input = ByteFile::OpenRead(path);
+                PngRowSource source(input);
+                OutputFile output(*scratchFolder, scratchName);
+                EncodeRowsToSkin(source, output.file(), TransparencyColour{}, true);
+                output.Commit();
+            }
+            const std::string encodedPath = JoinPath(scratch.path(), scratchName);
+            package.AddInOrder(file.storedName, encodedPath, FileSizeOf(encodedPath));
+        }
+        if (!any) {
+            break;
+        }
+    }
+    if (package.members().empty()) {
+        return result;
+    }
+    package.Save(packagePath);
+    result.members = package.members().size();
+    return result;
+}
+
+}  // namespace lumigram

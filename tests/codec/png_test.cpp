@@ -1,0 +1,270 @@
+// PNG both ways and the BMPs paint programs write: round trips over random
+// pictures, a table of PNG colour types, a table of palette and 16-bit BMPs,
+// and the refusals.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "codec/picture_conversion.h"
+#include "codec/skin_to_png.h"
+#include "platform/io_error.h"
+#include "support/pictures.h"
+#include "support/png_files.h"
+#include "support/test_files.h"
+
+namespace lumigram::test {
+namespace {
+
+PngSpec Png(std::uint32_t width, std::uint32_t height, std::uint8_t colorType,
+            std::uint8_t bitDepth, Bytes raw, bool interlaced = false) {
+    PngSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.colorType = colorType;
+    spec.bitDepth = bitDepth;
+    spec.raw = std::move(raw);
+    spec.interlaced = interlaced;
+    return spec;
+}
+
+Bytes Padded(Bytes bytes, std::size_t size) {
+    bytes.resize(size, 0);
+    return bytes;
+}
+
+PngSpec WithPalette(PngSpec spec, Bytes palette, Bytes alpha) {
+    spec.palette = std::move(palette);
+    spec.paletteAlpha = std::move(alpha);
+    return spec;
+}
+
+PngSpec WithGrayKey(PngSpec spec, int key) {
+    spec.grayKey = key;
+    return spec;
+}
+
+class PngTest : public ::testing::Test {
+  protected:
+    // picture (any kind) converted to target, with the given transparency switch.
+    Bytes Convert(const Bytes& picture, TargetFormat target, bool transparency = true) {
+        WriteAll(dir_.File("in"), picture);
+        ConvertPictureTo(dir_.File("in"), dir_.File("out"), target,
+                         ConversionOptions{TransparencyColour{}, transparency});
+        return ReadAll(dir_.File("out"));
+    }
+    TempDir dir_;
+    std::mt19937 random_{20261208};
+};
+
+// A ".k" as Lumigram writes it: 6:6:6 pixels with bits 18-23 clear, zero row
+// padding, and with a mask, transparent pixels stored as narrowed magenta.
+Bytes RandomSkin(std::mt19937& random, std::uint16_t width, std::uint16_t height, bool mask) {
+    const std::uint32_t stride = (width * 3u + 3) & ~3u;
+    const std::uint32_t maskStride = 4 * ((width + 27u) / 32);
+    Bytes rows(std::size_t{height} * stride, 0);
+    Bytes plane(mask ? std::size_t{height} * maskStride : 0, 0);
+    for (std::uint32_t y = 0; y < height; ++y) {
+        for (std::uint32_t x = 0; x < width; ++x) {
+            const bool stored = x / 8 < maskStride;
+            const bool opaque = !mask || !stored || random() % 3 != 0;
+            const std::uint32_t v = opaque ? random() & 0x3FFFF : 0x3F03F;
+            std::uint8_t* p = &rows[y * stride + x * 3];
+            p[0] = static_cast<std::uint8_t>(v);
+            p[1] = static_cast<std::uint8_t>(v >> 8);
+            p[2] = static_cast<std::uint8_t>(v >> 16);
+            if (mask && stored && opaque) {
+                plane[y * maskStride + x / 8] |= static_cast<std::uint8_t>(1u << (x % 8));
+            }
+        }
+    }
+    return MakeSkin(width, height, 18, static_cast<std::uint16_t>(stride), rows, plane);
+}
+
+TEST_F(PngTest, SkinToPngToSkinIsByteIdenticalForEveryWidthWithAndWithoutMask) {
+    for (std::uint16_t width = 1; width <= 70; ++width) {
+        for (const bool mask : {true, false}) {
+            SCOPED_TRACE("width " + std::to_string(width) + (mask ? " with mask" : " no mask"));
+            const Bytes skin = RandomSkin(random_, width, 1 + random_() % 4, mask);
+            const Bytes png = Convert(skin, TargetFormat::kPng);
+            EXPECT_EQ(ReadPng(png).colorType, mask && width > 4 ? 6 : 2);
+            EXPECT_EQ(Convert(png, TargetFormat::kK), skin);
+        }
+    }
+}
+
+TEST_F(PngTest, ThirtyTwoBitSkinComesBackByteForByteThroughPng) {
+    for (std::uint16_t width = 1; width <= 70; width += 23) {
+        Bytes rows(std::size_t{width} * 4 * 3);
+        for (std::uint8_t& byte : rows) {
+            byte = static_cast<std::uint8_t>(random_());
+        }
+        const Bytes skin = MakeSkin(width, 3, 32, static_cast<std::uint16_t>(width * 4), rows);
+        const Bytes png = Convert(skin, TargetFormat::kPng);
+        const RgbaPicture decoded = ReadPng(png);
+        EXPECT_EQ(decoded.rgba[0], rows[2]);  // red from the third byte
+        EXPECT_EQ(decoded.rgba[3], rows[3]);  // alpha from the fourth
+        EXPECT_EQ(Convert(png, TargetFormat::kK), skin);
+    }
+}
+
+TEST_F(PngTest, PngOfColoursInStepsOfFourIsPixelIdenticalThroughSkin) {
+    for (std::uint32_t width = 1; width <= 70; ++width) {
+        SCOPED_TRACE("width " + std::to_string(width));
+        PngSpec spec;
+        spec.width = width;
+        spec.height = 1 + random_() % 4;
+        const std::uint32_t maskStride = 4 * ((width + 27) / 32);
+        for (std::uint32_t i = 0; i < width * spec.height; ++i) {
+            // Transparent pixels keep magenta as the ".k" stores it; pixels
+            // without a stored mask bit can only be opaque.
+            const bool opaque = (i % width) / 8 >= maskStride || random_() % 4 != 0;
+            const Bytes pixel = opaque ? Bytes{static_cast<std::uint8_t>(random_() & 0xFC),
+                                               static_cast<std::uint8_t>(random_() & 0xFC),
+                                               static_cast<std::uint8_t>(random_() & 0xFC), 255}
+                                       : Bytes{252, 0, 252, 0};
+            spec.raw.insert(spec.raw.end(), pixel.begin(), pixel.end());
+        }
+        const Bytes png = MakePng(spec);
+        EXPECT_EQ(ReadPng(Convert(Convert(png, TargetFormat::kK), TargetFormat::kPng)).rgba,
+                  ReadPng(png).rgba);
+    }
+}
+
+// Every colour type and depth, each pixel checked after PNG -> .k -> PNG:
+// colours narrowed to 6 bits, alpha below 128 transparent (stored as magenta).
+TEST_F(PngTest, EveryColourTypeAndDepthBecomesASkinPicture) {
+    struct Row {
+        const char* what;
+        PngSpec spec;
+        Bytes expected;  // RGBA of the first two pixels after the trip
+    };
+    const Row rows[] = {
+        {"gray 1-bit", Png(8, 1, 0, 1, {0x80}), {252, 252, 252, 255, 0, 0, 0, 255}},
+        {"gray 8-bit with a transparent key",
+         WithGrayKey(Png(8, 1, 0, 8, {0x80, 0x41, 0, 0, 0, 0, 0, 0}), 0x80),
+         {252, 0, 252, 0, 64, 64, 64, 255}},
+        {"gray and alpha at the threshold",
+         Png(8, 1, 4, 8, Padded({200, 127, 200, 128}, 16)),
+         {252, 0, 252, 0, 200, 200, 200, 255}},
+        {"RGB 16-bit",
+         Png(8, 1, 2, 16, Padded({0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}, 48)),
+         {0x10, 0x54, 0x98, 255, 0, 0, 0, 255}},
+        {"palette 4-bit with tRNS",
+         WithPalette(Png(8, 1, 3, 4, {0x01, 0x11, 0x11, 0x11}), {10, 20, 30, 40, 50, 60}, {0}),
+         {252, 0, 252, 0, 40, 48, 60, 255}},
+        {"RGBA interlaced",
+         Png(8, 1, 6, 8, Padded({9, 10, 11, 255, 1, 2, 3, 0}, 32), true),
+         {8, 8, 8, 255, 252, 0, 252, 0}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const Bytes skin = Convert(MakePng(row.spec), TargetFormat::kK);
+        const RgbaPicture back = ReadPng(Convert(skin, TargetFormat::kPng));
+        EXPECT_EQ(Bytes(back.rgba.begin(), back.rgba.begin() + 8), row.expected);
+    }
+}
+
+TEST_F(PngTest, NoTransparencyWritesNoMaskAndKeepsColours) {
+    const PngSpec spec = Png(40, 2, 6, 8, Bytes(40 * 2 * 4, 0));  // all transparent black
+    const Bytes skin = Convert(MakePng(spec), TargetFormat::kK, false);
+    EXPECT_EQ(skin.size(), 16u + 2 * 120);
+    EXPECT_EQ(skin[16], 0);  // black, not magenta
+    // And a ".k" with its mask comes out fully opaque, as RGB.
+    const Bytes masked = Convert(MakePng(spec), TargetFormat::kK);
+    EXPECT_EQ(masked.size(), 16u + 2 * 120 + 2 * 8);
+    EXPECT_EQ(ReadPng(Convert(masked, TargetFormat::kPng, false)).colorType, 2);
+}
+
+// A BMP header, palette and rows, laid out by hand.
+Bytes MakeLowBitBmp(int width, std::uint16_t bits, std::uint32_t compression, const Bytes& extra,
+                    const Bytes& row) {
+    const std::uint32_t offset = 54 + static_cast<std::uint32_t>(extra.size());
+    Bytes bmp(offset, 0);
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    PutLe32(bmp, 2, offset + static_cast<std::uint32_t>(row.size()));
+    PutLe32(bmp, 10, offset);
+    PutLe32(bmp, 14, 40);
+    PutLe32(bmp, 18, static_cast<std::uint32_t>(width));
+    PutLe32(bmp, 22, 1);
+    PutLe16(bmp, 26, 1);
+    PutLe16(bmp, 28, bits);
+    PutLe32(bmp, 30, compression);
+    if (bits <= 8) {
+        PutLe32(bmp, 46, static_cast<std::uint32_t>(extra.size() / 4));  // colours used
+    }
+    std::copy(extra.begin(), extra.end(), bmp.begin() + 54);
+    bmp.insert(bmp.end(), row.begin(), row.end());
+    return bmp;
+}
+
+TEST_F(PngTest, PaletteAndSixteenBitBmpsBecomeSkinPictures) {
+    // Palettes are blue, green, red, reserved; entry 1 is the transparency colour.
+    const Bytes palette = {40, 80, 120, 0, 255, 0, 255, 0};
+    struct Row {
+        const char* what;
+        Bytes bmp;
+        Bytes expected;  // RGBA of the first two pixels after BMP -> .k -> PNG
+    };
+    const Row rows[] = {
+        {"1-bit",
+         MakeLowBitBmp(8, 1, 0, palette, {0x40, 0, 0, 0}),
+         {120, 80, 40, 255, 252, 0, 252, 0}},
+        {"4-bit",
+         MakeLowBitBmp(8, 4, 0, palette, {0x01, 0, 0, 0}),
+         {120, 80, 40, 255, 252, 0, 252, 0}},
+        {"8-bit",
+         MakeLowBitBmp(8, 8, 0, palette, Padded({1}, 8)),
+         {252, 0, 252, 0, 120, 80, 40, 255}},
+        {"16-bit 5:5:5",
+         MakeLowBitBmp(8, 16, 0, {}, Padded({0x1F, 0x00, 0x00, 0x7C}, 16)),
+         {0, 0, 252, 255, 252, 0, 0, 255}},
+        {"16-bit 5:6:5 bit fields",
+         MakeLowBitBmp(2, 16, 3, {0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0},
+                       Padded({0xE0, 0x07, 0x00, 0xF8}, 16)),
+         {0, 252, 0, 255, 252, 0, 0, 255}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const RgbaPicture back =
+            ReadPng(Convert(Convert(row.bmp, TargetFormat::kK), TargetFormat::kPng));
+        EXPECT_EQ(Bytes(back.rgba.begin(), back.rgba.begin() + 8), row.expected);
+    }
+}
+
+TEST_F(PngTest, DamagedOrUnfitPicturesAreRefusedNamingTheFile) {
+    Bytes truncated = MakePng(Png(8, 8, 2, 8, Bytes(8 * 8 * 3, 7)));
+    truncated.resize(truncated.size() - 20);
+    const PngSpec wide = Png(21845, 1, 0, 1, Bytes((21845 + 7) / 8, 0));
+    const struct {
+        const char* what;
+        Bytes picture;
+        TargetFormat target;
+        const char* message;
+    } rows[] = {
+        {"a PNG cut short", truncated, TargetFormat::kK, "PNG"},
+        {"a PNG wider than a BMP may be", MakePng(wide), TargetFormat::kK,
+         "21845 pixels wide, at most 21844"},
+        {"an RLE-compressed BMP", MakeLowBitBmp(2, 8, 1, Bytes(8, 0), {0, 0, 0, 0}),
+         TargetFormat::kK, "unsupported BMP: compression method 1"},
+        {"a PNG to BMP", MakePng(Png(1, 1, 0, 8, {0})), TargetFormat::kBmp, "is a PNG picture"},
+        {"a 24-bit .k to PNG", MakeSkin(1, 1, 24, 4, {1, 2, 3, 0}), TargetFormat::kPng,
+         "neither a .k skin picture"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        WriteAll(dir_.File("in"), row.picture);
+        try {
+            ConvertPictureTo(dir_.File("in"), dir_.File("out"), row.target, ConversionOptions{});
+            ADD_FAILURE() << "not refused";
+        } catch (const FormatError& error) {
+            EXPECT_EQ(error.path(), dir_.File("in"));
+            EXPECT_NE(std::string(error.what()).find(row.message), std::string::npos)
+                << error.what();
+        }
+        EXPECT_FALSE(Exists(dir_.File("out")));
+    }
+}
+
+}  // namespace
+}  // namespace lumigram::test
