@@ -106,7 +106,6 @@ int RunConvertAll(const ConvertAllArguments& a) {
     }
 
     TemporaryFolder scratch;  // private: no stale or shared scratch files
-    const InterruptCleanupFolder scratchCleanup(scratch.path());
     const bool progress = ::isatty(STDERR_FILENO) != 0;
     std::vector<Failure> failures;
     std::size_t written = 0;

@@ -18,6 +18,7 @@ TemporaryFolder::TemporaryFolder() {
         ThrowIoErrorFromErrno(errno, pattern);
     }
     path_ = std::move(pattern);
+    cleanup_ = std::make_unique<InterruptCleanupFolder>(path_);
 }
 
 TemporaryFolder::~TemporaryFolder() {

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <memory>
 #include <string>
+
+#include "platform/interrupt_cleanup.h"
 
 namespace lumigram {
 
 // A fresh private folder under the system's temporary folder (mode 0700),
-// removed with its content when the object goes away.
+// removed with its content when the object goes away, and on an interrupt
+// while InstallInterruptCleanup is in force.
 class TemporaryFolder {
   public:
     TemporaryFolder();
@@ -17,6 +21,7 @@ class TemporaryFolder {
 
   private:
     std::string path_;
+    std::unique_ptr<InterruptCleanupFolder> cleanup_;
 };
 
 }  // namespace lumigram
