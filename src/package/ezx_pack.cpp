@@ -10,6 +10,7 @@
 #include "platform/ansi_codepage.h"
 #include "platform/block_writer.h"
 #include "platform/byte_file.h"
+#include "platform/copy_range.h"
 #include "platform/file_ops.h"
 #include "platform/folder_search.h"
 #include "platform/input_limits.h"
@@ -94,8 +95,19 @@ std::int64_t PlanPackage(const std::string& folder, const std::vector<MemberFile
 
 // Copies exactly size bytes of a member; a file that shrank since it was
 // measured would leave the package's offsets wrong, so it stops the packing.
-void CopyMember(const std::string& path, std::uint32_t size, BlockWriter& writer) {
+// Large members are copied by the kernel straight into the package.
+void CopyMember(const std::string& path, std::uint32_t size, BlockWriter& writer,
+                ByteFile& package) {
     ByteFile file = ByteFile::OpenRead(path);
+    if (size >= kKernelCopyMinimum) {
+        writer.Flush();
+        if (CopyRange(file, 0, package, writer.offset(), size, writer.buffer()) != size) {
+            throw IoError(kReadBeyondEndOfFile, path);
+        }
+        writer.Skip(size);
+        file.Close();
+        return;
+    }
     std::uint64_t left = size;
     while (left > 0) {
         const std::size_t want = static_cast<std::size_t>(
@@ -200,7 +212,7 @@ PackResult PackEZX(const std::string& Folder, const std::string& PackageFileName
         for (std::size_t i = 0; i < members.size(); ++i) {
             AppendU32(writer, RecordMagic);
             AppendU32(writer, sizes[i]);
-            CopyMember(JoinPath(Folder, members[i].fileName), sizes[i], writer);
+            CopyMember(JoinPath(Folder, members[i].fileName), sizes[i], writer, package);
             if (options.onProgress && !options.onProgress(i + 1, members.size())) {
                 result.cancelled = true;
                 return result;  // the temporary file goes; an earlier package stays

@@ -10,6 +10,7 @@
 #include "platform/ansi_codepage.h"
 #include "platform/block_writer.h"
 #include "platform/byte_file.h"
+#include "platform/copy_range.h"
 #include "platform/io_error.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
@@ -26,6 +27,14 @@ struct UnpackBuffers {
 // Copies size bytes from the package into the member file, chunk by chunk.
 void CopyContent(ByteFile& package, const PackageMember& member, ByteFile& output,
                  UnpackBuffers& buffers) {
+    // Large contents go from the package to the member file inside the kernel.
+    if (member.size >= kKernelCopyMinimum) {
+        if (CopyRange(package, member.contentOffset, output, 0, member.size, buffers.block) !=
+            member.size) {
+            throw IoError(kReadBeyondEndOfFile, package.path());
+        }
+        return;
+    }
     BlockWriter writer(output, 0, buffers.block);
     std::uint64_t offset = member.contentOffset;
     std::uint64_t left = member.size;
