@@ -6,6 +6,7 @@
 
 #ifdef LUMIGRAM_X86_ROW_KERNELS
 
+#include <cpuid.h>
 #include <immintrin.h>
 
 #include <algorithm>
@@ -150,11 +151,20 @@ LUMIGRAM_AVX2 void WidenRow18Avx2(std::span<std::uint8_t> row, std::uint32_t wid
 
 const RowKernels kAvx2RowKernels{"avx2", NarrowRow24Avx2, WidenRow18Avx2};
 
+// Asked directly rather than through the compiler's processor table, which
+// would be filled by a constructor at every start of the program.
 bool CpuRunsAvx2() {
-    // Checks the operating system keeps the wide registers too, not only the
-    // processor's flag.
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (__get_cpuid(1, &a, &b, &c, &d) == 0 || (c & bit_OSXSAVE) == 0 || (c & bit_AVX) == 0) {
+        return false;
+    }
+    // The operating system must save the wide registers (XCR0 bits 1 and 2).
+    unsigned low = 0, high = 0;
+    __asm__("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+    if ((low & 6u) != 6u) {
+        return false;
+    }
+    return __get_cpuid_count(7, 0, &a, &b, &c, &d) != 0 && (b & bit_AVX2) != 0;
 }
 
 }  // namespace lumigram

@@ -4,12 +4,13 @@
 #include <cstdint>
 
 #include "platform/input_limits.h"
+#include "platform/thread_buffer.h"
 
 namespace lumigram {
 
 // The codec's fixed work buffers: one stored row and one mask row, plus two
 // output blocks that gather rows into large writes. They are made once per
-// thread and reused, so nothing is allocated per picture or row.
+// thread, on first use, and reused, so nothing is allocated per picture or row.
 struct RowBuffers {
     std::array<std::uint8_t, kRowBufferBytes> row{};
     std::array<std::uint8_t, kRowBufferBytes> mask{};
@@ -18,8 +19,7 @@ struct RowBuffers {
 };
 
 inline RowBuffers& CodecRowBuffers() {
-    static thread_local RowBuffers buffers;
-    return buffers;
+    return ThreadBuffer<RowBuffers>();
 }
 
 }  // namespace lumigram

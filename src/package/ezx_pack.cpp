@@ -18,6 +18,7 @@
 #include "platform/little_endian.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
+#include "platform/thread_buffer.h"
 
 namespace lumigram {
 namespace {
@@ -175,7 +176,7 @@ PackResult PackEZX(const std::string& Folder, const std::string& PackageFileName
 
     const std::unique_ptr<OutputFile> target = OutputFile::ForPath(PackageFileName, false);
     ByteFile& package = target->file();
-    static thread_local PackBuffers buffers;
+    PackBuffers& buffers = ThreadBuffer<PackBuffers>();
     {
         BlockWriter writer(package, 0, buffers.block);
         writer.Append(AsBytes(EZXHeader));

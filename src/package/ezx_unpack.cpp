@@ -14,6 +14,7 @@
 #include "platform/io_error.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
+#include "platform/thread_buffer.h"
 
 namespace lumigram {
 namespace {
@@ -97,7 +98,7 @@ UnpackResult UnpackEZX(const std::string& PackageFileName, const std::string& Fo
     folder.ListEntriesOnce();
     OutputRules rules;
     rules.inputs.push_back(IdentityOf(package));  // a member named like the package
-    static thread_local UnpackBuffers buffers;
+    UnpackBuffers& buffers = ThreadBuffer<UnpackBuffers>();
 
     UnpackResult result;
     const auto report = [&](const PackageMember& member, const std::string& path,
