@@ -109,6 +109,16 @@ void CopyMember(const std::string& path, std::uint32_t size, BlockWriter& writer
         file.Close();
         return;
     }
+    // A member that fits in the block is read whole, in one read, even if that
+    // sends the block out before it is full.
+    if (size <= writer.buffer().size()) {
+        if (file.Read(writer.Reserve(size)) != size) {
+            throw IoError(kReadBeyondEndOfFile, path);
+        }
+        writer.Commit(size);
+        file.Close();
+        return;
+    }
     std::uint64_t left = size;
     while (left > 0) {
         const std::size_t want = static_cast<std::size_t>(

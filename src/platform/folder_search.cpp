@@ -17,14 +17,19 @@ unsigned char FoldUpper(unsigned char c) {
 }  // namespace
 
 bool SearchOrderLess(std::string_view a, std::string_view b) {
-    const auto folded = [](char x, char y) {
-        return FoldUpper(static_cast<unsigned char>(x)) < FoldUpper(static_cast<unsigned char>(y));
-    };
-    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), folded)) {
-        return true;
+    // One pass: case-blind order first, then the shorter name, and only for
+    // names equal but for case the bytes themselves (sorting thousands of
+    // members compares often).
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const auto x = FoldUpper(static_cast<unsigned char>(a[i]));
+        const auto y = FoldUpper(static_cast<unsigned char>(b[i]));
+        if (x != y) {
+            return x < y;
+        }
     }
-    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), folded)) {
-        return false;
+    if (a.size() != b.size()) {
+        return a.size() < b.size();
     }
     const auto bytes = [](char x, char y) {
         return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
