@@ -96,6 +96,12 @@ void CompareKernels(const std::string& bmp) {
     std::vector<std::uint8_t> mask(MaskStrideFor(kSide));
     const TransparencyColour magenta{255, 0, 255};
     std::printf("row kernels over %d rows of %d pixels, in memory:\n", kSide, kSide);
+    const double copyOnly = bench::BestSeconds(kRuns, [&] {
+        for (int y = 0; y < kSide; ++y) {
+            std::copy_n(pixels.data() + 54 + y * stride, stride, work.data());
+        }
+    });
+    std::printf("  the row copies alone %6.1f ms\n", copyOnly * 1e3);
     for (const RowKernels* kernel : RunnableRowKernels()) {
         const double narrow = bench::BestSeconds(kRuns, [&] {
             for (int y = 0; y < kSide; ++y) {

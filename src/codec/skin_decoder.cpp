@@ -4,6 +4,7 @@
 #include <span>
 
 #include "codec/row_kernels.h"
+#include "codec/row_reader.h"
 #include "codec/work_buffers.h"
 #include "platform/block_writer.h"
 #include "platform/byte_file.h"
@@ -82,26 +83,28 @@ void DecodeCheckedSkinPicture(ByteFile& input, const SkinHeader& header, ByteFil
     RowBuffers& buffers = CodecRowBuffers();
     const std::uint32_t maskStride = MaskStrideFor(header.width);
     const std::uint64_t maskPlane = kSkinHeaderSize + std::uint64_t{height} * rowStride;
-    const std::span<std::uint8_t> row(buffers.row.data(), rowStride);
     BlockWriter rows(output, kBmpHeaderSize, buffers.pixelBlock);
     const WidenRowFn widen = ActiveRowKernels().widen18;
+    RowReader storedRows(input, kSkinHeaderSize, rowStride, height, buffers.rowChunk);
+    RowReader maskRows(input, maskPlane, maskStride, height, buffers.maskChunk);
 
     // BMP rows go bottom-up: BMP row y is stored row height - 1 - y.
     // Rows of no bytes leave nothing to read or write, however many there are.
     const std::uint32_t rowsToCopy = rowStride == 0 ? 0 : height;
     for (std::uint32_t y = 0; y < rowsToCopy; ++y) {
         const std::uint32_t s = height - 1 - y;
+        // Read and widened where it is written from: no copy of the row.
         // Complete: the header check saw every row in the file.
-        input.ReadAt(kSkinHeaderSize + std::uint64_t{s} * rowStride, row);
+        const std::span<std::uint8_t> row = rows.Reserve(rowStride);
+        storedRows.Read(s, row, true);
         if (header.bitsPerPixel == 18) {
             std::size_t maskBytes = 0;
             if (transparencyEnabled && maskStride > 0) {
-                maskBytes = input.ReadAt(maskPlane + std::uint64_t{s} * maskStride,
-                                         std::span(buffers.mask.data(), maskStride));
+                maskBytes = maskRows.Read(s, buffers.mask, true);
             }
-            widen(buffers.row, header.width, buffers.mask, maskBytes, colour);
+            widen(row, header.width, buffers.mask, maskBytes, colour);
         }
-        rows.Append(row);
+        rows.Commit(rowStride);
     }
     rows.Flush();
 }

@@ -6,6 +6,7 @@
 
 #include "codec/bmp_header.h"
 #include "codec/row_kernels.h"
+#include "codec/row_reader.h"
 #include "codec/work_buffers.h"
 #include "platform/block_writer.h"
 #include "platform/byte_file.h"
@@ -77,27 +78,30 @@ void EncodeCheckedBmp(ByteFile& input, const BmpLayout& bmp, ByteFile& output,
     BlockWriter masks(output, maskPlane, buffers.maskBlock);
     // Rows of no bytes (a picture 0 pixels wide) leave nothing to read or write.
     const std::uint32_t rowsToCopy = rowStride == 0 ? 0 : height;
-    const auto readRow = [&](std::uint32_t y) {
+    RowReader bmpRows(input, bmp.pixelOffset, rowStride, height, buffers.rowChunk);
+    const auto readRow = [&](std::uint32_t y, std::span<std::uint8_t> into) {
         // Skin rows go top-down; a BMP stores its bottom row first unless its
         // height was negative. Complete: the check saw all pixel data in the file.
         const std::uint32_t source = bmp.topDown ? y : height - 1 - y;
-        input.ReadAt(bmp.pixelOffset + std::uint64_t{source} * rowStride, row);
+        bmpRows.Read(source, into, !bmp.topDown);
     };
     for (std::uint32_t y = 0; y < rowsToCopy; ++y) {
-        readRow(y);
+        // Read and packed where it is written from: no copy of the row.
+        const std::span<std::uint8_t> target = rows.Reserve(rowStride);
+        readRow(y, target);
         if (pack) {
-            narrow(row, bmp.width, buffers.mask, maskStride, colour);
+            narrow(target, bmp.width, buffers.mask, maskStride, colour);
             if (withMask && masksBesideRows) {
                 masks.Append(mask);
             }
         }
         // 32-bit rows pass unchanged, fourth byte included, with no mask plane.
-        rows.Append(row);
+        rows.Commit(rowStride);
     }
     rows.Flush();
     if (withMask && !masksBesideRows) {
         for (std::uint32_t y = 0; y < rowsToCopy; ++y) {
-            readRow(y);
+            readRow(y, row);
             narrow(row, bmp.width, buffers.mask, maskStride, colour);
             masks.Append(mask);
         }

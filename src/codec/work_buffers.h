@@ -16,6 +16,9 @@ struct RowBuffers {
     std::array<std::uint8_t, kRowBufferBytes> mask{};
     std::array<std::uint8_t, 4 * kRowBufferBytes> pixelBlock{};
     std::array<std::uint8_t, kRowBufferBytes> maskBlock{};
+    // Blocks of neighbouring input rows, pixel and mask, read at once.
+    std::array<std::uint8_t, 4 * kRowBufferBytes> rowChunk{};
+    std::array<std::uint8_t, kRowBufferBytes> maskChunk{};
 };
 
 inline RowBuffers& CodecRowBuffers() {
