@@ -31,9 +31,10 @@ struct PackBuffers {
     std::array<std::uint8_t, 65536> block{};
 };
 
-std::vector<MemberFile> CollectGroup(const std::string& folder, std::string_view extension) {
+std::vector<MemberFile> CollectGroup(const std::string& folder,
+                                     std::vector<std::string> fileNames) {
     std::vector<MemberFile> group;
-    for (std::string& fileName : FindFiles(folder, extension)) {
+    for (std::string& fileName : fileNames) {
         std::optional<std::string> stored = Utf8ToAnsi(fileName);
         if (!stored) {
             throw FormatError("file name has no Windows-1252 form, so a package cannot store it",
@@ -154,9 +155,10 @@ void CheckPackageLength(std::int64_t length, const std::string& folder) {
 }
 
 std::vector<MemberFile> CollectMemberFiles(const std::string& folder) {
+    // One listing of the folder serves all three kinds.
     std::vector<std::vector<MemberFile>> groups;
-    for (const std::string_view extension : kMemberExtensions) {
-        groups.push_back(CollectGroup(folder, extension));
+    for (std::vector<std::string>& names : FindFilesOfEach(folder, kMemberExtensions)) {
+        groups.push_back(CollectGroup(folder, std::move(names)));
     }
     std::vector<MemberFile> members;
     for (std::size_t i = 0;; ++i) {

@@ -48,8 +48,14 @@ bool HasExtensionIgnoringCase(std::string_view name, std::string_view extension)
 }
 
 std::vector<std::string> FindFiles(std::string_view folder, std::string_view extension) {
+    const std::string_view extensions[] = {extension};
+    return std::move(FindFilesOfEach(folder, extensions).front());
+}
+
+std::vector<std::vector<std::string>> FindFilesOfEach(
+    std::string_view folder, std::span<const std::string_view> extensions) {
     namespace fs = std::filesystem;
-    std::vector<std::string> names;
+    std::vector<std::vector<std::string>> lists(extensions.size());
     std::error_code error;
     const fs::path root = folder.empty() ? fs::path(".") : fs::path(std::string(folder));
     // A folder that cannot be listed is an error, never an empty result: "no
@@ -70,20 +76,25 @@ std::vector<std::string> FindFiles(std::string_view folder, std::string_view ext
     }
     for (const fs::directory_iterator end; it != end;) {
         std::string name = it->path().filename().string();
+        const auto which = std::find_if(
+            extensions.begin(), extensions.end(),
+            [&](std::string_view extension) { return HasExtensionIgnoringCase(name, extension); });
         std::error_code statError;
         // Folders, devices and dangling links are not files; hidden names are
         // left out (our own temporaries among them).
-        if (!name.empty() && name.front() != '.' && HasExtensionIgnoringCase(name, extension) &&
+        if (!name.empty() && name.front() != '.' && which != extensions.end() &&
             it->is_regular_file(statError) && !statError) {
-            names.push_back(std::move(name));
+            lists[static_cast<std::size_t>(which - extensions.begin())].push_back(std::move(name));
         }
         it.increment(error);
         if (error) {
             fail(error);
         }
     }
-    std::sort(names.begin(), names.end(), SearchOrderLess);
-    return names;
+    for (std::vector<std::string>& names : lists) {
+        std::sort(names.begin(), names.end(), SearchOrderLess);
+    }
+    return lists;
 }
 
 }  // namespace lumigram
