@@ -56,12 +56,16 @@ void WriteTestBmp(const std::string& path) {
 // about so that both see the same state of the machine.
 std::pair<double, double> AgainstDd(const std::vector<std::string>& ours, const std::string& input,
                                     const std::string& copy) {
-    constexpr int kCommandRuns = 7;
+    constexpr int kCommandRuns = 9;
     std::vector<double> sides[2];
     const std::vector<std::string> dd{"dd", "if=" + input, "of=" + copy, "bs=256k", "status=none"};
     for (int i = 0; i < kCommandRuns; ++i) {
-        sides[0].push_back(bench::RunCommand(ours).seconds);
-        sides[1].push_back(bench::RunCommand(dd).seconds);
+        // Each goes first in every other round: on a busy machine the one that
+        // follows the other can pay for its writeback.
+        for (int turn = 0; turn < 2; ++turn) {
+            const int side = (turn + i) % 2;
+            sides[side].push_back(bench::RunCommand(side == 0 ? ours : dd).seconds);
+        }
     }
     for (auto& side : sides) {
         std::sort(side.begin(), side.end());
@@ -152,7 +156,7 @@ int main() {
     std::printf("peak memory of lumigram-cli decode: %.1f MiB (target < 16)\n", decodeKiB / 1024.0);
 
     CompareKernels(bmp);
-    CompareCli(dir, bmp, skin, "whole runs, row kernels as chosen (median of 7, turn about):");
+    CompareCli(dir, bmp, skin, "whole runs, row kernels as chosen (median of 9, turn about):");
     ::setenv("LUMIGRAM_FORCE_SCALAR", "1", 1);
     CompareCli(dir, bmp, skin, "whole runs, LUMIGRAM_FORCE_SCALAR=1:");
     ::unsetenv("LUMIGRAM_FORCE_SCALAR");
