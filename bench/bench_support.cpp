@@ -61,6 +61,8 @@ CommandRun RunCommand(const std::vector<std::string>& argv) {
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     run.seconds = took.count();
     run.peakKiB = usage.ru_maxrss;
+    run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     return run;
 }
 

@@ -18,7 +18,8 @@ void PlainCopy(const std::string& from, const std::string& to);
 // A child process's wall-clock time and peak resident memory.
 struct CommandRun {
     double seconds = 0;
-    long peakKiB = -1;  // -1: the command failed
+    double cpuSeconds = 0;  // user and system time: what a loaded machine disturbs least
+    long peakKiB = -1;      // -1: the command failed
 };
 CommandRun RunCommand(const std::vector<std::string>& argv);
 

@@ -1,6 +1,7 @@
 // Packs and unpacks two folders with lumigram-cli, and with tar on the same
 // folders in the same run: 2,000 files of 20 KiB, and 8 files of 64 MiB.
-// Prints each time and its ratio to tar's (target: 1.0 or less), and the peak
+// Prints each time and its ratio to tar's (targets: 1.0 or less for the small
+// files, 0.8 or less for the large ones), and the peak
 // memory of each lumigram-cli run, which must not grow with member size.
 #include <unistd.h>
 
@@ -71,13 +72,16 @@ std::pair<bench::CommandRun, bench::CommandRun> TurnAbout(
 }
 
 void Report(const char* what, const char* tarWhat, const bench::CommandRun& ours,
-            const bench::CommandRun& tar) {
-    std::printf("  %-7s %7.3f s, %s %7.3f s, ratio %.2f (target <= 1.0), peak %.1f MiB\n", what,
-                ours.seconds, tarWhat, tar.seconds, ours.seconds / tar.seconds,
+            const bench::CommandRun& tar, double target) {
+    std::printf("  %-7s %7.3f s, %s %7.3f s, ratio %.2f (target <= %.1f), peak %.1f MiB\n", what,
+                ours.seconds, tarWhat, tar.seconds, ours.seconds / tar.seconds, target,
                 ours.peakKiB / 1024.0);
+    std::printf("          user+system %7.3f s against %7.3f s, ratio %.2f\n", ours.cpuSeconds,
+                tar.cpuSeconds, ours.cpuSeconds / tar.cpuSeconds);
 }
 
-void Compare(const char* label, const bench::ScratchFolder& dir, const std::string& src, int runs) {
+void Compare(const char* label, const bench::ScratchFolder& dir, const std::string& src, int runs,
+             double target) {
     const std::string ezx = dir.File("bench.ezx");
     const std::string tarFile = dir.File("bench.tar");
     const std::string out = dir.File("out");
@@ -87,11 +91,11 @@ void Compare(const char* label, const bench::ScratchFolder& dir, const std::stri
     const auto [pack, tarPack] =
         TurnAbout(runs, {LUMIGRAM_CLI, "pack", src, ezx}, {"tar", "-cf", tarFile, "-C", src, "."},
                   [&](int side) { fs::remove(side == 0 ? ezx : tarFile); });
-    Report("pack:", "tar -cf", pack, tarPack);
+    Report("pack:", "tar -cf", pack, tarPack, target);
     const auto [unpack, tarUnpack] =
         TurnAbout(runs, {LUMIGRAM_CLI, "unpack", ezx, out}, {"tar", "-xf", tarFile, "-C", out},
                   [&](int) { Fresh(out); });
-    Report("unpack:", "tar -xf", unpack, tarUnpack);
+    Report("unpack:", "tar -xf", unpack, tarUnpack, target);
 }
 
 }  // namespace
@@ -103,7 +107,7 @@ int main() {
     const std::string large = dir.File("large");
     FillFolder(small, 2000, 20 * 1024);
     FillFolder(large, 8, 64u << 20);
-    Compare("2,000 files of 20 KiB (median of 9)", dir, small, 9);
-    Compare("8 files of 64 MiB (median of 7)", dir, large, 7);
+    Compare("2,000 files of 20 KiB (median of 9)", dir, small, 9, 1.0);
+    Compare("8 files of 64 MiB (median of 7)", dir, large, 7, 0.8);
     return 0;
 }

@@ -1,9 +1,11 @@
 // Random pixels -> BMP -> ".k" -> BMP. Every opaque pixel comes back narrowed
 // and widened (each channel with its two low bits cleared), every pixel of the
 // key colour comes back as the key colour, and the mask marks exactly the
-// key-colour pixels that have a stored bit.
+// key-colour pixels that have a stored bit. Every row also goes through every
+// form of the row kernels this processor runs, which must match the plain loop.
 #include <vector>
 
+#include "codec/row_kernels.h"
 #include "codec/skin_decoder.h"
 #include "codec/skin_encoder.h"
 #include "codec/skin_format.h"
@@ -20,6 +22,33 @@ std::vector<std::uint8_t> ReadWhole(const std::string& path) {
     std::vector<std::uint8_t> bytes(file.Size());
     file.Read(bytes);
     return bytes;
+}
+
+// Narrows the row, then widens the result with the mask it made (and with a
+// mask cut short), in every form; each must give the plain loop's bytes.
+void CompareRowKernels(const std::uint8_t* bmpRow, std::uint32_t width, TransparencyColour key) {
+    const std::uint32_t maskStride = MaskStrideFor(width);
+    const std::size_t rowBytes = RoundUpTo4(width * 3);
+    std::vector<std::uint8_t> expectedRow(bmpRow, bmpRow + rowBytes);
+    std::vector<std::uint8_t> expectedMask(maskStride + 1, 0xA5);
+    ScalarRowKernels().narrow24(expectedRow, width, expectedMask, maskStride, key);
+    for (const RowKernels* kernel : RunnableRowKernels()) {
+        std::vector<std::uint8_t> row(bmpRow, bmpRow + rowBytes);
+        std::vector<std::uint8_t> mask(maskStride + 1, 0xA5);
+        kernel->narrow24(row, width, mask, maskStride, key);
+        if (row != expectedRow || mask != expectedMask) {
+            fuzz::Fail("a vector narrowing differs from the plain loop");
+        }
+        for (const std::size_t maskBytes : {std::size_t{maskStride}, std::size_t{maskStride / 2}}) {
+            std::vector<std::uint8_t> widened = expectedRow;
+            std::vector<std::uint8_t> reference = expectedRow;
+            kernel->widen18(widened, width, expectedMask, maskBytes, key);
+            ScalarRowKernels().widen18(reference, width, expectedMask, maskBytes, key);
+            if (widened != reference) {
+                fuzz::Fail("a vector widening differs from the plain loop");
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -51,6 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     p[c] = at < size ? data[at++] : selector;
             }
         }
+    }
+    for (int y = 0; y < height; ++y) {
+        CompareRowKernels(bmp.data() + 54 + y * stride, static_cast<std::uint32_t>(width), key);
     }
     const std::string folder = fuzz::WorkFolder();
     {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <span>
 
+#include "codec/row_kernels.h"
+#include "codec/row_reader.h"
 #include "codec/work_buffers.h"
 #include "platform/block_writer.h"
 #include "platform/byte_file.h"
@@ -14,36 +16,6 @@
 #include "platform/scratch.h"
 
 namespace lumigram {
-namespace {
-
-// Turns one stored 18-bit row into BMP pixels in place. A pixel is opaque when
-// its mask bit is 1 or when its bit is not among the maskBytes that arrived.
-void DecodeRow18(std::span<std::uint8_t> row, std::uint32_t width,
-                 std::span<const std::uint8_t> mask, std::size_t maskBytes,
-                 TransparencyColour colour) {
-    std::uint8_t* pixel = row.data();
-    // Eight pixels share one mask byte; a byte that did not arrive is all opaque.
-    for (std::uint32_t group = 0; group * 8 < width; ++group) {
-        const unsigned bits = group < maskBytes ? mask[group] : 0xFFu;
-        const std::uint32_t count = std::min<std::uint32_t>(8, width - group * 8);
-        for (std::uint32_t k = 0; k < count; ++k, pixel += 3) {
-            if ((bits >> k) & 1) {
-                const unsigned b0 = pixel[0];
-                const unsigned b1 = pixel[1];
-                const unsigned b2 = pixel[2];
-                pixel[0] = static_cast<std::uint8_t>((b0 & 63) << 2);
-                pixel[1] = static_cast<std::uint8_t>(((b0 >> 6) | ((b1 & 15) << 2)) << 2);
-                pixel[2] = static_cast<std::uint8_t>(((b1 >> 4) | ((b2 & 3) << 4)) << 2);
-            } else {
-                pixel[0] = colour.blue;
-                pixel[1] = colour.green;
-                pixel[2] = colour.red;
-            }
-        }
-    }
-}
-
-}  // namespace
 
 SkinHeader ReadCheckedSkinHeader(ByteFile& input) {
     const std::uint64_t fileSize = input.Size();
@@ -113,25 +85,28 @@ void DecodeCheckedSkinPicture(ByteFile& input, const SkinHeader& header, ByteFil
     RowBuffers& buffers = CodecRowBuffers();
     const std::uint32_t maskStride = MaskStrideFor(header.width);
     const std::uint64_t maskPlane = kSkinHeaderSize + std::uint64_t{height} * rowStride;
-    const std::span<std::uint8_t> row(buffers.row.data(), rowStride);
     BlockWriter rows(output, kBmpHeaderSize, buffers.pixelBlock);
+    const WidenRowFn widen = ActiveRowKernels().widen18;
+    RowReader storedRows(input, kSkinHeaderSize, rowStride, height, buffers.rowChunk);
+    RowReader maskRows(input, maskPlane, maskStride, height, buffers.maskChunk);
 
     // BMP rows go bottom-up: BMP row y is stored row height - 1 - y.
     // Rows of no bytes leave nothing to read or write, however many there are.
     const std::uint32_t rowsToCopy = rowStride == 0 ? 0 : height;
     for (std::uint32_t y = 0; y < rowsToCopy; ++y) {
         const std::uint32_t s = height - 1 - y;
+        // Read and widened where it is written from: no copy of the row.
         // Complete: the header check saw every row in the file.
-        input.ReadAt(kSkinHeaderSize + std::uint64_t{s} * rowStride, row);
+        const std::span<std::uint8_t> row = rows.Reserve(rowStride);
+        storedRows.Read(s, row, true);
         if (header.bitsPerPixel == 18) {
             std::size_t maskBytes = 0;
             if (transparencyEnabled && maskStride > 0) {
-                maskBytes = input.ReadAt(maskPlane + std::uint64_t{s} * maskStride,
-                                         std::span(buffers.mask.data(), maskStride));
+                maskBytes = maskRows.Read(s, buffers.mask, true);
             }
-            DecodeRow18(buffers.row, header.width, buffers.mask, maskBytes, colour);
+            widen(row, header.width, buffers.mask, maskBytes, colour);
         }
-        rows.Append(row);
+        rows.Commit(rowStride);
     }
     rows.Flush();
 }

@@ -5,6 +5,8 @@
 #include <span>
 
 #include "codec/bmp_header.h"
+#include "codec/row_kernels.h"
+#include "codec/row_reader.h"
 #include "codec/work_buffers.h"
 #include "platform/block_writer.h"
 #include "platform/byte_file.h"
@@ -15,33 +17,6 @@
 
 namespace lumigram {
 namespace {
-
-// Packs one BMP row (blue, green, red bytes) into 6:6:6 in place and builds its
-// mask row: bit i set for every pixel that is not exactly the colour. Bits whose
-// byte lies at or beyond maskStride are not stored.
-void PackRow18(std::span<std::uint8_t> row, std::uint32_t width, std::span<std::uint8_t> mask,
-               std::uint32_t maskStride, TransparencyColour colour) {
-    std::fill_n(mask.begin(), maskStride, std::uint8_t{0});
-    std::uint8_t* pixel = row.data();
-    for (std::uint32_t group = 0; group * 8 < width; ++group) {
-        const std::uint32_t count = std::min<std::uint32_t>(8, width - group * 8);
-        unsigned bits = 0;
-        for (std::uint32_t k = 0; k < count; ++k, pixel += 3) {
-            const std::uint8_t b = pixel[0];
-            const std::uint8_t g = pixel[1];
-            const std::uint8_t r = pixel[2];
-            const bool transparent = b == colour.blue && g == colour.green && r == colour.red;
-            bits |= static_cast<unsigned>(!transparent) << k;
-            const std::uint32_t v = Narrow666(b, g, r);
-            pixel[0] = static_cast<std::uint8_t>(v);
-            pixel[1] = static_cast<std::uint8_t>(v >> 8);
-            pixel[2] = static_cast<std::uint8_t>(v >> 16);
-        }
-        if (group < maskStride) {
-            mask[group] = static_cast<std::uint8_t>(bits);
-        }
-    }
-}
 
 void CopyWhole(ByteFile& input, ByteFile& output, std::span<std::uint8_t> block) {
     input.Seek(0);
@@ -99,33 +74,37 @@ void EncodeCheckedBmp(ByteFile& input, const BmpLayout& bmp, ByteFile& output,
     // over the input, so that it is written strictly in order.
     const bool masksBesideRows = !output.IsStream();
     const bool withMask = pack && transparencyEnabled;
+    const NarrowRowFn narrow = ActiveRowKernels().narrow24;
 
     BlockWriter rows(output, kSkinHeaderSize, buffers.pixelBlock);
     BlockWriter masks(output, maskPlane, buffers.maskBlock);
     // Rows of no bytes (a picture 0 pixels wide) leave nothing to read or write.
     const std::uint32_t rowsToCopy = rowStride == 0 ? 0 : height;
-    const auto readRow = [&](std::uint32_t y) {
+    RowReader bmpRows(input, bmp.pixelOffset, rowStride, height, buffers.rowChunk);
+    const auto readRow = [&](std::uint32_t y, std::span<std::uint8_t> into) {
         // Skin rows go top-down; a BMP stores its bottom row first unless its
         // height was negative. Complete: the check saw all pixel data in the file.
         const std::uint32_t source = bmp.topDown ? y : height - 1 - y;
-        input.ReadAt(bmp.pixelOffset + std::uint64_t{source} * rowStride, row);
+        bmpRows.Read(source, into, !bmp.topDown);
     };
     for (std::uint32_t y = 0; y < rowsToCopy; ++y) {
-        readRow(y);
+        // Read and packed where it is written from: no copy of the row.
+        const std::span<std::uint8_t> target = rows.Reserve(rowStride);
+        readRow(y, target);
         if (pack) {
-            PackRow18(row, bmp.width, buffers.mask, maskStride, colour);
+            narrow(target, bmp.width, buffers.mask, maskStride, colour);
             if (withMask && masksBesideRows) {
                 masks.Append(mask);
             }
         }
         // 32-bit rows pass unchanged, fourth byte included, with no mask plane.
-        rows.Append(row);
+        rows.Commit(rowStride);
     }
     rows.Flush();
     if (withMask && !masksBesideRows) {
         for (std::uint32_t y = 0; y < rowsToCopy; ++y) {
-            readRow(y);
-            PackRow18(row, bmp.width, buffers.mask, maskStride, colour);
+            readRow(y, row);
+            narrow(row, bmp.width, buffers.mask, maskStride, colour);
             masks.Append(mask);
         }
     }

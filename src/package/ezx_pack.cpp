@@ -10,6 +10,7 @@
 #include "platform/ansi_codepage.h"
 #include "platform/block_writer.h"
 #include "platform/byte_file.h"
+#include "platform/copy_range.h"
 #include "platform/file_ops.h"
 #include "platform/folder_search.h"
 #include "platform/input_limits.h"
@@ -17,6 +18,7 @@
 #include "platform/little_endian.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
+#include "platform/thread_buffer.h"
 
 namespace lumigram {
 namespace {
@@ -29,9 +31,10 @@ struct PackBuffers {
     std::array<std::uint8_t, 65536> block{};
 };
 
-std::vector<MemberFile> CollectGroup(const std::string& folder, std::string_view extension) {
+std::vector<MemberFile> CollectGroup(const std::string& folder,
+                                     std::vector<std::string> fileNames) {
     std::vector<MemberFile> group;
-    for (std::string& fileName : FindFiles(folder, extension)) {
+    for (std::string& fileName : fileNames) {
         std::optional<std::string> stored = Utf8ToAnsi(fileName);
         if (!stored) {
             throw FormatError("file name has no Windows-1252 form, so a package cannot store it",
@@ -94,11 +97,43 @@ std::int64_t PlanPackage(const std::string& folder, const std::vector<MemberFile
     return layout.indexOffset;
 }
 
+// A file that grew since it was measured would lose its tail without a word.
+// Asked by position, so it holds whichever way the content was copied.
+void CheckDidNotGrow(ByteFile& file, std::uint32_t size) {
+    std::array<std::uint8_t, 1> probe{};
+    if (file.ReadAt(size, probe) != 0) {
+        throw IoError(kFileAccessDenied, file.path(), "grew while it was being packed; pack again");
+    }
+}
+
 // Copies exactly size bytes of a member; a file that shrank or grew since it
 // was measured would leave the package's offsets or its content wrong, so it
-// stops the packing.
-void CopyMember(const std::string& path, std::uint32_t size, BlockWriter& writer) {
+// stops the packing. Large members are copied by the kernel straight into the
+// package.
+void CopyMember(const std::string& path, std::uint32_t size, BlockWriter& writer,
+                ByteFile& package) {
     ByteFile file = ByteFile::OpenRead(path);
+    if (size >= kKernelCopyMinimum) {
+        writer.Flush();
+        if (CopyRange(file, 0, package, writer.offset(), size, writer.buffer()) != size) {
+            throw IoError(kReadBeyondEndOfFile, path);
+        }
+        writer.Skip(size);
+        CheckDidNotGrow(file, size);
+        file.Close();
+        return;
+    }
+    // A member that fits in the block is read whole, in one read, even if that
+    // sends the block out before it is full.
+    if (size <= writer.buffer().size()) {
+        if (file.Read(writer.Reserve(size)) != size) {
+            throw IoError(kReadBeyondEndOfFile, path);
+        }
+        writer.Commit(size);
+        CheckDidNotGrow(file, size);
+        file.Close();
+        return;
+    }
     std::uint64_t left = size;
     while (left > 0) {
         const std::size_t want = static_cast<std::size_t>(
@@ -110,11 +145,7 @@ void CopyMember(const std::string& path, std::uint32_t size, BlockWriter& writer
         writer.Commit(got);
         left -= got;
     }
-    // A file that grew would lose its tail without a word.
-    std::array<std::uint8_t, 1> probe{};
-    if (file.Read(probe) != 0) {
-        throw IoError(kFileAccessDenied, path, "grew while it was being packed; pack again");
-    }
+    CheckDidNotGrow(file, size);
     file.Close();
 }
 
@@ -139,9 +170,10 @@ void CheckPackageLength(std::int64_t length, const std::string& folder) {
 }
 
 std::vector<MemberFile> CollectMemberFiles(const std::string& folder) {
+    // One listing of the folder serves all three kinds.
     std::vector<std::vector<MemberFile>> groups;
-    for (const std::string_view extension : kMemberExtensions) {
-        groups.push_back(CollectGroup(folder, extension));
+    for (std::vector<std::string>& names : FindFilesOfEach(folder, kMemberExtensions)) {
+        groups.push_back(CollectGroup(folder, std::move(names)));
     }
     std::vector<MemberFile> members;
     for (std::size_t i = 0;; ++i) {
@@ -172,7 +204,7 @@ PackResult PackEZX(const std::string& Folder, const std::string& PackageFileName
 
     const std::unique_ptr<OutputFile> target = OutputFile::ForPath(PackageFileName, false, rules);
     ByteFile& package = target->file();
-    static thread_local PackBuffers buffers;
+    PackBuffers& buffers = ThreadBuffer<PackBuffers>();
     {
         BlockWriter writer(package, 0, buffers.block);
         writer.Append(AsBytes(EZXHeader));
@@ -209,7 +241,7 @@ PackResult PackEZX(const std::string& Folder, const std::string& PackageFileName
         for (std::size_t i = 0; i < members.size(); ++i) {
             AppendU32(writer, RecordMagic);
             AppendU32(writer, sizes[i]);
-            CopyMember(JoinPath(Folder, members[i].fileName), sizes[i], writer);
+            CopyMember(JoinPath(Folder, members[i].fileName), sizes[i], writer, package);
             if (options.onProgress && !options.onProgress(i + 1, members.size())) {
                 result.cancelled = true;
                 return result;  // the temporary file goes; an earlier package stays

@@ -80,9 +80,59 @@ IndexBlock ReadIndexBlock(ByteFile& package, std::uint64_t fileSize) {
     return index;
 }
 
+// The name windows of all entries, read in one go when they lie close together
+// (a name list of 65,536 names of 255 bytes at most, as any sound package has
+// them): thousands of members cost one read, not one each. Names spread wider
+// than that are read window by window, so a hostile table cannot make the
+// check allocate more than a sound name list.
+class NameWindows {
+  public:
+    static constexpr std::uint64_t kMaxWhole = 65536u * 256u + kNameWindowBytes;
+
+    NameWindows(ByteFile& package, std::uint64_t fileSize, const IndexBlock& index,
+                std::span<const std::uint8_t> table, std::size_t count)
+        : package_(package) {
+        if (count == 0 || index.nameListStart < 0) {
+            return;
+        }
+        std::int64_t lowest = INT32_MAX;
+        std::int64_t highest = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::int32_t offset = ReadI32LE(table, kEntrySize * i + 4);
+            lowest = std::min<std::int64_t>(lowest, std::max(offset, 0));
+            highest = std::max<std::int64_t>(highest, offset);
+        }
+        const std::uint64_t start = static_cast<std::uint64_t>(index.nameListStart + lowest);
+        const std::uint64_t end = std::min(
+            fileSize, static_cast<std::uint64_t>(index.nameListStart + highest) + kNameWindowBytes);
+        if (start >= end || end - start > kMaxWhole) {
+            return;
+        }
+        whole_.resize(static_cast<std::size_t>(end - start));
+        whole_.resize(package.ReadAt(start, whole_));
+        start_ = start;
+    }
+
+    // What a read of window.size() bytes at nameStart would deliver.
+    std::size_t Read(std::uint64_t nameStart, std::span<std::uint8_t> window) {
+        if (nameStart < start_ || nameStart >= start_ + whole_.size()) {
+            return package_.ReadAt(nameStart, window);
+        }
+        const std::size_t at = static_cast<std::size_t>(nameStart - start_);
+        const std::size_t n = std::min(window.size(), whole_.size() - at);
+        std::copy_n(whole_.begin() + static_cast<std::ptrdiff_t>(at), n, window.begin());
+        return n;
+    }
+
+  private:
+    ByteFile& package_;
+    std::uint64_t start_ = 0;
+    std::vector<std::uint8_t> whole_;
+};
+
 // Checks one entry's name; returns an empty string and fills member.storedName,
 // or the problem.
-std::string CheckName(ByteFile& package, std::uint64_t fileSize, const IndexBlock& index,
+std::string CheckName(NameWindows& names, std::uint64_t fileSize, const IndexBlock& index,
                       const TEZXEntry& entry, PackageMember& member) {
     if (entry.NameOffset < 0) {
         return "negative name offset " + std::to_string(entry.NameOffset);
@@ -93,7 +143,7 @@ std::string CheckName(ByteFile& package, std::uint64_t fileSize, const IndexBloc
         return "name starts past the end of the package";
     }
     std::array<std::uint8_t, kNameWindowBytes> window{};
-    const std::size_t got = package.ReadAt(nameStart, window);
+    const std::size_t got = names.Read(nameStart, window);
     std::size_t length = 0;
     while (length < got && window[length] != 0x0A) {
         ++length;
@@ -150,13 +200,14 @@ PackageCheck CheckPackage(ByteFile& package) {
     PackageCheck check;
     check.indexMagic = index.indexMagic;
     check.memberCount = static_cast<std::size_t>(index.memberCount);
+    NameWindows names(package, fileSize, index, table, check.memberCount);
     for (std::size_t i = 0; i < check.memberCount; ++i) {
         const TEZXEntry entry{ReadU32LE(table, kEntrySize * i),
                               ReadI32LE(table, kEntrySize * i + 4),
                               ReadI32LE(table, kEntrySize * i + 8)};
         PackageMember member;
         member.number = i + 1;
-        std::string problem = CheckName(package, fileSize, index, entry, member);
+        std::string problem = CheckName(names, fileSize, index, entry, member);
         const bool emptyName = problem.empty() && member.storedName.empty();
         if (problem.empty()) {
             problem = CheckRecord(package, fileSize, index, entry, member);

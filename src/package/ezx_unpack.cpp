@@ -10,9 +10,11 @@
 #include "platform/ansi_codepage.h"
 #include "platform/block_writer.h"
 #include "platform/byte_file.h"
+#include "platform/copy_range.h"
 #include "platform/io_error.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
+#include "platform/thread_buffer.h"
 
 namespace lumigram {
 namespace {
@@ -26,6 +28,14 @@ struct UnpackBuffers {
 // Copies size bytes from the package into the member file, chunk by chunk.
 void CopyContent(ByteFile& package, const PackageMember& member, ByteFile& output,
                  UnpackBuffers& buffers) {
+    // Large contents go from the package to the member file inside the kernel.
+    if (member.size >= kKernelCopyMinimum) {
+        if (CopyRange(package, member.contentOffset, output, 0, member.size, buffers.block) !=
+            member.size) {
+            throw IoError(kReadBeyondEndOfFile, package.path());
+        }
+        return;
+    }
     BlockWriter writer(output, 0, buffers.block);
     std::uint64_t offset = member.contentOffset;
     std::uint64_t left = member.size;
@@ -88,7 +98,7 @@ UnpackResult UnpackEZX(const std::string& PackageFileName, const std::string& Fo
     folder.ListEntriesOnce();
     OutputRules rules;
     rules.inputs.push_back(IdentityOf(package));  // a member named like the package
-    static thread_local UnpackBuffers buffers;
+    UnpackBuffers& buffers = ThreadBuffer<UnpackBuffers>();
 
     UnpackResult result;
     const auto report = [&](const PackageMember& member, const std::string& path,

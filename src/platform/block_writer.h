@@ -27,6 +27,11 @@ class BlockWriter {
     void Commit(std::size_t count) { pending_ += count; }
     // Writes what is pending; call before closing the file.
     void Flush();
+    // For a long run written past the writer: Flush, then the run goes at
+    // offset() (the buffer is free to carry it), then Skip(its length).
+    std::uint64_t offset() const { return offset_ + pending_; }
+    std::span<std::uint8_t> buffer() const { return buffer_; }
+    void Skip(std::uint64_t count) { offset_ += count; }
 
   private:
     ByteFile& file_;

@@ -17,14 +17,19 @@ unsigned char FoldUpper(unsigned char c) {
 }  // namespace
 
 bool SearchOrderLess(std::string_view a, std::string_view b) {
-    const auto folded = [](char x, char y) {
-        return FoldUpper(static_cast<unsigned char>(x)) < FoldUpper(static_cast<unsigned char>(y));
-    };
-    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), folded)) {
-        return true;
+    // One pass: case-blind order first, then the shorter name, and only for
+    // names equal but for case the bytes themselves (sorting thousands of
+    // members compares often).
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const auto x = FoldUpper(static_cast<unsigned char>(a[i]));
+        const auto y = FoldUpper(static_cast<unsigned char>(b[i]));
+        if (x != y) {
+            return x < y;
+        }
     }
-    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), folded)) {
-        return false;
+    if (a.size() != b.size()) {
+        return a.size() < b.size();
     }
     const auto bytes = [](char x, char y) {
         return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
@@ -43,8 +48,14 @@ bool HasExtensionIgnoringCase(std::string_view name, std::string_view extension)
 }
 
 std::vector<std::string> FindFiles(std::string_view folder, std::string_view extension) {
+    const std::string_view extensions[] = {extension};
+    return std::move(FindFilesOfEach(folder, extensions).front());
+}
+
+std::vector<std::vector<std::string>> FindFilesOfEach(
+    std::string_view folder, std::span<const std::string_view> extensions) {
     namespace fs = std::filesystem;
-    std::vector<std::string> names;
+    std::vector<std::vector<std::string>> lists(extensions.size());
     std::error_code error;
     const fs::path root = folder.empty() ? fs::path(".") : fs::path(std::string(folder));
     // A folder that cannot be listed is an error, never an empty result: "no
@@ -65,20 +76,25 @@ std::vector<std::string> FindFiles(std::string_view folder, std::string_view ext
     }
     for (const fs::directory_iterator end; it != end;) {
         std::string name = it->path().filename().string();
+        const auto which = std::find_if(
+            extensions.begin(), extensions.end(),
+            [&](std::string_view extension) { return HasExtensionIgnoringCase(name, extension); });
         std::error_code statError;
         // Folders, devices and dangling links are not files; hidden names are
         // left out (our own temporaries among them).
-        if (!name.empty() && name.front() != '.' && HasExtensionIgnoringCase(name, extension) &&
+        if (!name.empty() && name.front() != '.' && which != extensions.end() &&
             it->is_regular_file(statError) && !statError) {
-            names.push_back(std::move(name));
+            lists[static_cast<std::size_t>(which - extensions.begin())].push_back(std::move(name));
         }
         it.increment(error);
         if (error) {
             fail(error);
         }
     }
-    std::sort(names.begin(), names.end(), SearchOrderLess);
-    return names;
+    for (std::vector<std::string>& names : lists) {
+        std::sort(names.begin(), names.end(), SearchOrderLess);
+    }
+    return lists;
 }
 
 }  // namespace lumigram

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,12 @@ namespace lumigram {
 // A folder that cannot be listed (missing, not a folder, no permission) raises
 // IoError naming it.
 std::vector<std::string> FindFiles(std::string_view folder, std::string_view extension);
+
+// FindFiles for several extensions in one listing of the folder: list i holds
+// what FindFiles(folder, extensions[i]) would (a name goes to the first
+// extension it ends with).
+std::vector<std::vector<std::string>> FindFilesOfEach(std::string_view folder,
+                                                      std::span<const std::string_view> extensions);
 
 // Bytes compared with ASCII letters folded to upper case; ties broken by the
 // plain bytes ("A.k" before "a.k").

@@ -9,6 +9,10 @@
 #include <cerrno>
 #include <random>
 
+#ifdef __linux__
+#include <sys/random.h>
+#endif
+
 #include "platform/entry_kind.h"
 #include "platform/fault_injection.h"
 #include "platform/io_error.h"
@@ -19,12 +23,24 @@ namespace {
 
 constexpr std::string_view kTemporaryPrefix = ".lumigram-";
 
+// One system call on Linux; std::random_device would first probe the
+// processor for its random-number instructions, at every start.
+std::uint64_t RandomSeed() {
+#ifdef __linux__
+    std::uint64_t seed = 0;
+    if (::getrandom(&seed, sizeof seed, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof seed)) {
+        return seed;
+    }
+#endif
+    return std::random_device{}();
+}
+
 // Six letters or digits: short and of fixed length, so a temporary fits beside
 // any name the file system allows.
 std::string TemporaryName() {
     // Seeded once: a generator built per name would cost more than the write
     // of a small member.
-    static thread_local std::mt19937_64 generator(std::random_device{}() ^
+    static thread_local std::mt19937_64 generator(RandomSeed() ^
                                                   static_cast<std::uint64_t>(::getpid()) << 32);
     static constexpr char kDigits[] =
         "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";

@@ -70,8 +70,13 @@ TEST_F(PackTest, NothingToPackWritesNothing) {
 }
 
 TEST_F(PackTest, LayoutMatchesAHandBuiltPackage) {
-    // Sizes around the copy chunk, an empty member, and two names with one ID.
+    // Sizes around the copy chunk and the kernel copy's threshold, an empty
+    // member, and two names with one ID.
     const std::vector<std::vector<Member>> cases = {
+        {{"a.k", CountingBytes(65535)},
+         {"b.g", CountingBytes(65536, 1)},
+         {"c.a", CountingBytes(200001, 2)},
+         {"d.k", {7}}},
         {{"a.k", CountingBytes(8192)}, {"b.g", CountingBytes(8193)}, {"e.a", {}}},
         {{"big.k", CountingBytes(16384)}},
         {{"a.k", {1}}, {"b.g", {2}}},

@@ -62,6 +62,8 @@ TEST_F(UnpackTest, ContentsNamesAndSizesComeBackWhole) {
         {"chunk.g", CountingBytes(8192)},
         {"chunk-and-one.a", CountingBytes(8193, 3)},
         {"two-chunks.k", CountingBytes(16384, 7)},
+        {"below-kernel-copy.k", CountingBytes(65535, 8)},
+        {"kernel-copy.g", CountingBytes(200001, 9)},
         {std::string(97, 'n') + ".k", {1}},   // 99 bytes
         {std::string(253, 'L') + ".g", {2}},  // 255 bytes: longer than a 100-byte window
         {"Any.Extension.txt", {3}},
