@@ -42,6 +42,7 @@ bool HasExtensionIgnoringCase(std::string_view name, std::string_view extension)
     });
 }
 
+#ifndef _WIN32  // folder_search_win32.cpp lists with FindFirstFileW
 std::vector<std::string> FindFiles(std::string_view folder, std::string_view extension) {
     namespace fs = std::filesystem;
     std::vector<std::string> names;
@@ -80,5 +81,6 @@ std::vector<std::string> FindFiles(std::string_view folder, std::string_view ext
     std::sort(names.begin(), names.end(), SearchOrderLess);
     return names;
 }
+#endif
 
 }  // namespace lumigram
