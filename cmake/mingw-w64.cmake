@@ -25,5 +25,5 @@ if(LUMIGRAM_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${LUMIGRAM_WINE})
 endif()
 
-# The windows preset adds -Wno-restrict to its warnings: GCC 12 reports a false
-# -Wrestrict inside libstdc++'s std::string at -O3 (GCC bug 105329).
+# The windows preset optimises with -O2, as the dev preset does: at -O3 GCC 12
+# reports false -Wrestrict and -Warray-bounds inside libstdc++ (GCC bug 105329).

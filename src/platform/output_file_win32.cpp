@@ -245,7 +245,8 @@ void OutputFile::Begin(const OutputRules& rules) {
     for (int attempt = 0;; ++attempt) {
         std::string candidate = TemporaryName();
         try {
-            file_.emplace(ByteFile::CreateExclusive(TemporaryPathFor(shownPath_, candidate)));
+            // Made in the folder held open, under the target's name in messages.
+            file_.emplace(ByteFile::CreateExclusiveAt(folder_, candidate, shownPath_));
             temporaryName_ = std::move(candidate);
             break;
         } catch (const IoError& error) {
