@@ -130,7 +130,8 @@ OutputFolder OutputFolder::Open(const std::string& path) {
 OutputFolder OutputFolder::OpenCreating(const std::string& path) {
     std::string part;
     for (std::size_t i = 0; i <= path.size(); ++i) {
-        if (i == path.size() || (IsPathDelimiter(path[i]) && i > 0)) {
+        // "C:" ends no folder: the drive is there or not.
+        if (i == path.size() || (IsPathDelimiter(path[i]) && path[i] != ':' && i > 0)) {
             part = path.substr(0, i);
             // A drive ("C:") or a root needs no making; a part that exists as a
             // folder (made meanwhile, or a share) is fine.
