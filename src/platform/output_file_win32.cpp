@@ -11,7 +11,7 @@
 //   removed (and so swapped for a link) meanwhile; its files are then reached
 //   by its path.
 // - A read-only target, or one another program holds open without delete
-//   sharing, cannot be replaced: the move fails with "File access denied".
+//   sharing, cannot be replaced: "File access denied", the earlier file whole.
 // - Device names (CON, NUL, COM1, ...) are devices, like FIFOs elsewhere.
 #include <fcntl.h>
 #include <io.h>
@@ -230,6 +230,12 @@ void OutputFile::Begin(const OutputRules& rules) {
     if (kind != EntryKind::kMissing) {
         if (rules.keepExisting) {
             throw IoError(kFileAccessDenied, shownPath_, "already exists, left alone");
+        }
+        // Windows refuses to move anything over a read-only file; said before
+        // anything is written, and the same under every file system.
+        const DWORD attributes = ::GetFileAttributesW(Widen(shownPath_).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+            throw IoError(kFileAccessDenied, shownPath_);
         }
         if (kind == EntryKind::kRegular && !rules.inputs.empty()) {
             if (const auto existing = IdentityOfPath(shownPath_)) {
