@@ -1,33 +1,8 @@
 #include "package/member_names.h"
 
-#include <array>
-#include <cctype>
+#include "platform/windows_names.h"
 
 namespace lumigram {
-namespace {
-
-#ifdef _WIN32
-bool IsReservedDeviceName(std::string_view name) {
-    const std::string_view stem = name.substr(0, name.find('.'));
-    std::string upper;
-    for (const char c : stem) {
-        upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    while (!upper.empty() && (upper.back() == ' ')) {
-        upper.pop_back();
-    }
-    static constexpr std::array<std::string_view, 4> kPlain = {"CON", "PRN", "AUX", "NUL"};
-    for (const std::string_view reserved : kPlain) {
-        if (upper == reserved) {
-            return true;
-        }
-    }
-    return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) &&
-           upper[3] >= '1' && upper[3] <= '9';
-}
-#endif
-
-}  // namespace
 
 std::string UnsafeMemberNameReason(std::string_view storedName) {
     if (storedName == "." || storedName == "..") {
@@ -46,6 +21,10 @@ std::string UnsafeMemberNameReason(std::string_view storedName) {
     }
     if (IsReservedDeviceName(storedName)) {
         return "it is a reserved device name";
+    }
+    // Windows drops them when it makes the file, so "a.k." would land on "a.k".
+    if (storedName.ends_with('.') || storedName.ends_with(' ')) {
+        return "it ends in a dot or a space";
     }
 #endif
     return {};

@@ -7,8 +7,9 @@ namespace lumigram {
 
 // Why a stored member name must not be written as a file in the target folder,
 // or an empty string when it is safe: "." and "..", and names holding "/", "\"
-// or NUL would leave the folder or name no file; on Windows also ":" and the
-// reserved device names (CON, NUL, COM1, ...).
+// or NUL would leave the folder or name no file; on Windows also ":", the
+// reserved device names (CON, NUL, COM1, ...) and names ending in a dot or a
+// space (which Windows strips, so two members could land on one file).
 std::string UnsafeMemberNameReason(std::string_view storedName);
 
 // A name fit for a message: printable ASCII as it is, quotes and backslashes

@@ -1,7 +1,5 @@
 #include "platform/copy_by_blocks.h"
 
-#include <sys/stat.h>
-
 #include <array>
 #include <cstdint>
 
@@ -15,10 +13,8 @@ namespace {
 constexpr std::size_t kBlockSize = 4096;
 
 bool SameFile(const std::string& a, const std::string& b) {
-    struct ::stat first {};
-    struct ::stat second {};
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    const std::optional<FileIdentity> first = IdentityOfPath(a);
+    return first && first == IdentityOfPath(b);
 }
 
 }  // namespace

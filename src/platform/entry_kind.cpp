@@ -10,16 +10,20 @@ EntryKind EntryKindOfMode(mode_t mode) {
             return EntryKind::kRegular;
         case S_IFDIR:
             return EntryKind::kFolder;
+#ifdef S_IFLNK
         case S_IFLNK:
             return EntryKind::kLink;
+#endif
         case S_IFIFO:
             return EntryKind::kFifo;
         case S_IFCHR:
             return EntryKind::kCharDevice;
         case S_IFBLK:
             return EntryKind::kBlockDevice;
+#ifdef S_IFSOCK
         case S_IFSOCK:
             return EntryKind::kSocket;
+#endif
         default:
             return EntryKind::kOther;
     }

@@ -47,6 +47,7 @@ bool HasExtensionIgnoringCase(std::string_view name, std::string_view extension)
     });
 }
 
+#ifndef _WIN32  // folder_search_win32.cpp lists with FindFirstFileW
 std::vector<std::string> FindFiles(std::string_view folder, std::string_view extension) {
     const std::string_view extensions[] = {extension};
     return std::move(FindFilesOfEach(folder, extensions).front());
@@ -96,5 +97,6 @@ std::vector<std::vector<std::string>> FindFilesOfEach(
     }
     return lists;
 }
+#endif
 
 }  // namespace lumigram

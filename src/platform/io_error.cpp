@@ -22,6 +22,12 @@ std::string IoErrorText(int code) {
         case kInvalidNumericInput:
             return "Invalid numeric input";
         default:
+#ifdef _WIN32
+            if (code >= kWindowsErrorBase) {
+                const auto err = static_cast<unsigned long>(code - kWindowsErrorBase);
+                return "I/O error " + std::to_string(err) + " (" + WindowsErrorText(err) + ")";
+            }
+#endif
             if (code >= kOsErrorBase) {
                 const int err = code - kOsErrorBase;
                 return "I/O error " + std::to_string(err) + " (" + std::strerror(err) + ")";

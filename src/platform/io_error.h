@@ -35,6 +35,9 @@ enum IoCode : int {
 // kOsErrorBase + errno, far above every runtime code, so that EIO (5) can never
 // pass for "File access denied" (5) or ENETUNREACH (101) for "Disk full" (101).
 inline constexpr int kOsErrorBase = 100000;
+// Windows' own error numbers (GetLastError) without a runtime code are carried
+// as kWindowsErrorBase + the number, apart from errno values.
+inline constexpr int kWindowsErrorBase = 200000;
 
 // The text that goes with a runtime I/O code: "File not found", "Disk full", ...,
 // "I/O error N" for codes without a text of their own, and
@@ -61,6 +64,16 @@ int IoCodeFromErrno(int errnoValue);
 
 // Raises the IoError for errnoValue, concerning path.
 [[noreturn]] void ThrowIoErrorFromErrno(int errnoValue, const std::string& path);
+
+#ifdef _WIN32
+// The system's text for a GetLastError number, without the closing full stop.
+std::string WindowsErrorText(unsigned long error);
+// Maps a GetLastError number to the runtime code, like IoCodeFromErrno.
+int IoCodeFromWindowsError(unsigned long error);
+[[noreturn]] void ThrowIoErrorFromWindowsError(unsigned long error, const std::string& path);
+// The same for the calling thread's last error.
+[[noreturn]] void ThrowIoErrorFromLastError(const std::string& path);
+#endif
 
 // Bytes that are not what their format requires: a refused picture or package.
 class FormatError : public Error {

@@ -26,9 +26,10 @@ void SetScratchDir(std::string folder) {
 
 std::string CurrentDirectory() {
     std::error_code error;
-    std::string dir = std::filesystem::current_path(error).string();
+    // UTF-8 on every system (string() would use Windows' ANSI code page).
+    const std::u8string dir = std::filesystem::current_path(error).u8string();
     // std::filesystem never adds a trailing separator except at the root.
-    return error ? std::string(".") : dir;
+    return error ? std::string(".") : std::string(dir.begin(), dir.end());
 }
 
 std::string ScratchPath(std::string_view name) {

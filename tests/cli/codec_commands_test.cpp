@@ -40,8 +40,8 @@ TEST_F(CodecCommandsTest, EncodeAndDecodeWriteWhatTheCodecWrites) {
     const Case cases[] = {
         {"", TransparencyColour{255, 0, 255}, true},
         {"--transparency-color 00ff00", TransparencyColour{0, 255, 0}, true},
-        {"--transparency-color '#FF00FF' --no-transparency", TransparencyColour{255, 0, 255},
-         false},
+        {"--transparency-color " + ShellQuote("#FF00FF") + " --no-transparency",
+         TransparencyColour{255, 0, 255}, false},
     };
     for (const Case& c : cases) {
         ASSERT_EQ(RunCli("encode " + Args(bmp, k) + " " + c.options).exitCode, 0) << c.options;

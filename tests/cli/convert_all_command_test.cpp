@@ -4,6 +4,7 @@
 
 #include "cli/cli_test_support.h"
 #include "codec/skin_encoder.h"
+#include "platform/path.h"
 #include "support/pictures.h"
 #include "support/test_files.h"
 
@@ -49,9 +50,11 @@ TEST_F(ConvertAllCommandTest, ImageGroupAndTransparencyOptions) {
 TEST_F(ConvertAllCommandTest, DryRunWritesNothing) {
     const CommandResult r = RunCli("convert-all --dry-run " + Args(In(), Out()));
     ASSERT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, In() + "/icon.k -> " + Out() + "/icon.bmp\n" + In() + "/odd.g -> nothing " +
-                         "(neither GIF nor PNG)\n" + In() + "/wall.g -> " + Out() + "/wall.gif\n" +
-                         In() + "/menu.a -> " + Out() + "/menu.g\n");
+    const auto in = [&](const char* name) { return JoinPath(In(), name); };
+    const auto out = [&](const char* name) { return JoinPath(Out(), name); };
+    EXPECT_EQ(r.out, in("icon.k") + " -> " + out("icon.bmp") + "\n" + in("odd.g") +
+                         " -> nothing (neither GIF nor PNG)\n" + in("wall.g") + " -> " +
+                         out("wall.gif") + "\n" + in("menu.a") + " -> " + out("menu.g") + "\n");
     EXPECT_FALSE(Exists(Out()));
 }
 
@@ -60,8 +63,8 @@ TEST_F(ConvertAllCommandTest, CarriesOnPastFailuresAndListsThem) {
     const CommandResult r = RunCli("convert-all " + Args(In(), Out()));
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(ListFolder(Out()), (std::vector<std::string>{"icon.bmp", "menu.g", "wall.gif"}));
-    EXPECT_EQ(r.err, "lumigram-cli: " + In() +
-                         "/broken.k: not a skin picture: the file is 5 bytes, shorter than the "
+    EXPECT_EQ(r.err, "lumigram-cli: " + JoinPath(In(), "broken.k") +
+                         ": not a skin picture: the file is 5 bytes, shorter than the "
                          "16-byte header\nlumigram-cli: 1 of 5 files failed\n");
     EXPECT_EQ(RunCli("convert-all --group pictures " + Args(In(), Out())).exitCode, 2);
     EXPECT_EQ(RunCli("convert-all " + Args(dir_.File("missing"), Out())).exitCode, 1);

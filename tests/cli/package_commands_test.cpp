@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/cli_test_support.h"
+#include "platform/path.h"
 #include "support/packages.h"
 #include "support/pictures.h"
 
@@ -69,7 +70,7 @@ TEST_F(PackageCommandsTest, UnpackAndVerifyNameEveryProblem) {
     const CommandResult unpack = RunCli("unpack " + Args(Pkg(), out));
     EXPECT_EQ(unpack.exitCode, 1);
     EXPECT_EQ(ListFolder(out), std::vector<std::string>{"ok.k"});
-    EXPECT_NE(unpack.err.find(out + "/../evil.k: member 2: unsafe name"), std::string::npos)
+    EXPECT_NE(unpack.err.find(JoinPath(out, "../evil.k: member 2: unsafe name")), std::string::npos)
         << unpack.err;
 }
 

@@ -15,6 +15,9 @@ namespace lumigram::test {
 namespace {
 
 TEST(CopyFileByBlocks, CopiesExactlyAndNeverOntoItself) {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX only: the alias is a symbolic link, which needs a privilege on Windows";
+#else
     TempDir dir;
     for (const std::size_t size : {0u, 1u, 4095u, 4096u, 4097u, 12288u}) {
         WriteAll(dir.File("src"), CountingBytes(size));
@@ -39,6 +42,7 @@ TEST(CopyFileByBlocks, CopiesExactlyAndNeverOntoItself) {
         EXPECT_STREQ(error.what(), "File not found");
     }
     EXPECT_FALSE(Exists(dir.File("new")));
+#endif
 }
 
 TEST(PictureGroups, ListsExtensionsInTableOrderUpToALimit) {
@@ -96,7 +100,7 @@ TEST(PrepareScratchFile, TheSourceDecidesNotWhatTheScratchFolderHolds) {
             WriteAll(scratch + "/" + stale, {9});
         }
         const std::string result = PrepareScratchFile(dir.File(row.source), scratch, {}, true);
-        EXPECT_EQ(result, *row.result ? scratch + "/" + row.result : "") << row.source;
+        EXPECT_EQ(result, *row.result ? JoinPath(scratch, row.result) : "") << row.source;
         if (!result.empty()) {
             EXPECT_NE(ReadAll(result), Bytes{9}) << row.source;
         }

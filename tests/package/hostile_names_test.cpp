@@ -60,6 +60,18 @@ std::vector<std::string> HostileNames() {
         "~/../x",
         "/dev/null",
         "/tmp/x",
+        // Windows takes these for devices, or drops their last dots and spaces.
+        "CON",
+        "con.k",
+        "Nul.txt",
+        "aux .g",
+        "COM1",
+        "lpt9.a",
+        "PRN.K",
+        "a.k.",
+        "a.k ",
+        "a.k. .",
+        "x:stream.k",
     };
     for (int c = 1; c < 0x20; ++c) {
         if (c != 0x0A) {  // 0x0A ends a name: it cannot be inside one
@@ -80,7 +92,7 @@ std::map<std::string, std::string> Snapshot(const std::string& root, const std::
     for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator();
          ++it) {
         const std::string path = it->path().string();
-        if (path == skip) {
+        if (it->path() == fs::path(skip)) {
             it.disable_recursion_pending();
             continue;
         }
@@ -112,8 +124,10 @@ TEST(HostileNames, NothingOutsideTheTargetChanges) {
         }
         WriteAll(dir.File("x"), {8});
         WriteAll(dir.File("outside.k"), {9});
+#ifndef _WIN32  // symbolic links need a privilege on Windows
         // An existing link at a member's path must be replaced, never followed.
         ASSERT_EQ(::symlink(dir.File("outside.k").c_str(), (target + "/link.k").c_str()), 0);
+#endif
         WriteAll(dir.File("skin.ezx"),
                  BuildPackage({{"first.k", {1}}, {name, {2, 2}}, {"last.g", {3}}}));
         const auto before = Snapshot(dir.path(), target);
@@ -128,7 +142,9 @@ TEST(HostileNames, NothingOutsideTheTargetChanges) {
             written += static_cast<int>(result.written) - 2;
         } catch (const FormatError&) {
             ++damaged;  // a name without its end within 256 bytes refuses the package
+#ifndef _WIN32
             EXPECT_EQ(ListFolder(target), std::vector<std::string>{"link.k"});
+#endif
         }
         EXPECT_EQ(Snapshot(dir.path(), target), before) << "name " << EscapeName(name);
         for (const MemberProblem& problem : problems) {

@@ -1,7 +1,6 @@
 #include "package/ezx_pack.h"
 
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +13,7 @@
 #include "platform/byte_file.h"
 #include "platform/fault_injection.h"
 #include "platform/io_error.h"
+#include "platform/path.h"
 #include "support/packages.h"
 #include "support/pictures.h"
 
@@ -119,13 +119,17 @@ TEST_F(PackTest, NamesAreStoredInWindows1252) {
         PackEZX(Src(), Pkg());
         FAIL() << "no error";
     } catch (const FormatError& error) {
-        EXPECT_EQ(error.path(), Src() + "/\xE6\x97\xA5.g");
+        EXPECT_EQ(error.path(), JoinPath(Src(), "\xE6\x97\xA5.g"));
         EXPECT_STREQ(error.what(),
                      "file name has no Windows-1252 form, so a package cannot store it");
     }
 }
 
 TEST_F(PackTest, LimitsOnMembersAndSize) {
+#ifdef _WIN32
+    GTEST_SKIP() << "too slow under Wine: 65536 member files, and a 2 GiB file that Windows does "
+                    "not make sparse";
+#else
     for (int i = 0; i < 65536; ++i) {
         Put(std::to_string(i) + ".a");
     }
@@ -157,6 +161,7 @@ TEST_F(PackTest, LimitsOnMembersAndSize) {
                      "the package would be 2147483672 bytes, a package must stay below 2 GiB");
     }
     EXPECT_EQ(ReadAll(Pkg()), Bytes{1});
+#endif
 }
 
 TEST_F(PackTest, ReadOnlyMembersArePacked) {

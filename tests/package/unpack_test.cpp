@@ -9,6 +9,7 @@
 #include "package/ezx_pack.h"
 #include "platform/fault_injection.h"
 #include "platform/io_error.h"
+#include "platform/path.h"
 #include "support/packages.h"
 #include "support/pictures.h"
 
@@ -216,7 +217,7 @@ TEST_F(UnpackTest, HostileNamesAreReportedAndTheRestUnpacked) {
     EXPECT_EQ(ReadAll(parent + "/x"), Bytes{7});
     ASSERT_EQ(problems_.size(), members.size() - 2);
     EXPECT_EQ(problems_[0].number, 2u);
-    EXPECT_EQ(problems_[0].memberPath, Out() + "/.");
+    EXPECT_EQ(problems_[0].memberPath, JoinPath(Out(), "."));
     EXPECT_EQ(problems_[2].message,
               "member 4: unsafe name \"../x\" not written: it holds a path separator and would "
               "leave the folder");
@@ -225,6 +226,9 @@ TEST_F(UnpackTest, HostileNamesAreReportedAndTheRestUnpacked) {
 }
 
 TEST_F(UnpackTest, ALinkAtAMemberPathIsReplacedNotFollowed) {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX only: symbolic links need a privilege on Windows";
+#else
     const std::string outside = dir_.File("outside.k");
     WriteAll(outside, {7, 7});
     ASSERT_EQ(::symlink(outside.c_str(), (Out() + "/icon.k").c_str()), 0);
@@ -234,11 +238,15 @@ TEST_F(UnpackTest, ALinkAtAMemberPathIsReplacedNotFollowed) {
     ASSERT_EQ(::lstat((Out() + "/icon.k").c_str(), &st), 0);
     EXPECT_TRUE(S_ISREG(st.st_mode));
     EXPECT_EQ(ReadAll(Out() + "/icon.k"), (Bytes{1, 2, 3, 4, 5}));
+#endif
 }
 
 // Another process swaps the target folder for a link while members are being
 // written: the folder was opened once, so nothing lands at the link's target.
 TEST_F(UnpackTest, AFolderSwappedForALinkMidRunRedirectsNothing) {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX only: Windows holds the output folder open, so it cannot be swapped";
+#else
     const std::string outside = dir_.File("outside");
     std::filesystem::create_directory(outside);
     int creates = 0;
@@ -252,6 +260,7 @@ TEST_F(UnpackTest, AFolderSwappedForALinkMidRunRedirectsNothing) {
     EXPECT_EQ(Unpack(ExamplePackage()).written, 2u);
     EXPECT_TRUE(ListFolder(outside).empty());
     EXPECT_EQ(ListFolder(dir_.File("moved")), (std::vector<std::string>{"icon.k", "wall.g"}));
+#endif
 }
 
 TEST_F(UnpackTest, AMemberThatCannotBeCreatedIsReportedAndSkipped) {
@@ -259,7 +268,7 @@ TEST_F(UnpackTest, AMemberThatCannotBeCreatedIsReportedAndSkipped) {
     const UnpackResult result = Unpack(ExamplePackage());
     EXPECT_EQ(result.written, 1u);
     ASSERT_EQ(problems_.size(), 1u);
-    EXPECT_EQ(problems_[0].memberPath, Out() + "/icon.k");
+    EXPECT_EQ(problems_[0].memberPath, JoinPath(Out(), "icon.k"));
     EXPECT_EQ(problems_[0].message, "member 1: cannot create \"icon.k\": is a folder");
     EXPECT_EQ(ReadAll(Out() + "/wall.g"), (Bytes{0xAA, 0xBB, 0xCC}));
 }

@@ -1,8 +1,12 @@
 #include "support/test_files.h"
 
+#include "platform/path.h"
+
+#ifndef _WIN32  // test_files_win32.cpp has the Windows side
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +20,21 @@ namespace lumigram::test {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// Paths are UTF-8 everywhere in the program; on Windows a narrow path would be
+// read in the ANSI code page instead.
+fs::path NativePath(const std::string& path) {
+    return fs::path(std::u8string(path.begin(), path.end()));
+}
+
+std::string Utf8Name(const fs::path& path) {
+    const std::u8string name = path.filename().u8string();
+    return std::string(name.begin(), name.end());
+}
+
+}  // namespace
+
 TempDir::~TempDir() {
     std::error_code ignored;
     // Undo any permission games a test played so that removal succeeds.
@@ -28,11 +47,11 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::File(const std::string& name) const {
-    return path() + "/" + name;
+    return JoinPath(path(), name);
 }
 
 Bytes ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(NativePath(path), std::ios::binary);
     if (!in) {
         throw std::runtime_error("cannot read " + path);
     }
@@ -40,7 +59,7 @@ Bytes ReadAll(const std::string& path) {
 }
 
 void WriteAll(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(NativePath(path), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
     if (!out) {
@@ -50,13 +69,13 @@ void WriteAll(const std::string& path, const Bytes& bytes) {
 
 bool Exists(const std::string& path) {
     std::error_code ignored;
-    return fs::exists(fs::symlink_status(path, ignored));
+    return fs::exists(fs::symlink_status(NativePath(path), ignored));
 }
 
 std::vector<std::string> ListFolder(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(NativePath(folder))) {
+        names.push_back(Utf8Name(entry.path()));
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -70,6 +89,7 @@ Bytes CountingBytes(std::size_t size, std::uint8_t start) {
     return bytes;
 }
 
+#ifndef _WIN32
 bool RunWithoutPrivileges(const std::function<bool()>& check) {
     if (::geteuid() != 0) {
         return check();
@@ -114,8 +134,11 @@ CommandResult RunCommand(const std::string& commandLine) {
     result.err.assign(err.begin(), err.end());
     return result;
 }
+#endif
 
 }  // namespace lumigram::test
+
+#ifndef _WIN32
 
 #include <sys/mount.h>
 
@@ -145,3 +168,4 @@ SmallDisk::~SmallDisk() {
 }
 
 }  // namespace lumigram::test
+#endif

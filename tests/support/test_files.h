@@ -21,7 +21,7 @@ class TempDir {
     TempDir& operator=(const TempDir&) = delete;
 
     const std::string& path() const { return folder_.path(); }
-    // path() + "/" + name
+    // path() + the platform's separator + name
     std::string File(const std::string& name) const;
 
   private:

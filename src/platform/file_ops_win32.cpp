@@ -1,0 +1,81 @@
+// The file look-ups on Windows: one GetFileAttributesExW each, by UTF-16 name.
+#include <windows.h>
+
+#include <array>
+#include <memory>
+
+#include "platform/byte_file.h"
+#include "platform/file_ops.h"
+#include "platform/io_error.h"
+#include "platform/output_file.h"
+#include "platform/wide_text.h"
+
+namespace lumigram {
+namespace {
+
+// The 100 ns ticks between 1601-01-01 (FILETIME's start) and 1970-01-01.
+constexpr std::int64_t kEpochTicks = 116444736000000000LL;
+
+bool Attributes(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
+    return !path.empty() &&
+           ::GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data) != 0;
+}
+
+}  // namespace
+
+bool CopyFileQuietly(const std::string& source, const std::string& destination) {
+    try {
+        ByteFile in = ByteFile::OpenRead(source);
+        const std::unique_ptr<OutputFile> out = OutputFile::ForPath(destination, false);
+        std::array<std::uint8_t, 65536> block{};
+        while (const std::size_t n = in.Read(block)) {
+            out->file().Write(std::span(block.data(), n));
+        }
+        out->Commit();
+        return true;
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+void DeleteFileQuietly(const std::string& path) {
+    ::DeleteFileW(Widen(path).c_str());
+}
+
+std::int64_t FileAge(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!Attributes(path, data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return -1;
+    }
+    const std::int64_t ticks =
+        (static_cast<std::int64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+        data.ftLastWriteTime.dwLowDateTime;
+    return (ticks - kEpochTicks) / 10000000;
+}
+
+std::uint64_t FileSizeOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!Attributes(path, data)) {
+        ThrowIoErrorFromLastError(path);
+    }
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        throw IoError(kFileAccessDenied, path);
+    }
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool FileExists(const std::string& path) {
+    return FileAge(path) != -1;
+}
+
+bool FolderExists(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    return Attributes(path, data) && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+void CreateFolders(const std::string& path) {
+    // The output layer makes each missing part in turn and says which failed.
+    (void)OutputFolder::OpenCreating(path);
+}
+
+}  // namespace lumigram

@@ -1,0 +1,27 @@
+# Windows swaps the POSIX files of the platform layer for its own.
+set(lumigram_posix_sources
+  platform/byte_file.cpp
+  platform/output_file.cpp
+  platform/file_ops.cpp
+  platform/interrupt_cleanup.cpp
+  platform/temporary_folder.cpp
+  platform/private_scratch.cpp
+)
+get_target_property(lumigram_core_sources lumigram_core SOURCES)
+list(REMOVE_ITEM lumigram_core_sources ${lumigram_posix_sources})
+set_property(TARGET lumigram_core PROPERTY SOURCES ${lumigram_core_sources})
+target_sources(lumigram_core PRIVATE
+  platform/wide_text_win32.cpp
+  platform/io_error_win32.cpp
+  platform/byte_file_win32.cpp
+  platform/output_file_win32.cpp
+  platform/file_ops_win32.cpp
+  platform/folder_search_win32.cpp
+  platform/interrupt_cleanup_win32.cpp
+  platform/temporary_folder_win32.cpp
+  platform/private_scratch_win32.cpp
+)
+# Windows 8 and later (GetFinalPathNameByHandleW, FindFirstFileExW's large
+# fetch); UNICODE so that no ANSI call slips in unnoticed.
+target_compile_definitions(lumigram_core PUBLIC _WIN32_WINNT=0x0602 WINVER=0x0602 UNICODE _UNICODE
+                                                WIN32_LEAN_AND_MEAN NOMINMAX)
