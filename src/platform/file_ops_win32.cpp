@@ -64,6 +64,12 @@ std::uint64_t FileSizeOf(const std::string& path) {
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+std::uint64_t FileSizeOf(const std::string& path, FileIdentity& identity) {
+    const std::uint64_t size = FileSizeOf(path);
+    identity = IdentityOfPath(path).value_or(FileIdentity{});
+    return size;
+}
+
 bool FileExists(const std::string& path) {
     return FileAge(path) != -1;
 }

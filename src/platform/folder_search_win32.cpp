@@ -63,4 +63,14 @@ std::vector<std::string> FindFiles(std::string_view folder, std::string_view ext
     return names;
 }
 
+// One listing per extension: Windows filters by pattern anyway.
+std::vector<std::vector<std::string>> FindFilesOfEach(
+    std::string_view folder, std::span<const std::string_view> extensions) {
+    std::vector<std::vector<std::string>> lists;
+    for (const std::string_view extension : extensions) {
+        lists.push_back(FindFiles(folder, extension));
+    }
+    return lists;
+}
+
 }  // namespace lumigram

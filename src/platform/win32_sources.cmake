@@ -1,4 +1,5 @@
-# Windows swaps the POSIX files of the platform layer for its own.
+# Windows swaps the POSIX files of the platform layer for its own, and the PNG
+# files (no libspng is packaged for the cross-compiler) for ones that say so.
 set(lumigram_posix_sources
   platform/byte_file.cpp
   platform/output_file.cpp
@@ -6,6 +7,9 @@ set(lumigram_posix_sources
   platform/interrupt_cleanup.cpp
   platform/temporary_folder.cpp
   platform/private_scratch.cpp
+  codec/png_context.cpp
+  codec/png_reader.cpp
+  codec/skin_to_png.cpp
 )
 get_target_property(lumigram_core_sources lumigram_core SOURCES)
 list(REMOVE_ITEM lumigram_core_sources ${lumigram_posix_sources})
@@ -20,6 +24,7 @@ target_sources(lumigram_core PRIVATE
   platform/interrupt_cleanup_win32.cpp
   platform/temporary_folder_win32.cpp
   platform/private_scratch_win32.cpp
+  codec/png_unavailable_win32.cpp
 )
 # Windows 8 and later (GetFinalPathNameByHandleW, FindFirstFileExW's large
 # fetch); UNICODE so that no ANSI call slips in unnoticed.

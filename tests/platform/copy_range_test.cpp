@@ -3,7 +3,9 @@
 #include "platform/copy_range.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <array>
 #include <cerrno>
@@ -46,6 +48,9 @@ TEST(CopyRangeTest, BytesArriveAtTheirOffsets) {
 }
 
 TEST(CopyRangeTest, AStreamIsWrittenInOrderThroughTheBuffer) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a POSIX pipe stands for the stream here";
+#else
     TempDir dir;
     WriteAll(dir.File("from"), CountingBytes(10000));
     std::array<int, 2> pipeEnds{};
@@ -64,6 +69,7 @@ TEST(CopyRangeTest, AStreamIsWrittenInOrderThroughTheBuffer) {
     ::close(pipeEnds[0]);
     arrived.resize(got);
     EXPECT_EQ(arrived, CountingBytes(10000));
+#endif
 }
 
 TEST(CopyRangeTest, FailuresNameTheirFile) {

@@ -1,0 +1,61 @@
+// The Windows build has no libspng (none is packaged for the cross-compiler):
+// every way into or out of PNG says so, and everything else works as usual.
+#include <string>
+
+#include "codec/png_context.h"
+#include "codec/png_reader.h"
+#include "codec/skin_to_png.h"
+#include "platform/byte_file.h"
+#include "platform/io_error.h"
+
+namespace lumigram {
+namespace {
+
+[[noreturn]] void NoPng(const std::string& path) {
+    throw FormatError("PNG pictures are not supported by this build of Lumigram", path);
+}
+
+}  // namespace
+
+void SpngContextDeleter::operator()(spng_ctx*) const noexcept {}
+
+std::unique_ptr<PngContext> PngContext::Decoder(ByteFile& file) {
+    NoPng(file.path());
+}
+
+std::unique_ptr<PngContext> PngContext::Encoder(ByteFile& file) {
+    NoPng(file.path());
+}
+
+void PngContext::Check(int, const std::string&) {
+    NoPng(file_.path());
+}
+
+PngRowSource::PngRowSource(ByteFile& input) : input_(input) {
+    NoPng(input.path());
+}
+
+PngRowSource::~PngRowSource() = default;
+
+void PngRowSource::NextRow(std::span<std::uint8_t>) {
+    NoPng(input_.path());
+}
+
+void PngRowSource::Rewind() {
+    NoPng(input_.path());
+}
+
+void EncodeSkinAsPng(ByteFile& input, std::uint64_t, std::uint64_t, const SkinHeader&, ByteFile&,
+                     bool) {
+    NoPng(input.path());
+}
+
+void WriteRowsAsPng(RgbaRowSource&, ByteFile& output) {
+    NoPng(output.path());
+}
+
+void DecodeSkinPictureToPng(const std::string& inputPath, const std::string&, bool) {
+    NoPng(inputPath);
+}
+
+}  // namespace lumigram
