@@ -30,6 +30,7 @@
 #include "app/picture_status.h"
 #include "app/shape.h"
 #include "app/window_settings.h"
+#include "app/workbench/workbench_window.h"
 #include "codec/conversion_run.h"
 #include "codec/convert_one_file.h"
 #include "codec/picture_groups.h"
@@ -197,6 +198,10 @@ void TSDIAppForm::BuildMenus() {
     OpenEZX1->setObjectName("OpenEZX1");
     SaveEZX1 = fileMenu_->addAction("Save E&ZX...");
     SaveEZX1->setObjectName("SaveEZX1");
+    BrowsePackage1 = fileMenu_->addAction("&Browse package...");
+    BrowsePackage1->setObjectName("BrowsePackage1");
+    BrowsePackage1->setShortcut(QKeySequence("Ctrl+B"));
+    addAction(BrowsePackage1);
     fileMenu_->addAction(FileSaveAs1);
     fileMenu_->addSeparator()->setObjectName("N1");
     fileMenu_->addAction(FileExit1);
@@ -204,6 +209,7 @@ void TSDIAppForm::BuildMenus() {
     connect(Convertall1, &QAction::triggered, this, &TSDIAppForm::Convertall1Click);
     connect(OpenEZX1, &QAction::triggered, this, &TSDIAppForm::OpenEZX1Click);
     connect(SaveEZX1, &QAction::triggered, this, &TSDIAppForm::SaveEZX1Click);
+    connect(BrowsePackage1, &QAction::triggered, this, &TSDIAppForm::BrowsePackage1Click);
 }
 
 void TSDIAppForm::BuildViewMenu() {
@@ -393,7 +399,7 @@ void TSDIAppForm::OpenPicture(const std::string& name) {
 void TSDIAppForm::OpenPath(const QString& path) {
     const QString full = QFileInfo(path).absoluteFilePath();
     if (full.endsWith(QStringLiteral(".ezx"), Qt::CaseInsensitive)) {
-        UnpackPackage(FromQt(full));
+        BrowsePackage(full);
     } else {
         OpenPicture(FromQt(full));
     }
@@ -441,6 +447,9 @@ void TSDIAppForm::CheckBox1Click() {
     colourButton_->setEnabled(ticked);
     colourSwatch_->setHidden(!ticked);
     state_.transparency.enabled = ticked;
+    if (workbench_ != nullptr) {
+        workbench_->SetTransparency(state_.transparency);
+    }
     // A ".k" on screen shows the new setting at once; an ordinary picture is
     // encoded with it at the next Save.
     if (state_.Kind == FileKind::kSkin) {
@@ -457,6 +466,9 @@ void TSDIAppForm::Button1Click() {
                                                     static_cast<std::uint8_t>(colour >> 8),
                                                     static_cast<std::uint8_t>(colour)};
     colourSwatch_->SetBrushColour(ToQColor(state_.transparency.colour));
+    if (workbench_ != nullptr) {
+        workbench_->SetTransparency(state_.transparency);
+    }
     if (state_.Kind == FileKind::kSkin) {
         LoadAndPreview(state_.CurrentFile);
     }
@@ -572,6 +584,29 @@ void TSDIAppForm::OpenEZX1Click() {
     }
     WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(openDialog_->FileName));
     UnpackPackage(FromQt(openDialog_->FileName));
+}
+
+void TSDIAppForm::BrowsePackage1Click() {
+    openDialog_->Title = "Browse package";
+    openDialog_->Filter = kPackageFilter;
+    openDialog_->DefaultExt.clear();
+    openDialog_->InitialDir = StartFolder(kOpenDialogName);
+    if (!openDialog_->Execute(this)) {
+        return;
+    }
+    WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(openDialog_->FileName));
+    BrowsePackage(openDialog_->FileName);
+}
+
+void TSDIAppForm::BrowsePackage(const QString& path) {
+    if (workbench_ == nullptr) {
+        CreateFolders(JoinPath(scratch_.path(), "workbench"));
+        workbench_ = new WorkbenchWindow(JoinPath(scratch_.path(), "workbench"), this);
+    }
+    workbench_->SetTransparency(state_.transparency);
+    workbench_->show();
+    workbench_->raise();
+    workbench_->OpenPackage(FromQt(QFileInfo(path).absoluteFilePath()));
 }
 
 void TSDIAppForm::UnpackPackage(const std::string& package) {
@@ -694,6 +729,10 @@ void TSDIAppForm::FileExit1Execute() {
 }
 
 void TSDIAppForm::closeEvent(QCloseEvent* event) {
+    if (workbench_ != nullptr && !workbench_->ResolveUnsaved()) {
+        event->ignore();  // the package's changes are still wanted
+        return;
+    }
     scratch_.Remove();  // by Exit or by the close box alike
     QMainWindow::closeEvent(event);
 }

@@ -45,6 +45,9 @@ class EditablePackage {
   public:
     EditablePackage() = default;  // a new, empty package
     static EditablePackage Open(const std::string& path);
+    // A damaged package's intact members (ReadIntactMembers), to be looked at,
+    // exported or saved as a new package; a sound package opens as with Open.
+    static EditablePackage OpenIntact(const std::string& path);
 
     EditablePackage(EditablePackage&&) noexcept = default;
     EditablePackage& operator=(EditablePackage&&) noexcept = default;
@@ -68,6 +71,8 @@ class EditablePackage {
     void Remove(std::size_t index);
     // Gives a member another name; it moves to where that name belongs.
     void Rename(std::size_t index, const std::string& newStoredName);
+    // Puts back members as an earlier members() gave them (an editor's undo).
+    void RestoreMembers(std::vector<PackageEntry> members);
 
     // A member's bytes, whole.
     std::vector<std::uint8_t> ReadContent(std::size_t index) const;
