@@ -293,7 +293,7 @@ void WorkbenchWindow::Refresh() {
 void WorkbenchWindow::SelectMember(const std::string& storedName) {
     const int row = storedName.empty() ? -1 : model_->RowOf(storedName);
     const QModelIndex at = row < 0 ? QModelIndex() : filter_->mapFromSource(model_->index(row));
-    grid_->setCurrentIndex(at);
+    grid_->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect);
     if (!at.isValid()) {
         preview_->SetPicture(nullptr);
         details_->clear();
