@@ -94,7 +94,16 @@ void WorkbenchWindow::SaveTo(const std::string& path) {
         grid_->currentIndex().isValid()
             ? model_->Entry(filter_->mapToSource(grid_->currentIndex()).row()).storedName
             : std::string();
-    Reopen(path);
+    // The saved package holds the same members in the same order: their
+    // thumbnails carry over rather than being made again.
+    std::vector<Thumbnail> kept(static_cast<std::size_t>(model_->rowCount()));
+    for (int row = 0; row < model_->rowCount(); ++row) {
+        const Thumbnail* made = cache_.Find(model_->Key(row));
+        if (made != nullptr) {
+            kept[static_cast<std::size_t>(row)] = *made;
+        }
+    }
+    Reopen(path, kept);
     SelectMember(selected);
     statusBar()->showMessage(QStringLiteral("Saved %1 members into %2")
                                  .arg(document_->package().members().size())

@@ -225,13 +225,23 @@ bool WorkbenchWindow::OpenPackage(const std::string& path) {
     return true;
 }
 
-void WorkbenchWindow::Reopen(const std::string& path) {
+void WorkbenchWindow::Reopen(const std::string& path,
+                             const std::vector<Thumbnail>& keptThumbnails) {
     std::unique_ptr<WorkbenchDocument> opened = WorkbenchDocument::Open(path);
     undo_->clear();
     loader_->Cancel();
     requested_.clear();
     cache_.Clear();
     document_ = std::move(opened);
+    const std::vector<PackageEntry>& members = document_->package().members();
+    if (keptThumbnails.size() == members.size()) {
+        for (std::size_t i = 0; i < members.size(); ++i) {
+            if (!keptThumbnails[i].image.isNull() || !keptThumbnails[i].error.isEmpty() ||
+                keptThumbnails[i].size.isValid()) {
+                cache_.Insert(cache_.KeyOf(members[i]), keptThumbnails[i]);
+            }
+        }
+    }
     findings_->clear();
     for (const PackageFinding& finding : document_->findings().findings) {
         findings_->addItem(

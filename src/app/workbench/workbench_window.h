@@ -97,7 +97,9 @@ class WorkbenchWindow : public QMainWindow {
     void ThumbnailLoaded(quint64 key, const Thumbnail& thumbnail);
     void UpdateTitleAndActions();
     void SaveTo(const std::string& path);
-    void Reopen(const std::string& path);
+    // Opens path in place of the package shown. keptThumbnails: the thumbnails
+    // of the members as the new package holds them, in order (after a save).
+    void Reopen(const std::string& path, const std::vector<Thumbnail>& keptThumbnails = {});
     // Applies change to the package as one undoable step.
     template <typename Change>
     void Edit(const QString& text, Change change);
