@@ -82,10 +82,9 @@ void WorkbenchWindow::BuildLayout() {
     grid_->setViewMode(QListView::IconMode);
     grid_->setResizeMode(QListView::Adjust);
     grid_->setMovement(QListView::Static);
-    grid_->setUniformItemSizes(true);
     grid_->setWordWrap(true);
     grid_->setIconSize(QSize(kThumbnailSide, kThumbnailSide));
-    grid_->setGridSize(QSize(120, 126));
+    grid_->setGridSize(QSize(128, 130));
     grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grid_->setEditTriggers(QAbstractItemView::EditKeyPressed);
     grid_->setModel(filter_);
