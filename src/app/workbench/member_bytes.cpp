@@ -11,8 +11,9 @@ std::vector<std::uint8_t> MemberBytesSource::Read() const {
             return *entry.source.bytes;
         case MemberSource::Kind::kOriginal: {
             std::vector<std::uint8_t> bytes(entry.size);
-            if (package->ReadAt(entry.source.offset, bytes) != bytes.size()) {
-                throw IoError(kReadBeyondEndOfFile, package->path());
+            const std::lock_guard<std::mutex> turn(package->turn);
+            if (package->file.ReadAt(entry.source.offset, bytes) != bytes.size()) {
+                throw IoError(kReadBeyondEndOfFile, package->file.path());
             }
             return bytes;
         }

@@ -7,13 +7,13 @@ namespace lumigram {
 
 std::unique_ptr<WorkbenchDocument> WorkbenchDocument::Open(const std::string& path) {
     std::unique_ptr<WorkbenchDocument> document(new WorkbenchDocument);
-    document->reader_ = std::make_shared<ByteFile>(ByteFile::OpenRead(path));
+    document->reader_ = std::make_shared<SharedPackageFile>(ByteFile::OpenRead(path));
     try {
         document->package_ = EditablePackage::Open(path);
     } catch (const FormatError&) {
         // Damaged: looked at, exported from and salvaged, never changed.
         document->readOnly_ = true;
-        document->findings_ = FindPackageFindings(*document->reader_);
+        document->findings_ = FindPackageFindings(document->reader_->file);
         document->package_ = EditablePackage::OpenIntact(path);
     }
     return document;

@@ -32,7 +32,7 @@ class WorkbenchDocument {
     WorkbenchDocument() = default;
 
     EditablePackage package_;
-    std::shared_ptr<ByteFile> reader_;
+    std::shared_ptr<SharedPackageFile> reader_;
     bool readOnly_ = false;
     PackageFindings findings_;
 };
