@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "codec/skin_encoder.h"
+#include "codec/skin_to_png.h"
 #include "fuzz_support.h"
 #include "package/ezx_pack.h"
 #include "platform/byte_file.h"
+#include "platform/io_error.h"
 
 using namespace lumigram;
 namespace fs = std::filesystem;
@@ -65,7 +67,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string out = argv[1];
-    for (const char* what : {"decode", "encode", "unpack", "verify", "roundtrip"}) {
+    for (const char* what : {"decode", "encode", "unpack", "verify", "roundtrip", "convert"}) {
         fs::create_directories(out + "/" + what);
     }
     std::mt19937 random(20261208);
@@ -91,6 +93,16 @@ int main(int argc, char** argv) {
             EncodeSkinPictureTo(work + "/in.bmp", work + "/out.k", TransparencyColour{}, mask);
             AddVariants(out + "/decode", name + (mask ? ".mask.k" : ".k"),
                         ReadWhole(work + "/out.k"), random);
+            AddVariants(out + "/convert", name + (mask ? ".mask.k" : ".k"),
+                        ReadWhole(work + "/out.k"), random);
+            // And its PNG form, for the way back.
+            try {
+                DecodeSkinPictureToPng(work + "/out.k", work + "/out.png", mask);
+                AddVariants(out + "/convert", name + (mask ? ".mask.png" : ".png"),
+                            ReadWhole(work + "/out.png"), random);
+            } catch (const Error&) {
+                // An empty picture has no PNG form.
+            }
         }
     }
     AddVariants(out + "/encode", "gif", Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}, random);

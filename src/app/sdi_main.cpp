@@ -198,6 +198,12 @@ void TSDIAppForm::BuildMenus() {
     OpenEZX1->setObjectName("OpenEZX1");
     SaveEZX1 = fileMenu_->addAction("Save E&ZX...");
     SaveEZX1->setObjectName("SaveEZX1");
+    ExportPNG1 = fileMenu_->addAction("Export &PNG...");
+    ExportPNG1->setObjectName("ExportPNG1");
+    ExportPNG1->setStatusTip("Write the current picture as PNG with its transparency");
+    SaveSkinPicture1 = fileMenu_->addAction("Save as s&kin picture...");
+    SaveSkinPicture1->setObjectName("SaveSkinPicture1");
+    SaveSkinPicture1->setStatusTip("Write the current BMP or PNG as a .k, PNG alpha as the mask");
     BrowsePackage1 = fileMenu_->addAction("&Browse package...");
     BrowsePackage1->setObjectName("BrowsePackage1");
     BrowsePackage1->setShortcut(QKeySequence("Ctrl+B"));
@@ -209,6 +215,8 @@ void TSDIAppForm::BuildMenus() {
     connect(Convertall1, &QAction::triggered, this, &TSDIAppForm::Convertall1Click);
     connect(OpenEZX1, &QAction::triggered, this, &TSDIAppForm::OpenEZX1Click);
     connect(SaveEZX1, &QAction::triggered, this, &TSDIAppForm::SaveEZX1Click);
+    connect(ExportPNG1, &QAction::triggered, this, &TSDIAppForm::ExportPNG1Click);
+    connect(SaveSkinPicture1, &QAction::triggered, this, &TSDIAppForm::SaveSkinPicture1Click);
     connect(BrowsePackage1, &QAction::triggered, this, &TSDIAppForm::BrowsePackage1Click);
 }
 

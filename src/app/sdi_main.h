@@ -65,6 +65,8 @@ class TSDIAppForm : public QMainWindow {
     QAction* Convertall1;
     QAction* OpenEZX1;
     QAction* SaveEZX1;
+    QAction* ExportPNG1;
+    QAction* SaveSkinPicture1;
     QAction* BrowsePackage1;
     QAction* ZoomIn1;
     QAction* ZoomOut1;
@@ -83,6 +85,10 @@ class TSDIAppForm : public QMainWindow {
     void CheckBox1Click();
     void Button1Click();
     void Convertall1Click();
+    // The current picture as a PNG with its transparency, or (a BMP or PNG) as a
+    // ".k" with its transparency as the mask.
+    void ExportPNG1Click();
+    void SaveSkinPicture1Click();
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -33,8 +33,8 @@ bool IsPaletteOr16BitBmp(std::span<const std::uint8_t> head) {
     return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16;
 }
 
-BmpRowSource::BmpRowSource(ByteFile& input, TransparencyColour colour)
-    : input_(input), colour_(colour) {
+BmpRowSource::BmpRowSource(ByteFile& input, TransparencyColour colour, bool keyed)
+    : input_(input), colour_(colour), keyed_(keyed) {
     const std::string& path = input.path();
     const std::uint64_t fileSize = input.Size();
     std::array<std::uint8_t, 66> head{};
@@ -50,7 +50,8 @@ BmpRowSource::BmpRowSource(ByteFile& input, TransparencyColour colour)
                path);
     }
     bitCount_ = ReadU16LE(head, 28);
-    if (bitCount_ != 1 && bitCount_ != 4 && bitCount_ != 8 && bitCount_ != 16) {
+    if (bitCount_ != 1 && bitCount_ != 4 && bitCount_ != 8 && bitCount_ != 16 && bitCount_ != 24 &&
+        bitCount_ != 32) {
         Refuse(std::to_string(bitCount_) + " bits per pixel", path);
     }
     const std::uint32_t compression = ReadU32LE(head, 30);
@@ -65,6 +66,12 @@ BmpRowSource::BmpRowSource(ByteFile& input, TransparencyColour colour)
             is565_ = true;
         } else if (!(red == 0x7C00 && green == 0x03E0 && blue == 0x001F)) {
             Refuse("16-bit bit fields other than 5:5:5 and 5:6:5", path);
+        }
+    } else if (compression == kBiBitfields && bitCount_ == 32) {
+        if (got < 66 || ReadU32LE(head, 54) != 0x00FF0000 || ReadU32LE(head, 58) != 0x0000FF00 ||
+            ReadU32LE(head, 62) != 0x000000FF) {
+            Refuse("32-bit bit fields other than red 00FF0000, green 0000FF00, blue 000000FF",
+                   path);
         }
     } else if (compression != kBiRgb) {
         Refuse("compression method " + std::to_string(compression) + ", uncompressed expected",
@@ -125,7 +132,12 @@ void BmpRowSource::NextRow(std::span<std::uint8_t> row) {
         std::uint8_t blue = 0;
         std::uint8_t green = 0;
         std::uint8_t red = 0;
-        if (bitCount_ == 16) {
+        if (bitCount_ >= 24) {
+            const std::uint8_t* p = &stored_[std::size_t{i} * (bitCount_ / 8)];
+            blue = p[0];
+            green = p[1];
+            red = p[2];
+        } else if (bitCount_ == 16) {
             const unsigned v = stored_[2 * i] | (stored_[2 * i + 1] << 8);
             blue = Widen5(v & 31);
             if (is565_) {
@@ -149,7 +161,7 @@ void BmpRowSource::NextRow(std::span<std::uint8_t> row) {
         out[1] = green;
         out[2] = blue;
         const bool key = blue == colour_.blue && green == colour_.green && red == colour_.red;
-        out[3] = key ? 0 : 255;
+        out[3] = key && keyed_ ? 0 : 255;
     }
 }
 

@@ -18,15 +18,16 @@ class ByteFile;
 // 16-bit 5:5:5 or 5:6:5.
 bool IsPaletteOr16BitBmp(std::span<const std::uint8_t> head);
 
-// The BMPs paint programs still write at fewer bits, read as RGBA rows: 1-, 4- and
-// 8-bit palette pictures and 16-bit 5:5:5 (plain or bit fields) or 5:6:5 (bit
-// fields), uncompressed. A pixel of exactly the transparency colour gets alpha 0,
-// every other alpha 255. Everything is checked before a row is read (header,
-// palette, widths and heights a ".k" can hold, pixel data within the file);
-// a refusal is a FormatError naming the file, beginning "unsupported BMP: ".
+// Uncompressed BMPs read as RGBA rows: the 1-, 4- and 8-bit palette pictures and
+// 16-bit 5:5:5 (plain or bit fields) or 5:6:5 (bit fields) pictures that paint
+// programs still write, and 24- and 32-bit ones (the fourth byte ignored). A pixel of exactly the
+// transparency colour gets alpha 0, every other alpha 255. Everything is checked before a row is
+// read (header, palette, widths and heights a ".k" can hold, pixel data within the file); a refusal
+// is a FormatError naming the file, beginning "unsupported BMP: ".
 class BmpRowSource final : public RgbaRowSource {
   public:
-    BmpRowSource(ByteFile& input, TransparencyColour colour);
+    // With keyed false every pixel is opaque.
+    BmpRowSource(ByteFile& input, TransparencyColour colour, bool keyed = true);
 
     std::uint32_t width() const override { return width_; }
     std::uint32_t height() const override { return height_; }
@@ -37,6 +38,7 @@ class BmpRowSource final : public RgbaRowSource {
   private:
     ByteFile& input_;
     TransparencyColour colour_;
+    bool keyed_ = true;
     std::uint32_t width_ = 0;
     std::uint32_t height_ = 0;
     std::uint16_t bitCount_ = 0;

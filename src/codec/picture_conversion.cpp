@@ -193,6 +193,32 @@ void ConvertPicture(const std::string& inputPath, PictureKind kind, TargetFormat
     input.Close();
 }
 
+void ExportPictureAsPng(const std::string& inputPath, const std::string& outputPath,
+                        const ConversionOptions& options) {
+    const PictureKind kind = ReadPictureKind(inputPath);
+    if (kind == PictureKind::kSkin) {
+        ConvertPictureTo(inputPath, outputPath, TargetFormat::kPng, options);
+        return;
+    }
+    if (kind != PictureKind::kBmp && kind != PictureKind::kPng) {
+        throw FormatError("only a .k skin picture, a BMP or a PNG can be exported as PNG",
+                          inputPath);
+    }
+    ByteFile input = ByteFile::OpenRead(inputPath);
+    std::unique_ptr<BmpRowSource> rows;
+    if (kind == PictureKind::kBmp) {
+        rows = std::make_unique<BmpRowSource>(input, options.colour, options.transparencyEnabled);
+    }
+    const std::unique_ptr<OutputFile> output = OutputFile::ForPath(outputPath, false);
+    if (rows) {
+        WriteRowsAsPng(*rows, output->file());
+    } else {
+        CopyUnchanged(input, output->file());
+    }
+    input.Close();
+    output->Commit();
+}
+
 void ConvertPictureTo(const std::string& inputPath, const std::string& outputPath,
                       TargetFormat target, const ConversionOptions& options) {
     const PictureKind kind = ReadPictureKind(inputPath);

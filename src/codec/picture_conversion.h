@@ -54,4 +54,12 @@ void ConvertPicture(const std::string& inputPath, PictureKind kind, TargetFormat
 void ConvertPictureTo(const std::string& inputPath, const std::string& outputPath,
                       TargetFormat target, const ConversionOptions& options);
 
+// The window's Export PNG: the picture at inputPath as a PNG at outputPath, with
+// its transparency. A ".k" as convert writes it (its mask as alpha when
+// transparency is enabled); a BMP with its pixels of exactly the transparency
+// colour transparent (when enabled); a PNG copied unchanged. Anything else is
+// refused with a FormatError naming the input.
+void ExportPictureAsPng(const std::string& inputPath, const std::string& outputPath,
+                        const ConversionOptions& options);
+
 }  // namespace lumigram

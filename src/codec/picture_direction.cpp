@@ -103,9 +103,14 @@ void CheckEncodeInput(const std::string& input, const std::string& output) {
             input);
     }
     if (LowerExtension(output) != ".g") {
-        throw FormatError(std::string("is a ") + PictureFormatName(format) +
-                              " picture: encode only copies it unchanged, into an OUTPUT ending "
-                              "in .g (lumigram-cli encode logo.png logo.g)",
+        // A PNG into a ".k" never gets here: it is encoded with its alpha.
+        const std::string ways = format == PictureFormat::kPng
+                                     ? " picture: encode copies it unchanged into an OUTPUT "
+                                       "ending in .g, or encodes it into one ending in .k "
+                                     : " picture: encode only copies it unchanged, into an OUTPUT "
+                                       "ending in .g ";
+        throw FormatError(std::string("is a ") + PictureFormatName(format) + ways +
+                              "(lumigram-cli encode logo.png logo.g)",
                           input);
     }
 }

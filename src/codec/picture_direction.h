@@ -28,7 +28,8 @@ PictureFormat ReadPictureFormat(const std::string& path);
 void CheckSkinPictureInput(const std::string& input);
 // - A picture to be encoded must not be a ".k" (any case); it must begin with
 //   "BM" (the encoder checks the rest) or be a GIF or PNG, and a GIF or PNG is
-//   only copied unchanged to an output ending in ".g" (any case).
+//   only copied unchanged to an output ending in ".g" (any case). (A PNG to an
+//   output ending in ".k" is encoded with its alpha before this check.)
 void CheckEncodeInput(const std::string& input, const std::string& output);
 
 }  // namespace lumigram

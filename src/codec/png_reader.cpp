@@ -41,13 +41,13 @@ void PngRowSource::Start() {
     input_.Seek(0);
     png_ = PngContext::Decoder(input_);
     spng_ihdr ihdr{};
-    png_->Check(spng_get_ihdr(png_->get(), &ihdr), "unsupported PNG");
+    png_->Check(spng_get_ihdr(png_->get(), &ihdr), "unreadable PNG");
     width_ = ihdr.width;
     height_ = ihdr.height;
     interlaced_ = ihdr.interlace_method != SPNG_INTERLACE_NONE;
     png_->Check(spng_decode_image(png_->get(), nullptr, 0, SPNG_FMT_RGBA8,
                                   SPNG_DECODE_PROGRESSIVE | SPNG_DECODE_TRNS),
-                "unsupported PNG");
+                "unreadable PNG");
     spng_trns trns{};
     const bool alphaChannel = ihdr.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA ||
                               ihdr.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;

@@ -8,6 +8,7 @@
 namespace lumigram {
 
 class ByteFile;
+class RgbaRowSource;
 
 // Reads and checks the header of a ".k" picture that occupies size bytes of input
 // from base (a whole file, or a member of a package) as the decoder does: the
@@ -27,6 +28,9 @@ SkinHeader ReadCheckedSkinHeaderAt(ByteFile& input, std::uint64_t base, std::uin
 // Any other depth is refused.
 void EncodeSkinAsPng(ByteFile& input, std::uint64_t base, std::uint64_t size,
                      const SkinHeader& header, ByteFile& output, bool transparencyEnabled);
+
+// Writes RGBA rows as an RGBA PNG to output, strictly in order.
+void WriteRowsAsPng(RgbaRowSource& source, ByteFile& output);
 
 // The whole ".k" file at inputPath as a PNG at outputPath, through the output
 // layer ("-", a FIFO or a character device written straight).

@@ -88,11 +88,6 @@ EditablePackage EditablePackage::OpenIntact(const std::string& path) {
     return package;
 }
 
-void EditablePackage::RestoreMembers(std::vector<PackageEntry> members) {
-    members_ = std::move(members);
-    modified_ = true;
-}
-
 std::optional<std::size_t> EditablePackage::Find(std::string_view storedName) const {
     for (std::size_t i = 0; i < members_.size(); ++i) {
         if (members_[i].storedName == storedName) {
@@ -253,6 +248,35 @@ std::vector<std::uint8_t> EditablePackage::ReadContent(std::size_t index) const 
         }
     }
     return {};
+}
+
+void EditablePackage::ReadContentInBlocks(
+    std::size_t index, const std::function<void(std::span<const std::uint8_t>)>& take) const {
+    const PackageEntry& entry = members_[index];
+    if (entry.source.kind == MemberSource::Kind::kBytes) {
+        take(*entry.source.bytes);
+        return;
+    }
+    std::optional<ByteFile> opened;
+    ByteFile* file = original_.get();
+    std::uint64_t offset = entry.source.offset;
+    if (entry.source.kind == MemberSource::Kind::kFile) {
+        opened.emplace(ByteFile::OpenRead(entry.source.path));
+        file = &*opened;
+        offset = 0;
+    }
+    std::array<std::uint8_t, 65536> block{};
+    for (std::uint64_t left = entry.size; left > 0;) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(left, block.size()));
+        const std::size_t got = file->ReadAt(offset, std::span(block.data(), want));
+        if (got == 0) {
+            throw IoError(kReadBeyondEndOfFile, file->path());
+        }
+        take(std::span<const std::uint8_t>(block.data(), got));
+        offset += got;
+        left -= got;
+    }
 }
 
 void EditablePackage::WriteContent(std::size_t index, ByteFile& out) const {

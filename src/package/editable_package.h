@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,6 +60,13 @@ class EditablePackage {
 
     std::optional<std::size_t> Find(std::string_view storedName) const;
 
+    // Puts back a member list taken from members() earlier (an undo step): the
+    // entries share their bytes, so keeping such lists costs little.
+    void Restore(std::vector<PackageEntry> members) {
+        members_ = std::move(members);
+        modified_ = true;
+    }
+
     // Adds a member, or replaces the one of that stored name; returns its index.
     std::size_t Put(const std::string& storedName, std::vector<std::uint8_t> bytes);
     // The same, for a file on disk of size bytes, read only when the package is
@@ -71,11 +80,12 @@ class EditablePackage {
     void Remove(std::size_t index);
     // Gives a member another name; it moves to where that name belongs.
     void Rename(std::size_t index, const std::string& newStoredName);
-    // Puts back members as an earlier members() gave them (an editor's undo).
-    void RestoreMembers(std::vector<PackageEntry> members);
 
     // A member's bytes, whole.
     std::vector<std::uint8_t> ReadContent(std::size_t index) const;
+    // Hands a member's bytes to take in blocks, in order, without holding them whole.
+    void ReadContentInBlocks(std::size_t index,
+                             const std::function<void(std::span<const std::uint8_t>)>& take) const;
     // Writes a member's bytes to out, in order, without holding them whole.
     void WriteContent(std::size_t index, ByteFile& out) const;
     // The open package file and the offset of an untouched member's content, for

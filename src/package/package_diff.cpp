@@ -1,12 +1,23 @@
 #include "package/package_diff.h"
 
 #include <algorithm>
+#include <array>
 #include <unordered_map>
 
 #include "package/editable_package.h"
 #include "platform/sha256.h"
 
 namespace lumigram {
+namespace {
+
+std::array<std::uint8_t, 32> DigestOf(const EditablePackage& package, std::size_t index) {
+    Sha256 hash;
+    package.ReadContentInBlocks(index,
+                                [&](std::span<const std::uint8_t> bytes) { hash.Update(bytes); });
+    return hash.Finish();
+}
+
+}  // namespace
 
 PackageDiff ComparePackages(const EditablePackage& a, const EditablePackage& b) {
     PackageDiff diff;
@@ -37,8 +48,7 @@ PackageDiff ComparePackages(const EditablePackage& a, const EditablePackage& b) 
         }
         const std::size_t i = found->second;
         const PackageEntry& before = a.members()[i];
-        if (before.size != entry.size ||
-            Sha256Hex(a.ReadContent(i)) != Sha256Hex(b.ReadContent(j))) {
+        if (before.size != entry.size || DigestOf(a, i) != DigestOf(b, j)) {
             diff.changed.push_back(ChangedMember{entry.storedName, before.size, entry.size});
         }
         placesInA.push_back(i);

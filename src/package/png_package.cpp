@@ -100,19 +100,47 @@ UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& fold
             problem(i, path, "another member was already written as \"" + EscapeName(name) + "\"");
             continue;
         }
-        try {
-            OutputFile file(out, name, rules);
-            ByteFile& original = package.original();
-            if (picture) {
-                const SkinHeader header =
-                    ReadCheckedSkinHeaderAt(original, entry.source.offset, entry.size);
-                EncodeSkinAsPng(original, entry.source.offset, entry.size, header, file.file(),
-                                true);
-            } else {
-                CopyMember(original, entry.source.offset, entry.size, file.file());
-            }
+        ByteFile& original = package.original();
+        const auto writeUnchanged = [&](const std::string& fileName) {
+            OutputFile file(out, fileName, rules);
+            CopyMember(original, entry.source.offset, entry.size, file.file());
             file.Commit();
+        };
+        try {
+            if (picture) {
+                // A ".k" member with no PNG form (another depth, no pixels,
+                // damaged) is written unchanged under its own name, so that
+                // pack --from-png takes it back as it was.
+                bool pngForm = true;
+                try {
+                    const SkinHeader header =
+                        ReadCheckedSkinHeaderAt(original, entry.source.offset, entry.size);
+                    pngForm = (header.bitsPerPixel == 18 || header.bitsPerPixel == 32) &&
+                              header.width > 0 && header.height > 0;
+                    if (pngForm) {
+                        OutputFile file(out, name, rules);
+                        EncodeSkinAsPng(original, entry.source.offset, entry.size, header,
+                                        file.file(), true);
+                        file.Commit();
+                    }
+                } catch (const FormatError&) {
+                    pngForm = false;
+                }
+                if (!pngForm) {
+                    writeUnchanged(AnsiToUtf8(entry.storedName));
+                }
+            } else {
+                writeUnchanged(name);
+            }
             ++result.written;
+        } catch (const IoError& error) {
+            // A full disk or a failing package ends the run; a path that cannot
+            // take this member (a folder, FIFO or device there, no permission)
+            // costs only the member.
+            if (error.code() == kDiskFull || error.path() == original.path()) {
+                throw;
+            }
+            problem(i, path, "cannot write \"" + EscapeName(name, true) + "\": " + error.what());
         } catch (const FormatError& error) {
             problem(i, path, error.what());
         }

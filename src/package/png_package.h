@@ -9,8 +9,9 @@ namespace lumigram {
 
 // Unpacks a package as UnpackEZX does, but writes every ".k" member as NAME.png
 // (the extension in the case of the member's), with its transparency as alpha;
-// ".g", ".a" and other members are written unchanged. A ".k" member that cannot
-// be decoded is reported through onMemberNotWritten and skipped.
+// ".g", ".a" and other members are written unchanged, and so is a ".k" member
+// that has no PNG form (a depth other than 18 or 32 bits, no pixels, damaged),
+// under its own name: pack --from-png then takes it back as it was.
 UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& folder,
                          const UnpackOptions& options = {});
 

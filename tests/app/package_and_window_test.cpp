@@ -94,9 +94,9 @@ TEST_F(PackageAndWindowTest, ShortcutsMenusAndHints) {
         menu << (action->isSeparator() ? "-" : action->text());
     }
     // Access keys for the batch commands; no shortcut of theirs.
-    EXPECT_EQ(menu,
-              (QStringList{"&Open", "Open &Recent", "&Convert all", "Open &EZX", "Save E&ZX...",
-                           "&Browse package...", "Save &As...", "-", "E&xit"}));
+    EXPECT_EQ(menu, (QStringList{"&Open", "Open &Recent", "&Convert all", "Open &EZX",
+                                 "Save E&ZX...", "Export &PNG...", "Save as s&kin picture...",
+                                 "&Browse package...", "Save &As...", "-", "E&xit"}));
     EXPECT_TRUE(window_->Convertall1->shortcut().isEmpty());
     EXPECT_EQ(window_->FileOpen1->shortcut(), QKeySequence("Ctrl+O"));
     EXPECT_EQ(window_->FileOpen1->toolTip(), "Open");

@@ -87,6 +87,23 @@ const std::vector<Writer>& Writers() {
          [](const std::string& in, const std::string& out, const std::string&) {
              return "convert-all " + Args(in + "/skin", out);
          }},
+        {"convert", ".png", true,
+         [](const std::string& in, const std::string&) {
+             WriteAll(in + "/pic.bmp", SamplePicture());
+             EncodeSkinPictureTo(in + "/pic.bmp", in + "/pic.k", TransparencyColour{}, true);
+         },
+         [](const std::string& in, const std::string& out, const std::string& stem) {
+             return "convert " + Args(in + "/pic.k", "-o", out + "/" + stem + ".png");
+         }},
+        {"update", ".ezx", false,
+         [](const std::string& in, const std::string&) {
+             WriteAll(in + "/skin.ezx", BuildPackage({{"a.k", CountingBytes(300)}}));
+             WriteAll(in + "/b.g", {1, 2});
+         },
+         [](const std::string& in, const std::string& out, const std::string& stem) {
+             return "update " +
+                    Args(in + "/skin.ezx", in + "/b.g", "-o", out + "/" + stem + ".ezx");
+         }},
     };
     return writers;
 }

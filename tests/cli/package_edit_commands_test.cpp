@@ -1,0 +1,156 @@
+// extract, update, delete and diff against hand-laid packages, and the whole
+// package through PNG: unpack --png, pack --from-png.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "cli/cli_test_support.h"
+#include "codec/skin_encoder.h"
+#include "support/packages.h"
+#include "support/pictures.h"
+#include "support/png_files.h"
+
+namespace lumigram::test {
+namespace {
+
+class PackageEditTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        WriteAll(Pkg(), BuildPackage(kMembers));
+        std::filesystem::create_directory(dir_.File("files"));
+    }
+    std::string Pkg() const { return dir_.File("skin.ezx"); }
+    std::string File(const std::string& name) const { return dir_.File("files/" + name); }
+    const std::vector<Member> kMembers = {
+        {"a.k", {1, 2, 3}}, {"w.g", {4}}, {"m.a", {}}, {"b.k", CountingBytes(9000)}};
+    TempDir dir_;
+};
+
+TEST_F(PackageEditTest, ExtractWritesMembersUnchanged) {
+    const struct {
+        std::string arguments;
+        int exitCode;
+        std::vector<std::string> written;  // in files/
+    } rows[] = {
+        {Args(Pkg(), "a.k", "b.k", "-d", dir_.File("files")), 0, {"a.k", "b.k"}},
+        {Args(Pkg(), "w.g", "-o", File("copy.g")), 0, {"copy.g"}},
+        {Args(Pkg(), "a.k", "none.k", "-d", dir_.File("files")), 1, {"a.k"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.arguments);
+        std::filesystem::remove_all(dir_.File("files"));
+        std::filesystem::create_directory(dir_.File("files"));
+        const CommandResult r = RunCli("extract " + row.arguments);
+        EXPECT_EQ(r.exitCode, row.exitCode) << r.err;
+        EXPECT_EQ(ListFolder(dir_.File("files")), row.written);
+    }
+    EXPECT_EQ(ReadAll(File("a.k")), kMembers[0].content);
+    const CommandResult out = RunCli("extract " + Args(Pkg(), "b.k", "-o", "-"));
+    EXPECT_EQ(Bytes(out.out.begin(), out.out.end()), kMembers[3].content);
+    EXPECT_NE(RunCli("extract " + Args(Pkg(), "x.k")).err.find("no member named \"x.k\""),
+              std::string::npos);
+}
+
+TEST_F(PackageEditTest, UpdateAndDeleteRewriteThePackageOnceKeepingTheRest) {
+    BmpSpec spec;
+    spec.width = 8;
+    spec.height = 2;
+    WriteAll(dir_.File("icon.bmp"), MakeBmp(spec));
+    EncodeSkinPictureTo(dir_.File("icon.bmp"), dir_.File("icon.k"), TransparencyColour{}, true);
+    const Bytes encoded = ReadAll(dir_.File("icon.k"));
+    WriteAll(File("b.k"), {7, 7});
+    WriteAll(File("c.g"), {8});
+    WriteAll(File("a.bmp"), MakeBmp(spec));
+    WriteAll(File("bad.txt"), {1});
+    const Bytes start = BuildPackage(kMembers);
+    const struct {
+        const char* what;
+        std::string command;
+        int exitCode;
+        std::vector<Member> expected;  // empty: the package as it was
+    } rows[] = {
+        {"replace and add",
+         "update " + Args(Pkg(), File("b.k"), File("c.g")),
+         0,
+         {kMembers[0], {"c.g", {8}}, kMembers[1], kMembers[2], {"b.k", {7, 7}}}},
+        {"convert a BMP into its .k",
+         "update " + Args(Pkg(), File("a.bmp"), "--convert"),
+         0,
+         {{"a.k", encoded}, kMembers[1], kMembers[2], kMembers[3]}},
+        {"a refused file leaves the package",
+         "update " + Args(Pkg(), File("c.g"), File("bad.txt")),
+         1,
+         {}},
+        {"delete", "delete " + Args(Pkg(), "w.g", "a.k"), 0, {kMembers[2], kMembers[3]}},
+        {"a missing member leaves the package", "delete " + Args(Pkg(), "w.g", "none.k"), 1, {}},
+        {"no member left is refused", "delete " + Args(Pkg(), "a.k", "w.g", "m.a", "b.k"), 1, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        WriteAll(Pkg(), start);
+        const CommandResult r = RunCli(row.command);
+        EXPECT_EQ(r.exitCode, row.exitCode) << r.err;
+        EXPECT_EQ(ReadAll(Pkg()), row.expected.empty() ? start : BuildPackage(row.expected));
+    }
+}
+
+TEST_F(PackageEditTest, DiffListsAddedRemovedChangedAndMoved) {
+    WriteAll(
+        dir_.File("other.ezx"),
+        BuildPackage({{"w.g", {4}}, {"a.k", {1, 2}}, {"n.a", {}}, {"b.k", CountingBytes(9000)}}));
+    const CommandResult json = RunCli("diff " + Args(Pkg(), dir_.File("other.ezx"), "--json"));
+    EXPECT_EQ(json.exitCode, 1);
+    EXPECT_EQ(nlohmann::json::parse(json.out),
+              nlohmann::json::parse(R"({"added":["n.a"],"removed":["m.a"],)"
+                                    R"("changed":[{"name":"a.k","size_a":3,"size_b":2}],)"
+                                    R"("moved":["w.g"]})"));
+    const CommandResult text = RunCli("diff " + Args(Pkg(), Pkg()));
+    EXPECT_EQ(text.exitCode, 0);
+    EXPECT_EQ(text.out, "");
+}
+
+TEST_F(PackageEditTest, UnpackAsPngThenPackFromPngGivesTheSamePackage) {
+    std::filesystem::create_directory(dir_.File("skin"));
+    for (const int width : {3, 33, 40}) {
+        BmpSpec spec;
+        spec.width = width;
+        spec.height = 4;
+        spec.pixel = [](int x, int y) {
+            return (x + y) % 3 == 0 ? Rgb{255, 0, 255}
+                                    : Rgb{static_cast<std::uint8_t>(x * 5), 40,
+                                          static_cast<std::uint8_t>(y * 9)};
+        };
+        const std::string bmp = dir_.File("p.bmp");
+        WriteAll(bmp, MakeBmp(spec));
+        const std::string name = "pic" + std::to_string(width);
+        EncodeSkinPictureTo(bmp, dir_.File("skin/" + name + ".k"), TransparencyColour{}, true);
+        EncodeSkinPictureTo(bmp, dir_.File("skin/" + name + "_opaque.k"), TransparencyColour{},
+                            false);
+    }
+    WriteAll(dir_.File("skin/logo.g"), {'G', 'I', 'F', '8', '9', 'a'});
+    WriteAll(dir_.File("skin/menu.a"), {1, 2});
+    ASSERT_EQ(RunCli("pack " + Args(dir_.File("skin"), dir_.File("one.ezx"))).exitCode, 0);
+
+    const CommandResult unpack =
+        RunCli("unpack " + Args(dir_.File("one.ezx"), dir_.File("png"), "--png"));
+    ASSERT_EQ(unpack.exitCode, 0) << unpack.err;
+    EXPECT_EQ(ReadPng(ReadAll(dir_.File("png/pic40.png"))).colorType, 6);
+    EXPECT_EQ(ReadPng(ReadAll(dir_.File("png/pic40_opaque.png"))).colorType, 2);
+    EXPECT_EQ(ReadAll(dir_.File("png/menu.a")), (Bytes{1, 2}));
+    const CommandResult pack =
+        RunCli("pack " + Args(dir_.File("png"), dir_.File("two.ezx"), "--from-png"));
+    ASSERT_EQ(pack.exitCode, 0) << pack.err;
+    EXPECT_EQ(ReadAll(dir_.File("two.ezx")), ReadAll(dir_.File("one.ezx")));
+
+    // NAME.png beside NAME.k: both would be the member NAME.k.
+    WriteAll(dir_.File("png/pic40.k"), {1});
+    const CommandResult both =
+        RunCli("pack " + Args(dir_.File("png"), dir_.File("three.ezx"), "--from-png"));
+    EXPECT_EQ(both.exitCode, 1);
+    EXPECT_NE(both.err.find("both pic40.png and pic40.k"), std::string::npos) << both.err;
+    EXPECT_FALSE(Exists(dir_.File("three.ezx")));
+}
+
+}  // namespace
+}  // namespace lumigram::test

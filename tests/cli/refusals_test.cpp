@@ -59,7 +59,11 @@ TEST(Refusals, WrongOrHostileInputsExitOneWithAReasonAndWriteNothing) {
         {"decode pic.png out.bmp", "is a PNG picture, not a skin picture", "out.bmp"},
         {"encode red.k out.bmp",
          "already a skin picture; to turn it into a BMP: lumigram-cli decode", "out.bmp"},
-        {"encode pic.png pic.k", "is a PNG picture: encode only copies it unchanged", "pic.k"},
+        {"encode pic.png pic.bmp",
+         "is a PNG picture: encode copies it unchanged into an OUTPUT "
+         "ending in .g, or encodes it into one ending in .k",
+         "pic.bmp"},
+        {"encode pic.png pic.k", "pic.png: unreadable PNG: end of stream", "pic.k"},
         {"encode notes.txt notes.k", "is neither a BMP, a GIF nor a PNG picture", "notes.k"},
         {"list red.bmp", "the index offset \"\\x00\\x00\\x02\\x00\\x00\\x00\\x02\\x00\" is not",
          ""},

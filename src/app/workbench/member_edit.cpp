@@ -12,12 +12,12 @@ MemberEdit::MemberEdit(const QString& text, EditablePackage& package,
       changed_(std::move(changed)) {}
 
 void MemberEdit::undo() {
-    package_.RestoreMembers(before_);
+    package_.Restore(before_);
     changed_();
 }
 
 void MemberEdit::redo() {
-    package_.RestoreMembers(after_);
+    package_.Restore(after_);
     changed_();
 }
 

@@ -68,7 +68,7 @@ void WorkbenchWindow::Edit(const QString& text, Change change) {
     try {
         change(package);
     } catch (...) {
-        package.RestoreMembers(before);
+        package.Restore(before);
         throw;
     }
     std::vector<PackageEntry> after = package.members();
