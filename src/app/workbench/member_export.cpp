@@ -3,6 +3,7 @@
 #include "platform/ansi_codepage.h"
 #include "platform/file_ops.h"
 #include "platform/folder_search.h"
+#include "platform/io_error.h"
 #include "platform/path.h"
 
 namespace lumigram {
@@ -31,6 +32,10 @@ std::string ExportMember(const OutputFolder& folder, const std::string& storedNa
         OutputFile output(folder, shown, rules);
         ConvertPicture(input, PictureKind::kSkin, target, output.file(), options);
         output.Commit();
+    } catch (const FormatError& error) {
+        DeleteFileQuietly(input);
+        // The picture is the member, not its scratch copy.
+        throw FormatError(error.what(), name);
     } catch (...) {
         DeleteFileQuietly(input);
         throw;
