@@ -90,7 +90,6 @@ int main(int argc, char** argv) {
     });
     const double saveOnly =
         bench::BestSeconds(5, [&] { EditablePackage::Open(package).Save(dir.File("copy.ezx")); });
-    std::printf("EditablePackage save alone:    %7.1f ms\n", 1000 * saveOnly);
     const double pack = bench::BestSeconds(5, [&] {
         bench::RunCommand({LUMIGRAM_CLI, "pack", members, dir.File("packed.ezx")});
     });
@@ -100,6 +99,7 @@ int main(int argc, char** argv) {
     std::printf("grid shown:                    %7.1f ms (target < 200)\n", 1000 * shown);
     std::printf("all thumbnails made:           %7.1f ms (target < 1000)\n", 1000 * thumbnails);
     std::printf("replace one member and save:   %7.1f ms\n", 1000 * replaceAndSave);
+    std::printf("the package's save alone:      %7.1f ms\n", 1000 * saveOnly);
     std::printf("lumigram-cli pack of the same: %7.1f ms\n", 1000 * pack);
     std::printf("ratio replace+save / pack:     %7.2f (target <= 1)\n", replaceAndSave / pack);
     return 0;

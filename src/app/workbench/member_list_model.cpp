@@ -69,6 +69,10 @@ QVariant MemberListModel::data(const QModelIndex& index, int role) const {
             return name;
         case kKeyRole:
             return Key(index.row());
+        case Qt::SizeHintRole:
+            // Every cell the same, room for three lines under the thumbnail: the
+            // grid lays out 500 cells without measuring each one's text.
+            return kCellSize;
         case Qt::ToolTipRole:
             return thumbnail != nullptr && !thumbnail->error.isEmpty() ? thumbnail->error : name;
         case Qt::DecorationRole:

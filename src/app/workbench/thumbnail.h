@@ -18,6 +18,8 @@ struct Thumbnail {
 
 // Thumbnails fit a square of this side, keeping their aspect.
 inline constexpr int kThumbnailSide = 64;
+// A cell of the grid: the thumbnail and three lines of text under it.
+inline constexpr QSize kCellSize{124, 124};
 
 }  // namespace lumigram
 

@@ -103,8 +103,15 @@ void WorkbenchWindow::SaveTo(const std::string& path) {
             kept[static_cast<std::size_t>(row)] = *made;
         }
     }
-    Reopen(path, kept);
-    SelectMember(selected);
+    keepPreview_ = true;
+    try {
+        Reopen(path, kept);
+        SelectMember(selected);
+    } catch (...) {
+        keepPreview_ = false;
+        throw;
+    }
+    keepPreview_ = false;
     statusBar()->showMessage(QStringLiteral("Saved %1 members into %2")
                                  .arg(document_->package().members().size())
                                  .arg(QString::fromStdString(path)));

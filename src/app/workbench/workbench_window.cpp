@@ -84,7 +84,8 @@ void WorkbenchWindow::BuildLayout() {
     grid_->setMovement(QListView::Static);
     grid_->setWordWrap(true);
     grid_->setIconSize(QSize(kThumbnailSide, kThumbnailSide));
-    grid_->setGridSize(QSize(128, 130));
+    grid_->setUniformItemSizes(true);
+    grid_->setGridSize(kCellSize + QSize(6, 6));
     grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grid_->setEditTriggers(QAbstractItemView::EditKeyPressed);
     grid_->setModel(filter_);
@@ -249,8 +250,10 @@ void WorkbenchWindow::Reopen(const std::string& path,
             QString::fromStdString(finding.message));
     }
     findings_->setVisible(document_->readOnly());
-    preview_->SetPicture(nullptr);
-    details_->clear();
+    if (!keepPreview_) {
+        preview_->SetPicture(nullptr);
+        details_->clear();
+    }
     Refresh();
     UpdateTitleAndActions();
     if (document_->readOnly()) {
@@ -316,7 +319,7 @@ void WorkbenchWindow::ThumbnailLoaded(quint64 key, const Thumbnail& thumbnail) {
 
 void WorkbenchWindow::ShowSelected() {
     const QModelIndex current = grid_->currentIndex();
-    if (!current.isValid() || !document_) {
+    if (!current.isValid() || !document_ || keepPreview_) {
         return;
     }
     const int row = filter_->mapToSource(current).row();
@@ -334,7 +337,7 @@ void WorkbenchWindow::ShowSelected() {
                 QStringLiteral(" \u2014 %1 \u00D7 %2").arg(image.width()).arg(image.height());
             QBuffer buffer;
             buffer.open(QIODevice::ReadWrite);
-            image.save(&buffer, "PNG");
+            image.save(&buffer, "PNG", 100);  // stored, not compressed: it is read at once
             buffer.seek(0);
             picture.LoadFromStream(&buffer);
         }

@@ -111,6 +111,8 @@ class WorkbenchWindow : public QMainWindow {
 
     std::string scratchFolder_;
     Transparency transparency_;
+    // While a saved package is opened again: the member shown stays as it is.
+    bool keepPreview_ = false;
     std::unique_ptr<WorkbenchDocument> document_;
     ThumbnailCache cache_;
     QSet<quint64> requested_;
