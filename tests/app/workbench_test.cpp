@@ -242,6 +242,12 @@ TEST_F(WorkbenchTest, DamagedPackageOpensReadOnlyExportsAndSalvages) {
     EXPECT_EQ(ListFolder(out), (std::vector<std::string>{"a.k", "a.png"}));
     EXPECT_EQ(ReadAll(out + "/a.k"), SkinMembers()[0].content);
     EXPECT_EQ(ReadPng(ReadAll(out + "/a.png")).width, 4U);
+    // Again: the existing file is asked about, and Cancel writes nothing.
+    WriteAll(out + "/a.k", {9});
+    Expect({Accept(out), DialogAnswer::Button(2)});
+    Trigger(bench.ExportAction);
+    EXPECT_EQ(requests_.back().text.toStdString(), "1 files in " + out + " will be replaced");
+    EXPECT_EQ(ReadAll(out + "/a.k"), Bytes{9});
 
     Expect({Accept(Pic("saved.ezx"))});
     Trigger(bench.SalvageAction);

@@ -8,19 +8,27 @@
 
 namespace lumigram {
 
+std::string ExportName(const std::string& storedName, ExportForm form) {
+    const std::string name = AnsiToUtf8(storedName);
+    if (form == ExportForm::kAsStored || !HasExtensionIgnoringCase(storedName, ".k")) {
+        return name;
+    }
+    return ChangeFileExt(name, form == ExportForm::kPng ? ".png" : ".bmp");
+}
+
 std::string ExportMember(const OutputFolder& folder, const std::string& storedName,
                          const std::vector<std::uint8_t>& bytes, ExportForm form,
                          const std::string& scratchFolder, const ConversionOptions& options,
                          const OutputRules& rules) {
     const std::string name = AnsiToUtf8(storedName);
-    if (form == ExportForm::kAsStored || !HasExtensionIgnoringCase(storedName, ".k")) {
+    const std::string shown = ExportName(storedName, form);
+    if (shown == name) {
         OutputFile output(folder, name, rules);
         output.file().Write(bytes);
         output.Commit();
         return name;
     }
     const TargetFormat target = form == ExportForm::kPng ? TargetFormat::kPng : TargetFormat::kBmp;
-    const std::string shown = ChangeFileExt(name, TargetExtension(target));
     const OutputFolder scratch = OutputFolder::Open(scratchFolder);
     {
         OutputFile copy(scratch, "export.k");

@@ -13,6 +13,10 @@ namespace lumigram {
 // (other members are always written as stored).
 enum class ExportForm { kAsStored, kPng, kBmp };
 
+// The name a member is written under: its own, or for a converted ".k" that
+// name with ".png" or ".bmp" (UTF-8).
+std::string ExportName(const std::string& storedName, ExportForm form);
+
 // Writes one member's bytes into folder through the output layer and returns
 // the name written: the member's own name, or for a converted ".k" that name
 // with ".png" or ".bmp". A conversion reads the member from a scratch copy in

@@ -166,11 +166,32 @@ void WorkbenchWindow::Export(ExportForm form) {
     if (const auto identity = IdentityOfPath(document_->path())) {
         rules.inputs.push_back(*identity);
     }
+    // Files of the outputs' names: asked about once, as Open EZX asks.
+    int existing = 0;
+    for (const std::size_t index : members) {
+        existing += folder.Holds(ExportName(document_->package().members()[index].storedName, form))
+                        ? 1
+                        : 0;
+    }
+    bool skipExisting = false;
+    if (existing > 0) {
+        const int choice = AskQuestion(
+            "Export",
+            QStringLiteral("%1 files in %2 will be replaced").arg(existing).arg(answer.path),
+            {"Replace", "Skip existing", "Cancel"}, this);
+        if (choice != 0 && choice != 1) {
+            return;
+        }
+        skipExisting = choice == 1;
+    }
     const ConversionOptions options{transparency_.colour, transparency_.enabled};
     QStringList failures;
     int written = 0;
     for (const std::size_t index : members) {
         const std::string& storedName = document_->package().members()[index].storedName;
+        if (skipExisting && folder.Holds(ExportName(storedName, form))) {
+            continue;
+        }
         try {
             ExportMember(folder, storedName, document_->package().ReadContent(index), form,
                          scratchFolder_, options, rules);
