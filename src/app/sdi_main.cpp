@@ -612,9 +612,11 @@ void TSDIAppForm::BrowsePackage(const QString& path) {
         workbench_ = new WorkbenchWindow(JoinPath(scratch_.path(), "workbench"), this);
     }
     workbench_->SetTransparency(state_.transparency);
-    workbench_->show();
-    workbench_->raise();
-    workbench_->OpenPackage(FromQt(QFileInfo(path).absoluteFilePath()));
+    // Shown only once the package is open: a refused one leaves no empty window.
+    if (workbench_->OpenPackage(FromQt(QFileInfo(path).absoluteFilePath()))) {
+        workbench_->show();
+        workbench_->raise();
+    }
 }
 
 void TSDIAppForm::UnpackPackage(const std::string& package) {

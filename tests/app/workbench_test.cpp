@@ -219,6 +219,15 @@ TEST_F(WorkbenchTest, UnsavedChangesAskSaveDiscardOrCancel) {
 }
 
 TEST_F(WorkbenchTest, DamagedPackageOpensReadOnlyExportsAndSalvages) {
+    // A file that cannot be read: the error box, and no empty workbench.
+    QMetaObject::invokeMethod(
+        window_.get(),
+        [this] { window_->BrowsePackage(QString::fromStdString(Pic("missing.ezx"))); },
+        Qt::QueuedConnection);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_FALSE(window_->workbench()->isVisible());
+
     Bytes package = BuildPackage(SkinMembers());
     package.resize(package.size() - 1);  // the last member runs past the end
     Put("broken.ezx", package);
