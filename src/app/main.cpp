@@ -1,5 +1,6 @@
 // Lumigram: views and converts a phone's skin pictures, and unpacks and packs
-// its skin packages. `lumigram FILE` opens FILE (a ".ezx" starts Open EZX).
+// its skin packages. `lumigram FILE` opens FILE (a ".ezx" in the workbench);
+// `lumigram --package PACKAGE.ezx` opens the workbench on PACKAGE.
 #include <QCommandLineParser>
 #include <QMetaObject>
 #include <cstdio>
@@ -16,6 +17,9 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName("lumigram");
     QCommandLineParser parser;
     parser.addPositionalArgument("file", "A picture or package to open.", "[FILE]");
+    const QCommandLineOption package("package", "Open a skin package in the workbench.",
+                                     "package.ezx");
+    parser.addOption(package);
     parser.addHelpOption();
     parser.process(application);
 
@@ -32,7 +36,11 @@ int main(int argc, char** argv) {
         QCoreApplication::exit(128 + number);
     });
     window->show();
-    if (!parser.positionalArguments().isEmpty()) {
+    if (parser.isSet(package)) {
+        const QString file = parser.value(package);
+        QMetaObject::invokeMethod(
+            window.get(), [&window, file] { window->BrowsePackage(file); }, Qt::QueuedConnection);
+    } else if (!parser.positionalArguments().isEmpty()) {
         // The name's own bytes, not its QString form, which loses any that are
         // not UTF-8: the first argument that is no option.
         std::string file = parser.positionalArguments().constFirst().toStdString();

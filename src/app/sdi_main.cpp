@@ -31,6 +31,7 @@
 #include "app/picture_status.h"
 #include "app/shape.h"
 #include "app/window_settings.h"
+#include "app/workbench/workbench_window.h"
 #include "codec/conversion_run.h"
 #include "codec/convert_one_file.h"
 #include "codec/picture_groups.h"
@@ -206,6 +207,10 @@ void TSDIAppForm::BuildMenus() {
     SaveSkinPicture1 = fileMenu_->addAction("Save as s&kin picture...");
     SaveSkinPicture1->setObjectName("SaveSkinPicture1");
     SaveSkinPicture1->setStatusTip("Write the current BMP or PNG as a .k, PNG alpha as the mask");
+    BrowsePackage1 = fileMenu_->addAction("&Browse package...");
+    BrowsePackage1->setObjectName("BrowsePackage1");
+    BrowsePackage1->setShortcut(QKeySequence("Ctrl+B"));
+    addAction(BrowsePackage1);
     fileMenu_->addAction(FileSaveAs1);
     fileMenu_->addSeparator()->setObjectName("N1");
     fileMenu_->addAction(FileExit1);
@@ -215,6 +220,7 @@ void TSDIAppForm::BuildMenus() {
     connect(SaveEZX1, &QAction::triggered, this, &TSDIAppForm::SaveEZX1Click);
     connect(ExportPNG1, &QAction::triggered, this, &TSDIAppForm::ExportPNG1Click);
     connect(SaveSkinPicture1, &QAction::triggered, this, &TSDIAppForm::SaveSkinPicture1Click);
+    connect(BrowsePackage1, &QAction::triggered, this, &TSDIAppForm::BrowsePackage1Click);
 }
 
 void TSDIAppForm::BuildViewMenu() {
@@ -417,7 +423,7 @@ void TSDIAppForm::OpenPath(const std::string& path) {
     std::error_code ignored;
     const std::string full = std::filesystem::absolute(path, ignored).lexically_normal().string();
     if (HasExtensionIgnoringCase(full, ".ezx")) {
-        UnpackPackage(full);
+        BrowsePackage(ToQt(full));
     } else {
         OpenPicture(full);
     }
@@ -465,6 +471,9 @@ void TSDIAppForm::CheckBox1Click() {
     colourButton_->setEnabled(ticked);
     colourSwatch_->setHidden(!ticked);
     state_.transparency.enabled = ticked;
+    if (workbench_ != nullptr) {
+        workbench_->SetTransparency(state_.transparency);
+    }
     // A ".k" on screen shows the new setting at once; an ordinary picture is
     // encoded with it at the next Save.
     if (state_.Kind == FileKind::kSkin) {
@@ -481,6 +490,9 @@ void TSDIAppForm::Button1Click() {
                                                     static_cast<std::uint8_t>(colour >> 8),
                                                     static_cast<std::uint8_t>(colour)};
     colourSwatch_->SetBrushColour(ToQColor(state_.transparency.colour));
+    if (workbench_ != nullptr) {
+        workbench_->SetTransparency(state_.transparency);
+    }
     if (state_.Kind == FileKind::kSkin) {
         LoadAndPreview(state_.CurrentFile);
     }
@@ -596,6 +608,31 @@ void TSDIAppForm::OpenEZX1Click() {
     }
     WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(openDialog_->FileName));
     UnpackPackage(FromQt(openDialog_->FileName));
+}
+
+void TSDIAppForm::BrowsePackage1Click() {
+    openDialog_->Title = "Browse package";
+    openDialog_->Filter = kPackageFilter;
+    openDialog_->DefaultExt.clear();
+    openDialog_->InitialDir = StartFolder(kOpenDialogName);
+    if (!openDialog_->Execute(this)) {
+        return;
+    }
+    WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(openDialog_->FileName));
+    BrowsePackage(openDialog_->FileName);
+}
+
+void TSDIAppForm::BrowsePackage(const QString& path) {
+    if (workbench_ == nullptr) {
+        CreateFolders(JoinPath(scratch_.path(), "workbench"));
+        workbench_ = new WorkbenchWindow(JoinPath(scratch_.path(), "workbench"), this);
+    }
+    workbench_->SetTransparency(state_.transparency);
+    // Shown only once the package is open: a refused one leaves no empty window.
+    if (workbench_->OpenPackage(FromQt(QFileInfo(path).absoluteFilePath()))) {
+        workbench_->show();
+        workbench_->raise();
+    }
 }
 
 void TSDIAppForm::UnpackPackage(const std::string& package) {
@@ -718,6 +755,10 @@ void TSDIAppForm::FileExit1Execute() {
 }
 
 void TSDIAppForm::closeEvent(QCloseEvent* event) {
+    if (workbench_ != nullptr && !workbench_->ResolveUnsaved()) {
+        event->ignore();  // the package's changes are still wanted
+        return;
+    }
     scratch_.Remove();  // by Exit or by the close box alike
     QMainWindow::closeEvent(event);
 }

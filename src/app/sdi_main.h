@@ -26,6 +26,7 @@ class TFileListBox;
 class TOpenDirectory;
 class TPreviewImage;
 class TShape;
+class WorkbenchWindow;
 
 // The main window: the preview, the list of sibling files and the transparency
 // controls, under a menu bar and a tool bar, with a status bar that describes
@@ -44,9 +45,13 @@ class TSDIAppForm : public QMainWindow {
     void RemoveScratchFolder() { scratch_.Remove(); }
 
     // Opens a file given from outside (the command line, a drop, Open Recent):
-    // a picture is shown; a ".ezx" package starts Open EZX with it chosen.
+    // a picture is shown; a ".ezx" package opens in the workbench.
     void OpenPath(const QString& path);
     void OpenPath(const std::string& path);
+    // Opens a package in the workbench (made on first use), which is shown.
+    void BrowsePackage(const QString& path);
+    // The workbench, or nullptr before the first package was browsed.
+    WorkbenchWindow* workbench() const { return workbench_; }
 
     // The window's actions: what the menus, tool buttons and shortcuts run.
     QAction* FileNew1;
@@ -63,6 +68,7 @@ class TSDIAppForm : public QMainWindow {
     QAction* SaveEZX1;
     QAction* ExportPNG1;
     QAction* SaveSkinPicture1;
+    QAction* BrowsePackage1;
     QAction* ZoomIn1;
     QAction* ZoomOut1;
     QAction* ZoomActual1;
@@ -75,6 +81,7 @@ class TSDIAppForm : public QMainWindow {
     void HelpAbout1Execute();
     void OpenEZX1Click();
     void SaveEZX1Click();
+    void BrowsePackage1Click();
     void ListBox1Click();
     void CheckBox1Click();
     void Button1Click();
@@ -115,6 +122,7 @@ class TSDIAppForm : public QMainWindow {
     QLabel* pictureInfo_;   // the status bar's description of the picture
     QLabel* batchSummary_;  // the status bar's report of the last batch command
     TAboutBox* aboutBox_;
+    WorkbenchWindow* workbench_ = nullptr;
 
     void FormCreate();
     void BuildActions();

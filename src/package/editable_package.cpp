@@ -7,6 +7,7 @@
 #include "package/ezx_format.h"
 #include "package/ezx_pack.h"
 #include "package/ezx_reader.h"
+#include "package/intact_members.h"
 #include "package/member_names.h"
 #include "package/member_screening.h"
 #include "platform/block_writer.h"
@@ -64,6 +65,20 @@ EditablePackage EditablePackage::Open(const std::string& path) {
     package.path_ = path;
     package.original_ = std::make_unique<ByteFile>(ByteFile::OpenRead(path));
     for (const PackageMember& member : ReadPackageMembers(*package.original_)) {
+        PackageEntry entry;
+        entry.storedName = member.storedName;
+        entry.size = member.size;
+        entry.source.offset = member.contentOffset;
+        package.members_.push_back(std::move(entry));
+    }
+    return package;
+}
+
+EditablePackage EditablePackage::OpenIntact(const std::string& path) {
+    EditablePackage package;
+    package.path_ = path;
+    package.original_ = std::make_unique<ByteFile>(ByteFile::OpenRead(path));
+    for (const PackageMember& member : ReadIntactMembers(*package.original_)) {
         PackageEntry entry;
         entry.storedName = member.storedName;
         entry.size = member.size;

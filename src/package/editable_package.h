@@ -47,6 +47,9 @@ class EditablePackage {
   public:
     EditablePackage() = default;  // a new, empty package
     static EditablePackage Open(const std::string& path);
+    // A damaged package's intact members (ReadIntactMembers), to be looked at,
+    // exported or saved as a new package; a sound package opens as with Open.
+    static EditablePackage OpenIntact(const std::string& path);
 
     EditablePackage(EditablePackage&&) noexcept = default;
     EditablePackage& operator=(EditablePackage&&) noexcept = default;

@@ -12,6 +12,8 @@
 #include "app/signal_exit.h"
 #include "app/window_fixture.h"
 #include "app/window_settings.h"
+#include "app/workbench/workbench_document.h"
+#include "app/workbench/workbench_window.h"
 #include "codec/skin_encoder.h"
 #include "support/packages.h"
 
@@ -65,14 +67,14 @@ TEST_F(DesktopTest, OpensFromTheCommandLineByDropAndFromRecentFiles) {
     EXPECT_EQ(window_->state().CurrentFile, Pic("p8.bmp"));
     EXPECT_EQ(WindowSettings::RecentFiles().first(), QString::fromStdString(Pic("p8.bmp")));
 
-    // A package starts Open EZX with it chosen: the folder comes next.
+    // A package opens in the workbench: no dialog, nothing unpacked.
     Put("skin.ezx", ExamplePackage());
-    const std::string out = dir_.File("out");
-    std::filesystem::create_directory(out);
-    Expect({Accept(out)});
+    const std::size_t asked = requests_.size();
     window_->OpenPath(QString::fromStdString(Pic("skin.ezx")));
-    EXPECT_EQ(requests_.back().kind, DialogKind::kDirectory);
-    EXPECT_EQ(ReadAll(out + "/icon.k"), (Bytes{1, 2, 3, 4, 5}));
+    EXPECT_EQ(requests_.size(), asked);
+    ASSERT_NE(window_->workbench(), nullptr);
+    EXPECT_TRUE(window_->workbench()->isVisible());
+    EXPECT_EQ(window_->workbench()->document()->package().members().size(), 2u);
 }
 
 TEST_F(DesktopTest, TheWindowSaysWhatIsShown) {

@@ -96,7 +96,7 @@ TEST_F(PackageAndWindowTest, ShortcutsMenusAndHints) {
     // Access keys for the batch commands; no shortcut of theirs.
     EXPECT_EQ(menu, (QStringList{"&Open", "Open &Recent", "&Convert all", "Open &EZX",
                                  "Save E&ZX...", "Export &PNG...", "Save as s&kin picture...",
-                                 "Save &As...", "-", "E&xit"}));
+                                 "&Browse package...", "Save &As...", "-", "E&xit"}));
     EXPECT_TRUE(window_->Convertall1->shortcut().isEmpty());
     EXPECT_EQ(window_->FileOpen1->shortcut(), QKeySequence("Ctrl+O"));
     EXPECT_EQ(window_->FileOpen1->toolTip(), "Open");

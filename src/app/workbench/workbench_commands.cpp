@@ -1,0 +1,290 @@
+// The workbench's commands: what its menus run. Each lets its errors escape to
+// the application's error box, leaving the package as it was.
+#include <QDir>
+#include <QFileInfo>
+#include <QListView>
+#include <QSortFilterProxyModel>
+#include <QStatusBar>
+#include <QStringList>
+#include <QUndoStack>
+
+#include "app/workbench/member_edit.h"
+#include "app/workbench/member_from_file.h"
+#include "app/workbench/member_list_model.h"
+#include "app/workbench/workbench_document.h"
+#include "app/workbench/workbench_window.h"
+#include "dialogs/dialog_seam.h"
+#include "platform/ansi_codepage.h"
+#include "platform/io_error.h"
+#include "platform/path.h"
+#include "platform/printable_text.h"
+
+namespace lumigram {
+namespace {
+
+const QString kPackageFilter = "EZX files|*.ezx";
+const QString kMemberFileFilter = "Pictures and members|*.bmp;*.png;*.gif;*.k;*.g;*.a|All files|*";
+
+QString AskFile(DialogKind kind, const QString& title, const QString& filter, const QString& folder,
+                QWidget* parent) {
+    DialogRequest request;
+    request.kind = kind;
+    request.title = title;
+    request.filter = filter;
+    request.initialDir = folder;
+    request.fileMustExist = kind == DialogKind::kOpenFile;
+    request.confirmOverwrite = kind == DialogKind::kSaveFile;
+    request.defaultExtension = filter == kPackageFilter ? ".ezx" : QString();
+    const DialogAnswer answer = ShowModalDialog(request, parent);
+    return answer.accepted ? answer.path : QString();
+}
+
+// The stored name a file gets when it is added: its own name, or for a BMP or
+// PNG picture that name with ".k" and for a GIF with ".g", as pack --from-png
+// and update --convert name them.
+std::string MemberNameFor(const std::string& path) {
+    std::string name = ExtractFileName(path);
+    const std::string ext = ExtractFileExt(name);
+    QString lower = QString::fromStdString(ext).toLower();
+    if (lower == ".bmp" || lower == ".png") {
+        name = ChangeFileExt(name, ".k");
+    } else if (lower == ".gif") {
+        name = ChangeFileExt(name, ".g");
+    }
+    const std::optional<std::string> stored = Utf8ToAnsi(name);
+    if (!stored) {
+        throw FormatError("cannot be a member: its name has characters a package cannot store",
+                          path);
+    }
+    return *stored;
+}
+
+}  // namespace
+
+template <typename Change>
+void WorkbenchWindow::Edit(const QString& text, Change change) {
+    EditablePackage& package = document_->package();
+    std::vector<PackageEntry> before = package.members();
+    try {
+        change(package);
+    } catch (...) {
+        package.Restore(before);
+        throw;
+    }
+    std::vector<PackageEntry> after = package.members();
+    undo_->push(
+        new MemberEdit(text, package, std::move(before), std::move(after), [this] { Refresh(); }));
+}
+
+void WorkbenchWindow::BrowsePackage() {
+    const QString path =
+        AskFile(DialogKind::kOpenFile, "Browse package", kPackageFilter, StartFolder(), this);
+    if (!path.isEmpty()) {
+        OpenPackage(path.toStdString());
+    }
+}
+
+void WorkbenchWindow::SaveTo(const std::string& path) {
+    if (!document_ || document_->readOnly()) {
+        throw Error("a damaged package is read-only; Salvage writes its intact members",
+                    document_ ? document_->path() : path);
+    }
+    document_->package().Save(path);
+    const std::string selected =
+        grid_->currentIndex().isValid()
+            ? model_->Entry(filter_->mapToSource(grid_->currentIndex()).row()).storedName
+            : std::string();
+    // The saved package holds the same members in the same order: their
+    // thumbnails carry over rather than being made again.
+    std::vector<Thumbnail> kept(static_cast<std::size_t>(model_->rowCount()));
+    for (int row = 0; row < model_->rowCount(); ++row) {
+        const Thumbnail* made = cache_.Find(model_->Key(row));
+        if (made != nullptr) {
+            kept[static_cast<std::size_t>(row)] = *made;
+        }
+    }
+    keepPreview_ = true;
+    try {
+        Reopen(path, kept);
+        SelectMember(selected);
+    } catch (...) {
+        keepPreview_ = false;
+        throw;
+    }
+    keepPreview_ = false;
+    statusBar()->showMessage(QStringLiteral("Saved %1 members into %2")
+                                 .arg(document_->package().members().size())
+                                 .arg(QString::fromStdString(path)));
+}
+
+void WorkbenchWindow::Save() {
+    SaveTo(document_ ? document_->path() : std::string());
+}
+
+void WorkbenchWindow::SaveAs() {
+    const QString path =
+        AskFile(DialogKind::kSaveFile, "Save package as", kPackageFilter, StartFolder(), this);
+    if (!path.isEmpty()) {
+        SaveTo(path.toStdString());
+    }
+}
+
+void WorkbenchWindow::Salvage() {
+    if (!document_) {
+        return;
+    }
+    const QString path = AskFile(DialogKind::kSaveFile, "Salvage intact members into",
+                                 kPackageFilter, StartFolder(), this);
+    if (path.isEmpty()) {
+        return;
+    }
+    OutputRules rules;  // never over the damaged package itself
+    if (const auto identity = IdentityOfPath(document_->path())) {
+        rules.inputs.push_back(*identity);
+    }
+    document_->package().Save(path.toStdString(), rules);
+    statusBar()->showMessage(QStringLiteral("Salvaged %1 intact members into %2")
+                                 .arg(document_->package().members().size())
+                                 .arg(path));
+}
+
+void WorkbenchWindow::Export(ExportForm form) {
+    const std::vector<std::size_t> members = SelectedMembers();
+    if (!document_ || members.empty()) {
+        throw Error("Select the members to export first", "");
+    }
+    DialogRequest request;
+    request.kind = DialogKind::kDirectory;
+    request.title = "Export members into";
+    request.initialDir = StartFolder();
+    const DialogAnswer answer = ShowModalDialog(request, this);
+    if (!answer.accepted) {
+        return;
+    }
+    const OutputFolder folder = OutputFolder::Open(answer.path.toStdString());
+    OutputRules rules;
+    if (const auto identity = IdentityOfPath(document_->path())) {
+        rules.inputs.push_back(*identity);
+    }
+    // Files of the outputs' names: asked about once, as Open EZX asks.
+    int existing = 0;
+    for (const std::size_t index : members) {
+        existing += folder.Holds(ExportName(document_->package().members()[index].storedName, form))
+                        ? 1
+                        : 0;
+    }
+    bool skipExisting = false;
+    if (existing > 0) {
+        const int choice = AskQuestion(
+            "Export",
+            QStringLiteral("%1 files in %2 will be replaced").arg(existing).arg(answer.path),
+            {"Replace", "Skip existing", "Cancel"}, this);
+        if (choice != 0 && choice != 1) {
+            return;
+        }
+        skipExisting = choice == 1;
+    }
+    const ConversionOptions options{transparency_.colour, transparency_.enabled};
+    QStringList failures;
+    int written = 0;
+    for (const std::size_t index : members) {
+        const std::string& storedName = document_->package().members()[index].storedName;
+        if (skipExisting && folder.Holds(ExportName(storedName, form))) {
+            continue;
+        }
+        try {
+            ExportMember(folder, storedName, document_->package().ReadContent(index), form,
+                         scratchFolder_, options, rules);
+            ++written;
+        } catch (const std::exception& error) {
+            failures << QString::fromStdString(EscapeControls(AnsiToUtf8(storedName)) + ": " +
+                                               error.what());
+        }
+    }
+    statusBar()->showMessage(QStringLiteral("Exported %1 of %2 members into %3")
+                                 .arg(written)
+                                 .arg(members.size())
+                                 .arg(answer.path));
+    if (!failures.isEmpty()) {
+        ShowMessageBox("Export",
+                       QStringLiteral("%1 members were not exported:\n\n%2")
+                           .arg(failures.size())
+                           .arg(failures.join('\n')),
+                       MessageIcon::kCritical, this);
+    }
+}
+
+void WorkbenchWindow::ReplaceMember() {
+    const std::vector<std::size_t> members = SelectedMembers();
+    if (!document_ || members.size() != 1) {
+        throw Error("Select the one member to replace first", "");
+    }
+    const std::string storedName = document_->package().members()[members.front()].storedName;
+    const QString path =
+        AskFile(DialogKind::kOpenFile, "Replace " + QString::fromStdString(AnsiToUtf8(storedName)),
+                kMemberFileFilter, StartFolder(), this);
+    if (path.isEmpty()) {
+        return;
+    }
+    std::vector<std::uint8_t> bytes =
+        MemberBytesFromFile(storedName, path.toStdString(), scratchFolder_,
+                            {transparency_.colour, transparency_.enabled});
+    Edit("Replace " + QString::fromStdString(AnsiToUtf8(storedName)),
+         [&](EditablePackage& package) { package.Put(storedName, std::move(bytes)); });
+    SelectMember(storedName);
+}
+
+void WorkbenchWindow::AddMember() {
+    if (!document_) {
+        return;
+    }
+    const QString path =
+        AskFile(DialogKind::kOpenFile, "Add to package", kMemberFileFilter, StartFolder(), this);
+    if (path.isEmpty()) {
+        return;
+    }
+    const std::string storedName = MemberNameFor(path.toStdString());
+    if (document_->package().Find(storedName)) {
+        throw FormatError(
+            "the package holds a member " + AnsiToUtf8(storedName) + " already; Replace changes it",
+            path.toStdString());
+    }
+    if (const std::string why = EditablePackage::NameRefusal(storedName); !why.empty()) {
+        throw FormatError("cannot be a member: " + why, path.toStdString());
+    }
+    std::vector<std::uint8_t> bytes =
+        MemberBytesFromFile(storedName, path.toStdString(), scratchFolder_,
+                            {transparency_.colour, transparency_.enabled});
+    Edit("Add " + QString::fromStdString(AnsiToUtf8(storedName)),
+         [&](EditablePackage& package) { package.Put(storedName, std::move(bytes)); });
+    SelectMember(storedName);
+}
+
+void WorkbenchWindow::DeleteMembers() {
+    const std::vector<std::size_t> members = SelectedMembers();
+    if (!document_ || members.empty()) {
+        return;
+    }
+    Edit(QStringLiteral("Delete %1 members").arg(members.size()), [&](EditablePackage& package) {
+        for (auto index = members.rbegin(); index != members.rend(); ++index) {
+            package.Remove(*index);
+        }
+    });
+}
+
+void WorkbenchWindow::RenameMember(int row, const QString& newName) {
+    if (!document_ || document_->readOnly() || row < 0 ||
+        static_cast<std::size_t>(row) >= document_->package().members().size()) {
+        return;
+    }
+    const std::optional<std::string> stored = Utf8ToAnsi(newName.toStdString());
+    if (!stored) {
+        throw FormatError("cannot be a member's name: it has characters a package cannot store",
+                          newName.toStdString());
+    }
+    Edit("Rename to " + newName,
+         [&](EditablePackage& package) { package.Rename(static_cast<std::size_t>(row), *stored); });
+    SelectMember(*stored);
+}
+
+}  // namespace lumigram
