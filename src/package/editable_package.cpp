@@ -11,6 +11,7 @@
 #include "package/member_names.h"
 #include "package/member_screening.h"
 #include "platform/block_writer.h"
+#include "platform/copy_range.h"
 #include "platform/folder_search.h"
 #include "platform/input_limits.h"
 #include "platform/io_error.h"
@@ -42,9 +43,20 @@ void AppendU32(BlockWriter& writer, std::uint32_t value) {
     writer.Append(bytes);
 }
 
-// Copies size bytes of file from offset into writer; a file that is shorter
-// than it was would leave the package's offsets wrong, so it stops the writing.
-void CopyRange(ByteFile& file, std::uint64_t offset, std::uint64_t size, BlockWriter& writer) {
+// Copies size bytes of file from offset into writer, whose file is out; a file
+// that is shorter than it was would leave the package's offsets wrong, so it
+// stops the writing. Large contents are copied inside the kernel, as pack
+// copies them.
+void CopyInto(ByteFile& file, std::uint64_t offset, std::uint64_t size, BlockWriter& writer,
+              ByteFile& out) {
+    if (size >= kKernelCopyMinimum) {
+        writer.Flush();
+        if (CopyRange(file, offset, out, writer.offset(), size, writer.buffer()) != size) {
+            throw IoError(kReadBeyondEndOfFile, file.path());
+        }
+        writer.Skip(size);
+        return;
+    }
     while (size > 0) {
         const std::size_t want = static_cast<std::size_t>(
             std::min<std::uint64_t>(size, std::numeric_limits<std::uint32_t>::max()));
@@ -285,14 +297,14 @@ void EditablePackage::WriteContent(std::size_t index, ByteFile& out) const {
     BlockWriter writer(out, 0, block);
     switch (entry.source.kind) {
         case MemberSource::Kind::kOriginal:
-            CopyRange(*original_, entry.source.offset, entry.size, writer);
+            CopyInto(*original_, entry.source.offset, entry.size, writer, out);
             break;
         case MemberSource::Kind::kBytes:
             writer.Append(*entry.source.bytes);
             break;
         case MemberSource::Kind::kFile: {
             ByteFile file = ByteFile::OpenRead(entry.source.path);
-            CopyRange(file, 0, entry.size, writer);
+            CopyInto(file, 0, entry.size, writer, out);
             break;
         }
     }
@@ -355,14 +367,14 @@ void EditablePackage::Save(const std::string& path, const OutputRules& rules) co
         AppendU32(writer, entry.size);
         switch (entry.source.kind) {
             case MemberSource::Kind::kOriginal:
-                CopyRange(*original_, entry.source.offset, entry.size, writer);
+                CopyInto(*original_, entry.source.offset, entry.size, writer, target->file());
                 break;
             case MemberSource::Kind::kBytes:
                 writer.Append(*entry.source.bytes);
                 break;
             case MemberSource::Kind::kFile: {
                 ByteFile file = ByteFile::OpenRead(entry.source.path);
-                CopyRange(file, 0, entry.size, writer);
+                CopyInto(file, 0, entry.size, writer, target->file());
                 file.Close();
                 break;
             }
