@@ -21,12 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fs::remove_all(target, ignored);
     fs::create_directory(target);
 
-    std::map<std::string, std::uint32_t> stated;  // last member of each name wins
+    std::map<std::string, std::uint32_t> stated;  // the first member of a name is unpacked
     std::map<std::string, bool> refused;
     try {
         ByteFile file = ByteFile::OpenRead(package);
         for (const PackageMember& member : ReadPackageMembers(file)) {
-            stated[AnsiToUtf8(member.storedName)] = member.size;
+            stated.emplace(AnsiToUtf8(member.storedName), member.size);
         }
     } catch (const Error&) {
     }

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 harnesses=("$@")
-[ ${#harnesses[@]} -eq 0 ] && harnesses=(decode encode unpack verify roundtrip)
+[ ${#harnesses[@]} -eq 0 ] && harnesses=(decode encode unpack verify roundtrip convert)
 bash scripts/setup.sh
 LUMIGRAM_PACKAGES=scripts/fuzz-packages.txt bash scripts/setup.sh
 bash scripts/build.sh fuzz
@@ -22,7 +22,9 @@ status=0
 for what in "${harnesses[@]}"; do
   mkdir -p "$build/findings/$what"
   echo "== fuzz_$what for ${seconds}s"
-  if ! TMPDIR="$work" "$build/fuzz/fuzz_$what" "$build/corpus/$what" "fuzz/regressions/$what" \
+  corpora=("$build/corpus/$what")
+  [ -d "fuzz/regressions/$what" ] && corpora+=("fuzz/regressions/$what")
+  if ! TMPDIR="$work" "$build/fuzz/fuzz_$what" "${corpora[@]}" \
       -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
       -artifact_prefix="$build/findings/$what/" 2>"$work/$what.log"; then
     status=1
