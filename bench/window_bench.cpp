@@ -14,7 +14,7 @@
 #include "app/error_box.h"
 #include "app/file_list_box.h"
 #include "app/sdi_main.h"
-#include "app/window_inspector.h"
+#include "app/window_widgets.h"
 #include "bench_support.h"
 #include "codec/skin_encoder.h"
 #include "dialogs/dialog_seam.h"
@@ -77,16 +77,16 @@ int main(int argc, char** argv) {
     window.show();
     answers = {QString::fromStdString(pictures + "/pic0000.k")};
     window.FileOpen1Execute();
-    WindowInspector::Widgets(window).fileList->setCurrentRow(0);
-    WindowInspector::Widgets(window).fileList->setFocus();
+    WidgetAccess::Widgets(window).fileList->setCurrentRow(0);
+    WidgetAccess::Widgets(window).fileList->setFocus();
 
     // Each step: the Down key moves the selection, the picture is decoded and
     // loaded, and the preview is painted.
-    QImage canvas(WindowInspector::Widgets(window).preview->size(), QImage::Format_RGB32);
+    QImage canvas(WidgetAccess::Widgets(window).preview->size(), QImage::Format_RGB32);
     const double stepping = Seconds([&] {
         for (int i = 1; i < kPictures; ++i) {
-            QTest::keyClick(WindowInspector::Widgets(window).fileList, Qt::Key_Down);
-            WindowInspector::Widgets(window).preview->render(&canvas);
+            QTest::keyClick(WidgetAccess::Widgets(window).fileList, Qt::Key_Down);
+            WidgetAccess::Widgets(window).preview->render(&canvas);
         }
     });
     std::printf("%d skin pictures of 240 x 320 (18-bit with mask), working in %s\n", kPictures,

@@ -97,7 +97,7 @@ class TSDIAppForm : public QMainWindow {
     void dropEvent(QDropEvent* event) override;
 
   private:
-    friend class WindowInspector;
+    friend class WidgetAccess;
 
     // Dialogs, single objects of the window.
     TFileDialog* openDialog_;

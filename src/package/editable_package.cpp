@@ -72,11 +72,13 @@ void CopyInto(ByteFile& file, std::uint64_t offset, std::uint64_t size, BlockWri
 
 }  // namespace
 
-EditablePackage EditablePackage::Open(const std::string& path) {
+// A package whose members are the given ones, read in place from the open file.
+EditablePackage EditablePackage::Refer(const std::string& path, std::unique_ptr<ByteFile> original,
+                                       const std::vector<PackageMember>& members) {
     EditablePackage package;
     package.path_ = path;
-    package.original_ = std::make_unique<ByteFile>(ByteFile::OpenRead(path));
-    for (const PackageMember& member : ReadPackageMembers(*package.original_)) {
+    package.original_ = std::move(original);
+    for (const PackageMember& member : members) {
         PackageEntry entry;
         entry.storedName = member.storedName;
         entry.size = member.size;
@@ -86,18 +88,16 @@ EditablePackage EditablePackage::Open(const std::string& path) {
     return package;
 }
 
+EditablePackage EditablePackage::Open(const std::string& path) {
+    auto original = std::make_unique<ByteFile>(ByteFile::OpenRead(path));
+    const std::vector<PackageMember> members = ReadPackageMembers(*original);
+    return Refer(path, std::move(original), members);
+}
+
 EditablePackage EditablePackage::OpenIntact(const std::string& path) {
-    EditablePackage package;
-    package.path_ = path;
-    package.original_ = std::make_unique<ByteFile>(ByteFile::OpenRead(path));
-    for (const PackageMember& member : ReadIntactMembers(*package.original_)) {
-        PackageEntry entry;
-        entry.storedName = member.storedName;
-        entry.size = member.size;
-        entry.source.offset = member.contentOffset;
-        package.members_.push_back(std::move(entry));
-    }
-    return package;
+    auto original = std::make_unique<ByteFile>(ByteFile::OpenRead(path));
+    const std::vector<PackageMember> members = ReadIntactMembers(*original);
+    return Refer(path, std::move(original), members);
 }
 
 std::optional<std::size_t> EditablePackage::Find(std::string_view storedName) const {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "package/ezx_reader.h"
 #include "platform/byte_file.h"
 #include "platform/output_file.h"
 
@@ -99,6 +100,8 @@ class EditablePackage {
     void Save(const std::string& path, const OutputRules& rules = {}) const;
 
   private:
+    static EditablePackage Refer(const std::string& path, std::unique_ptr<ByteFile> original,
+                                 const std::vector<PackageMember>& members);
     std::size_t Insert(PackageEntry entry);
     std::size_t PlaceFor(const std::string& storedName) const;
     void CheckNewName(const std::string& storedName) const;

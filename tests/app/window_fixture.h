@@ -12,7 +12,7 @@
 
 #include "app/file_list_box.h"
 #include "app/sdi_main.h"
-#include "app/window_inspector.h"
+#include "app/window_widgets.h"
 #include "dialogs/dialog_seam.h"
 #include "display/preview_image.h"
 #include "support/pictures.h"
@@ -70,7 +70,7 @@ class WindowTest : public ::testing::Test {
         QCoreApplication::processEvents();
     }
 
-    WindowWidgets Widgets() const { return WindowInspector::Widgets(*window_); }
+    WindowWidgets Widgets() const { return WidgetAccess::Widgets(*window_); }
 
     // Selects a row as the user does, through the event loop.
     void Choose(int row) {

@@ -51,9 +51,8 @@ TEST(ThumbnailCommand, AHugePictureCostsWhatItsThumbnailDoes) {
 #else
     const std::string limit = "ulimit -v 1000000; ";
 #endif
-    const CommandResult r =
-        RunCommand(limit + ShellQuote(LUMIGRAM_CLI) + " thumbnail " +
-                   Args(dir.File("huge.k"), dir.File("huge.png"), "128"));
+    const CommandResult r = RunCommand(limit + ShellQuote(LUMIGRAM_CLI) + " thumbnail " +
+                                       Args(dir.File("huge.k"), dir.File("huge.png"), "128"));
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const QImage thumb(QString::fromStdString(dir.File("huge.png")), "PNG");
     EXPECT_EQ(thumb.size(), QSize(31, 128));

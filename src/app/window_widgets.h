@@ -25,7 +25,7 @@ struct WindowWidgets {
     QToolButton* saveButton;
 };
 
-class WindowInspector {
+class WidgetAccess {
   public:
     static WindowWidgets Widgets(const TSDIAppForm& window) {
         return {window.fileList_,        window.preview_,      window.previewFrame_,
