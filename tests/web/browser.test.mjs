@@ -1,0 +1,209 @@
+// The page in headless Chromium, held to the native CLI's bytes and messages.
+import assert from 'node:assert/strict';
+import {copyFileSync, mkdirSync, readFileSync, writeFileSync} from 'node:fs';
+import {after, before, test} from 'node:test';
+
+import {bmp, cli, cliMessage, cliOk, launchBrowser, makeFixtures, openPage, samplePixel, serveSite,} from './page_support.mjs';
+
+let site;
+let browser;
+let fx;
+
+before(async () => {
+    fx = makeFixtures();
+    site = await serveSite();
+    browser = await launchBrowser();
+});
+
+after(async () => {
+    await browser?.close();
+    site?.close();
+    fx?.close();
+});
+
+async function page(viewport) { return openPage(browser.context, site.url, viewport); }
+
+async function choose(p, name) { await p.setInputFiles('#file', fx.path(name)); }
+
+// A real drop: a DataTransfer holding the file, dispatched on the drop zone.
+async function drop(p, name) {
+    const data = [...readFileSync(fx.path(name))];
+    await p.evaluate(({name, data}) => {
+        const transfer = new DataTransfer();
+        transfer.items.add(new File([new Uint8Array(data)], name));
+        document.getElementById('drop').dispatchEvent(
+            new DragEvent('drop', {dataTransfer: transfer, bubbles: true, cancelable: true}));
+    }, {name, data});
+}
+
+async function downloaded(p, click) {
+    const [download] = await Promise.all([p.waitForEvent('download'), click()]);
+    return readFileSync(await download.path());
+}
+
+async function gridFilled(p) {
+    await p.waitForSelector('#grid[data-complete=true]');
+    return p.$$eval(
+        '#grid .cell',
+        (cells) => cells.map((c) => ({
+                                 name: c.dataset.name,
+                                 thumb: c.querySelector('.thumb > *')?.tagName.toLowerCase(),
+                             })));
+}
+
+// The pixels of a 24-bit bottom-up BMP as the CLI's decode writes it, as [r, g, b].
+function bmpPixels(bytes) {
+    const width = bytes.readInt32LE(18);
+    const height = bytes.readInt32LE(22);
+    const stride = Math.ceil((width * 3) / 4) * 4;
+    const offset = bytes.readUInt32LE(10);
+    const pixels = [];
+    for (let y = 0; y < height; ++y) {
+        for (let x = 0; x < width; ++x) {
+            const at = offset + (height - 1 - y) * stride + x * 3;
+            pixels.push([bytes[at + 2], bytes[at + 1], bytes[at]]);
+        }
+    }
+    return {width, height, pixels};
+}
+
+test('a ".k" chosen or dropped is drawn with the pixels the CLI decodes', async (t) => {
+    cliOk('decode', fx.path('icon.k'), fx.path('icon-cli.bmp'));
+    const expected = bmpPixels(readFileSync(fx.path('icon-cli.bmp')));
+    for (const open of [choose, drop]) {
+        await t.test(open.name, async () => {
+            const p = await page();
+            await open(p, 'icon.k');
+            await p.waitForSelector('#canvas:not([hidden])');
+            const shown = await p.$eval(
+                '#canvas',
+                (c) => ({
+                    width: c.width,
+                    height: c.height,
+                    rgba: [...c.getContext('2d').getImageData(0, 0, c.width, c.height).data],
+                }));
+            assert.equal(shown.width, expected.width);
+            assert.equal(shown.height, expected.height);
+            expected.pixels.forEach(([r, g, b], i) => {
+                const [sr, sg, sb, sa] = shown.rgba.slice(i * 4, i * 4 + 4);
+                // Masked pixels may be left transparent over the checkerboard.
+                if (sa !== 0)
+                    assert.deepEqual([sr, sg, sb, sa], [r, g, b, 255], `pixel ${i}`);
+            });
+            assert.ok(shown.rgba.some((v, i) => i % 4 === 3 && v === 255));
+            await p.close();
+        });
+    }
+});
+
+test('pictures download with the CLI\'s bytes', async (t) => {
+    const rows = [
+        {open: 'icon.png', button: '#download-k', cli: ['convert', 'icon.png', '-o', 'out-png.k']},
+        {open: 'icon.bmp', button: '#download-k', cli: ['convert', 'icon.bmp', '-o', 'out-bmp.k']},
+        {open: 'icon.k', button: '#download-bmp', cli: ['decode', 'icon.k', 'out-k.bmp']},
+    ];
+    for (const row of rows) {
+        await t.test(`${row.open} ${row.button}`, async () => {
+            cliOk(...row.cli.map((a) => (a.includes('.') ? fx.path(a) : a)));
+            const p = await page();
+            await choose(p, row.open);
+            await p.waitForSelector(`${row.button}:not([hidden])`);
+            const bytes = await downloaded(p, () => p.click(row.button));
+            assert.ok(bytes.equals(readFileSync(fx.path(row.cli.at(-1)))));
+            await p.close();
+        });
+    }
+});
+
+test('a package opens as a grid of thumbnails', async () => {
+    const p = await page();
+    await choose(p, 'skin.ezx');
+    const cells = await gridFilled(p);
+    const listed = cli('list', fx.path('skin.ezx')).stdout.toString().trim().split('\n');
+    assert.equal(cells.length, listed.length);
+    assert.equal(cells.filter((c) => c.thumb === 'canvas').length, 6);  // ".k" decoded
+    assert.deepEqual(
+        cells.filter((c) => c.thumb !== 'canvas').map((c) => [c.name, c.thumb]),
+        [['logo.g', 'img'], ['ring.a', 'div']]);
+    await p.close();
+});
+
+test('edited packages download as update writes them, and verify', async (t) => {
+    mkdirSync(fx.path('new'));
+    writeFileSync(fx.path('new/m002.bmp'), bmp(10, 10, samplePixel(7)));
+    copyFileSync(fx.path('icon.png'), fx.path('new/extra.png'));
+    const rows = [
+        {edit: '#replace', select: 'm002.k', file: 'new/m002.bmp'},
+        {edit: '#add', select: null, file: 'new/extra.png'},
+    ];
+    for (const row of rows) {
+        await t.test(`${row.edit} ${row.file}`, async () => {
+            const expected = fx.path(`expected-${row.edit.slice(1)}.ezx`);
+            cliOk('update', fx.path('skin.ezx'), fx.path(row.file), '--convert', '-o', expected);
+            const p = await page();
+            await choose(p, 'skin.ezx');
+            await gridFilled(p);
+            if (row.select)
+                await p.click(`.cell[data-name="${row.select}"]`);
+            const [chooser] = await Promise.all([p.waitForEvent('filechooser'), p.click(row.edit)]);
+            await chooser.setFiles(fx.path(row.file));
+            await gridFilled(p);
+            const bytes = await downloaded(p, () => p.click('#save-package'));
+            writeFileSync(fx.path('page.ezx'), bytes);
+            assert.equal(cli('verify', fx.path('page.ezx')).status, 0);
+            assert.ok(bytes.equals(readFileSync(expected)));
+            await p.close();
+        });
+    }
+});
+
+test('a damaged package shows the CLI\'s message and opens its intact members', async () => {
+    const message = cliMessage(['list', fx.path('cut.ezx')], fx.path('cut.ezx'));
+    assert.match(message, /^damaged package: /);
+    const findings = cli('verify', fx.path('cut.ezx')).stdout.toString().trim().split('\n');
+    const p = await page();
+    await choose(p, 'cut.ezx');
+    await p.waitForSelector('#alert:not([hidden])');
+    assert.equal(await p.textContent('#alert-text'), `cut.ezx: ${message}`);
+    await p.click('#salvage');
+    const cells = await gridFilled(p);
+    assert.ok(cells.length > 0 && cells.length < 8);
+    assert.deepEqual(
+        await p.$$eval('#findings li', (items) => items.map((li) => li.textContent)), findings);
+    assert.ok(await p.isDisabled('#save-package'));
+    await p.close();
+});
+
+test('keyboard only: open a package, delete a member, download it', async () => {
+    const p = await page();
+    const tabTo = async (selector) => {
+        for (let i = 0; i < 30; ++i) {
+            await p.keyboard.press('Tab');
+            if (await p.evaluate((s) => document.activeElement.matches(s), selector))
+                return;
+        }
+        assert.fail(`Tab never reached ${selector}`);
+    };
+    await tabTo('#file');
+    const [chooser] = await Promise.all([p.waitForEvent('filechooser'), p.keyboard.press('Space')]);
+    await chooser.setFiles(fx.path('skin.ezx'));
+    await gridFilled(p);
+    await tabTo('.cell');
+    assert.ok(await p.evaluate(() => document.activeElement.matches(':focus-visible')));
+    await p.keyboard.press('ArrowRight');
+    await p.keyboard.press('ArrowRight');
+    const name = await p.evaluate(() => document.activeElement.dataset.name);
+    await p.keyboard.press('Enter');
+    await p.waitForSelector(`.cell[data-name="${name}"][aria-selected=true]`);
+    await p.keyboard.press('Delete');
+    await p.waitForFunction((n) => !document.querySelector(`.cell[data-name="${n}"]`), name);
+    copyFileSync(fx.path('skin.ezx'), fx.path('deleted.ezx'));
+    cliOk('delete', fx.path('deleted.ezx'), name);
+    for (let i = 0;
+         i < 30 && !(await p.evaluate(() => document.activeElement.id === 'save-package')); ++i) {
+        await p.keyboard.press('Shift+Tab');
+    }
+    const bytes = await downloaded(p, () => p.keyboard.press('Enter'));
+    assert.ok(bytes.equals(readFileSync(fx.path('deleted.ezx'))));
+    await p.close();
+});

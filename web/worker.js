@@ -1,0 +1,261 @@
+'use strict';
+// The core's work off the page's thread: the page posts requests
+// {id, op, args} and gets back {id, ok, result} or {id, ok: false, message};
+// thumbnails come as {event: 'thumbs', ...} batches so the grid fills while the
+// rest are decoded. Where a Worker cannot start (some browsers refuse one from
+// file://), the page loads this same file and runs createCoreHost itself.
+
+// Thumbnails are posted in batches of about this many milliseconds' work, so
+// the page draws steadily and other requests get in between.
+const kBatchMillis = 30;
+
+// A ".k" member takes a ".k", BMP or PNG picture; a ".g" member a GIF or PNG;
+// any other member any file.
+function memberKind(name) {
+    const dot = name.lastIndexOf('.');
+    const ext = dot < 0 ? '' : name.slice(dot + 1);
+    return ext === 'k' || ext === 'g' || ext === 'a' ? ext : 'other';
+}
+
+function stemOf(name) {
+    const dot = name.lastIndexOf('.');
+    return dot <= 0 ? name : name.slice(0, dot);
+}
+
+// The name a file added to a package gets: pictures that become ".k" or ".g"
+// members are renamed after what they become, as the desktop workbench does.
+function addedMemberName(fileName, kind) {
+    if (kind === 'bmp' || kind === 'png')
+        return stemOf(fileName) + '.k';
+    if (kind === 'gif')
+        return stemOf(fileName) + '.g';
+    return fileName;
+}
+
+// Byte arrays from the core may be views of its memory; the copies outlive
+// the next call and can be transferred.
+function copyOf(bytes) { return new Uint8Array(bytes); }
+
+async function rgbaOfPng(bytes) {
+    const bitmap = await createImageBitmap(
+        new Blob([bytes], {type: 'image/png'}),
+        {premultiplyAlpha: 'none', colorSpaceConversion: 'none'});
+    try {
+        const canvas = new OffscreenCanvas(bitmap.width, bitmap.height);
+        const context = canvas.getContext('2d', {willReadFrequently: true});
+        context.drawImage(bitmap, 0, 0);
+        const data = context.getImageData(0, 0, bitmap.width, bitmap.height).data;
+        return {rgba: new Uint8Array(data.buffer), width: bitmap.width, height: bitmap.height};
+    } finally {
+        bitmap.close();
+    }
+}
+
+function createCoreHost(L, post) {
+    let pkg = null;
+    let readOnly = false;
+    let generation = 0;  // a newer request for thumbnails ends an older run
+    let nextId = 1;
+    const ids = new Map();  // member name -> id of its current content
+
+    function closePackage() {
+        if (pkg)
+            pkg.delete();
+        pkg = null;
+        ids.clear();
+        ++generation;
+    }
+
+    function members() {
+        const list = [];
+        for (let i = 0; i < pkg.size(); ++i) {
+            const m = pkg.member(i);
+            if (!ids.has(m.name))
+                ids.set(m.name, nextId++);
+            list.push({name: m.name, size: m.size, kind: m.kind, id: ids.get(m.name)});
+        }
+        return {members: list, readOnly, findings: readOnly ? pkg.findings() : ''};
+    }
+
+    function indexOf(name) {
+        for (let i = 0; i < pkg.size(); ++i) {
+            if (pkg.member(i).name === name)
+                return i;
+        }
+        throw new Error(`no member named "${name}"`);
+    }
+
+    function writable() {
+        if (!pkg)
+            throw new Error('no package is open');
+        if (readOnly)
+            throw new Error('a damaged package is read-only; download its members one by one');
+        ++generation;  // indices shift: thumbnails under way are stale
+    }
+
+    async function skinOfPicture(bytes, name, kind) {
+        if (kind === 'bmp')
+            return copyOf(L.pictureToSkin(bytes, name));
+        const {rgba, width, height} = await rgbaOfPng(bytes);
+        return copyOf(L.rgbaToSkin(rgba, width, height));
+    }
+
+    // Puts a chosen file into the package as the member `target`, encoded as
+    // that member needs.
+    async function putFile(target, fileName, bytes) {
+        const kind = L.describe(bytes, fileName).kind;
+        const wants = memberKind(target);
+        if (wants === 'k') {
+            if (kind === 'k') {
+                pkg.put(target, bytes);
+            } else if (kind === 'bmp') {
+                pkg.putConverted(target, bytes);
+            } else if (kind === 'png') {
+                pkg.put(target, await skinOfPicture(bytes, fileName, kind));
+            } else {
+                throw new Error(`${fileName} cannot become ${
+                    target}: a ".k" member takes a ".k", BMP or PNG picture`);
+            }
+        } else if (wants === 'g') {
+            if (kind !== 'gif' && kind !== 'png') {
+                throw new Error(`${fileName} cannot become ${
+                    target}: a ".g" member takes a GIF or PNG picture`);
+            }
+            pkg.put(target, bytes);
+        } else {
+            pkg.put(target, bytes);
+        }
+        ids.set(target, nextId++);
+    }
+
+    function thumbnailOf(i, transparency, colour, transfer) {
+        const m = pkg.member(i);
+        const item = {index: i, id: ids.get(m.name), kind: m.kind};
+        try {
+            if (m.kind === 'k') {
+                const picture = L.decodeSkin(pkg.bytes(i), m.name, transparency, colour);
+                item.width = picture.width;
+                item.height = picture.height;
+                item.rgba = copyOf(picture.rgba);
+                transfer.push(item.rgba.buffer);
+            } else if (m.kind === 'g') {
+                item.bytes = copyOf(pkg.bytes(i));
+                transfer.push(item.bytes.buffer);
+            }
+        } catch (e) {
+            item.error = String(e && e.message !== undefined ? e.message : e);
+        }
+        return item;
+    }
+
+    function runThumbnails({indices, transparency, colour}) {
+        const run = ++generation;
+        let next = 0;
+        const step = () => {
+            if (run !== generation || !pkg)
+                return;
+            const started = Date.now();
+            const items = [];
+            const transfer = [];
+            while (next < indices.length &&
+                   (items.length === 0 || Date.now() - started < kBatchMillis)) {
+                items.push(thumbnailOf(indices[next++], transparency, colour, transfer));
+            }
+            post({event: 'thumbs', run, items, done: next, total: indices.length}, transfer);
+            if (next < indices.length)
+                setTimeout(step, 0);
+        };
+        setTimeout(step, 0);
+        return {run};
+    }
+
+    const ops = {
+        describe: ({bytes, name}) => L.describe(bytes, name),
+        decodeSkin: ({bytes, name, transparency, colour}) => {
+            const picture = L.decodeSkin(bytes, name, transparency, colour);
+            return {
+                width: picture.width,
+                height: picture.height,
+                bits: picture.bits,
+                hasMask: picture.hasMask,
+                rgba: copyOf(picture.rgba),
+            };
+        },
+        skinToBmp: ({bytes, name}) => copyOf(L.skinToBmp(bytes, name)),
+        pictureToSkin: ({bytes, name}) => skinOfPicture(bytes, name, L.describe(bytes, name).kind),
+        openPackage: ({bytes, name, salvage}) => {
+            closePackage();
+            pkg = L.openPackage(bytes, name, salvage);
+            readOnly = salvage;
+            return members();
+        },
+        closePackage: () => closePackage(),
+        members: () => members(),
+        memberBytes: ({name}) => copyOf(pkg.bytes(indexOf(name))),
+        thumbnails: (args) => runThumbnails(args),
+        replace: async ({target, fileName, bytes}) => {
+            writable();
+            indexOf(target);
+            await putFile(target, fileName, bytes);
+            return members();
+        },
+        add: async ({fileName, bytes}) => {
+            writable();
+            const target = addedMemberName(fileName, L.describe(bytes, fileName).kind);
+            await putFile(target, fileName, bytes);
+            return Object.assign(members(), {added: target});
+        },
+        remove: ({name}) => {
+            writable();
+            pkg.remove(name);
+            ids.delete(name);
+            return members();
+        },
+        rename: ({from, to}) => {
+            writable();
+            pkg.rename(from, to);
+            const id = ids.get(from);
+            ids.delete(from);
+            ids.set(to, id);
+            return members();
+        },
+        save: () => {
+            writable();
+            return copyOf(pkg.save());
+        },
+    };
+
+    return async function handle({id, op, args}) {
+        try {
+            if (!Object.prototype.hasOwnProperty.call(ops, op))
+                throw new Error(`unknown request ${op}`);
+            const result = await ops[op](args || {});
+            const transfer = [];
+            if (result instanceof Uint8Array)
+                transfer.push(result.buffer);
+            if (result && result.rgba instanceof Uint8Array)
+                transfer.push(result.rgba.buffer);
+            post({id, ok: true, result}, transfer);
+        } catch (e) {
+            post({id, ok: false, message: String(e && e.message !== undefined ? e.message : e)});
+        }
+    };
+}
+
+if (typeof WorkerGlobalScope !== 'undefined' && self instanceof WorkerGlobalScope) {
+    let handle = null;
+    const waiting = [];
+    self.onmessage = (e) => (handle ? handle(e.data) : waiting.push(e.data));
+    const failed = (e) => postMessage(
+        {event: 'failed', message: String(e && e.message !== undefined ? e.message : e)});
+    try {
+        importScripts('lumigram.js');
+        createLumigram().then((L) => {
+            handle = createCoreHost(L, (message, transfer) => postMessage(message, transfer));
+            postMessage({event: 'ready'});
+            waiting.splice(0).forEach(handle);
+        }, failed);
+    } catch (e) {
+        failed(e);
+    }
+}
