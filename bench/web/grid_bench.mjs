@@ -2,7 +2,7 @@
 // Chromium: from the file being chosen to the last thumbnail drawn, as the
 // page's own performance marks time it. Target: 2 s.
 //   node bench/web/grid_bench.mjs [MEMBERS] [RUNS]
-import {ball, launchBrowser, makeFixtures, openPage, serveSite,} from '../../tests/web/page_support.mjs';
+import {ball, launchBrowser, makeFixtures, openPage, serveSite} from '../../tests/web/page_support.mjs';
 
 const members = Number(process.argv[2] || 500);
 const runs = Number(process.argv[3] || 5);

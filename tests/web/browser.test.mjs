@@ -1,9 +1,11 @@
 // The page in headless Chromium, held to the native CLI's bytes and messages.
 import assert from 'node:assert/strict';
 import {copyFileSync, mkdirSync, readFileSync, writeFileSync} from 'node:fs';
+import {join} from 'node:path';
 import {after, before, test} from 'node:test';
+import {pathToFileURL} from 'node:url';
 
-import {bmp, cli, cliMessage, cliOk, launchBrowser, makeFixtures, openPage, samplePixel, serveSite,} from './page_support.mjs';
+import {bmp, cli, cliMessage, cliOk, launchBrowser, makeFixtures, openPage, samplePixel, serveSite, siteDir} from './page_support.mjs';
 
 let site;
 let browser;
@@ -115,17 +117,27 @@ test('pictures download with the CLI\'s bytes', async (t) => {
     }
 });
 
-test('a package opens as a grid of thumbnails', async () => {
-    const p = await page();
-    await choose(p, 'skin.ezx');
-    const cells = await gridFilled(p);
+// From a file:// copy the Worker may be refused; the page then runs the core itself.
+test('a package opens as a grid of thumbnails', async (t) => {
+    const rows = [
+        {from: 'http', url: () => site.url, core: 'worker'},
+        {from: 'file', url: () => pathToFileURL(join(siteDir, 'index.html')).href, core: 'page'},
+    ];
     const listed = cli('list', fx.path('skin.ezx')).stdout.toString().trim().split('\n');
-    assert.equal(cells.length, listed.length);
-    assert.equal(cells.filter((c) => c.thumb === 'canvas').length, 6);  // ".k" decoded
-    assert.deepEqual(
-        cells.filter((c) => c.thumb !== 'canvas').map((c) => [c.name, c.thumb]),
-        [['logo.g', 'img'], ['ring.a', 'div']]);
-    await p.close();
+    for (const row of rows) {
+        await t.test(row.from, async () => {
+            const p = await openPage(browser.context, row.url());
+            assert.equal(await p.evaluate(() => document.documentElement.dataset.core), row.core);
+            await choose(p, 'skin.ezx');
+            const cells = await gridFilled(p);
+            assert.equal(cells.length, listed.length);
+            assert.equal(cells.filter((c) => c.thumb === 'canvas').length, 6);  // ".k" decoded
+            assert.deepEqual(
+                cells.filter((c) => c.thumb !== 'canvas').map((c) => [c.name, c.thumb]),
+                [['logo.g', 'img'], ['ring.a', 'div']]);
+            await p.close();
+        });
+    }
 });
 
 test('edited packages download as update writes them, and verify', async (t) => {
@@ -160,7 +172,12 @@ test('edited packages download as update writes them, and verify', async (t) => 
 test('a damaged package shows the CLI\'s message and opens its intact members', async () => {
     const message = cliMessage(['list', fx.path('cut.ezx')], fx.path('cut.ezx'));
     assert.match(message, /^damaged package: /);
-    const findings = cli('verify', fx.path('cut.ezx')).stdout.toString().trim().split('\n');
+    const prefix = `lumigram-cli: ${fx.path('cut.ezx')}: `;
+    const findings = cli('verify', fx.path('cut.ezx'))
+                         .stderr.toString()
+                         .trim()
+                         .split('\n')
+                         .map((line) => line.slice(prefix.length));
     const p = await page();
     await choose(p, 'cut.ezx');
     await p.waitForSelector('#alert:not([hidden])');
