@@ -51,6 +51,30 @@ async function rgbaOfPng(bytes) {
     }
 }
 
+// Thumbnails larger than this many pixels a side are sampled down in the
+// worker: a wallpaper's full pixels would cost the page memory for nothing.
+const kThumbnailMax = 128;
+
+// Nearest-neighbour sampling keeps a skin's hard pixel edges.
+function shrink(rgba, width, height) {
+    const scale = Math.max(width, height) / kThumbnailMax;
+    if (scale <= 1)
+        return {rgba: copyOf(rgba), width, height};
+    const w = Math.max(1, Math.round(width / scale));
+    const h = Math.max(1, Math.round(height / scale));
+    const out = new Uint8Array(w * h * 4);
+    const words = new Uint32Array(out.buffer);
+    const aligned = rgba.byteOffset % 4 === 0 ? rgba : copyOf(rgba);
+    const source = new Uint32Array(aligned.buffer, aligned.byteOffset, width * height);
+    for (let y = 0; y < h; ++y) {
+        const row = Math.min(height - 1, Math.floor(y * scale)) * width;
+        for (let x = 0; x < w; ++x) {
+            words[y * w + x] = source[row + Math.min(width - 1, Math.floor(x * scale))];
+        }
+    }
+    return {rgba: out, width: w, height: h};
+}
+
 function createCoreHost(L, post) {
     let pkg = null;
     let readOnly = false;
@@ -134,9 +158,7 @@ function createCoreHost(L, post) {
         try {
             if (m.kind === 'k') {
                 const picture = L.decodeSkin(pkg.bytes(i), m.name, transparency, colour);
-                item.width = picture.width;
-                item.height = picture.height;
-                item.rgba = copyOf(picture.rgba);
+                Object.assign(item, shrink(picture.rgba, picture.width, picture.height));
                 transfer.push(item.rgba.buffer);
             } else if (m.kind === 'g') {
                 item.bytes = copyOf(pkg.bytes(i));
