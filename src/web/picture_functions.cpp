@@ -10,6 +10,7 @@
 #include "codec/skin_from_rgba.h"
 #include "codec/skin_pixels.h"
 #include "package/ezx_format.h"
+#include "platform/byte_file.h"
 #include "platform/input_limits.h"
 #include "platform/io_error.h"
 #include "platform/little_endian.h"
@@ -101,6 +102,14 @@ val Describe(const val& bytes, const std::string& name) {
 val DecodeSkin(const val& bytes, const std::string& name, bool transparency, unsigned colour) {
     return Guarded([&] {
         const std::vector<std::uint8_t> content = BytesFrom(bytes);
+        {
+            // Refused in the words of `lumigram-cli decode`, which reads a file.
+            MemoryFolder folder;
+            const std::string path = folder.Put(name, content);
+            CheckSkinPictureInput(path);
+            ByteFile file = ByteFile::OpenRead(path);
+            ReadCheckedSkinHeader(file);
+        }
         SampledPicture picture = DecodeSkinPixels(content, transparency, name);
         const SkinHeader header = ParseSkinHeader(std::span(content).first<kSkinHeaderSize>());
         const bool bits18 = header.bitsPerPixel == 18;
