@@ -35,6 +35,22 @@ std::uint64_t RandomSeed() {
     return std::random_device{}();
 }
 
+// renameat2 with RENAME_NOREPLACE: fails with EEXIST when to exists.
+int RenameNoReplace(int folder, const char* from, const char* to) {
+#ifdef __EMSCRIPTEN__
+    // No renameat2 there; its in-memory file system has a single user, so
+    // nothing can appear between this check and the rename.
+    struct stat existing {};
+    if (::fstatat(folder, to, &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    return ::renameat(folder, from, folder, to);
+#else
+    return ::renameat2(folder, from, folder, to, RENAME_NOREPLACE);
+#endif
+}
+
 // Six letters or digits: short and of fixed length, so a temporary fits beside
 // any name the file system allows.
 std::string TemporaryName() {
@@ -329,10 +345,9 @@ void OutputFile::Commit() {
         ThrowIoErrorFromErrno(err, shownPath_);
     }
     // Left alone means left alone even when the name appears after the check.
-    const int renamed =
-        noReplace_
-            ? ::renameat2(folder_, temporaryName_.c_str(), folder_, name_.c_str(), RENAME_NOREPLACE)
-            : ::renameat(folder_, temporaryName_.c_str(), folder_, name_.c_str());
+    const int renamed = noReplace_
+                            ? RenameNoReplace(folder_, temporaryName_.c_str(), name_.c_str())
+                            : ::renameat(folder_, temporaryName_.c_str(), folder_, name_.c_str());
     if (renamed != 0) {
         const int err = errno;
         if (noReplace_ && err == EEXIST) {

@@ -24,7 +24,7 @@ target_sources(lumigram_core PRIVATE
   platform/interrupt_cleanup_win32.cpp
   platform/temporary_folder_win32.cpp
   platform/private_scratch_win32.cpp
-  codec/png_unavailable_win32.cpp
+  codec/png_unavailable.cpp
 )
 # Windows 8 and later (GetFinalPathNameByHandleW, FindFirstFileExW's large
 # fetch); UNICODE so that no ANSI call slips in unnoticed.

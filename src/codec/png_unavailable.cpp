@@ -1,5 +1,7 @@
-// The Windows build has no libspng (none is packaged for the cross-compiler):
-// every way into or out of PNG says so, and everything else works as usual.
+// For builds without libspng (none is packaged for the Windows cross-compiler,
+// and the WebAssembly build, whose page has the browser's own PNG codec, has
+// none either): every way into or out of PNG says so, and everything else works
+// as usual.
 #include <string>
 
 #include "codec/png_context.h"

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The page's tests: builds the site (scripts/web.sh --build-only) and the native
+# lumigram-cli of the dev preset when it is missing, then runs the same inputs
+# through both (tests/web/*.test.mjs under node; each ends with a line "NAME: F
+# failed out of N"). The last line reads like ctest's, for .ci/run's summary.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/web.sh --build-only
+cli=build/dev/src/cli/lumigram-cli
+if [ ! -x "$cli" ]; then
+  cmake --preset dev >/dev/null
+  cmake --build --preset dev --target lumigram-cli
+fi
+# The tests need no modules of Debian's; NODE_PATH was only for em++.
+unset NODE_PATH
+passed=0
+failed=0
+for test in tests/web/vectors.test.mjs; do
+  log=$(mktemp)
+  node "$test" build/web/lumigram.js "$cli" | tee "$log" || true
+  last=$(tail -n 1 "$log")
+  rm -f "$log"
+  if [[ $last =~ ([0-9]+)\ failed\ out\ of\ ([0-9]+)$ ]]; then
+    failed=$((failed + BASH_REMATCH[1]))
+    passed=$((passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
+  else
+    echo "$test did not finish" >&2
+    failed=$((failed + 1))
+  fi
+done
+total=$((passed + failed))
+echo
+echo "$((total > 0 ? 100 * passed / total : 0))% tests passed, $failed tests failed out of $total"
+[ "$failed" -eq 0 ]

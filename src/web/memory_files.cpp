@@ -1,0 +1,39 @@
+#include "web/memory_files.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "platform/byte_file.h"
+#include "platform/io_error.h"
+#include "platform/output_file.h"
+#include "platform/path.h"
+
+namespace lumigram::web {
+
+std::string MemoryFolder::Put(const std::string& name, std::span<const std::uint8_t> bytes) {
+    const std::string folder = JoinPath(folder_.path(), std::to_string(inputs_++));
+    if (::mkdir(folder.c_str(), 0700) != 0) {
+        ThrowIoErrorFromErrno(errno, folder);
+    }
+    std::string fileName = ExtractFileName(name);
+    if (fileName.empty() || fileName == "." || fileName == "..") {
+        fileName = "input";
+    }
+    const std::string path = JoinPath(folder, fileName);
+    WriteWholeOutput(path, bytes, false);
+    return path;
+}
+
+std::string MemoryFolder::PathOf(const std::string& name) const {
+    return JoinPath(folder_.path(), name);
+}
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+    ByteFile file = ByteFile::OpenRead(path);
+    std::vector<std::uint8_t> bytes(file.Size());
+    bytes.resize(file.Read(bytes));
+    return bytes;
+}
+
+}  // namespace lumigram::web

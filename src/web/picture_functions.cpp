@@ -1,0 +1,191 @@
+#include "web/picture_functions.h"
+
+#include <algorithm>
+#include <array>
+#include <memory>
+
+#include "codec/picture_conversion.h"
+#include "codec/picture_direction.h"
+#include "codec/skin_decoder.h"
+#include "codec/skin_from_rgba.h"
+#include "codec/skin_pixels.h"
+#include "package/ezx_format.h"
+#include "platform/byte_file.h"
+#include "platform/input_limits.h"
+#include "platform/io_error.h"
+#include "platform/little_endian.h"
+#include "platform/output_file.h"
+#include "web/js_bytes.h"
+#include "web/memory_files.h"
+#include "web/rgba_memory_source.h"
+
+namespace lumigram::web {
+namespace {
+
+using emscripten::val;
+
+val Description(const char* kind, std::uint32_t width, std::uint32_t height, std::uint32_t bits) {
+    val object = val::object();
+    object.set("kind", kind);
+    object.set("width", width);
+    object.set("height", height);
+    object.set("bits", bits);
+    return object;
+}
+
+std::uint32_t BigEndian32(std::span<const std::uint8_t> at) {
+    return (std::uint32_t{at[0]} << 24) | (std::uint32_t{at[1]} << 16) |
+           (std::uint32_t{at[2]} << 8) | at[3];
+}
+
+// The size a picture's own header gives; zeros when the header is cut short.
+val DescribePicture(PictureKind kind, std::span<const std::uint8_t> b) {
+    switch (kind) {
+        case PictureKind::kSkin: {
+            const SkinHeader header = ParseSkinHeader(b.first<kSkinHeaderSize>());
+            return Description("k", header.width, header.height, header.bitsPerPixel);
+        }
+        case PictureKind::kBmp:
+            if (ReadU32LE(b, 14) == 12 && b.size() >= 26) {  // the oldest header
+                return Description("bmp", ReadU16LE(b, 18), ReadU16LE(b, 20), ReadU16LE(b, 24));
+            }
+            if (b.size() >= 30) {
+                const std::int64_t height = ReadI32LE(b, 22);
+                return Description("bmp", ReadU32LE(b, 18),
+                                   static_cast<std::uint32_t>(height < 0 ? -height : height),
+                                   ReadU16LE(b, 28));
+            }
+            return Description("bmp", 0, 0, 0);
+        case PictureKind::kPng:
+            if (b.size() >= 26) {
+                constexpr std::array<std::uint32_t, 7> kChannels{1, 0, 3, 1, 2, 0, 4};
+                const std::uint8_t type = b[25];
+                return Description("png", BigEndian32(b.subspan(16)), BigEndian32(b.subspan(20)),
+                                   b[24] * (type < kChannels.size() ? kChannels[type] : 0));
+            }
+            return Description("png", 0, 0, 0);
+        case PictureKind::kGif:
+            if (b.size() >= 11) {
+                return Description("gif", ReadU16LE(b, 6), ReadU16LE(b, 8), (b[10] & 7u) + 1);
+            }
+            return Description("gif", 0, 0, 0);
+        case PictureKind::kUnknown:
+            break;
+    }
+    const std::string_view signature = EZXHeader.substr(0, EZXHeader.find('\n'));
+    const bool package =
+        b.size() >= signature.size() && std::equal(signature.begin(), signature.end(), b.begin());
+    return Description(package ? "ezx" : "other", 0, 0, 0);
+}
+
+// Runs write into a new file of folder and returns what it wrote.
+template <typename Write>
+val OutputOf(const MemoryFolder& folder, Write write) {
+    const std::string path = folder.PathOf("output");
+    const std::unique_ptr<OutputFile> output = OutputFile::ForPath(path, false, {});
+    write(output->file());
+    output->Commit();
+    return Uint8ArrayOf(ReadWholeFile(path));
+}
+
+}  // namespace
+
+val Describe(const val& bytes, const std::string& name) {
+    return Guarded([&] {
+        const std::vector<std::uint8_t> content = BytesFrom(bytes);
+        MemoryFolder folder;
+        const PictureKind kind = ReadPictureKind(folder.Put(name, content));
+        return DescribePicture(kind, content);
+    });
+}
+
+val DecodeSkin(const val& bytes, const std::string& name, bool transparency, unsigned colour) {
+    return Guarded([&] {
+        const std::vector<std::uint8_t> content = BytesFrom(bytes);
+        {
+            // Refused in the words of `lumigram-cli decode`, which reads a file.
+            MemoryFolder folder;
+            const std::string path = folder.Put(name, content);
+            CheckSkinPictureInput(path);
+            ByteFile file = ByteFile::OpenRead(path);
+            ReadCheckedSkinHeader(file);
+        }
+        SampledPicture picture = DecodeSkinPixels(content, transparency, name);
+        const SkinHeader header = ParseSkinHeader(std::span(content).first<kSkinHeaderSize>());
+        const bool bits18 = header.bitsPerPixel == 18;
+        const std::uint64_t pixelEnd =
+            kSkinHeaderSize + std::uint64_t{header.height} * header.rowStride;
+        const bool hasMask =
+            bits18 && MaskStrideFor(header.width) != 0 && content.size() > pixelEnd;
+        // 0xAARRGGBB, stored little-endian as B, G, R, A: swapped in place into
+        // R, G, B, A, with the transparency colour under a masked-out pixel.
+        const std::uint32_t shown = colour & 0xFFFFFFu;
+        for (std::uint32_t& pixel : picture.argb) {
+            if (bits18 && transparency && (pixel >> 24) == 0) {
+                pixel = shown;
+            }
+            pixel = (pixel & 0xFF00FF00u) | ((pixel >> 16) & 0xFFu) | ((pixel & 0xFFu) << 16);
+        }
+        val object = val::object();
+        object.set("width", picture.width);
+        object.set("height", picture.height);
+        object.set("bits", header.bitsPerPixel);
+        object.set("hasMask", hasMask);
+        object.set("rgba", Uint8ArrayOf(
+                               std::span(reinterpret_cast<const std::uint8_t*>(picture.argb.data()),
+                                         picture.argb.size() * 4)));
+        return object;
+    });
+}
+
+val SkinToBmp(const val& bytes, const std::string& name) {
+    return Guarded([&] {
+        MemoryFolder folder;
+        const std::string input = folder.Put(name, BytesFrom(bytes));
+        CheckSkinPictureInput(input);
+        const std::string output = folder.PathOf("output.bmp");
+        DecodeSkinPictureTo(input, output, TransparencyColour{}, true);
+        return Uint8ArrayOf(ReadWholeFile(output));
+    });
+}
+
+val PictureToSkin(const val& bytes, const std::string& name) {
+    return Guarded([&] {
+        MemoryFolder folder;
+        const std::string input = folder.Put(name, BytesFrom(bytes));
+        const PictureKind kind = ReadPictureKind(input);
+        if (const std::string refusal = ConversionRefusal(kind, TargetFormat::kK);
+            !refusal.empty()) {
+            throw FormatError(refusal, input);
+        }
+        return OutputOf(folder, [&](ByteFile& output) {
+            ConvertPicture(input, kind, TargetFormat::kK, output, ConversionOptions{});
+        });
+    });
+}
+
+val RgbaToSkin(const val& rgba, unsigned width, unsigned height) {
+    return Guarded([&] {
+        const std::vector<std::uint8_t> pixels = BytesFrom(rgba);
+        if (width == 0 || height == 0 || width > kMaxBmpWidth24 || height > kMaxPictureHeight) {
+            throw FormatError("a picture of " + std::to_string(width) + " x " +
+                                  std::to_string(height) +
+                                  " pixels cannot be a skin picture: it takes 1 to " +
+                                  std::to_string(kMaxBmpWidth24) + " columns and 1 to " +
+                                  std::to_string(kMaxPictureHeight) + " rows",
+                              "");
+        }
+        if (pixels.size() != std::uint64_t{width} * height * 4) {
+            throw FormatError(
+                "RGBA pixels: " + std::to_string(pixels.size()) + " bytes, not width x height x 4",
+                "");
+        }
+        RgbaMemorySource source(pixels, width, height);
+        MemoryFolder folder;
+        return OutputOf(folder, [&](ByteFile& output) {
+            EncodeRowsToSkin(source, output, TransparencyColour{}, true);
+        });
+    });
+}
+
+}  // namespace lumigram::web

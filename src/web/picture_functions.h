@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+#include <emscripten/val.h>
+
+// The page's picture functions: byte arrays in, byte arrays or plain objects
+// out, an Error value for every refusal (see js_bytes.h).
+namespace lumigram::web {
+
+// {kind: "k"|"bmp"|"png"|"gif"|"ezx"|"other", width, height, bits}, told by
+// content; width, height and bits are 0 where the kind has none.
+emscripten::val Describe(const emscripten::val& bytes, const std::string& name);
+
+// A ".k" as the window shows it: {width, height, bits, hasMask, rgba}, straight
+// alpha. With transparency, a masked-out 18-bit pixel has alpha 0 and the
+// colour (0xRRGGBB) a BMP decode would give it.
+emscripten::val DecodeSkin(const emscripten::val& bytes, const std::string& name, bool transparency,
+                           unsigned colour);
+
+// What `lumigram-cli decode NAME out.bmp` writes.
+emscripten::val SkinToBmp(const emscripten::val& bytes, const std::string& name);
+
+// What `lumigram-cli convert NAME -o out.k` writes for a BMP.
+emscripten::val PictureToSkin(const emscripten::val& bytes, const std::string& name);
+
+// What `lumigram-cli convert` writes for a PNG of these straight-alpha pixels.
+emscripten::val RgbaToSkin(const emscripten::val& rgba, unsigned width, unsigned height);
+
+}  // namespace lumigram::web
