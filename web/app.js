@@ -32,6 +32,7 @@ const ui = {
     pictureInfo: $('picture-info'),
     transparency: $('transparency'),
     colour: $('colour'),
+    checkerboard: $('checkerboard'),
     zoom: $('zoom'),
     downloadStored: $('download-stored'),
     downloadK: $('download-k'),
@@ -280,6 +281,16 @@ async function drawSkin(item) {
     ui.pictureInfo.textContent = `${picture.width} × ${picture.height}, ${picture.bits}-bit, ${
         mask}, ${item.bytes.length} bytes`;
     applyZoom();
+}
+
+// Transparent pixels show the checkerboard, or the transparency colour as the
+// desktop window paints them.
+function applyBackground() {
+    const plain = !ui.checkerboard.checked;
+    for (const element of [ui.canvas, ui.image]) {
+        element.classList.toggle('checkered', !plain);
+        element.style.backgroundColor = plain ? ui.colour.value : '';
+    }
 }
 
 function applyZoom() {
@@ -748,7 +759,11 @@ function wire() {
         ui.colour.disabled = !ui.transparency.checked;
         redrawForSettings();
     });
-    ui.colour.addEventListener('change', redrawForSettings);
+    ui.colour.addEventListener('change', () => {
+        applyBackground();
+        redrawForSettings();
+    });
+    ui.checkerboard.addEventListener('change', applyBackground);
     ui.zoom.addEventListener('change', applyZoom);
     window.addEventListener('resize', () => {
         if (ui.zoom.value === 'fit')
