@@ -2,7 +2,8 @@
 # The page's tests: builds the site (scripts/web.sh --build-only) and the native
 # lumigram-cli of the dev preset when it is missing, then runs the same inputs
 # through both (tests/web/*.test.mjs under node; each ends with a line "NAME: F
-# failed out of N"). The last line reads like ctest's, for .ci/run's summary.
+# failed out of N"), then drives the page in headless Chromium. The last line
+# reads like ctest's, for .ci/run's summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/web.sh --build-only
@@ -28,6 +29,22 @@ for test in tests/web/vectors.test.mjs; do
     failed=$((failed + 1))
   fi
 done
+# The page in headless Chromium (Debian's; playwright-core pinned in
+# tests/web/package-lock.json downloads no browser). Counted by its top-level
+# tests, whose rows are subtests.
+(cd tests/web && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error)
+log=$(mktemp)
+node --test --test-reporter=tap tests/web/browser.test.mjs | tee "$log" || true
+browser_passed=$(grep -c '^ok ' "$log" || true)
+browser_failed=$(grep -c '^not ok ' "$log" || true)
+rm -f "$log"
+if [ $((browser_passed + browser_failed)) -eq 0 ]; then
+  echo "tests/web/browser.test.mjs did not finish" >&2
+  browser_failed=1
+fi
+echo "browser: $browser_failed failed out of $((browser_passed + browser_failed))"
+passed=$((passed + browser_passed))
+failed=$((failed + browser_failed))
 total=$((passed + failed))
 echo
 echo "$((total > 0 ? 100 * passed / total : 0))% tests passed, $failed tests failed out of $total"
