@@ -439,7 +439,10 @@ function makeCell(member, index) {
     const size = document.createElement('span');
     size.className = 'size';
     size.textContent = formatSize(member.size);
-    text.append(name, size);
+    const dims = document.createElement('span');
+    dims.className = 'dims';
+    dims.textContent = cached ? cached.dataset.dims || '' : '';
+    text.append(name, size, dims);
     li.append(thumb, text);
     return li;
 }
@@ -491,6 +494,24 @@ function renderGrid() {
     }, (e) => showError(pkg.name, e.message, false));
 }
 
+// Small pictures are enlarged by whole steps to fill the thumbnail's square,
+// large ones shrunk to fit it.
+const kThumbnailSide = 64;
+
+function fitThumbnail(element, width, height) {
+    const longest = Math.max(width, height, 1);
+    const scale =
+        longest >= kThumbnailSide ? kThumbnailSide / longest : Math.floor(kThumbnailSide / longest);
+    element.style.width = `${Math.max(1, Math.round(width * scale))}px`;
+    element.style.height = `${Math.max(1, Math.round(height * scale))}px`;
+}
+
+// The thumbnail into its cell, with the picture's size under its name.
+function showThumbnail(cell, element) {
+    cell.querySelector('.thumb').replaceChildren(element);
+    cell.querySelector('.dims').textContent = element.dataset.dims || '';
+}
+
 function drawThumbnail(item) {
     if (item.error !== undefined) {
         const div = label('!');
@@ -508,13 +529,22 @@ function drawThumbnail(item) {
                 new ImageData(data, item.width, item.height), 0, 0);
         }
         canvas.className = 'checkered';
+        canvas.dataset.dims = item.dims;
+        fitThumbnail(canvas, item.width, item.height);
         return canvas;
     }
     // A ".g" member's GIF or PNG, drawn by the browser from its bytes.
     const img = document.createElement('img');
     img.alt = '';
     const url = URL.createObjectURL(new Blob([item.bytes]));
-    img.onload = () => URL.revokeObjectURL(url);
+    img.onload = () => {
+        URL.revokeObjectURL(url);
+        img.dataset.dims = `${img.naturalWidth} × ${img.naturalHeight}`;
+        fitThumbnail(img, img.naturalWidth, img.naturalHeight);
+        const cell = img.closest('.cell');
+        if (cell)
+            showThumbnail(cell, img);
+    };
     img.onerror = () => {
         URL.revokeObjectURL(url);
         img.replaceWith(label('?'));
@@ -543,7 +573,7 @@ core.onThumbs = (message) => {
             continue;
         const cell = ui.grid.children[item.index];
         if (cell)
-            cell.querySelector('.thumb').replaceChildren(element);
+            showThumbnail(cell, element);
     }
     ui.progress.value = message.done;
     if (message.done === message.total) {

@@ -159,6 +159,7 @@ function createCoreHost(L, post) {
             if (m.kind === 'k') {
                 const picture = L.decodeSkin(pkg.bytes(i), m.name, transparency, colour);
                 Object.assign(item, shrink(picture.rgba, picture.width, picture.height));
+                item.dims = `${picture.width} × ${picture.height}`;
                 transfer.push(item.rgba.buffer);
             } else if (m.kind === 'g') {
                 item.bytes = copyOf(pkg.bytes(i));
