@@ -207,7 +207,13 @@ async function openFile(file) {
     try {
         bytes = await bytesOf(file);
         setStatus(`Opening ${name}…`);
-        const {kind} = await core.call('describe', {bytes: bytes.slice(), name});
+        // A file too damaged to be recognised goes by its extension, so that the
+        // core names what is wrong with it.
+        const described = (await core.call('describe', {bytes: bytes.slice(), name})).kind;
+        const extension = name.slice(name.lastIndexOf('.') + 1).toLowerCase();
+        const kind = described === 'other' && (extension === 'k' || extension === 'ezx') ?
+            extension :
+            described;
         if (kind === 'ezx') {
             await openPackage(name, bytes, false);
         } else if (kind === 'other') {
@@ -301,11 +307,14 @@ function applyZoom() {
         const width = element === ui.canvas ? element.width : element.naturalWidth;
         const height = element === ui.canvas ? element.height : element.naturalHeight;
         if (fit) {
-            // As large as the stage allows, in whole pixels where it can.
-            const room = Math.max(1, ui.stage.clientWidth - 16);
-            const scale = width > 0 ? Math.max(1, Math.floor(room / width)) : 1;
-            element.style.width = `${width * scale}px`;
-            element.style.height = 'auto';
+            // As large as the stage allows, in whole steps while the picture is
+            // smaller than the stage, so that its pixels stay even.
+            const roomWidth = Math.max(1, ui.stage.clientWidth - 16);
+            const roomHeight = Math.max(1, window.innerHeight * 0.7);
+            const fits = Math.min(roomWidth / Math.max(1, width), roomHeight / Math.max(1, height));
+            const scale = fits >= 1 ? Math.floor(fits) : fits;
+            element.style.width = `${Math.round(width * scale)}px`;
+            element.style.height = `${Math.round(height * scale)}px`;
         } else {
             element.style.width = `${width * Number(zoom)}px`;
             element.style.height = `${height * Number(zoom)}px`;
@@ -681,14 +690,14 @@ function endRename() {
 async function finishRename() {
     const from = state.pkg.selected;
     const to = ui.renameName.value;
-    const listing = await edit('rename', {from, to, name: from});
+    const listing = await edit('rename', {from, to, name: to});
     if (!listing)
         return;
-    state.pkg.selected = to;
+    state.pkg.selected = listing.renamed;
     ui.renameForm.hidden = true;
     renderGrid();
-    await selectMember(to);
-    focusCell(to);
+    await selectMember(listing.renamed);
+    focusCell(listing.renamed);
 }
 
 async function savePackage() {

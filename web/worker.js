@@ -137,13 +137,13 @@ function createCoreHost(L, post) {
             } else if (kind === 'png') {
                 pkg.put(target, await skinOfPicture(bytes, fileName, kind));
             } else {
-                throw new Error(`${fileName} cannot become ${
-                    target}: a ".k" member takes a ".k", BMP or PNG picture`);
+                throw new Error(
+                    `cannot become ${target}: a ".k" member takes a ".k", BMP or PNG picture`);
             }
         } else if (wants === 'g') {
             if (kind !== 'gif' && kind !== 'png') {
-                throw new Error(`${fileName} cannot become ${
-                    target}: a ".g" member takes a GIF or PNG picture`);
+                throw new Error(
+                    `cannot become ${target}: a ".g" member takes a GIF or PNG picture`);
             }
             pkg.put(target, bytes);
         } else {
@@ -236,11 +236,19 @@ function createCoreHost(L, post) {
         },
         rename: ({from, to}) => {
             writable();
+            const before = new Set(members().members.map((m) => m.name));
             pkg.rename(from, to);
+            // The name as stored (a folder part is dropped, as update drops it);
+            // the member moves to where that name belongs.
+            let renamed = from;
+            for (let i = 0; i < pkg.size(); ++i) {
+                if (!before.has(pkg.member(i).name))
+                    renamed = pkg.member(i).name;
+            }
             const id = ids.get(from);
             ids.delete(from);
-            ids.set(to, id);
-            return members();
+            ids.set(renamed, id);
+            return Object.assign(members(), {renamed});
         },
         save: () => {
             writable();

@@ -154,5 +154,6 @@ export function makeFixtures(count = 6, member = smallMember, name = numbered) {
     cliOk('pack', path('skin'), path('skin.ezx'));
     const whole = readFileSync(path('skin.ezx'));
     writeFileSync(path('cut.ezx'), whole.subarray(0, whole.length - 40));
+    writeFileSync(path('cut.k'), readFileSync(path('icon.k')).subarray(0, 30));
     return {dir, path, close: () => rmSync(dir, {recursive: true, force: true})};
 }
