@@ -115,16 +115,20 @@ test('pictures download with the CLI\'s bytes', async (t) => {
     }
 });
 
-// From a file:// copy the Worker may be refused; the page then runs the core itself.
+// From a file:// copy the Worker may be refused; the page then runs the core
+// itself. At a phone's width the grid is one column and nothing scrolls sideways.
 test('a package opens as a grid of thumbnails', async (t) => {
+    const http = () => site.url;
+    const file = () => pathToFileURL(join(siteDir, 'index.html')).href;
     const rows = [
-        {from: 'http', url: () => site.url, core: 'worker'},
-        {from: 'file', url: () => pathToFileURL(join(siteDir, 'index.html')).href, core: 'page'},
+        {name: 'http', url: http, core: 'worker', width: 1100, columns: (n) => n > 1},
+        {name: 'file', url: file, core: 'page', width: 1100, columns: (n) => n > 1},
+        {name: 'phone', url: http, core: 'worker', width: 360, columns: (n) => n === 1},
     ];
     const listed = cli('list', fx.path('skin.ezx')).stdout.toString().trim().split('\n');
     for (const row of rows) {
-        await t.test(row.from, async () => {
-            const p = await openPage(browser.context, row.url());
+        await t.test(row.name, async () => {
+            const p = await openPage(browser.context, row.url(), {width: row.width, height: 800});
             assert.equal(await p.evaluate(() => document.documentElement.dataset.core), row.core);
             await choose(p, 'skin.ezx');
             const cells = await gridFilled(p);
@@ -133,6 +137,18 @@ test('a package opens as a grid of thumbnails', async (t) => {
             assert.deepEqual(
                 cells.filter((c) => c.thumb !== 'canvas').map((c) => [c.name, c.thumb]),
                 [['logo.g', 'img'], ['ring.a', 'div']]);
+            await p.click('#grid .cell');
+            await p.waitForSelector('#canvas:not([hidden])');
+            const layout = await p.evaluate(
+                () => ({
+                    columns: new Set([...document.querySelectorAll('#grid .cell')].map(
+                                         (c) => c.offsetLeft))
+                                 .size,
+                    sideways:
+                        document.documentElement.scrollWidth - document.documentElement.clientWidth,
+                }));
+            assert.ok(row.columns(layout.columns), `${layout.columns} columns`);
+            assert.equal(layout.sideways, 0);
             await p.close();
         });
     }
