@@ -95,9 +95,8 @@ const core = (() => {
         document.documentElement.dataset.core = 'page';
         await loadScript('lumigram.js');
         await loadScript('worker.js');
-        const L = await createLumigram();  // eslint-disable-line no-undef
-        const handle =
-            createCoreHost(L, (message) => receive(message));  // eslint-disable-line no-undef
+        const L = await createLumigram();
+        const handle = createCoreHost(L, (message) => receive(message));
         send = (message) => setTimeout(() => handle(message), 0);
         readyResolve();
     }
@@ -189,7 +188,6 @@ function settings() { return {transparency: ui.transparency.checked, colour: col
 const state = {
     // What the picture section shows: {name, kind, bytes, member} (member: name in the package).
     shown: null,
-    decoded: null,         // {width, height, rgba} of a ".k" on the canvas
     pkg: null,             // {name, members, readOnly, findings, selected}
     pendingSalvage: null,  // {name, bytes} of a package refused as damaged
     thumbs: new Map(),     // member id -> element drawn
@@ -219,8 +217,11 @@ async function openFile(file) {
         } else if (kind === 'other') {
             throw new Error('not a skin picture, skin package, BMP, GIF or PNG');
         } else {
+            // Decoded before anything changes: a refused picture leaves the page as it was.
+            const item = {name, kind, bytes};
+            const picture = kind === 'k' ? await decodeSkin(item) : null;
             closePackageView();
-            await showPicture({name, kind, bytes});
+            await showPicture(item, picture);
         }
     } catch (e) {
         showError(name, e.message, false);
@@ -229,9 +230,10 @@ async function openFile(file) {
 
 // ---- The picture -----------------------------------------------------------------
 
-async function showPicture(item) {
+// Shows a picture; a ".k" decoded already may come along.
+async function showPicture(item, decoded) {
+    const picture = item.kind === 'k' ? decoded || await decodeSkin(item) : null;
     state.shown = item;
-    state.decoded = null;
     ui.picture.hidden = false;
     ui.pictureTitle.textContent = item.name;
     ui.canvas.hidden = true;
@@ -248,7 +250,7 @@ async function showPicture(item) {
     ui.downloadPng.hidden = !isSkin;
 
     if (isSkin) {
-        await drawSkin(item);
+        drawSkin(item, picture);
     } else if (item.kind === 'bmp' || item.kind === 'png' || item.kind === 'gif') {
         const type = {bmp: 'image/bmp', png: 'image/png', gif: 'image/gif'}[item.kind];
         state.objectUrl = URL.createObjectURL(new Blob([item.bytes], {type}));
@@ -265,13 +267,13 @@ async function showPicture(item) {
     setStatus(`${item.name} shown`);
 }
 
-async function drawSkin(item) {
+function decodeSkin(item) {
     const {transparency, colour} = settings();
-    const picture = await core.call(
+    return core.call(
         'decodeSkin', {bytes: item.bytes.slice(), name: item.name, transparency, colour});
-    if (state.shown !== item)
-        return;
-    state.decoded = picture;
+}
+
+function drawSkin(item, picture) {
     const canvas = ui.canvas;
     canvas.width = picture.width;
     canvas.height = picture.height;
@@ -324,8 +326,12 @@ function applyZoom() {
 
 async function redrawForSettings() {
     try {
-        if (state.shown && state.shown.kind === 'k')
-            await drawSkin(state.shown);
+        const shown = state.shown;
+        if (shown && shown.kind === 'k') {
+            const picture = await decodeSkin(shown);
+            if (state.shown === shown)
+                drawSkin(shown, picture);
+        }
         if (state.pkg) {
             state.thumbs.clear();
             renderGrid();
@@ -385,6 +391,10 @@ async function openPackage(name, bytes, salvage) {
 function closePackageView() {
     if (state.pkg)
         core.call('closePackage', {}).catch(() => {});
+    if (state.shown && state.shown.member) {
+        ui.picture.hidden = true;
+        state.shown = null;
+    }
     state.pkg = null;
     state.thumbs.clear();
     ui.package.hidden = true;
