@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #include "codec/picture_conversion.h"
 #include "codec/picture_direction.h"
@@ -28,18 +30,37 @@ namespace {
 
 using emscripten::val;
 
-val Description(const char* kind, std::uint32_t width, std::uint32_t height, std::uint32_t bits) {
+std::uint32_t BigEndian32(std::span<const std::uint8_t> at) {
+    return (std::uint32_t{at[0]} << 24) | (std::uint32_t{at[1]} << 16) |
+           (std::uint32_t{at[2]} << 8) | at[3];
+}
+
+val Description(const char* kind, std::uint32_t width, std::uint32_t height, std::uint32_t bits,
+                bool alpha = false) {
     val object = val::object();
     object.set("kind", kind);
     object.set("width", width);
     object.set("height", height);
     object.set("bits", bits);
+    object.set("alpha", alpha);
     return object;
 }
 
-std::uint32_t BigEndian32(std::span<const std::uint8_t> at) {
-    return (std::uint32_t{at[0]} << 24) | (std::uint32_t{at[1]} << 16) |
-           (std::uint32_t{at[2]} << 8) | at[3];
+// Whether a PNG's chunks before its pixels hold a transparent colour (tRNS).
+bool PngHasTransparentColour(std::span<const std::uint8_t> b) {
+    std::uint64_t at = 8;
+    while (at + 8 <= b.size()) {
+        const auto chunk = b.subspan(static_cast<std::size_t>(at));
+        const std::string_view type(reinterpret_cast<const char*>(chunk.data() + 4), 4);
+        if (type == "tRNS") {
+            return true;
+        }
+        if (type == "IDAT") {
+            return false;
+        }
+        at += 12 + std::uint64_t{BigEndian32(chunk)};
+    }
+    return false;
 }
 
 // 0xAARRGGBB as 0xAABBGGRR: in memory, R, G, B, A.
@@ -70,7 +91,8 @@ val DescribePicture(PictureKind kind, std::span<const std::uint8_t> b) {
                 constexpr std::array<std::uint32_t, 7> kChannels{1, 0, 3, 1, 2, 0, 4};
                 const std::uint8_t type = b[25];
                 return Description("png", BigEndian32(b.subspan(16)), BigEndian32(b.subspan(20)),
-                                   b[24] * (type < kChannels.size() ? kChannels[type] : 0));
+                                   b[24] * (type < kChannels.size() ? kChannels[type] : 0),
+                                   type == 4 || type == 6 || PngHasTransparentColour(b));
             }
             return Description("png", 0, 0, 0);
         case PictureKind::kGif:
@@ -184,7 +206,7 @@ val PictureToSkin(const val& bytes, const std::string& name) {
     });
 }
 
-val RgbaToSkin(const val& rgba, unsigned width, unsigned height) {
+val RgbaToSkin(const val& rgba, unsigned width, unsigned height, const val& hasAlpha) {
     return Guarded([&] {
         const std::vector<std::uint8_t> pixels = BytesFrom(rgba);
         if (width == 0 || height == 0 || width > kMaxBmpWidth24 || height > kMaxPictureHeight) {
@@ -200,7 +222,9 @@ val RgbaToSkin(const val& rgba, unsigned width, unsigned height) {
                 "RGBA pixels: " + std::to_string(pixels.size()) + " bytes, not width x height x 4",
                 "");
         }
-        RgbaMemorySource source(pixels, width, height);
+        RgbaMemorySource source(
+            pixels, width, height,
+            hasAlpha.isUndefined() ? std::nullopt : std::optional(hasAlpha.as<bool>()));
         MemoryFolder folder;
         return OutputOf(folder, [&](ByteFile& output) {
             EncodeRowsToSkin(source, output, TransparencyColour{}, true);

@@ -82,8 +82,9 @@ function chunk(type, data) {
   b.writeUInt32BE(crc32(b.subarray(4, 8 + data.length)), 8 + data.length);
   return b;
 }
-// An 8-bit PNG of the rgba pixels: RGBA (colour type 6) or RGB (2).
-function png(width, height, rgba, withAlpha) {
+// An 8-bit PNG of the rgba pixels: RGBA (colour type 6) or RGB (2), the
+// latter with pixels of alpha 0 made transparent by a tRNS colour when asked.
+function png(width, height, rgba, withAlpha, keyed = false) {
   const channels = withAlpha ? 4 : 3;
   const raw = Buffer.alloc(height * (1 + width * channels));
   for (let y = 0, at = 0; y < height; y++) {
@@ -95,7 +96,9 @@ function png(width, height, rgba, withAlpha) {
   head.writeUInt32BE(width, 0);
   head.writeUInt32BE(height, 4);
   head.set([8, withAlpha ? 6 : 2, 0, 0, 0], 8);
-  return Buffer.concat([Buffer.from([137, 80, 78, 71, 13, 10, 26, 10]), chunk('IHDR', head),
+  const key = rgba.findIndex((x, i) => i % 4 === 3 && x === 0) - 3;
+  const trns = keyed && key >= 0 ? [chunk('tRNS', [0, rgba[key], 0, rgba[key + 1], 0, rgba[key + 2]])] : [];
+  return Buffer.concat([Buffer.from([137, 80, 78, 71, 13, 10, 26, 10]), chunk('IHDR', head), ...trns,
     chunk('IDAT', zlib.deflateSync(raw)), chunk('IEND', Buffer.alloc(0))]);
 }
 function rgbaPixels(width, height, opaque) {
@@ -225,11 +228,24 @@ function refusedAsConvert(name, bytes) {
     cli(['convert', input, '-o', `${input}.k`], null, input), 'pictureToSkin');
 }
 
-function rgbaAsPng(width, height, opaque) {
+// The page hands over the pixels the browser decoded, and whether the PNG
+// carried transparency (describe's alpha).
+function rgbaAsPng(width, height, opaque, withAlpha, keyed = false) {
   const pixels = rgbaPixels(width, height, opaque);
-  const input = file('p.png', png(width, height, pixels, !opaque));
-  same(wasm(() => L.rgbaToSkin(pixels, width, height)),
+  if (keyed) {
+    // One colour, transparent wherever it is.
+    for (let i = 0; i < pixels.length; i += 4) {
+      pixels.set((i / 4) % 7 === 2 ? [10, 20, 30, 0] : [pixels[i] | 1, pixels[i + 1], pixels[i + 2], 255], i);
+    }
+  }
+  const bytes = png(width, height, pixels, withAlpha, keyed);
+  const input = file('p.png', bytes);
+  const alpha = L.describe(bytes, 'p.png').alpha;
+  same(wasm(() => L.rgbaToSkin(pixels, width, height, alpha)),
     cli(['convert', input, '-o', `${input}.k`], `${input}.k`, input), 'rgbaToSkin');
+  if (!opaque || !withAlpha) {
+    same(L.rgbaToSkin(pixels, width, height), L.rgbaToSkin(pixels, width, height, alpha), 'no alpha given');
+  }
 }
 
 // A package packed by the CLI from members { name: bytes }.
@@ -298,8 +314,10 @@ rows.push(
     const k = L.pictureToSkin(bmp(40, 4, 24), 'p.bmp');
     decodeOnly('p.k', k.subarray(0, k.length - 10));
   }],
-  ['RGBA pixels as a PNG with alpha', () => rgbaAsPng(37, 5, false)],
-  ['opaque pixels as an RGB PNG', () => rgbaAsPng(66, 3, true)],
+  ['RGBA pixels as a PNG with alpha', () => rgbaAsPng(37, 5, false, true)],
+  ['opaque pixels as an RGB PNG', () => rgbaAsPng(66, 3, true, false)],
+  ['opaque pixels as an RGBA PNG', () => rgbaAsPng(35, 4, true, true)],
+  ['pixels of an RGB PNG with a transparent colour', () => rgbaAsPng(33, 3, true, false, true)],
   ['refused: .k shorter than its header', () => refusedAsDecode('x.k', new Uint8Array(5))],
   ['refused: .k rows past the end', () =>
     refusedAsDecode('x.k', skinHeader(new Uint8Array(40), 4, 100, 18, 12))],
@@ -330,7 +348,8 @@ rows.push(
     const described = [[bmp(7, 3, 24), 'p.bmp'], [skin32(5, 2), 'p.k'],
       [png(6, 4, rgbaPixels(6, 4, false), true), 'p.png'], [worked, 'p.ezx'], [[1, 2, 3], 'p.txt']]
       .map(([bytes, name]) => Object.values(L.describe(Uint8Array.from(bytes), name)).join(' '));
-    same(described.join(', '), 'bmp 7 3 24, k 5 2 32, png 6 4 32, ezx 0 0 0, other 0 0 0', 'describe');
+    same(described.join(', '), 'bmp 7 3 24 false, k 5 2 32 false, png 6 4 32 true, ' +
+      'ezx 0 0 0 false, other 0 0 0 false', 'describe');
   }],
   ['put replaces a member in place', () =>
     edit((p) => p.put('b.g', Uint8Array.of(9, 9)), (pkg) => [['update', memberFile('b.g', [9, 9])]])],
