@@ -1,8 +1,14 @@
 #include "web/picture_functions.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #include "codec/picture_conversion.h"
 #include "codec/picture_direction.h"
@@ -24,18 +30,42 @@ namespace {
 
 using emscripten::val;
 
-val Description(const char* kind, std::uint32_t width, std::uint32_t height, std::uint32_t bits) {
+std::uint32_t BigEndian32(std::span<const std::uint8_t> at) {
+    return (std::uint32_t{at[0]} << 24) | (std::uint32_t{at[1]} << 16) |
+           (std::uint32_t{at[2]} << 8) | at[3];
+}
+
+val Description(const char* kind, std::uint32_t width, std::uint32_t height, std::uint32_t bits,
+                bool alpha = false) {
     val object = val::object();
     object.set("kind", kind);
     object.set("width", width);
     object.set("height", height);
     object.set("bits", bits);
+    object.set("alpha", alpha);
     return object;
 }
 
-std::uint32_t BigEndian32(std::span<const std::uint8_t> at) {
-    return (std::uint32_t{at[0]} << 24) | (std::uint32_t{at[1]} << 16) |
-           (std::uint32_t{at[2]} << 8) | at[3];
+// Whether a PNG's chunks before its pixels hold a transparent colour (tRNS).
+bool PngHasTransparentColour(std::span<const std::uint8_t> b) {
+    std::uint64_t at = 8;
+    while (at + 8 <= b.size()) {
+        const auto chunk = b.subspan(static_cast<std::size_t>(at));
+        const std::string_view type(reinterpret_cast<const char*>(chunk.data() + 4), 4);
+        if (type == "tRNS") {
+            return true;
+        }
+        if (type == "IDAT") {
+            return false;
+        }
+        at += 12 + std::uint64_t{BigEndian32(chunk)};
+    }
+    return false;
+}
+
+// 0xAARRGGBB as 0xAABBGGRR: in memory, R, G, B, A.
+constexpr std::uint32_t SwapRedBlue(std::uint32_t pixel) {
+    return (pixel & 0xFF00FF00u) | ((pixel >> 16) & 0xFFu) | ((pixel & 0xFFu) << 16);
 }
 
 // The size a picture's own header gives; zeros when the header is cut short.
@@ -61,7 +91,8 @@ val DescribePicture(PictureKind kind, std::span<const std::uint8_t> b) {
                 constexpr std::array<std::uint32_t, 7> kChannels{1, 0, 3, 1, 2, 0, 4};
                 const std::uint8_t type = b[25];
                 return Description("png", BigEndian32(b.subspan(16)), BigEndian32(b.subspan(20)),
-                                   b[24] * (type < kChannels.size() ? kChannels[type] : 0));
+                                   b[24] * (type < kChannels.size() ? kChannels[type] : 0),
+                                   type == 4 || type == 6 || PngHasTransparentColour(b));
             }
             return Description("png", 0, 0, 0);
         case PictureKind::kGif:
@@ -103,9 +134,16 @@ val DecodeSkin(const val& bytes, const std::string& name, bool transparency, uns
     return Guarded([&] {
         const std::vector<std::uint8_t> content = BytesFrom(bytes);
         {
-            // Refused in the words of `lumigram-cli decode`, which reads a file.
+            // Refused in the words of `lumigram-cli decode`, whose checks read a
+            // file's first bytes and its size only: a file of the picture's
+            // size holding just those bytes is checked as the picture would be,
+            // without copying every pixel into the memory file system.
             MemoryFolder folder;
-            const std::string path = folder.Put(name, content);
+            const std::size_t head = std::min<std::size_t>(content.size(), kSkinHeaderSize + 2);
+            const std::string path = folder.Put(name, std::span(content).first(head));
+            if (::truncate(path.c_str(), static_cast<off_t>(content.size())) != 0) {
+                ThrowIoErrorFromErrno(errno, path);
+            }
             CheckSkinPictureInput(path);
             ByteFile file = ByteFile::OpenRead(path);
             ReadCheckedSkinHeader(file);
@@ -119,12 +157,16 @@ val DecodeSkin(const val& bytes, const std::string& name, bool transparency, uns
             bits18 && MaskStrideFor(header.width) != 0 && content.size() > pixelEnd;
         // 0xAARRGGBB, stored little-endian as B, G, R, A: swapped in place into
         // R, G, B, A, with the transparency colour under a masked-out pixel.
-        const std::uint32_t shown = colour & 0xFFFFFFu;
-        for (std::uint32_t& pixel : picture.argb) {
-            if (bits18 && transparency && (pixel >> 24) == 0) {
-                pixel = shown;
+        // Branch-free loops, so that they run several pixels a step.
+        const std::uint32_t shown = SwapRedBlue(colour & 0xFFFFFFu);
+        if (bits18 && transparency) {
+            for (std::uint32_t& pixel : picture.argb) {
+                pixel = (pixel >> 24) == 0 ? shown : SwapRedBlue(pixel);
             }
-            pixel = (pixel & 0xFF00FF00u) | ((pixel >> 16) & 0xFFu) | ((pixel & 0xFFu) << 16);
+        } else {
+            for (std::uint32_t& pixel : picture.argb) {
+                pixel = SwapRedBlue(pixel);
+            }
         }
         val object = val::object();
         object.set("width", picture.width);
@@ -164,7 +206,7 @@ val PictureToSkin(const val& bytes, const std::string& name) {
     });
 }
 
-val RgbaToSkin(const val& rgba, unsigned width, unsigned height) {
+val RgbaToSkin(const val& rgba, unsigned width, unsigned height, const val& hasAlpha) {
     return Guarded([&] {
         const std::vector<std::uint8_t> pixels = BytesFrom(rgba);
         if (width == 0 || height == 0 || width > kMaxBmpWidth24 || height > kMaxPictureHeight) {
@@ -180,7 +222,9 @@ val RgbaToSkin(const val& rgba, unsigned width, unsigned height) {
                 "RGBA pixels: " + std::to_string(pixels.size()) + " bytes, not width x height x 4",
                 "");
         }
-        RgbaMemorySource source(pixels, width, height);
+        RgbaMemorySource source(
+            pixels, width, height,
+            hasAlpha.isUndefined() ? std::nullopt : std::optional(hasAlpha.as<bool>()));
         MemoryFolder folder;
         return OutputOf(folder, [&](ByteFile& output) {
             EncodeRowsToSkin(source, output, TransparencyColour{}, true);

@@ -8,8 +8,9 @@
 // out, an Error value for every refusal (see js_bytes.h).
 namespace lumigram::web {
 
-// {kind: "k"|"bmp"|"png"|"gif"|"ezx"|"other", width, height, bits}, told by
-// content; width, height and bits are 0 where the kind has none.
+// {kind: "k"|"bmp"|"png"|"gif"|"ezx"|"other", width, height, bits, alpha}, told
+// by content; width, height and bits are 0 where the kind has none. alpha: a
+// PNG with an alpha channel or a transparent colour (tRNS), as convert sees it.
 emscripten::val Describe(const emscripten::val& bytes, const std::string& name);
 
 // A ".k" as the window shows it: {width, height, bits, hasMask, rgba}, straight
@@ -25,6 +26,10 @@ emscripten::val SkinToBmp(const emscripten::val& bytes, const std::string& name)
 emscripten::val PictureToSkin(const emscripten::val& bytes, const std::string& name);
 
 // What `lumigram-cli convert` writes for a PNG of these straight-alpha pixels.
-emscripten::val RgbaToSkin(const emscripten::val& rgba, unsigned width, unsigned height);
+// hasAlpha: the PNG's describe().alpha; when undefined, whether any pixel is
+// less than fully opaque (which differs only for a PNG with an alpha channel
+// and no transparent pixel: convert gives that one an all-opaque mask).
+emscripten::val RgbaToSkin(const emscripten::val& rgba, unsigned width, unsigned height,
+                           const emscripten::val& hasAlpha);
 
 }  // namespace lumigram::web

@@ -5,9 +5,9 @@
 namespace lumigram::web {
 
 RgbaMemorySource::RgbaMemorySource(std::span<const std::uint8_t> pixels, std::uint32_t width,
-                                   std::uint32_t height)
-    : pixels_(pixels), width_(width), height_(height) {
-    for (std::size_t i = 3; i < pixels_.size(); i += 4) {
+                                   std::uint32_t height, std::optional<bool> hasAlpha)
+    : pixels_(pixels), width_(width), height_(height), hasAlpha_(hasAlpha.value_or(false)) {
+    for (std::size_t i = 3; !hasAlpha && i < pixels_.size(); i += 4) {
         if (pixels_[i] != 255) {
             hasAlpha_ = true;
             break;

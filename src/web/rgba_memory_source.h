@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "codec/rgba_rows.h"
@@ -12,13 +13,14 @@ namespace lumigram::web {
 // × 4 bytes.
 class RgbaMemorySource : public RgbaRowSource {
   public:
+    // hasAlpha: whether the picture's file carried transparency (an alpha
+    // channel or a transparent colour); without it, whether any pixel is less
+    // than fully opaque.
     RgbaMemorySource(std::span<const std::uint8_t> pixels, std::uint32_t width,
-                     std::uint32_t height);
+                     std::uint32_t height, std::optional<bool> hasAlpha);
 
     std::uint32_t width() const override { return width_; }
     std::uint32_t height() const override { return height_; }
-    // A decoded picture no longer says whether its file had an alpha channel:
-    // it carries transparency when any pixel is not fully opaque.
     bool hasAlpha() const override { return hasAlpha_; }
     void NextRow(std::span<std::uint8_t> row) override;
     void Rewind() override { nextRow_ = 0; }

@@ -13,6 +13,11 @@
         return result;
       };
     }
+    // Its last argument may be left out, which embind alone would refuse.
+    var rgbaToSkin = Module['rgbaToSkin'];
+    Module['rgbaToSkin'] = function (rgba, width, height, hasAlpha) {
+      return rgbaToSkin(rgba, width, height, hasAlpha);
+    };
     ['describe', 'decodeSkin', 'skinToBmp', 'pictureToSkin', 'rgbaToSkin', 'openPackage']
         .forEach(function (name) { Module[name] = throwing(Module[name]); });
     var methods = Module['Package'].prototype;

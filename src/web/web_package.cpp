@@ -38,9 +38,10 @@ const char* MemberKind(const std::string& storedName) {
     return "other";
 }
 
-// The stored form of a member name the user gave, refused as update refuses it.
+// The stored form of a member name the user gave, refused as update refuses a
+// file's name.
 std::string StoredName(const std::string& name) {
-    const std::optional<std::string> stored = Utf8ToAnsi(ExtractFileName(name));
+    const std::optional<std::string> stored = Utf8ToAnsi(name);
     if (!stored) {
         throw FormatError("file name has no Windows-1252 form, so a package cannot store it", name);
     }
@@ -117,7 +118,7 @@ val WebPackage::bytes(std::size_t index) const {
 
 val WebPackage::put(const std::string& name, const val& content) {
     return Guarded([&] {
-        const std::string stored = StoredName(name);
+        const std::string stored = StoredName(ExtractFileName(name));
         CheckMemberName(stored, name);
         package_.Put(stored, BytesFrom(content));
         return val::undefined();
@@ -126,7 +127,7 @@ val WebPackage::put(const std::string& name, const val& content) {
 
 val WebPackage::putConverted(const std::string& name, const val& content) {
     return Guarded([&] {
-        std::string stored = StoredName(name);
+        std::string stored = StoredName(ExtractFileName(name));
         const std::string input = folder_->Put(name, BytesFrom(content));
         const PictureKind kind = ReadPictureKind(input);
         std::string source = input;
