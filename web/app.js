@@ -417,7 +417,8 @@ function applyListing(listing) {
     }));
     ui.findings.hidden = findings.length === 0;
     ui.add.disabled = pkg.readOnly;
-    ui.savePackage.disabled = pkg.readOnly;
+    ui.savePackage.textContent =
+        pkg.readOnly ? 'Download the intact members as a package' : 'Download package';
     if (pkg.selected !== null && !pkg.members.some((m) => m.name === pkg.selected)) {
         pkg.selected = null;
     }
@@ -714,7 +715,7 @@ async function savePackage() {
     const pkg = state.pkg;
     try {
         const bytes = await core.call('save', {});
-        download(bytes, pkg.name);
+        download(bytes, pkg.readOnly ? `${stemOf(pkg.name)}-intact.ezx` : pkg.name);
         setStatus(`${pkg.name} downloaded`);
     } catch (e) {
         showError(pkg.name, e.message, false);

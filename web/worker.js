@@ -117,11 +117,14 @@ function createCoreHost(L, post) {
         ++generation;  // indices shift: thumbnails under way are stale
     }
 
-    async function skinOfPicture(bytes, name, kind) {
-        if (kind === 'bmp')
+    // A PNG is decoded by the browser (the core has no PNG decoder here);
+    // whether it carried transparency decides its mask, as convert decides.
+    async function skinOfPicture(bytes, name) {
+        const {kind, alpha} = L.describe(bytes, name);
+        if (kind !== 'png')
             return copyOf(L.pictureToSkin(bytes, name));
         const {rgba, width, height} = await rgbaOfPng(bytes);
-        return copyOf(L.rgbaToSkin(rgba, width, height));
+        return copyOf(L.rgbaToSkin(rgba, width, height, alpha));
     }
 
     // Puts a chosen file into the package as the member `target`, encoded as
@@ -135,7 +138,7 @@ function createCoreHost(L, post) {
             } else if (kind === 'bmp') {
                 pkg.putConverted(target, bytes);
             } else if (kind === 'png') {
-                pkg.put(target, await skinOfPicture(bytes, fileName, kind));
+                pkg.put(target, await skinOfPicture(bytes, fileName));
             } else {
                 throw new Error(
                     `cannot become ${target}: a ".k" member takes a ".k", BMP or PNG picture`);
@@ -205,7 +208,7 @@ function createCoreHost(L, post) {
             };
         },
         skinToBmp: ({bytes, name}) => copyOf(L.skinToBmp(bytes, name)),
-        pictureToSkin: ({bytes, name}) => skinOfPicture(bytes, name, L.describe(bytes, name).kind),
+        pictureToSkin: ({bytes, name}) => skinOfPicture(bytes, name),
         openPackage: ({bytes, name, salvage}) => {
             closePackage();
             pkg = L.openPackage(bytes, name, salvage);
@@ -250,8 +253,10 @@ function createCoreHost(L, post) {
             ids.set(renamed, id);
             return Object.assign(members(), {renamed});
         },
+        // A salvaged package saves its intact members as a new package.
         save: () => {
-            writable();
+            if (!pkg)
+                throw new Error('no package is open');
             return copyOf(pkg.save());
         },
     };

@@ -203,7 +203,7 @@ test('damaged files show the CLI\'s message', async (t) => {
     }
 });
 
-test('a damaged package opens its intact members read-only', async () => {
+test('a damaged package opens its intact members read-only, to save as a new package', async () => {
     const prefix = `lumigram-cli: ${fx.path('cut.ezx')}: `;
     const findings = cli('verify', fx.path('cut.ezx'))
                          .stderr.toString()
@@ -217,7 +217,13 @@ test('a damaged package opens its intact members read-only', async () => {
     assert.ok(cells.length > 0 && cells.length < 8);
     assert.deepEqual(
         await p.$$eval('#findings li', (items) => items.map((li) => li.textContent)), findings);
-    assert.ok(await p.isDisabled('#save-package'));
+    assert.ok(await p.isDisabled('#add'));
+    const saved = await downloaded(p, () => p.click('#save-package'));
+    writeFileSync(fx.path('salvaged.ezx'), saved);
+    assert.equal(cli('verify', fx.path('salvaged.ezx')).status, 0);
+    assert.equal(
+        cli('list', fx.path('salvaged.ezx')).stdout.toString().trim().split('\n').length,
+        cells.length);
     await p.close();
 });
 
