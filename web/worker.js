@@ -36,16 +36,34 @@ function addedMemberName(fileName, kind) {
 // the next call and can be transferred.
 function copyOf(bytes) { return new Uint8Array(bytes); }
 
+// A PNG's straight-alpha pixels through the browser's own decoder. A canvas
+// keeps its pixels premultiplied, which in 8 bits loses a half-transparent
+// pixel's colour by one step; a float16 canvas keeps it exactly, so 8 bits are
+// only the fallback of browsers without one.
 async function rgbaOfPng(bytes) {
     const bitmap = await createImageBitmap(
         new Blob([bytes], {type: 'image/png'}),
         {premultiplyAlpha: 'none', colorSpaceConversion: 'none'});
     try {
-        const canvas = new OffscreenCanvas(bitmap.width, bitmap.height);
-        const context = canvas.getContext('2d', {willReadFrequently: true});
-        context.drawImage(bitmap, 0, 0);
-        const data = context.getImageData(0, 0, bitmap.width, bitmap.height).data;
-        return {rgba: new Uint8Array(data.buffer), width: bitmap.width, height: bitmap.height};
+        const {width, height} = bitmap;
+        const canvas = new OffscreenCanvas(width, height);
+        const wide = canvas.getContext('2d', {colorType: 'float16', willReadFrequently: true});
+        if (wide && wide.getContextAttributes().colorType === 'float16') {
+            wide.drawImage(bitmap, 0, 0);
+            const data = wide.getImageData(0, 0, width, height, {pixelFormat: 'rgba-float16'}).data;
+            if (!(data instanceof Uint8ClampedArray)) {
+                const rgba = new Uint8Array(data.length);
+                for (let i = 0; i < data.length; ++i) {
+                    rgba[i] = Math.min(255, Math.max(0, Math.round(data[i] * 255)));
+                }
+                return {rgba, width, height};
+            }
+        }
+        const narrow =
+            new OffscreenCanvas(width, height).getContext('2d', {willReadFrequently: true});
+        narrow.drawImage(bitmap, 0, 0);
+        const data = narrow.getImageData(0, 0, width, height).data;
+        return {rgba: new Uint8Array(data.buffer), width, height};
     } finally {
         bitmap.close();
     }

@@ -99,6 +99,7 @@ test('a ".k" chosen or dropped is drawn with the pixels the CLI decodes', async 
 test('pictures download with the CLI\'s bytes', async (t) => {
     const rows = [
         {open: 'icon.png', button: '#download-k', cli: ['convert', 'icon.png', '-o', 'out-png.k']},
+        {open: 'soft.png', button: '#download-k', cli: ['convert', 'soft.png', '-o', 'out-soft.k']},
         {open: 'icon.bmp', button: '#download-k', cli: ['convert', 'icon.bmp', '-o', 'out-bmp.k']},
         {open: 'icon.k', button: '#download-bmp', cli: ['decode', 'icon.k', 'out-k.bmp']},
     ];

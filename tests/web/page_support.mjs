@@ -7,6 +7,7 @@ import {createServer} from 'node:http';
 import {tmpdir} from 'node:os';
 import {dirname, extname, join, normalize, resolve} from 'node:path';
 import {fileURLToPath} from 'node:url';
+import {crc32, deflateSync} from 'node:zlib';
 import {chromium} from 'playwright-core';
 
 const root = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
@@ -117,6 +118,32 @@ export function bmp(width, height, pixel) {
     return bytes;
 }
 
+function pngChunk(type, data) {
+    const head = Buffer.alloc(8);
+    head.writeUInt32BE(data.length);
+    head.write(type, 4, 'latin1');
+    const crc = Buffer.alloc(4);
+    crc.writeUInt32BE(crc32(Buffer.concat([head.subarray(4), data])) >>> 0);
+    return Buffer.concat([head, data, crc]);
+}
+
+// An 8-bit RGBA PNG; pixel(x, y) gives [r, g, b, a].
+export function png(width, height, pixel) {
+    const header = Buffer.alloc(13);
+    header.writeUInt32BE(width, 0);
+    header.writeUInt32BE(height, 4);
+    header.set([8, 6], 8);
+    const rows = Buffer.alloc((width * 4 + 1) * height);
+    for (let y = 0; y < height; ++y) {
+        for (let x = 0; x < width; ++x)
+            rows.set(pixel(x, y), y * (width * 4 + 1) + 1 + x * 4);
+    }
+    return Buffer.concat([
+        Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]), pngChunk('IHDR', header),
+        pngChunk('IDAT', deflateSync(rows)), pngChunk('IEND', Buffer.alloc(0))
+    ]);
+}
+
 // A picture with a magenta (transparent) corner and colours that survive 6:6:6.
 export const samplePixel = (seed) => (x, y) => x + y < 2 ?
     [255, 0, 255] :
@@ -144,6 +171,8 @@ export function makeFixtures(count = 6, member = smallMember, name = numbered) {
     writeFileSync(path('icon.bmp'), bmp(13, 9, samplePixel(1)));
     cliOk('encode', path('icon.bmp'), path('icon.k'));
     cliOk('convert', path('icon.k'), '-o', path('icon.png'));
+    // Every colour under every alpha from half to whole: soft edges.
+    writeFileSync(path('soft.png'), png(256, 128, (x, y) => [x, 255 - x, (x * 7) & 255, 128 + y]));
     mkdirSync(path('skin'));
     for (let i = 0; i < count; ++i) {
         writeFileSync(path(`m${i}.bmp`), member(i));
