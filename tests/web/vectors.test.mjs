@@ -206,8 +206,9 @@ function pictureRoundTrip(width, height, bits) {
     const shown = L.decodeSkin(k, 'p.k', true, 0xff00ff);
     if (shown.bits === 18) {
         shownMatchesBmp(shown, decoded);
-    } else
+    } else {
         shownMatchesSkin32(shown, k);
+    }
 }
 
 // A 32-bit picture is shown with its own four bytes a pixel, alpha included.
