@@ -1,7 +1,9 @@
 #include "web/memory_files.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/byte_file.h"
@@ -22,6 +24,15 @@ std::string MemoryFolder::Put(const std::string& name, std::span<const std::uint
     }
     const std::string path = JoinPath(folder, fileName);
     WriteWholeOutput(path, bytes, false);
+    return path;
+}
+
+std::string MemoryFolder::PutHead(const std::string& name, std::span<const std::uint8_t> bytes,
+                                  std::size_t headBytes) {
+    const std::string path = Put(name, bytes.first(std::min(headBytes, bytes.size())));
+    if (::truncate(path.c_str(), static_cast<off_t>(bytes.size())) != 0) {
+        ThrowIoErrorFromErrno(errno, path);
+    }
     return path;
 }
 

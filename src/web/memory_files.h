@@ -17,6 +17,12 @@ class MemoryFolder {
     // A file holding bytes, named as the user's file was (its last path part),
     // in a folder of its own so that no two inputs meet; returns its path.
     std::string Put(const std::string& name, std::span<const std::uint8_t> bytes);
+    // A stand-in for bytes, for checks that read only a file's first bytes and
+    // its size (what a file holds, whether its header fits it): a file as long
+    // as bytes that holds only their first headBytes, so that the rest is not
+    // copied. Named as Put names it; returns its path.
+    std::string PutHead(const std::string& name, std::span<const std::uint8_t> bytes,
+                        std::size_t headBytes);
     // A path in the folder for an output called name.
     std::string PathOf(const std::string& name) const;
 

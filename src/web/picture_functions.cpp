@@ -1,9 +1,5 @@
 #include "web/picture_functions.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-
 #include <algorithm>
 #include <array>
 #include <memory>
@@ -62,6 +58,10 @@ bool PngHasTransparentColour(std::span<const std::uint8_t> b) {
     }
     return false;
 }
+
+// Every check made before a picture is read looks no further than this: the
+// ".k" header and a BMP's information header size.
+constexpr std::size_t kHeadBytes = kSkinHeaderSize + 2;
 
 // 0xAARRGGBB as 0xAABBGGRR: in memory, R, G, B, A.
 constexpr std::uint32_t SwapRedBlue(std::uint32_t pixel) {
@@ -125,7 +125,7 @@ val Describe(const val& bytes, const std::string& name) {
     return Guarded([&] {
         const std::vector<std::uint8_t> content = BytesFrom(bytes);
         MemoryFolder folder;
-        const PictureKind kind = ReadPictureKind(folder.Put(name, content));
+        const PictureKind kind = ReadPictureKind(folder.PutHead(name, content, kHeadBytes));
         return DescribePicture(kind, content);
     });
 }
@@ -135,15 +135,9 @@ val DecodeSkin(const val& bytes, const std::string& name, bool transparency, uns
         const std::vector<std::uint8_t> content = BytesFrom(bytes);
         {
             // Refused in the words of `lumigram-cli decode`, whose checks read a
-            // file's first bytes and its size only: a file of the picture's
-            // size holding just those bytes is checked as the picture would be,
-            // without copying every pixel into the memory file system.
+            // file's first bytes and its size only.
             MemoryFolder folder;
-            const std::size_t head = std::min<std::size_t>(content.size(), kSkinHeaderSize + 2);
-            const std::string path = folder.Put(name, std::span(content).first(head));
-            if (::truncate(path.c_str(), static_cast<off_t>(content.size())) != 0) {
-                ThrowIoErrorFromErrno(errno, path);
-            }
+            const std::string path = folder.PutHead(name, content, kHeadBytes);
             CheckSkinPictureInput(path);
             ByteFile file = ByteFile::OpenRead(path);
             ReadCheckedSkinHeader(file);

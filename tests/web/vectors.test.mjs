@@ -1,9 +1,9 @@
 // The same inputs through lumigram.js (the WebAssembly core) and the native
 // lumigram-cli, byte for byte and message for message. One row a situation.
 // Usage: node tests/web/vectors.test.mjs LUMIGRAM_JS LUMIGRAM_CLI
-import { spawnSync } from 'node:child_process';
+import {spawnSync} from 'node:child_process';
 import fs from 'node:fs';
-import { createRequire } from 'node:module';
+import {createRequire} from 'node:module';
 import os from 'node:os';
 import path from 'node:path';
 import zlib from 'node:zlib';
@@ -11,7 +11,7 @@ import zlib from 'node:zlib';
 const [jsPath, cliPath] = process.argv.slice(2).map((p) => path.resolve(p));
 const L = await createRequire(import.meta.url)(jsPath)();
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'lumigram-web-'));
-process.on('exit', () => fs.rmSync(work, { recursive: true, force: true }));
+process.on('exit', () => fs.rmSync(work, {recursive: true, force: true}));
 
 // ---- inputs -------------------------------------------------------------
 
@@ -19,388 +19,500 @@ let seed = 12345;
 const random = () => (seed = (seed * 1103515245 + 12345) >>> 0) >>> 24;
 
 const le = (bytes, at, value, size) => {
-  for (let i = 0; i < size; i++) bytes[at + i] = (value >>> (8 * i)) & 255;
+    for (let i = 0; i < size; i++) {
+        bytes[at + i] = (value >>> (8 * i)) & 255;
+    }
 };
 
 // A BI_RGB BMP of 16, 24 or 32 bits with random pixels, every fifth one the
 // transparency colour (magenta).
 function bmp(width, height, bits) {
-  const rowBytes = ((width * bits) / 8 + 3) & ~3;
-  const b = new Uint8Array(54 + rowBytes * height);
-  b.set([66, 77]);
-  le(b, 2, b.length, 4);
-  le(b, 10, 54, 4);
-  le(b, 14, 40, 4);
-  le(b, 18, width, 4);
-  le(b, 22, height, 4);
-  le(b, 26, 1, 2);
-  le(b, 28, bits, 2);
-  le(b, 34, rowBytes * height, 4);
-  for (let y = 0; y < height; y++) {
-    for (let x = 0; x < width; x++) {
-      const at = 54 + y * rowBytes + (x * bits) / 8;
-      const magenta = (x + y) % 5 === 0;
-      if (bits === 16) le(b, at, magenta ? 0x7c1f : random() | (random() << 8), 2);
-      else for (let k = 0; k < bits / 8; k++) b[at + k] = magenta && k < 3 ? [255, 0, 255][k] : random();
+    const rowBytes = ((width * bits) / 8 + 3) & ~3;
+    const b = new Uint8Array(54 + rowBytes * height);
+    b.set([66, 77]);
+    le(b, 2, b.length, 4);
+    le(b, 10, 54, 4);
+    le(b, 14, 40, 4);
+    le(b, 18, width, 4);
+    le(b, 22, height, 4);
+    le(b, 26, 1, 2);
+    le(b, 28, bits, 2);
+    le(b, 34, rowBytes * height, 4);
+    for (let y = 0; y < height; y++) {
+        for (let x = 0; x < width; x++) {
+            const at = 54 + y * rowBytes + (x * bits) / 8;
+            const magenta = (x + y) % 5 === 0;
+            if (bits === 16) {
+                le(b, at, magenta ? 0x7c1f : random() | (random() << 8), 2);
+            } else {
+                for (let k = 0; k < bits / 8; k++) {
+                    b[at + k] = magenta && k < 3 ? [255, 0, 255][k] : random();
+                }
+            }
+        }
     }
-  }
-  return b;
+    return b;
 }
 
 // A 32-bit ".k": header, then rows of blue, green, red, alpha.
 function skin32(width, height) {
-  const stride = width * 4;
-  const b = new Uint8Array(16 + stride * height);
-  skinHeader(b, width, height, 32, stride);
-  for (let i = 16; i < b.length; i++) b[i] = random();
-  return b;
+    const stride = width * 4;
+    const b = new Uint8Array(16 + stride * height);
+    skinHeader(b, width, height, 32, stride);
+    for (let i = 16; i < b.length; i++) {
+        b[i] = random();
+    }
+    return b;
 }
 
 function skinHeader(b, width, height, bits, stride) {
-  le(b, 0, width, 2);
-  le(b, 4, height, 2);
-  b[8] = bits;
-  le(b, 12, stride, 2);
-  return b;
+    le(b, 0, width, 2);
+    le(b, 4, height, 2);
+    b[8] = bits;
+    le(b, 12, stride, 2);
+    return b;
 }
 
-const crcTable = Array.from({ length: 256 }, (_, n) => {
-  let c = n;
-  for (let k = 0; k < 8; k++) c = c & 1 ? 0xedb88320 ^ (c >>> 1) : c >>> 1;
-  return c >>> 0;
+const crcTable = Array.from({length: 256}, (_, n) => {
+    let c = n;
+    for (let k = 0; k < 8; k++) {
+        c = c & 1 ? 0xedb88320 ^ (c >>> 1) : c >>> 1;
+    }
+    return c >>> 0;
 });
 function crc32(bytes) {
-  let c = 0xffffffff;
-  for (const x of bytes) c = crcTable[(c ^ x) & 255] ^ (c >>> 8);
-  return (c ^ 0xffffffff) >>> 0;
+    let c = 0xffffffff;
+    for (const x of bytes) {
+        c = crcTable[(c ^ x) & 255] ^ (c >>> 8);
+    }
+    return (c ^ 0xffffffff) >>> 0;
 }
 function chunk(type, data) {
-  const b = Buffer.alloc(12 + data.length);
-  b.writeUInt32BE(data.length, 0);
-  b.write(type, 4, 'latin1');
-  Buffer.from(data).copy(b, 8);
-  b.writeUInt32BE(crc32(b.subarray(4, 8 + data.length)), 8 + data.length);
-  return b;
+    const b = Buffer.alloc(12 + data.length);
+    b.writeUInt32BE(data.length, 0);
+    b.write(type, 4, 'latin1');
+    Buffer.from(data).copy(b, 8);
+    b.writeUInt32BE(crc32(b.subarray(4, 8 + data.length)), 8 + data.length);
+    return b;
 }
 // An 8-bit PNG of the rgba pixels: RGBA (colour type 6) or RGB (2), the
 // latter with pixels of alpha 0 made transparent by a tRNS colour when asked.
 function png(width, height, rgba, withAlpha, keyed = false) {
-  const channels = withAlpha ? 4 : 3;
-  const raw = Buffer.alloc(height * (1 + width * channels));
-  for (let y = 0, at = 0; y < height; y++) {
-    raw[at++] = 0;
-    for (let x = 0; x < width; x++)
-      for (let k = 0; k < channels; k++) raw[at++] = rgba[(y * width + x) * 4 + k];
-  }
-  const head = Buffer.alloc(13);
-  head.writeUInt32BE(width, 0);
-  head.writeUInt32BE(height, 4);
-  head.set([8, withAlpha ? 6 : 2, 0, 0, 0], 8);
-  const key = rgba.findIndex((x, i) => i % 4 === 3 && x === 0) - 3;
-  const trns = keyed && key >= 0 ? [chunk('tRNS', [0, rgba[key], 0, rgba[key + 1], 0, rgba[key + 2]])] : [];
-  return Buffer.concat([Buffer.from([137, 80, 78, 71, 13, 10, 26, 10]), chunk('IHDR', head), ...trns,
-    chunk('IDAT', zlib.deflateSync(raw)), chunk('IEND', Buffer.alloc(0))]);
+    const channels = withAlpha ? 4 : 3;
+    const raw = Buffer.alloc(height * (1 + width * channels));
+    for (let y = 0, at = 0; y < height; y++) {
+        raw[at++] = 0;
+        for (let x = 0; x < width; x++) {
+            for (let k = 0; k < channels; k++) {
+                raw[at++] = rgba[(y * width + x) * 4 + k];
+            }
+        }
+    }
+    const head = Buffer.alloc(13);
+    head.writeUInt32BE(width, 0);
+    head.writeUInt32BE(height, 4);
+    head.set([8, withAlpha ? 6 : 2, 0, 0, 0], 8);
+    const key = rgba.findIndex((x, i) => i % 4 === 3 && x === 0) - 3;
+    const trns = keyed && key >= 0 ?
+        [chunk('tRNS', [0, rgba[key], 0, rgba[key + 1], 0, rgba[key + 2]])] :
+        [];
+    return Buffer.concat([
+        Buffer.from([137, 80, 78, 71, 13, 10, 26, 10]), chunk('IHDR', head), ...trns,
+        chunk('IDAT', zlib.deflateSync(raw)), chunk('IEND', Buffer.alloc(0))
+    ]);
 }
 function rgbaPixels(width, height, opaque) {
-  return Uint8Array.from({ length: width * height * 4 }, (_, i) =>
-    i % 4 === 3 ? (opaque ? 255 : [0, 255, 127, 128, 200][(i >> 2) % 5]) : random());
+    return Uint8Array.from(
+        {length: width * height * 4},
+        (_, i) => i % 4 === 3 ? (opaque ? 255 : [0, 255, 127, 128, 200][(i >> 2) % 5]) : random());
 }
 
 // The package docs/formats.md works through: icon.k (01..05) and wall.g (AA BB CC).
 const worked = Uint8Array.from(Buffer.from(
-  '6d6f746f736b696e0a0a76312e30300a30303030303034380a0a436f6d6d656e' +
-  '743a204c756d696772616d0a4944207461626c653a0a0a69636f6e2e6b0a7761' +
-  '6c6c2e670a000000badccdab3700000002000000' + '5c00000074000000e7090000' +
-  '00000000000000001b0a0000070000000d000000cdabbadc050000000102030405cdabbadc03000000aabbcc',
-  'hex'));
+    '6d6f746f736b696e0a0a76312e30300a30303030303034380a0a436f6d6d656e' +
+        '743a204c756d696772616d0a4944207461626c653a0a0a69636f6e2e6b0a7761' +
+        '6c6c2e670a000000badccdab3700000002000000' +
+        '5c00000074000000e7090000' +
+        '00000000000000001b0a0000070000000d000000cdabbadc050000000102030405cdabbadc03000000aabbcc',
+    'hex'));
 
 // ---- the two sides ------------------------------------------------------
 
 let files = 0;
 function file(name, bytes) {
-  const folder = path.join(work, String(files++));
-  fs.mkdirSync(folder);
-  const at = path.join(folder, name);
-  fs.writeFileSync(at, bytes);
-  return at;
+    const folder = path.join(work, String(files++));
+    fs.mkdirSync(folder);
+    const at = path.join(folder, name);
+    fs.writeFileSync(at, bytes);
+    return at;
 }
 const read = (at) => new Uint8Array(fs.readFileSync(at));
 
 // Runs the CLI; the bytes it wrote to out, or its message about shown (the
 // text after "lumigram-cli: SHOWN: ").
 function cli(args, out, shown) {
-  const run = spawnSync(cliPath, args, { cwd: work });
-  if (run.status === 0) return out ? read(out) : 'ok';
-  const line = run.stderr.toString().split('\n')[0];
-  const prefix = `lumigram-cli: ${shown}: `;
-  return line.startsWith(prefix) ? line.slice(prefix.length) : line;
+    const run = spawnSync(cliPath, args, {cwd: work});
+    if (run.status === 0) {
+        return out ? read(out) : 'ok';
+    }
+    const line = run.stderr.toString().split('\n')[0];
+    const prefix = `lumigram-cli: ${shown}: `;
+    return line.startsWith(prefix) ? line.slice(prefix.length) : line;
 }
 function wasm(work) {
-  try {
-    return work();
-  } catch (error) {
-    if (!(error instanceof Error)) return `not an Error: ${error}`;
-    return error.message;
-  }
+    try {
+        return work();
+    } catch (error) {
+        if (!(error instanceof Error)) {
+            return `not an Error: ${error}`;
+        }
+        return error.message;
+    }
 }
 // Every line the CLI wrote to stderr, without "lumigram-cli: SHOWN: ".
 function cliLines(args, shown) {
-  const run = spawnSync(cliPath, args, { cwd: work });
-  return run.stderr.toString().split('\n').filter(Boolean)
-    .map((line) => line.replace(`lumigram-cli: ${shown}: `, '')).join('\n');
+    const run = spawnSync(cliPath, args, {cwd: work});
+    return run.stderr.toString()
+        .split('\n')
+        .filter(Boolean)
+        .map((line) => line.replace(`lumigram-cli: ${shown}: `, ''))
+        .join('\n');
 }
 
 function same(a, b, what) {
-  const text = (x) => (typeof x === 'string' ? JSON.stringify(x) : `${x.length} bytes`);
-  if (typeof a === 'string' || typeof b === 'string') {
-    if (a !== b) throw new Error(`${what}: wasm ${text(a)}, cli ${text(b)}`);
-    return;
-  }
-  if (!Buffer.from(a).equals(Buffer.from(b))) {
-    const at = a.findIndex((x, i) => x !== b[i]);
-    throw new Error(`${what}: ${text(a)} vs ${text(b)}, first difference at ${at}`);
-  }
+    const text = (x) => (typeof x === 'string' ? JSON.stringify(x) : `${x.length} bytes`);
+    if (typeof a === 'string' || typeof b === 'string') {
+        if (a !== b) {
+            throw new Error(`${what}: wasm ${text(a)}, cli ${text(b)}`);
+        }
+        return;
+    }
+    if (!Buffer.from(a).equals(Buffer.from(b))) {
+        const at = a.findIndex((x, i) => x !== b[i]);
+        throw new Error(`${what}: ${text(a)} vs ${text(b)}, first difference at ${at}`);
+    }
 }
 
 // ---- rows ---------------------------------------------------------------
 
 // A BMP both ways: convert to ".k", decode back, and the window's pixels.
 function pictureRoundTrip(width, height, bits) {
-  const input = file('p.bmp', bmp(width, height, bits));
-  const k = cli(['convert', input, '-o', `${input}.k`], `${input}.k`, input);
-  same(wasm(() => L.pictureToSkin(read(input), 'p.bmp')), k, 'convert');
-  const kPath = file('p.k', k);
-  const decoded = cli(['decode', kPath, `${kPath}.bmp`], `${kPath}.bmp`, kPath);
-  same(wasm(() => L.skinToBmp(k, 'p.k')), decoded, 'decode');
-  const shown = L.decodeSkin(k, 'p.k', true, 0xff00ff);
-  if (shown.bits === 18) shownMatchesBmp(shown, decoded);
-  else shownMatchesSkin32(shown, k);
+    const input = file('p.bmp', bmp(width, height, bits));
+    const k = cli(['convert', input, '-o', `${input}.k`], `${input}.k`, input);
+    same(wasm(() => L.pictureToSkin(read(input), 'p.bmp')), k, 'convert');
+    const kPath = file('p.k', k);
+    const decoded = cli(['decode', kPath, `${kPath}.bmp`], `${kPath}.bmp`, kPath);
+    same(wasm(() => L.skinToBmp(k, 'p.k')), decoded, 'decode');
+    const shown = L.decodeSkin(k, 'p.k', true, 0xff00ff);
+    if (shown.bits === 18) {
+        shownMatchesBmp(shown, decoded);
+    } else {
+        shownMatchesSkin32(shown, k);
+    }
 }
 
 // A 32-bit picture is shown with its own four bytes a pixel, alpha included.
 function shownMatchesSkin32(shown, k) {
-  const stride = k[12] | (k[13] << 8);
-  for (let y = 0; y < shown.height; y++) {
-    for (let x = 0; x < shown.width; x++) {
-      const [b, g, r, a] = k.subarray(16 + y * stride + x * 4);
-      const p = shown.rgba.subarray((y * shown.width + x) * 4);
-      if (p[0] !== r || p[1] !== g || p[2] !== b || p[3] !== a) {
-        throw new Error(`decodeSkin pixel ${x},${y}: ${[...p.subarray(0, 4)]} vs .k ${[r, g, b, a]}`);
-      }
+    const stride = k[12] | (k[13] << 8);
+    for (let y = 0; y < shown.height; y++) {
+        for (let x = 0; x < shown.width; x++) {
+            const [b, g, r, a] = k.subarray(16 + y * stride + x * 4);
+            const p = shown.rgba.subarray((y * shown.width + x) * 4);
+            if (p[0] !== r || p[1] !== g || p[2] !== b || p[3] !== a) {
+                throw new Error(
+                    `decodeSkin pixel ${x},${y}: ${[...p.subarray(0, 4)]} vs .k ${[r, g, b, a]}`);
+            }
+        }
     }
-  }
 }
 
 // decodeSkin's pixels are the decoded BMP's, alpha 0 exactly where it has the
 // transparency colour (a widened 6:6:6 channel never reaches 255).
 function shownMatchesBmp(shown, decodedBmp) {
-  const width = shown.width;
-  const rowBytes = (width * 3 + 3) & ~3;
-  for (let y = 0; y < shown.height; y++) {
-    for (let x = 0; x < width; x++) {
-      const at = 54 + (shown.height - 1 - y) * rowBytes + x * 3;
-      const [b, g, r] = decodedBmp.subarray(at, at + 3);
-      const p = shown.rgba.subarray((y * width + x) * 4, (y * width + x) * 4 + 4);
-      const magenta = r === 255 && g === 0 && b === 255;
-      if (p[0] !== r || p[1] !== g || p[2] !== b || (p[3] === 0) !== magenta) {
-        throw new Error(`decodeSkin pixel ${x},${y}: ${[...p]} vs BMP ${[r, g, b]}`);
-      }
+    const width = shown.width;
+    const rowBytes = (width * 3 + 3) & ~3;
+    for (let y = 0; y < shown.height; y++) {
+        for (let x = 0; x < width; x++) {
+            const at = 54 + (shown.height - 1 - y) * rowBytes + x * 3;
+            const [b, g, r] = decodedBmp.subarray(at, at + 3);
+            const p = shown.rgba.subarray((y * width + x) * 4, (y * width + x) * 4 + 4);
+            const magenta = r === 255 && g === 0 && b === 255;
+            if (p[0] !== r || p[1] !== g || p[2] !== b || (p[3] === 0) !== magenta) {
+                throw new Error(`decodeSkin pixel ${x},${y}: ${[...p]} vs BMP ${[r, g, b]}`);
+            }
+        }
     }
-  }
 }
 
 function decodeOnly(name, bytes) {
-  const input = file(name, bytes);
-  same(wasm(() => L.skinToBmp(read(input), name)),
-    cli(['decode', input, `${input}.bmp`], `${input}.bmp`, input), 'decode');
+    const input = file(name, bytes);
+    same(
+        wasm(() => L.skinToBmp(read(input), name)),
+        cli(['decode', input, `${input}.bmp`], `${input}.bmp`, input), 'decode');
 }
 
 function refusedAsDecode(name, bytes) {
-  const input = file(name, bytes);
-  const cliMessage = cli(['decode', input, `${input}.bmp`], null, input);
-  same(wasm(() => L.skinToBmp(bytes, name)), cliMessage, 'skinToBmp');
-  same(wasm(() => L.decodeSkin(bytes, name, true, 0)), cliMessage, 'decodeSkin');
+    const input = file(name, bytes);
+    const cliMessage = cli(['decode', input, `${input}.bmp`], null, input);
+    same(wasm(() => L.skinToBmp(bytes, name)), cliMessage, 'skinToBmp');
+    same(wasm(() => L.decodeSkin(bytes, name, true, 0)), cliMessage, 'decodeSkin');
 }
 
 function refusedAsConvert(name, bytes) {
-  const input = file(name, bytes);
-  same(wasm(() => L.pictureToSkin(bytes, name)),
-    cli(['convert', input, '-o', `${input}.k`], null, input), 'pictureToSkin');
+    const input = file(name, bytes);
+    same(
+        wasm(() => L.pictureToSkin(bytes, name)),
+        cli(['convert', input, '-o', `${input}.k`], null, input), 'pictureToSkin');
 }
 
 // The page hands over the pixels the browser decoded, and whether the PNG
 // carried transparency (describe's alpha).
 function rgbaAsPng(width, height, opaque, withAlpha, keyed = false) {
-  const pixels = rgbaPixels(width, height, opaque);
-  if (keyed) {
-    // One colour, transparent wherever it is.
-    for (let i = 0; i < pixels.length; i += 4) {
-      pixels.set((i / 4) % 7 === 2 ? [10, 20, 30, 0] : [pixels[i] | 1, pixels[i + 1], pixels[i + 2], 255], i);
+    const pixels = rgbaPixels(width, height, opaque);
+    if (keyed) {
+        // One colour, transparent wherever it is.
+        for (let i = 0; i < pixels.length; i += 4) {
+            pixels.set(
+                (i / 4) % 7 === 2 ? [10, 20, 30, 0] :
+                                    [pixels[i] | 1, pixels[i + 1], pixels[i + 2], 255],
+                i);
+        }
     }
-  }
-  const bytes = png(width, height, pixels, withAlpha, keyed);
-  const input = file('p.png', bytes);
-  const alpha = L.describe(bytes, 'p.png').alpha;
-  same(wasm(() => L.rgbaToSkin(pixels, width, height, alpha)),
-    cli(['convert', input, '-o', `${input}.k`], `${input}.k`, input), 'rgbaToSkin');
-  if (!opaque || !withAlpha) {
-    same(L.rgbaToSkin(pixels, width, height), L.rgbaToSkin(pixels, width, height, alpha), 'no alpha given');
-  }
+    const bytes = png(width, height, pixels, withAlpha, keyed);
+    const input = file('p.png', bytes);
+    const alpha = L.describe(bytes, 'p.png').alpha;
+    same(
+        wasm(() => L.rgbaToSkin(pixels, width, height, alpha)),
+        cli(['convert', input, '-o', `${input}.k`], `${input}.k`, input), 'rgbaToSkin');
+    if (!opaque || !withAlpha) {
+        same(
+            L.rgbaToSkin(pixels, width, height), L.rgbaToSkin(pixels, width, height, alpha),
+            'no alpha given');
+    }
 }
 
 // A package packed by the CLI from members { name: bytes }.
 function packed(members) {
-  const folder = path.join(work, `pack${files++}`);
-  fs.mkdirSync(folder);
-  for (const [name, bytes] of Object.entries(members)) {
-    fs.writeFileSync(path.join(folder, name), Uint8Array.from(bytes));
-  }
-  return read(cliOk(['pack', folder, `${folder}.ezx`], `${folder}.ezx`));
+    const folder = path.join(work, `pack${files++}`);
+    fs.mkdirSync(folder);
+    for (const [name, bytes] of Object.entries(members)) {
+        fs.writeFileSync(path.join(folder, name), Uint8Array.from(bytes));
+    }
+    return read(cliOk(['pack', folder, `${folder}.ezx`], `${folder}.ezx`));
 }
 function cliOk(args, out) {
-  const result = cli(args, out, '');
-  if (typeof result === 'string') throw new Error(`lumigram-cli ${args[0]}: ${result}`);
-  return out;
+    const result = cli(args, out, '');
+    if (typeof result === 'string') {
+        throw new Error(`lumigram-cli ${args[0]}: ${result}`);
+    }
+    return out;
 }
-const base = () => packed({ 'a.k': [1, 2, 3], 'b.g': [4, 5], 'c.a': [6], 'd.k': [7, 8, 9, 10] });
+const base = () => packed({'a.k': [1, 2, 3], 'b.g': [4, 5], 'c.a': [6], 'd.k': [7, 8, 9, 10]});
 
 function withPackage(bytes, salvage, work) {
-  const pkg = L.openPackage(bytes, 'skin.ezx', salvage);
-  try {
-    return work(pkg);
-  } finally {
-    pkg.delete();
-  }
+    const pkg = L.openPackage(bytes, 'skin.ezx', salvage);
+    try {
+        return work(pkg);
+    } finally {
+        pkg.delete();
+    }
 }
 
 // An edit in the page against the CLI commands that make it.
 function edit(page, commands) {
-  const original = base();
-  const pkgPath = file('skin.ezx', original);
-  for (const [command, ...args] of commands(pkgPath)) {
-    const result = cli([command, pkgPath, ...args], null, pkgPath);
-    if (result !== 'ok') throw new Error(`lumigram-cli ${command}: ${result}`);
-  }
-  same(withPackage(original, false, (pkg) => (page(pkg), pkg.save())), read(pkgPath), 'save');
+    const original = base();
+    const pkgPath = file('skin.ezx', original);
+    for (const [command, ...args] of commands(pkgPath)) {
+        const result = cli([command, pkgPath, ...args], null, pkgPath);
+        if (result !== 'ok') {
+            throw new Error(`lumigram-cli ${command}: ${result}`);
+        }
+    }
+    same(withPackage(original, false, (pkg) => (page(pkg), pkg.save())), read(pkgPath), 'save');
 }
 const memberFile = (name, bytes) => file(name, Uint8Array.from(bytes));
 
 // The CLI's words for a package it cannot open, and verify's findings, for
 // bytes made from a sound package by damage().
 function hostile(damage) {
-  const bytes = damage(base());
-  const input = file('bad.ezx', bytes);
-  same(wasm(() => L.openPackage(bytes, 'bad.ezx', false)),
-    cli(['extract', input, 'a.k', '-o', `${input}.out`], null, input), 'openPackage');
-  withPackage(bytes, true, (pkg) => {
-    same(pkg.findings(), cliLines(['verify', input], input), 'findings');
-    for (let i = 0; i < pkg.size(); i++) pkg.bytes(i);
-  });
+    const bytes = damage(base());
+    const input = file('bad.ezx', bytes);
+    same(
+        wasm(() => L.openPackage(bytes, 'bad.ezx', false)),
+        cli(['extract', input, 'a.k', '-o', `${input}.out`], null, input), 'openPackage');
+    withPackage(bytes, true, (pkg) => {
+        same(pkg.findings(), cliLines(['verify', input], input), 'findings');
+        for (let i = 0; i < pkg.size(); i++) {
+            pkg.bytes(i);
+        }
+    });
 }
 const view = (b) => new DataView(b.buffer, b.byteOffset);
 const indexAt = (b) => parseInt(Buffer.from(b.subarray(16, 24)).toString('latin1'), 16);
 
 const rows = [];
 for (const width of [1, 2, 3, 4, 5, 31, 32, 33, 34, 35, 36, 37, 63, 64, 65, 66, 67, 68, 69]) {
-  rows.push([`24-bit BMP ${width} wide both ways`, () => pictureRoundTrip(width, 3, 24)]);
+    rows.push([`24-bit BMP ${width} wide both ways`, () => pictureRoundTrip(width, 3, 24)]);
 }
 for (const width of [1, 5, 33, 67]) {
-  rows.push([`16-bit BMP ${width} wide both ways`, () => pictureRoundTrip(width, 2, 16)]);
-  rows.push([`32-bit BMP ${width} wide both ways`, () => pictureRoundTrip(width, 2, 32)]);
-  rows.push([`32-bit .k ${width} wide decoded`, () => decodeOnly('p.k', skin32(width, 2))]);
+    rows.push([`16-bit BMP ${width} wide both ways`, () => pictureRoundTrip(width, 2, 16)]);
+    rows.push([`32-bit BMP ${width} wide both ways`, () => pictureRoundTrip(width, 2, 32)]);
+    rows.push([`32-bit .k ${width} wide decoded`, () => decodeOnly('p.k', skin32(width, 2))]);
 }
 rows.push(
-  ['.k with half its mask plane decoded', () => {
-    const k = L.pictureToSkin(bmp(40, 4, 24), 'p.bmp');
-    decodeOnly('p.k', k.subarray(0, k.length - 10));
-  }],
-  ['RGBA pixels as a PNG with alpha', () => rgbaAsPng(37, 5, false, true)],
-  ['opaque pixels as an RGB PNG', () => rgbaAsPng(66, 3, true, false)],
-  ['opaque pixels as an RGBA PNG', () => rgbaAsPng(35, 4, true, true)],
-  ['pixels of an RGB PNG with a transparent colour', () => rgbaAsPng(33, 3, true, false, true)],
-  ['refused: .k shorter than its header', () => refusedAsDecode('x.k', new Uint8Array(5))],
-  ['refused: .k rows past the end', () =>
-    refusedAsDecode('x.k', skinHeader(new Uint8Array(40), 4, 100, 18, 12))],
-  ['refused: 18-bit .k too wide', () =>
-    refusedAsDecode('x.k', skinHeader(new Uint8Array(16), 30000, 0, 18, 0))],
-  ['refused: .k RowStride short', () =>
-    refusedAsDecode('x.k', skinHeader(new Uint8Array(36), 10, 1, 18, 20))],
-  ['refused: a PNG to decode', () => refusedAsDecode('x.k', png(2, 2, rgbaPixels(2, 2, true), false))],
-  ['refused: a GIF to convert to .k', () =>
-    refusedAsConvert('x.gif', Buffer.from('GIF89a\x01\x00\x01\x00\x00\x00\x00;', 'latin1'))],
-  ['refused: a compressed BMP', () => {
-    const b = bmp(4, 2, 24);
-    le(b, 30, 1, 4);
-    refusedAsConvert('x.bmp', b);
-  }],
-  ['refused: a BMP cut short', () => refusedAsConvert('x.bmp', bmp(9, 9, 24).subarray(0, 100))],
-  ['worked package: packed, opened, saved', () => {
-    same(packed({ 'icon.k': [1, 2, 3, 4, 5], 'wall.g': [0xaa, 0xbb, 0xcc] }), worked, 'pack');
-    withPackage(worked, false, (pkg) => {
-      const members = [0, 1].map((i) => pkg.member(i));
-      same(JSON.stringify(members), JSON.stringify([{ name: 'icon.k', size: 5, kind: 'k' },
-        { name: 'wall.g', size: 3, kind: 'g' }]), 'members');
-      same(pkg.bytes(0), Uint8Array.of(1, 2, 3, 4, 5), 'member bytes');
-      same(pkg.save(), worked, 'save');
-    });
-  }],
-  ['describe tells each kind and size', () => {
-    const described = [[bmp(7, 3, 24), 'p.bmp'], [skin32(5, 2), 'p.k'],
-      [png(6, 4, rgbaPixels(6, 4, false), true), 'p.png'], [worked, 'p.ezx'], [[1, 2, 3], 'p.txt']]
-      .map(([bytes, name]) => Object.values(L.describe(Uint8Array.from(bytes), name)).join(' '));
-    same(described.join(', '), 'bmp 7 3 24 false, k 5 2 32 false, png 6 4 32 true, ' +
-      'ezx 0 0 0 false, other 0 0 0 false', 'describe');
-  }],
-  ['put replaces a member in place', () =>
-    edit((p) => p.put('b.g', Uint8Array.of(9, 9)), (pkg) => [['update', memberFile('b.g', [9, 9])]])],
-  ['put adds a member where pack puts it', () =>
-    edit((p) => p.put('B2.k', Uint8Array.of(3)), (pkg) => [['update', memberFile('B2.k', [3])]])],
-  ['putConverted adds a BMP as a .k', () => {
-    const picture = bmp(6, 2, 24);
-    edit((p) => p.putConverted('pic.bmp', picture),
-      (pkg) => [['update', '--convert', memberFile('pic.bmp', picture)]]);
-  }],
-  ['remove drops a member', () => edit((p) => p.remove('c.a'), (pkg) => [['delete', 'c.a']])],
-  ['rename moves a member to its new place', () =>
-    edit((p) => p.rename('d.k', 'aa.k'), (pkg) => [['delete', 'd.k'], ['update', memberFile('aa.k', [7, 8, 9, 10])]])],
-  ['refused: a member name pack cannot store', () => {
-    const pkgPath = file('skin.ezx', base());
-    const bad = memberFile('notes.txt', [1]);
-    same(wasm(() => withPackage(base(), false, (p) => p.put('notes.txt', Uint8Array.of(1)))),
-      cli(['update', pkgPath, bad], null, bad), 'put');
-  }],
-  ['refused: removing a member that is not there', () => {
-    const pkgPath = file('skin.ezx', base());
-    same(wasm(() => withPackage(base(), false, (p) => p.remove('zz.k'))),
-      cli(['delete', pkgPath, 'zz.k'], null, pkgPath), 'remove');
-  }],
-  ['hostile: package cut short', () => hostile((b) => b.subarray(0, b.length - 3))],
-  ['hostile: package cut inside its header', () => hostile((b) => b.subarray(0, 30))],
-  ['hostile: member count far past the file', () =>
-    hostile((b) => (view(b).setInt32(indexAt(b) + 8, 0x7fffffff, true), b))],
-  ['hostile: two members share one record', () =>
-    hostile((b) => {
-      const table = view(b).getInt32(indexAt(b) + 12, true);
-      view(b).setInt32(table + 12 + 8, 0, true);
-      return b;
-    })],
-  ['hostile: a record offset far past the end', () =>
-    hostile((b) => {
-      const table = view(b).getInt32(indexAt(b) + 12, true);
-      view(b).setInt32(table + 8, 0x40000000, true);
-      return b;
-    })],
+    [
+        '.k with half its mask plane decoded',
+        () => {
+            const k = L.pictureToSkin(bmp(40, 4, 24), 'p.bmp');
+            decodeOnly('p.k', k.subarray(0, k.length - 10));
+        }
+    ],
+    ['RGBA pixels as a PNG with alpha', () => rgbaAsPng(37, 5, false, true)],
+    ['opaque pixels as an RGB PNG', () => rgbaAsPng(66, 3, true, false)],
+    ['opaque pixels as an RGBA PNG', () => rgbaAsPng(35, 4, true, true)],
+    ['pixels of an RGB PNG with a transparent colour', () => rgbaAsPng(33, 3, true, false, true)],
+    ['refused: .k shorter than its header', () => refusedAsDecode('x.k', new Uint8Array(5))],
+    [
+        'refused: .k rows past the end',
+        () => refusedAsDecode('x.k', skinHeader(new Uint8Array(40), 4, 100, 18, 12))
+    ],
+    [
+        'refused: 18-bit .k too wide',
+        () => refusedAsDecode('x.k', skinHeader(new Uint8Array(16), 30000, 0, 18, 0))
+    ],
+    [
+        'refused: .k RowStride short',
+        () => refusedAsDecode('x.k', skinHeader(new Uint8Array(36), 10, 1, 18, 20))
+    ],
+    [
+        'refused: a PNG to decode',
+        () => refusedAsDecode('x.k', png(2, 2, rgbaPixels(2, 2, true), false))
+    ],
+    [
+        'refused: a GIF to convert to .k',
+        () =>
+            refusedAsConvert('x.gif', Buffer.from('GIF89a\x01\x00\x01\x00\x00\x00\x00;', 'latin1'))
+    ],
+    [
+        'refused: a compressed BMP',
+        () => {
+            const b = bmp(4, 2, 24);
+            le(b, 30, 1, 4);
+            refusedAsConvert('x.bmp', b);
+        }
+    ],
+    ['refused: a BMP cut short', () => refusedAsConvert('x.bmp', bmp(9, 9, 24).subarray(0, 100))],
+    [
+        'worked package: packed, opened, saved',
+        () => {
+            same(packed({'icon.k': [1, 2, 3, 4, 5], 'wall.g': [0xaa, 0xbb, 0xcc]}), worked, 'pack');
+            withPackage(worked, false, (pkg) => {
+                const members = [0, 1].map((i) => pkg.member(i));
+                same(
+                    JSON.stringify(members), JSON.stringify([
+                        {name: 'icon.k', size: 5, kind: 'k'}, {name: 'wall.g', size: 3, kind: 'g'}
+                    ]),
+                    'members');
+                same(pkg.bytes(0), Uint8Array.of(1, 2, 3, 4, 5), 'member bytes');
+                same(pkg.save(), worked, 'save');
+            });
+        }
+    ],
+    [
+        'describe tells each kind and size',
+        () => {
+            const described = [
+                [bmp(7, 3, 24), 'p.bmp'], [skin32(5, 2), 'p.k'],
+                [png(6, 4, rgbaPixels(6, 4, false), true), 'p.png'], [worked, 'p.ezx'],
+                [[1, 2, 3], 'p.txt']
+            ].map(([bytes,
+                    name]) => Object.values(L.describe(Uint8Array.from(bytes), name)).join(' '));
+            same(
+                described.join(', '),
+                'bmp 7 3 24 false, k 5 2 32 false, png 6 4 32 true, ' +
+                    'ezx 0 0 0 false, other 0 0 0 false',
+                'describe');
+        }
+    ],
+    [
+        'put replaces a member in place',
+        () => edit(
+            (p) => p.put('b.g', Uint8Array.of(9, 9)),
+            (pkg) => [['update', memberFile('b.g', [9, 9])]])
+    ],
+    [
+        'put adds a member where pack puts it',
+        () => edit(
+            (p) => p.put('B2.k', Uint8Array.of(3)), (pkg) => [['update', memberFile('B2.k', [3])]])
+    ],
+    [
+        'putConverted adds a BMP as a .k',
+        () => {
+            const picture = bmp(6, 2, 24);
+            edit(
+                (p) => p.putConverted('pic.bmp', picture),
+                (pkg) => [['update', '--convert', memberFile('pic.bmp', picture)]]);
+        }
+    ],
+    ['remove drops a member', () => edit((p) => p.remove('c.a'), (pkg) => [['delete', 'c.a']])],
+    [
+        'rename moves a member to its new place',
+        () => edit(
+            (p) => p.rename('d.k', 'aa.k'),
+            (pkg) => [['delete', 'd.k'], ['update', memberFile('aa.k', [7, 8, 9, 10])]])
+    ],
+    [
+        'refused: a member name pack cannot store',
+        () => {
+            const pkgPath = file('skin.ezx', base());
+            const bad = memberFile('notes.txt', [1]);
+            same(
+                wasm(() => withPackage(base(), false, (p) => p.put('notes.txt', Uint8Array.of(1)))),
+                cli(['update', pkgPath, bad], null, bad), 'put');
+        }
+    ],
+    [
+        'refused: removing a member that is not there',
+        () => {
+            const pkgPath = file('skin.ezx', base());
+            same(
+                wasm(() => withPackage(base(), false, (p) => p.remove('zz.k'))),
+                cli(['delete', pkgPath, 'zz.k'], null, pkgPath), 'remove');
+        }
+    ],
+    ['hostile: package cut short', () => hostile((b) => b.subarray(0, b.length - 3))],
+    ['hostile: package cut inside its header', () => hostile((b) => b.subarray(0, 30))],
+    [
+        'hostile: member count far past the file',
+        () => hostile((b) => (view(b).setInt32(indexAt(b) + 8, 0x7fffffff, true), b))
+    ],
+    [
+        'hostile: two members share one record', () => hostile((b) => {
+                                                     const table =
+                                                         view(b).getInt32(indexAt(b) + 12, true);
+                                                     view(b).setInt32(table + 12 + 8, 0, true);
+                                                     return b;
+                                                 })
+    ],
+    [
+        'hostile: a record offset far past the end',
+        () => hostile((b) => {
+            const table = view(b).getInt32(indexAt(b) + 12, true);
+            view(b).setInt32(table + 8, 0x40000000, true);
+            return b;
+        })
+    ],
 );
 
 let failed = 0;
 for (const [name, run] of rows) {
-  try {
-    run();
-    console.log(`ok    ${name}`);
-  } catch (error) {
-    failed++;
-    console.log(`FAIL  ${name}: ${error.message}`);
-  }
+    try {
+        run();
+        console.log(`ok    ${name}`);
+    } catch (error) {
+        failed++;
+        console.log(`FAIL  ${name}: ${error.message}`);
+    }
 }
 const total = rows.length;
 console.log(`\nvectors: ${failed} failed out of ${total}`);
