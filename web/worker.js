@@ -13,7 +13,7 @@ const kBatchMillis = 30;
 // any other member any file.
 function memberKind(name) {
     const dot = name.lastIndexOf('.');
-    const ext = dot < 0 ? '' : name.slice(dot + 1);
+    const ext = dot < 0 ? '' : name.slice(dot + 1).toLowerCase();
     return ext === 'k' || ext === 'g' || ext === 'a' ? ext : 'other';
 }
 
@@ -22,9 +22,12 @@ function stemOf(name) {
     return dot <= 0 ? name : name.slice(0, dot);
 }
 
-// The name a file added to a package gets: pictures that become ".k" or ".g"
-// members are renamed after what they become, as the desktop workbench does.
+// The name a file added to a package gets: ".k", ".g" and ".a" files keep
+// theirs; pictures that become ".k" or ".g" members are named after what they
+// become, as the desktop workbench names them.
 function addedMemberName(fileName, kind) {
+    if (memberKind(fileName) !== 'other')
+        return fileName;
     if (kind === 'bmp' || kind === 'png')
         return stemOf(fileName) + '.k';
     if (kind === 'gif')
@@ -131,7 +134,8 @@ function createCoreHost(L, post) {
         if (!pkg)
             throw new Error('no package is open');
         if (readOnly)
-            throw new Error('a damaged package is read-only; download its members one by one');
+            throw new Error(
+                'a damaged package is read-only; download its intact members as a new package');
         ++generation;  // indices shift: thumbnails under way are stale
     }
 

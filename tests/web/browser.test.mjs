@@ -159,14 +159,16 @@ test('edited packages download as update writes them, and verify', async (t) => 
     mkdirSync(fx.path('new'));
     writeFileSync(fx.path('new/m002.bmp'), bmp(10, 10, samplePixel(7)));
     copyFileSync(fx.path('icon.png'), fx.path('new/extra.png'));
+    copyFileSync(fx.path('icon.png'), fx.path('new/wall.g'));
     const rows = [
-        {edit: '#replace', select: 'm002.k', file: 'new/m002.bmp'},
-        {edit: '#add', select: null, file: 'new/extra.png'},
+        {edit: '#replace', select: 'm002.k', file: 'new/m002.bmp', update: ['--convert']},
+        {edit: '#add', select: null, file: 'new/extra.png', update: ['--convert']},
+        {edit: '#add', select: null, file: 'new/wall.g', update: []},  // a ".g" stays one
     ];
     for (const row of rows) {
         await t.test(`${row.edit} ${row.file}`, async () => {
-            const expected = fx.path(`expected-${row.edit.slice(1)}.ezx`);
-            cliOk('update', fx.path('skin.ezx'), fx.path(row.file), '--convert', '-o', expected);
+            const expected = fx.path('expected.ezx');
+            cliOk('update', fx.path('skin.ezx'), fx.path(row.file), ...row.update, '-o', expected);
             const p = await page();
             await choose(p, 'skin.ezx');
             await gridFilled(p);
