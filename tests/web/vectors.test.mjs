@@ -371,6 +371,19 @@ rows.push(
     ['opaque pixels as an RGB PNG', () => rgbaAsPng(66, 3, true, false)],
     ['opaque pixels as an RGBA PNG', () => rgbaAsPng(35, 4, true, true)],
     ['pixels of an RGB PNG with a transparent colour', () => rgbaAsPng(33, 3, true, false, true)],
+    [
+        'refused: RGBA pixels of the wrong length or size',
+        () => {
+            same(
+                [
+                    wasm(() => L.rgbaToSkin(new Uint8Array(7), 1, 2)),
+                    wasm(() => L.rgbaToSkin(new Uint8Array(4), 21845, 1))
+                ].join('; '),
+                'RGBA pixels: 7 bytes, not width x height x 4; a picture of 21845 x 1 pixels ' +
+                    'cannot be a skin picture: it takes 1 to 21844 columns and 1 to 65535 rows',
+                'rgbaToSkin');
+        }
+    ],
     ['refused: .k shorter than its header', () => refusedAsDecode('x.k', new Uint8Array(5))],
     [
         'refused: .k rows past the end',
