@@ -307,7 +307,10 @@ function cliOk(args, out) {
     }
     return out;
 }
-const base = () => packed({'a.k': [1, 2, 3], 'b.g': [4, 5], 'c.a': [6], 'd.k': [7, 8, 9, 10]});
+// One member large enough that saving copies it in blocks rather than whole.
+const large = Uint8Array.from({length: 300000}, (_, i) => (i * 7) & 255);
+const base = () =>
+    packed({'a.k': [1, 2, 3], 'b.g': [4, 5], 'c.a': [6], 'd.k': [7, 8, 9, 10], 'e.g': large});
 
 function withPackage(bytes, salvage, work) {
     const pkg = L.openPackage(bytes, 'skin.ezx', salvage);
