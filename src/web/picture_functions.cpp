@@ -202,7 +202,6 @@ val PictureToSkin(const val& bytes, const std::string& name) {
 
 val RgbaToSkin(const val& rgba, unsigned width, unsigned height, const val& hasAlpha) {
     return Guarded([&] {
-        const std::vector<std::uint8_t> pixels = BytesFrom(rgba);
         if (width == 0 || height == 0 || width > kMaxBmpWidth24 || height > kMaxPictureHeight) {
             throw FormatError("a picture of " + std::to_string(width) + " x " +
                                   std::to_string(height) +
@@ -211,11 +210,14 @@ val RgbaToSkin(const val& rgba, unsigned width, unsigned height, const val& hasA
                                   std::to_string(kMaxPictureHeight) + " rows",
                               "");
         }
-        if (pixels.size() != std::uint64_t{width} * height * 4) {
-            throw FormatError(
-                "RGBA pixels: " + std::to_string(pixels.size()) + " bytes, not width x height x 4",
-                "");
+        // Checked before anything is copied in.
+        const auto length = rgba["length"].as<double>();
+        if (length != static_cast<double>(std::uint64_t{width} * height * 4)) {
+            throw FormatError("RGBA pixels: " + std::to_string(static_cast<std::uint64_t>(length)) +
+                                  " bytes, not width x height x 4",
+                              "");
         }
+        const std::vector<std::uint8_t> pixels = BytesFrom(rgba);
         RgbaMemorySource source(
             pixels, width, height,
             hasAlpha.isUndefined() ? std::nullopt : std::optional(hasAlpha.as<bool>()));

@@ -307,7 +307,10 @@ function cliOk(args, out) {
     }
     return out;
 }
-const base = () => packed({'a.k': [1, 2, 3], 'b.g': [4, 5], 'c.a': [6], 'd.k': [7, 8, 9, 10]});
+// One member large enough that saving copies it in blocks rather than whole.
+const large = Uint8Array.from({length: 300000}, (_, i) => (i * 7) & 255);
+const base = () =>
+    packed({'a.k': [1, 2, 3], 'b.g': [4, 5], 'c.a': [6], 'd.k': [7, 8, 9, 10], 'e.g': large});
 
 function withPackage(bytes, salvage, work) {
     const pkg = L.openPackage(bytes, 'skin.ezx', salvage);
@@ -371,6 +374,19 @@ rows.push(
     ['opaque pixels as an RGB PNG', () => rgbaAsPng(66, 3, true, false)],
     ['opaque pixels as an RGBA PNG', () => rgbaAsPng(35, 4, true, true)],
     ['pixels of an RGB PNG with a transparent colour', () => rgbaAsPng(33, 3, true, false, true)],
+    [
+        'refused: RGBA pixels of the wrong length or size',
+        () => {
+            same(
+                [
+                    wasm(() => L.rgbaToSkin(new Uint8Array(7), 1, 2)),
+                    wasm(() => L.rgbaToSkin(new Uint8Array(4), 21845, 1))
+                ].join('; '),
+                'RGBA pixels: 7 bytes, not width x height x 4; a picture of 21845 x 1 pixels ' +
+                    'cannot be a skin picture: it takes 1 to 21844 columns and 1 to 65535 rows',
+                'rgbaToSkin');
+        }
+    ],
     ['refused: .k shorter than its header', () => refusedAsDecode('x.k', new Uint8Array(5))],
     [
         'refused: .k rows past the end',
