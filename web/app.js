@@ -34,6 +34,7 @@ const ui = {
     colour: $('colour'),
     checkerboard: $('checkerboard'),
     zoom: $('zoom'),
+    viewTools: $('view-tools'),
     downloadStored: $('download-stored'),
     downloadK: $('download-k'),
     downloadBmp: $('download-bmp'),
@@ -248,6 +249,7 @@ async function showPicture(item, decoded) {
     ui.downloadK.hidden = !(item.kind === 'bmp' || item.kind === 'png');
     ui.downloadBmp.hidden = !isSkin;
     ui.downloadPng.hidden = !isSkin;
+    ui.viewTools.hidden = !isSkin && !['bmp', 'png', 'gif'].includes(item.kind);
 
     if (isSkin) {
         drawSkin(item, picture);
