@@ -354,6 +354,8 @@ async function downloadShown(how) {
             const bmp = await core.call('skinToBmp', {bytes: item.bytes.slice(), name: item.name});
             download(bmp, `${stemOf(item.name)}.bmp`, 'image/bmp');
         } else if (how === 'png') {
+            // The browser's PNG encoder, from the pixels on the canvas: transparent
+            // pixels stay transparent.
             const blob = await new Promise((resolve) => ui.canvas.toBlob(resolve, 'image/png'));
             download(blob, `${stemOf(item.name)}.png`, 'image/png');
         } else if (how === 'k') {

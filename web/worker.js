@@ -39,7 +39,9 @@ function addedMemberName(fileName, kind) {
 // the next call and can be transferred.
 function copyOf(bytes) { return new Uint8Array(bytes); }
 
-// A PNG's straight-alpha pixels through the browser's own decoder. A canvas
+// A PNG's straight-alpha pixels through the browser's own decoder: the core
+// has no PNG codec here (libspng and zlib would come from emscripten's ports,
+// fetched over the network at build time), and every browser has one. A canvas
 // keeps its pixels premultiplied, which in 8 bits loses a half-transparent
 // pixel's colour by one step; a float16 canvas keeps it exactly, so 8 bits are
 // only the fallback of browsers without one.
