@@ -35,10 +35,6 @@ function addedMemberName(fileName, kind) {
     return fileName;
 }
 
-// Byte arrays from the core may be views of its memory; the copies outlive
-// the next call and can be transferred.
-function copyOf(bytes) { return new Uint8Array(bytes); }
-
 // A PNG's straight-alpha pixels through the browser's own decoder: the core
 // has no PNG codec here (libspng and zlib would come from emscripten's ports,
 // fetched over the network at build time), and every browser has one. A canvas
@@ -82,12 +78,12 @@ const kThumbnailMax = 128;
 function shrink(rgba, width, height) {
     const scale = Math.max(width, height) / kThumbnailMax;
     if (scale <= 1)
-        return {rgba: copyOf(rgba), width, height};
+        return {rgba, width, height};
     const w = Math.max(1, Math.round(width / scale));
     const h = Math.max(1, Math.round(height / scale));
     const out = new Uint8Array(w * h * 4);
     const words = new Uint32Array(out.buffer);
-    const aligned = rgba.byteOffset % 4 === 0 ? rgba : copyOf(rgba);
+    const aligned = rgba.byteOffset % 4 === 0 ? rgba : new Uint8Array(rgba);
     const source = new Uint32Array(aligned.buffer, aligned.byteOffset, width * height);
     for (let y = 0; y < h; ++y) {
         const row = Math.min(height - 1, Math.floor(y * scale)) * width;
@@ -146,9 +142,9 @@ function createCoreHost(L, post) {
     async function skinOfPicture(bytes, name) {
         const {kind, alpha} = L.describe(bytes, name);
         if (kind !== 'png')
-            return copyOf(L.pictureToSkin(bytes, name));
+            return L.pictureToSkin(bytes, name);
         const {rgba, width, height} = await rgbaOfPng(bytes);
-        return copyOf(L.rgbaToSkin(rgba, width, height, alpha));
+        return L.rgbaToSkin(rgba, width, height, alpha);
     }
 
     // Puts a chosen file into the package as the member `target`, encoded as
@@ -189,7 +185,7 @@ function createCoreHost(L, post) {
                 item.dims = `${picture.width} × ${picture.height}`;
                 transfer.push(item.rgba.buffer);
             } else if (m.kind === 'g') {
-                item.bytes = copyOf(pkg.bytes(i));
+                item.bytes = pkg.bytes(i);
                 transfer.push(item.bytes.buffer);
             }
         } catch (e) {
@@ -228,10 +224,10 @@ function createCoreHost(L, post) {
                 height: picture.height,
                 bits: picture.bits,
                 hasMask: picture.hasMask,
-                rgba: copyOf(picture.rgba),
+                rgba: picture.rgba,
             };
         },
-        skinToBmp: ({bytes, name}) => copyOf(L.skinToBmp(bytes, name)),
+        skinToBmp: ({bytes, name}) => L.skinToBmp(bytes, name),
         pictureToSkin: ({bytes, name}) => skinOfPicture(bytes, name),
         openPackage: ({bytes, name, salvage}) => {
             closePackage();
@@ -241,7 +237,7 @@ function createCoreHost(L, post) {
         },
         closePackage: () => closePackage(),
         members: () => members(),
-        memberBytes: ({name}) => copyOf(pkg.bytes(indexOf(name))),
+        memberBytes: ({name}) => pkg.bytes(indexOf(name)),
         thumbnails: (args) => runThumbnails(args),
         replace: async ({target, fileName, bytes}) => {
             writable();
@@ -281,7 +277,7 @@ function createCoreHost(L, post) {
         save: () => {
             if (!pkg)
                 throw new Error('no package is open');
-            return copyOf(pkg.save());
+            return pkg.save();
         },
     };
 
