@@ -26,6 +26,11 @@ CommandRun RunCommand(const std::vector<std::string>& argv);
 // Peak resident memory of a child process running argv, in KiB (-1 on failure).
 long PeakKiBOfCommand(const std::vector<std::string>& argv);
 
+// KiB as MiB, for printing.
+inline double MiBOf(long kib) {
+    return static_cast<double>(kib) / 1024.0;
+}
+
 // A folder under base (the temporary folder when empty), removed at the end.
 class ScratchFolder {
   public:

@@ -152,8 +152,10 @@ int main() {
         bench::PeakKiBOfCommand({LUMIGRAM_CLI, "encode", bmp, dir.File("cli.k")});
     const long decodeKiB =
         bench::PeakKiBOfCommand({LUMIGRAM_CLI, "decode", skin, dir.File("cli.bmp")});
-    std::printf("peak memory of lumigram-cli encode: %.1f MiB (target < 16)\n", encodeKiB / 1024.0);
-    std::printf("peak memory of lumigram-cli decode: %.1f MiB (target < 16)\n", decodeKiB / 1024.0);
+    std::printf("peak memory of lumigram-cli encode: %.1f MiB (target < 16)\n",
+                bench::MiBOf(encodeKiB));
+    std::printf("peak memory of lumigram-cli decode: %.1f MiB (target < 16)\n",
+                bench::MiBOf(decodeKiB));
 
     CompareKernels(bmp);
     CompareCli(dir, bmp, skin, "whole runs, row kernels as chosen (median of 9, turn about):");

@@ -75,7 +75,7 @@ void Report(const char* what, const char* tarWhat, const bench::CommandRun& ours
             const bench::CommandRun& tar, double target) {
     std::printf("  %-7s %7.3f s, %s %7.3f s, ratio %.2f (target <= %.1f), peak %.1f MiB\n", what,
                 ours.seconds, tarWhat, tar.seconds, ours.seconds / tar.seconds, target,
-                ours.peakKiB / 1024.0);
+                bench::MiBOf(ours.peakKiB));
     std::printf("          user+system %7.3f s against %7.3f s, ratio %.2f\n", ours.cpuSeconds,
                 tar.cpuSeconds, ours.cpuSeconds / tar.cpuSeconds);
 }

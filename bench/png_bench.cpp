@@ -98,9 +98,9 @@ int main() {
     }
     std::printf("picture: %d x %d, 18-bit .k with mask (a third transparent)\n", kSide, kSide);
     std::printf("lumigram-cli .k -> PNG: %.3f s, peak %.1f MiB (target < 16), PNG %ld bytes\n",
-                toPng.seconds, toPng.peakKiB / 1024.0, SizeOf(dir.File("ours.png")));
+                toPng.seconds, bench::MiBOf(toPng.peakKiB), SizeOf(dir.File("ours.png")));
     std::printf("lumigram-cli PNG -> .k: %.3f s, peak %.1f MiB (target < 16)\n", toSkin.seconds,
-                toSkin.peakKiB / 1024.0);
+                bench::MiBOf(toSkin.peakKiB));
 
     if (!HaveImageMagick()) {
         std::printf("ImageMagick's convert is not installed: no comparison made\n");
@@ -116,7 +116,7 @@ int main() {
     const bench::CommandRun imPngToSkin =
         Best({LUMIGRAM_CLI, "convert", dir.File("im.png"), "-o", dir.File("im.k")});
     std::printf("lumigram-cli PNG -> .k on ImageMagick's PNG: %.3f s, peak %.1f MiB\n",
-                imPngToSkin.seconds, imPngToSkin.peakKiB / 1024.0);
+                imPngToSkin.seconds, bench::MiBOf(imPngToSkin.peakKiB));
     const long ours = SizeOf(dir.File("ours.png"));
     const long theirs = SizeOf(dir.File("im.png"));
     std::printf("ImageMagick BMP -> PNG: %.3f s, PNG %ld bytes\n", imToPng.seconds, theirs);

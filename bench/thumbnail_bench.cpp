@@ -86,7 +86,7 @@ int main() {
             Best({LUMIGRAM_CLI, "thumbnail", skin, dir.File("thumb.png"), "128"});
         const bench::CommandRun info = Best({LUMIGRAM_CLI, "info", skin});
         std::printf("%-40s %12.4f %12.1f %12.4f %12.1f\n", input.what, thumb.seconds,
-                    thumb.peakKiB / 1024.0, info.seconds, info.peakKiB / 1024.0);
+                    bench::MiBOf(thumb.peakKiB), info.seconds, bench::MiBOf(info.peakKiB));
     }
     std::printf(
         "targets: peak memory < 32 MiB for every input; time set by the thumbnail's size, "

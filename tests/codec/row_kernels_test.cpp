@@ -40,7 +40,7 @@ RowCase RandomCase(std::mt19937& random, std::uint32_t width, TransparencyColour
         b = static_cast<std::uint8_t>(random());
     }
     for (std::uint32_t i = 0; i < width; ++i) {
-        const unsigned pick = random() % 6;
+        const auto pick = static_cast<unsigned>(random() % 6);
         if (pick < 3) {
             std::uint8_t* p = c.row.data() + 3 * i;
             p[0] = colour.blue;

@@ -88,7 +88,7 @@ TEST_F(DecoderTest, MissingMaskBitsCountAsOpaque) {
     const Rgb stored{48, 100, 200};
     struct Case {
         const char* what;
-        int width;
+        std::uint16_t width;
         std::size_t maskBytesPresent;  // of the full plane, from its start
     };
     const Case cases[] = {
@@ -100,7 +100,7 @@ TEST_F(DecoderTest, MissingMaskBitsCountAsOpaque) {
         {"width 36: pixels 32-35 have no stored bit", 36, 8},
     };
     for (const Case& c : cases) {
-        const std::uint32_t stride = (c.width * 3 + 3) & ~3u;
+        const auto stride = static_cast<std::uint16_t>((c.width * 3 + 3) & ~3u);
         const Bytes mask(c.maskBytesPresent, 0x00);  // every stored bit transparent
         const Bytes bmp = Decode(
             MakeSkin(c.width, 2, 18, stride, Rows18(c.width, 2, stride, {0x4C, 0x26, 3}), mask));
@@ -150,7 +150,7 @@ TEST_F(DecoderTest, RowStrideShorterThanThePixelsIsRefused) {
     // Width 3 needs 9 bytes a row at 18 bits (and 3 × 3 at any depth but 32).
     struct Case {
         std::uint8_t bits;
-        std::uint32_t stride;
+        std::uint16_t stride;
         const char* message;
     } cases[] = {
         {18, 8,

@@ -72,6 +72,7 @@ Rgb BmpPixel(const Bytes& bmp, int x, int y) {
 Bytes MakeSkin(std::uint16_t width, std::uint16_t height, std::uint8_t bitsPerPixel,
                std::uint16_t rowStride, const Bytes& rows, const Bytes& mask) {
     Bytes skin(16, 0);
+    skin.reserve(16 + rows.size() + mask.size());
     PutLe16(skin, 0, width);
     PutLe16(skin, 4, height);
     skin[8] = bitsPerPixel;
