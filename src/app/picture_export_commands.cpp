@@ -31,7 +31,7 @@ std::string AskForOutput(TFileDialog& dialog, QWidget* parent, const QString& ti
 
 }  // namespace
 
-void TSDIAppForm::ExportPNG1Click() {
+void TSDIAppForm::ExportPngClick() {
     if (state_.CurrentFile.empty()) {
         throw Error("There is no picture to export", "");
     }
@@ -45,7 +45,7 @@ void TSDIAppForm::ExportPNG1Click() {
                        ConversionOptions{state_.transparency.colour, state_.transparency.enabled});
 }
 
-void TSDIAppForm::SaveSkinPicture1Click() {
+void TSDIAppForm::SaveSkinPictureClick() {
     if (state_.CurrentFile.empty()) {
         throw Error("There is no picture to save", "");
     }

@@ -201,16 +201,17 @@ void TSDIAppForm::BuildMenus() {
     OpenEZX1->setObjectName("OpenEZX1");
     SaveEZX1 = fileMenu_->addAction("Save E&ZX...");
     SaveEZX1->setObjectName("SaveEZX1");
-    ExportPNG1 = fileMenu_->addAction("Export &PNG...");
-    ExportPNG1->setObjectName("ExportPNG1");
-    ExportPNG1->setStatusTip("Write the current picture as PNG with its transparency");
-    SaveSkinPicture1 = fileMenu_->addAction("Save as s&kin picture...");
-    SaveSkinPicture1->setObjectName("SaveSkinPicture1");
-    SaveSkinPicture1->setStatusTip("Write the current BMP or PNG as a .k, PNG alpha as the mask");
-    BrowsePackage1 = fileMenu_->addAction("&Browse package...");
-    BrowsePackage1->setObjectName("BrowsePackage1");
-    BrowsePackage1->setShortcut(QKeySequence("Ctrl+B"));
-    addAction(BrowsePackage1);
+    exportPngAction = fileMenu_->addAction("Export &PNG...");
+    exportPngAction->setObjectName("exportPngAction");
+    exportPngAction->setStatusTip("Write the current picture as PNG with its transparency");
+    saveSkinPictureAction = fileMenu_->addAction("Save as s&kin picture...");
+    saveSkinPictureAction->setObjectName("saveSkinPictureAction");
+    saveSkinPictureAction->setStatusTip(
+        "Write the current BMP or PNG as a .k, PNG alpha as the mask");
+    browsePackageAction = fileMenu_->addAction("&Browse package...");
+    browsePackageAction->setObjectName("browsePackageAction");
+    browsePackageAction->setShortcut(QKeySequence("Ctrl+B"));
+    addAction(browsePackageAction);
     fileMenu_->addAction(FileSaveAs1);
     fileMenu_->addSeparator()->setObjectName("N1");
     fileMenu_->addAction(FileExit1);
@@ -218,20 +219,20 @@ void TSDIAppForm::BuildMenus() {
     connect(Convertall1, &QAction::triggered, this, &TSDIAppForm::Convertall1Click);
     connect(OpenEZX1, &QAction::triggered, this, &TSDIAppForm::OpenEZX1Click);
     connect(SaveEZX1, &QAction::triggered, this, &TSDIAppForm::SaveEZX1Click);
-    connect(ExportPNG1, &QAction::triggered, this, &TSDIAppForm::ExportPNG1Click);
-    connect(SaveSkinPicture1, &QAction::triggered, this, &TSDIAppForm::SaveSkinPicture1Click);
-    connect(BrowsePackage1, &QAction::triggered, this, &TSDIAppForm::BrowsePackage1Click);
+    connect(exportPngAction, &QAction::triggered, this, &TSDIAppForm::ExportPngClick);
+    connect(saveSkinPictureAction, &QAction::triggered, this, &TSDIAppForm::SaveSkinPictureClick);
+    connect(browsePackageAction, &QAction::triggered, this, &TSDIAppForm::BrowsePackageClick);
 }
 
 void TSDIAppForm::BuildViewMenu() {
     viewMenu_ = menuBar()->addMenu("&View");
     viewMenu_->setObjectName("View1");
-    ZoomIn1 = viewMenu_->addAction("Zoom &In");
-    ZoomIn1->setShortcuts({QKeySequence::ZoomIn, QKeySequence("Ctrl+=")});
-    ZoomOut1 = viewMenu_->addAction("Zoom &Out");
-    ZoomOut1->setShortcuts({QKeySequence::ZoomOut});
-    ZoomActual1 = viewMenu_->addAction("&Actual Size");
-    ZoomActual1->setShortcut(QKeySequence("Ctrl+0"));
+    zoomInAction = viewMenu_->addAction("Zoom &In");
+    zoomInAction->setShortcuts({QKeySequence::ZoomIn, QKeySequence("Ctrl+=")});
+    zoomOutAction = viewMenu_->addAction("Zoom &Out");
+    zoomOutAction->setShortcuts({QKeySequence::ZoomOut});
+    zoomActualAction = viewMenu_->addAction("&Actual Size");
+    zoomActualAction->setShortcut(QKeySequence("Ctrl+0"));
     viewMenu_->addSeparator();
     auto* factors = new QActionGroup(this);
     for (const int zoom : kZoomSteps) {
@@ -239,17 +240,17 @@ void TSDIAppForm::BuildViewMenu() {
         action->setCheckable(true);
         action->setChecked(zoom == 1);
         factors->addAction(action);
-        ZoomFactors.push_back(action);
+        zoomFactorActions.push_back(action);
         connect(action, &QAction::triggered, this, [this, zoom] { SetZoom(zoom); });
     }
     QAction* fit = viewMenu_->addAction("&Fit to Window");
     fit->setCheckable(true);
     factors->addAction(fit);
-    ZoomFactors.push_back(fit);
+    zoomFactorActions.push_back(fit);
     connect(fit, &QAction::triggered, this, [this] { SetZoom(TPreviewImage::kZoomFit); });
-    connect(ZoomIn1, &QAction::triggered, this, [this] { StepZoom(+1); });
-    connect(ZoomOut1, &QAction::triggered, this, [this] { StepZoom(-1); });
-    connect(ZoomActual1, &QAction::triggered, this, [this] { SetZoom(1); });
+    connect(zoomInAction, &QAction::triggered, this, [this] { StepZoom(+1); });
+    connect(zoomOutAction, &QAction::triggered, this, [this] { StepZoom(-1); });
+    connect(zoomActualAction, &QAction::triggered, this, [this] { SetZoom(1); });
 
     helpMenu_ = menuBar()->addMenu("&Help");
     helpMenu_->setObjectName("Help1");
@@ -379,7 +380,7 @@ void TSDIAppForm::LoadAndPreview(const std::string& name) {
     TFilePicture picture;
     picture.LoadFromFile(ToQt(preview));
     if (picture.GetEmpty()) {
-        throw IoError(kFileNotFound, preview);
+        throw IoError(IoCode::kFileNotFound, preview);
     }
     // Everything worked: only now does name become the current file.
     state_.CurrentFile = name;
@@ -610,7 +611,7 @@ void TSDIAppForm::OpenEZX1Click() {
     UnpackPackage(FromQt(openDialog_->FileName));
 }
 
-void TSDIAppForm::BrowsePackage1Click() {
+void TSDIAppForm::BrowsePackageClick() {
     openDialog_->Title = "Browse package";
     openDialog_->Filter = kPackageFilter;
     openDialog_->DefaultExt.clear();
@@ -732,9 +733,9 @@ void TSDIAppForm::SetZoom(int zoom) {
     preview_->SetZoom(zoom);
     const auto step = std::find(kZoomSteps.begin(), kZoomSteps.end(), zoom);
     const std::size_t index = step == kZoomSteps.end()
-                                  ? ZoomFactors.size() - 1
+                                  ? zoomFactorActions.size() - 1
                                   : static_cast<std::size_t>(step - kZoomSteps.begin());
-    ZoomFactors[index]->setChecked(true);
+    zoomFactorActions[index]->setChecked(true);
 }
 
 void TSDIAppForm::StepZoom(int direction) {
