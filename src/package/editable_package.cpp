@@ -34,6 +34,20 @@ std::size_t GroupOf(std::string_view name) {
     return 3;
 }
 
+// A member whose content is the file at path, of size bytes, read when the
+// package is written.
+PackageEntry FileEntry(const std::string& storedName, const std::string& path, std::uint64_t size) {
+    if (size > static_cast<std::uint64_t>(kMaxPackageBytes)) {
+        throw FormatError("file is too large for a package (2 GiB at most)", path);
+    }
+    PackageEntry entry;
+    entry.storedName = storedName;
+    entry.size = static_cast<std::uint32_t>(size);
+    entry.source.kind = MemberSource::Kind::kFile;
+    entry.source.path = path;
+    return entry;
+}
+
 }  // namespace
 
 // A package whose members are the given ones, read in place from the open file.
@@ -130,15 +144,7 @@ std::size_t EditablePackage::PlaceFor(const std::string& storedName) const {
 std::size_t EditablePackage::AddInOrder(const std::string& storedName, const std::string& path,
                                         std::uint64_t size) {
     CheckNewName(storedName);
-    if (size > static_cast<std::uint64_t>(kMaxPackageBytes)) {
-        throw FormatError("file is too large for a package (2 GiB at most)", path);
-    }
-    PackageEntry entry;
-    entry.storedName = storedName;
-    entry.size = static_cast<std::uint32_t>(size);
-    entry.source.kind = MemberSource::Kind::kFile;
-    entry.source.path = path;
-    members_.push_back(std::move(entry));
+    members_.push_back(FileEntry(storedName, path, size));
     modified_ = true;
     return members_.size() - 1;
 }
@@ -169,15 +175,7 @@ std::size_t EditablePackage::Put(const std::string& storedName, std::vector<std:
 
 std::size_t EditablePackage::PutFile(const std::string& storedName, const std::string& path,
                                      std::uint64_t size) {
-    if (size > static_cast<std::uint64_t>(kMaxPackageBytes)) {
-        throw FormatError("file is too large for a package (2 GiB at most)", path);
-    }
-    PackageEntry entry;
-    entry.storedName = storedName;
-    entry.size = static_cast<std::uint32_t>(size);
-    entry.source.kind = MemberSource::Kind::kFile;
-    entry.source.path = path;
-    return Insert(std::move(entry));
+    return Insert(FileEntry(storedName, path, size));
 }
 
 void EditablePackage::Remove(std::size_t index) {
