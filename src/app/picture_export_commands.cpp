@@ -18,15 +18,15 @@ std::string AskForOutput(TFileDialog& dialog, QWidget* parent, const QString& ti
                          const std::string& current, const QString& folder) {
     dialog.Title = title;
     dialog.Filter = filter;
-    dialog.DefaultExt = extension;
-    dialog.FileName = QString::fromStdString(ChangeFileExt(ExtractFileName(current), ""));
-    dialog.ConfirmOverwrite = true;
+    dialog.defaultExt = extension;
+    dialog.fileName = QString::fromStdString(ChangeFileExt(ExtractFileName(current), ""));
+    dialog.confirmOverwrite = true;
     dialog.InitialDir = folder;
     if (!dialog.Execute(parent)) {
         return {};
     }
-    WindowSettings::SetLastFolder(kSaveDialogName, QFileInfo(dialog.FileName).absolutePath());
-    return dialog.FileName.toStdString();
+    WindowSettings::SetLastFolder(kSaveDialogName, QFileInfo(dialog.fileName).absolutePath());
+    return dialog.fileName.toStdString();
 }
 
 }  // namespace
