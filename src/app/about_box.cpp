@@ -40,9 +40,9 @@ TAboutBox::TAboutBox(QWidget* parent)
     ProductName = MakeLabel(panel, "Lumigram", {8, 48, 274, 29}, 24, Qt::red, true);
     ProductName->setAlignment(Qt::AlignCenter);
     Version = MakeLabel(panel, "Version 0.2", {112, 120, 80, 13}, 11, Qt::black, false);
-    Credit = MakeLabel(panel, "Skin pictures and packages, exact to the byte", {8, 136, 274, 13},
+    credit = MakeLabel(panel, "Skin pictures and packages, exact to the byte", {8, 136, 274, 13},
                        11, Qt::black, false);
-    Credit->setAlignment(Qt::AlignHCenter);
+    credit->setAlignment(Qt::AlignHCenter);
 
     OKButton = new QPushButton("OK", this);
     OKButton->setGeometry(120, 178, 65, 33);

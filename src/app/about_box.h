@@ -16,7 +16,7 @@ class TAboutBox : public QDialog {
 
     QLabel* ProductName;
     QLabel* Version;
-    QLabel* Credit;
+    QLabel* credit;
     QPushButton* OKButton;
 };
 

@@ -5,11 +5,6 @@
 namespace lumigram {
 namespace {
 
-std::function<bool(int, int)>& CancelHook() {
-    static std::function<bool(int, int)> hook;
-    return hook;
-}
-
 constexpr int kShowAfterMilliseconds = 500;
 
 }  // namespace
@@ -31,14 +26,15 @@ BatchProgress::~BatchProgress() = default;
 bool BatchProgress::Step(int done) {
     dialog_->setLabelText(QString("%1 of %2").arg(done).arg(total_));
     dialog_->setValue(done);  // lets the dialog appear and Cancel be pressed
-    if (const auto& hook = CancelHook(); hook && hook(done, total_)) {
+    if (const CancelHook& hook = CancelHookSlot(); hook && hook(done, total_)) {
         return false;
     }
     return !dialog_->wasCanceled();
 }
 
-void BatchProgress::SetCancelHookForTesting(std::function<bool(int, int)> hook) {
-    CancelHook() = std::move(hook);
+BatchProgress::CancelHook& BatchProgress::CancelHookSlot() {
+    static CancelHook hook;
+    return hook;
 }
 
 }  // namespace lumigram

@@ -4,6 +4,8 @@
 #include <functional>
 #include <memory>
 
+#include "platform/scoped_hook.h"
+
 class QProgressDialog;
 class QWidget;
 
@@ -24,7 +26,13 @@ class BatchProgress {
     bool Step(int done);
 
     // Test seam: asked at every step with (done, total); true cancels.
-    static void SetCancelHookForTesting(std::function<bool(int, int)> hook);
+    using CancelHook = std::function<bool(int done, int total)>;
+    static CancelHook& CancelHookSlot();
+    class ScopedCancelHook : public ScopedHook<CancelHook> {
+      public:
+        explicit ScopedCancelHook(CancelHook hook)
+            : ScopedHook(CancelHookSlot(), std::move(hook)) {}
+    };
 
   private:
     std::unique_ptr<QProgressDialog> dialog_;

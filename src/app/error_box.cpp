@@ -20,8 +20,6 @@ void ShowErrorBox(const std::exception& error) {
 bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
-    } catch (const std::bad_alloc& error) {
-        ShowErrorBox(error);
     } catch (const std::exception& error) {
         ShowErrorBox(error);
     }

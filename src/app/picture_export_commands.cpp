@@ -18,20 +18,20 @@ std::string AskForOutput(TFileDialog& dialog, QWidget* parent, const QString& ti
                          const std::string& current, const QString& folder) {
     dialog.Title = title;
     dialog.Filter = filter;
-    dialog.DefaultExt = extension;
-    dialog.FileName = QString::fromStdString(ChangeFileExt(ExtractFileName(current), ""));
-    dialog.ConfirmOverwrite = true;
+    dialog.defaultExt = extension;
+    dialog.fileName = QString::fromStdString(ChangeFileExt(ExtractFileName(current), ""));
+    dialog.confirmOverwrite = true;
     dialog.InitialDir = folder;
     if (!dialog.Execute(parent)) {
         return {};
     }
-    WindowSettings::SetLastFolder(kSaveDialogName, QFileInfo(dialog.FileName).absolutePath());
-    return dialog.FileName.toStdString();
+    WindowSettings::SetLastFolder(kSaveDialogName, QFileInfo(dialog.fileName).absolutePath());
+    return dialog.fileName.toStdString();
 }
 
 }  // namespace
 
-void TSDIAppForm::ExportPNG1Click() {
+void TSDIAppForm::ExportPngClick() {
     if (state_.CurrentFile.empty()) {
         throw Error("There is no picture to export", "");
     }
@@ -45,7 +45,7 @@ void TSDIAppForm::ExportPNG1Click() {
                        ConversionOptions{state_.transparency.colour, state_.transparency.enabled});
 }
 
-void TSDIAppForm::SaveSkinPicture1Click() {
+void TSDIAppForm::SaveSkinPictureClick() {
     if (state_.CurrentFile.empty()) {
         throw Error("There is no picture to save", "");
     }

@@ -112,7 +112,7 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent) {
     setAcceptDrops(true);
 
     openDialog_ = new TFileDialog(TFileDialog::Mode::kOpen, this);
-    openDialog_->FileMustExist = true;
+    openDialog_->fileMustExist = true;
     saveDialog_ = new TFileDialog(TFileDialog::Mode::kSave, this);
     colourDialog_ = new TColorDialog(this);
     folderPicker_ = new TOpenDirectory(this);
@@ -201,16 +201,17 @@ void TSDIAppForm::BuildMenus() {
     OpenEZX1->setObjectName("OpenEZX1");
     SaveEZX1 = fileMenu_->addAction("Save E&ZX...");
     SaveEZX1->setObjectName("SaveEZX1");
-    ExportPNG1 = fileMenu_->addAction("Export &PNG...");
-    ExportPNG1->setObjectName("ExportPNG1");
-    ExportPNG1->setStatusTip("Write the current picture as PNG with its transparency");
-    SaveSkinPicture1 = fileMenu_->addAction("Save as s&kin picture...");
-    SaveSkinPicture1->setObjectName("SaveSkinPicture1");
-    SaveSkinPicture1->setStatusTip("Write the current BMP or PNG as a .k, PNG alpha as the mask");
-    BrowsePackage1 = fileMenu_->addAction("&Browse package...");
-    BrowsePackage1->setObjectName("BrowsePackage1");
-    BrowsePackage1->setShortcut(QKeySequence("Ctrl+B"));
-    addAction(BrowsePackage1);
+    exportPngAction = fileMenu_->addAction("Export &PNG...");
+    exportPngAction->setObjectName("exportPngAction");
+    exportPngAction->setStatusTip("Write the current picture as PNG with its transparency");
+    saveSkinPictureAction = fileMenu_->addAction("Save as s&kin picture...");
+    saveSkinPictureAction->setObjectName("saveSkinPictureAction");
+    saveSkinPictureAction->setStatusTip(
+        "Write the current BMP or PNG as a .k, PNG alpha as the mask");
+    browsePackageAction = fileMenu_->addAction("&Browse package...");
+    browsePackageAction->setObjectName("browsePackageAction");
+    browsePackageAction->setShortcut(QKeySequence("Ctrl+B"));
+    addAction(browsePackageAction);
     fileMenu_->addAction(FileSaveAs1);
     fileMenu_->addSeparator()->setObjectName("N1");
     fileMenu_->addAction(FileExit1);
@@ -218,20 +219,20 @@ void TSDIAppForm::BuildMenus() {
     connect(Convertall1, &QAction::triggered, this, &TSDIAppForm::Convertall1Click);
     connect(OpenEZX1, &QAction::triggered, this, &TSDIAppForm::OpenEZX1Click);
     connect(SaveEZX1, &QAction::triggered, this, &TSDIAppForm::SaveEZX1Click);
-    connect(ExportPNG1, &QAction::triggered, this, &TSDIAppForm::ExportPNG1Click);
-    connect(SaveSkinPicture1, &QAction::triggered, this, &TSDIAppForm::SaveSkinPicture1Click);
-    connect(BrowsePackage1, &QAction::triggered, this, &TSDIAppForm::BrowsePackage1Click);
+    connect(exportPngAction, &QAction::triggered, this, &TSDIAppForm::ExportPngClick);
+    connect(saveSkinPictureAction, &QAction::triggered, this, &TSDIAppForm::SaveSkinPictureClick);
+    connect(browsePackageAction, &QAction::triggered, this, &TSDIAppForm::BrowsePackageClick);
 }
 
 void TSDIAppForm::BuildViewMenu() {
     viewMenu_ = menuBar()->addMenu("&View");
     viewMenu_->setObjectName("View1");
-    ZoomIn1 = viewMenu_->addAction("Zoom &In");
-    ZoomIn1->setShortcuts({QKeySequence::ZoomIn, QKeySequence("Ctrl+=")});
-    ZoomOut1 = viewMenu_->addAction("Zoom &Out");
-    ZoomOut1->setShortcuts({QKeySequence::ZoomOut});
-    ZoomActual1 = viewMenu_->addAction("&Actual Size");
-    ZoomActual1->setShortcut(QKeySequence("Ctrl+0"));
+    zoomInAction = viewMenu_->addAction("Zoom &In");
+    zoomInAction->setShortcuts({QKeySequence::ZoomIn, QKeySequence("Ctrl+=")});
+    zoomOutAction = viewMenu_->addAction("Zoom &Out");
+    zoomOutAction->setShortcuts(QKeySequence::ZoomOut);
+    zoomActualAction = viewMenu_->addAction("&Actual Size");
+    zoomActualAction->setShortcut(QKeySequence("Ctrl+0"));
     viewMenu_->addSeparator();
     auto* factors = new QActionGroup(this);
     for (const int zoom : kZoomSteps) {
@@ -239,17 +240,17 @@ void TSDIAppForm::BuildViewMenu() {
         action->setCheckable(true);
         action->setChecked(zoom == 1);
         factors->addAction(action);
-        ZoomFactors.push_back(action);
+        zoomFactorActions.push_back(action);
         connect(action, &QAction::triggered, this, [this, zoom] { SetZoom(zoom); });
     }
     QAction* fit = viewMenu_->addAction("&Fit to Window");
     fit->setCheckable(true);
     factors->addAction(fit);
-    ZoomFactors.push_back(fit);
+    zoomFactorActions.push_back(fit);
     connect(fit, &QAction::triggered, this, [this] { SetZoom(TPreviewImage::kZoomFit); });
-    connect(ZoomIn1, &QAction::triggered, this, [this] { StepZoom(+1); });
-    connect(ZoomOut1, &QAction::triggered, this, [this] { StepZoom(-1); });
-    connect(ZoomActual1, &QAction::triggered, this, [this] { SetZoom(1); });
+    connect(zoomInAction, &QAction::triggered, this, [this] { StepZoom(+1); });
+    connect(zoomOutAction, &QAction::triggered, this, [this] { StepZoom(-1); });
+    connect(zoomActualAction, &QAction::triggered, this, [this] { SetZoom(1); });
 
     helpMenu_ = menuBar()->addMenu("&Help");
     helpMenu_->setObjectName("Help1");
@@ -379,11 +380,11 @@ void TSDIAppForm::LoadAndPreview(const std::string& name) {
     TFilePicture picture;
     picture.LoadFromFile(ToQt(preview));
     if (picture.GetEmpty()) {
-        throw IoError(kFileNotFound, preview);
+        throw IoError(IoCode::kFileNotFound, preview);
     }
     // Everything worked: only now does name become the current file.
     state_.CurrentFile = name;
-    state_.Kind = kind;
+    state_.kind = kind;
     state_.PreviewFile = preview;
     preview_->SetPicture(&picture);
     ShowCurrentFileInTitle();
@@ -397,14 +398,14 @@ void TSDIAppForm::LoadAndPreview(const std::string& name) {
 void TSDIAppForm::FileOpen1Execute() {
     openDialog_->Title = kOpenTitle;
     openDialog_->Filter = kPictureFilter;
-    openDialog_->DefaultExt.clear();
+    openDialog_->defaultExt.clear();
     openDialog_->InitialDir = StartFolder(kOpenDialogName);
     if (!openDialog_->Execute(this)) {
         FillFileList();  // a cancelled Open still lists the current folder
         return;
     }
-    WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(openDialog_->FileName));
-    OpenPicture(FromQt(openDialog_->FileName));
+    WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(openDialog_->fileName));
+    OpenPicture(FromQt(openDialog_->fileName));
 }
 
 void TSDIAppForm::OpenPicture(const std::string& name) {
@@ -431,7 +432,7 @@ void TSDIAppForm::OpenPath(const std::string& path) {
 
 void TSDIAppForm::FillFileList() {
     const std::string folder = ExtractFilePath(state_.CurrentFile);
-    const std::vector<std::string> names = ListGroupFiles(folder, state_.Kind, kFileListLimit);
+    const std::vector<std::string> names = ListGroupFiles(folder, state_.kind, kFileListLimit);
     state_.FileList.clear();
     const QSignalBlocker quiet(fileList_);  // filling the list shows nothing
     fileList_->clear();
@@ -476,7 +477,7 @@ void TSDIAppForm::CheckBox1Click() {
     }
     // A ".k" on screen shows the new setting at once; an ordinary picture is
     // encoded with it at the next Save.
-    if (state_.Kind == FileKind::kSkin) {
+    if (state_.kind == FileKind::kSkin) {
         LoadAndPreview(state_.CurrentFile);
     }
 }
@@ -485,7 +486,7 @@ void TSDIAppForm::Button1Click() {
     if (!colourDialog_->Execute(this)) {
         return;
     }
-    const std::uint32_t colour = colourDialog_->Color;  // 0x00BBGGRR
+    const std::uint32_t colour = colourDialog_->color;  // 0x00BBGGRR
     state_.transparency.colour = TransparencyColour{static_cast<std::uint8_t>(colour >> 16),
                                                     static_cast<std::uint8_t>(colour >> 8),
                                                     static_cast<std::uint8_t>(colour)};
@@ -493,24 +494,24 @@ void TSDIAppForm::Button1Click() {
     if (workbench_ != nullptr) {
         workbench_->SetTransparency(state_.transparency);
     }
-    if (state_.Kind == FileKind::kSkin) {
+    if (state_.kind == FileKind::kSkin) {
         LoadAndPreview(state_.CurrentFile);
     }
 }
 
 void TSDIAppForm::FileSave1Execute() {
-    const bool pictureKind = state_.Kind == FileKind::kSkin || state_.Kind == FileKind::kGPicture;
+    const bool pictureKind = state_.kind == FileKind::kSkin || state_.kind == FileKind::kGPicture;
     saveDialog_->Title = kSaveTitle;
     saveDialog_->Filter = pictureKind ? kImageSaveFilter : kSkinSaveFilter;
-    saveDialog_->DefaultExt.clear();
-    saveDialog_->FileName = ToQt(ExtractFileName(state_.CurrentFile));
-    saveDialog_->ConfirmOverwrite = true;
+    saveDialog_->defaultExt.clear();
+    saveDialog_->fileName = ToQt(ExtractFileName(state_.CurrentFile));
+    saveDialog_->confirmOverwrite = true;
     saveDialog_->InitialDir = StartFolder(kSaveDialogName);
     if (!saveDialog_->Execute(this)) {
         return;
     }
-    const std::string name = FromQt(saveDialog_->FileName);
-    WindowSettings::SetLastFolder(kSaveDialogName, FolderOf(saveDialog_->FileName));
+    const std::string name = FromQt(saveDialog_->fileName);
+    WindowSettings::SetLastFolder(kSaveDialogName, FolderOf(saveDialog_->fileName));
     if (pictureKind) {
         preview_->Picture().SaveToFile(ToQt(name));
         return;
@@ -528,13 +529,13 @@ void TSDIAppForm::FileSave1Execute() {
 void TSDIAppForm::Convertall1Click() {
     openDialog_->Title = kOpenTitle;
     openDialog_->Filter = kPictureFilter;
-    openDialog_->DefaultExt.clear();
+    openDialog_->defaultExt.clear();
     openDialog_->InitialDir = StartFolder(kOpenDialogName);
     if (!openDialog_->Execute(this)) {
         return;
     }
-    const std::string chosen = FromQt(openDialog_->FileName);
-    WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(openDialog_->FileName));
+    const std::string chosen = FromQt(openDialog_->fileName);
+    WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(openDialog_->fileName));
     folderPicker_->Title = kOutputFolderTitle;
     folderPicker_->InitialDir = StartFolder(kFolderDialogName);
     if (!folderPicker_->Execute(this)) {
@@ -601,25 +602,25 @@ void TSDIAppForm::Convertall1Click() {
 void TSDIAppForm::OpenEZX1Click() {
     openDialog_->Title = kPackageTitle;
     openDialog_->Filter = kPackageFilter;
-    openDialog_->DefaultExt.clear();
+    openDialog_->defaultExt.clear();
     openDialog_->InitialDir = StartFolder(kOpenDialogName);
     if (!openDialog_->Execute(this)) {
         return;
     }
-    WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(openDialog_->FileName));
-    UnpackPackage(FromQt(openDialog_->FileName));
+    WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(openDialog_->fileName));
+    UnpackPackage(FromQt(openDialog_->fileName));
 }
 
-void TSDIAppForm::BrowsePackage1Click() {
+void TSDIAppForm::BrowsePackageClick() {
     openDialog_->Title = "Browse package";
     openDialog_->Filter = kPackageFilter;
-    openDialog_->DefaultExt.clear();
+    openDialog_->defaultExt.clear();
     openDialog_->InitialDir = StartFolder(kOpenDialogName);
     if (!openDialog_->Execute(this)) {
         return;
     }
-    WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(openDialog_->FileName));
-    BrowsePackage(openDialog_->FileName);
+    WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(openDialog_->fileName));
+    BrowsePackage(openDialog_->fileName);
 }
 
 void TSDIAppForm::BrowsePackage(const QString& path) {
@@ -689,13 +690,13 @@ void TSDIAppForm::SaveEZX1Click() {
     WindowSettings::SetLastFolder(kFolderDialogName, folder);
     saveDialog_->Title = kSaveTitle;
     saveDialog_->Filter = kPackageFilter;
-    saveDialog_->DefaultExt = ".ezx";
-    saveDialog_->ConfirmOverwrite = true;
+    saveDialog_->defaultExt = ".ezx";
+    saveDialog_->confirmOverwrite = true;
     saveDialog_->InitialDir = StartFolder(kSaveDialogName);
     if (!saveDialog_->Execute(this)) {
         return;
     }
-    WindowSettings::SetLastFolder(kSaveDialogName, FolderOf(saveDialog_->FileName));
+    WindowSettings::SetLastFolder(kSaveDialogName, FolderOf(saveDialog_->fileName));
     std::unique_ptr<BatchProgress> progress;
     PackOptions options;
     options.onProgress = [&](std::size_t done, std::size_t total) {
@@ -704,7 +705,7 @@ void TSDIAppForm::SaveEZX1Click() {
         }
         return progress->Step(static_cast<int>(done));
     };
-    const PackResult result = PackEZX(FromQt(folder), FromQt(saveDialog_->FileName), options);
+    const PackResult result = PackEZX(FromQt(folder), FromQt(saveDialog_->fileName), options);
     if (result.members == 0) {
         ShowSummary(QStringLiteral("Nothing to pack in %1").arg(folder));
     } else if (result.cancelled) {
@@ -712,7 +713,7 @@ void TSDIAppForm::SaveEZX1Click() {
     } else {
         ShowSummary(QStringLiteral("Packed %1 members into %2")
                         .arg(result.members)
-                        .arg(saveDialog_->FileName));
+                        .arg(saveDialog_->fileName));
     }
 }
 
@@ -720,7 +721,7 @@ void TSDIAppForm::RefreshRecentMenu() {
     recentMenu_->clear();
     const QStringList files = WindowSettings::RecentFiles();
     for (int i = 0; i < files.size(); ++i) {
-        const QString path = files[i];
+        const QString& path = files[i];
         QAction* action =
             recentMenu_->addAction(QStringLiteral("&%1 %2").arg((i + 1) % 10).arg(path));
         connect(action, &QAction::triggered, this, [this, path] { OpenPath(path); });
@@ -732,9 +733,9 @@ void TSDIAppForm::SetZoom(int zoom) {
     preview_->SetZoom(zoom);
     const auto step = std::find(kZoomSteps.begin(), kZoomSteps.end(), zoom);
     const std::size_t index = step == kZoomSteps.end()
-                                  ? ZoomFactors.size() - 1
+                                  ? zoomFactorActions.size() - 1
                                   : static_cast<std::size_t>(step - kZoomSteps.begin());
-    ZoomFactors[index]->setChecked(true);
+    zoomFactorActions[index]->setChecked(true);
 }
 
 void TSDIAppForm::StepZoom(int direction) {

@@ -66,13 +66,13 @@ class TSDIAppForm : public QMainWindow {
     QAction* Convertall1;
     QAction* OpenEZX1;
     QAction* SaveEZX1;
-    QAction* ExportPNG1;
-    QAction* SaveSkinPicture1;
-    QAction* BrowsePackage1;
-    QAction* ZoomIn1;
-    QAction* ZoomOut1;
-    QAction* ZoomActual1;
-    std::vector<QAction*> ZoomFactors;  // 1x, 2x, 4x, 8x, fit
+    QAction* exportPngAction;
+    QAction* saveSkinPictureAction;
+    QAction* browsePackageAction;
+    QAction* zoomInAction;
+    QAction* zoomOutAction;
+    QAction* zoomActualAction;
+    std::vector<QAction*> zoomFactorActions;  // 1x, 2x, 4x, 8x, fit
 
     // Commands.
     void FileOpen1Execute();
@@ -81,15 +81,15 @@ class TSDIAppForm : public QMainWindow {
     void HelpAbout1Execute();
     void OpenEZX1Click();
     void SaveEZX1Click();
-    void BrowsePackage1Click();
+    void BrowsePackageClick();
     void ListBox1Click();
     void CheckBox1Click();
     void Button1Click();
     void Convertall1Click();
     // The current picture as a PNG with its transparency, or (a BMP or PNG) as a
     // ".k" with its transparency as the mask.
-    void ExportPNG1Click();
-    void SaveSkinPicture1Click();
+    void ExportPngClick();
+    void SaveSkinPictureClick();
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -20,7 +20,7 @@ struct Transparency {
 // What the main window works on, apart from its widgets.
 struct WindowState {
     std::string CurrentFile;  // the file shown, empty before the first one
-    FileKind Kind = FileKind::kNone;
+    FileKind kind = FileKind::kNone;
     std::string PreviewFile;  // the file last handed to the preview
     // The full names behind the list's rows, row i at index i.
     std::vector<std::string> FileList;

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <iostream>
 #include <limits>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -118,16 +119,25 @@ int RunCli(int argc, char** argv) {
     AddThumbnailCommand(app, exitCode);
 #endif
 
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForAllHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForVersion& e) {
-        return app.exit(e);
-    } catch (const CLI::ParseError& e) {
-        return ReportUsageError(app, e, argc, argv);
+    // Every command runs inside the one wrapper: whatever a command does not
+    // report itself is reported here, never left to end the program.
+    std::optional<int> parseExit;
+    if (RunReportingErrors("", [&] {
+            try {
+                app.parse(argc, argv);
+            } catch (const CLI::CallForHelp& e) {
+                parseExit = app.exit(e);
+            } catch (const CLI::CallForAllHelp& e) {
+                parseExit = app.exit(e);
+            } catch (const CLI::CallForVersion& e) {
+                parseExit = app.exit(e);
+            } catch (const CLI::ParseError& e) {
+                parseExit = ReportUsageError(app, e, argc, argv);
+            }
+        }) != kExitOk) {
+        exitCode = kExitFailed;
+    } else if (parseExit) {
+        return *parseExit;
     }
     // Output that never arrived is a failure, whatever the command thought.
     if (!FlushStandardOutput() && exitCode == kExitOk) {

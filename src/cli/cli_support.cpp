@@ -20,8 +20,8 @@ std::optional<TransparencyColour> ParseWebColour(std::string_view text) {
     }
     int channel[3];
     for (int i = 0; i < 3; ++i) {
-        const int high = HexDigitValueOf(text[2 * i]);
-        const int low = HexDigitValueOf(text[2 * i + 1]);
+        const int high = HexDigitValue(text[2 * i]);
+        const int low = HexDigitValue(text[2 * i + 1]);
         if (high < 0 || low < 0) {
             return std::nullopt;
         }
@@ -42,16 +42,18 @@ void PrintError(std::string_view path, std::string_view message) {
     std::cerr << line << '\n';
 }
 
+std::string ErrorMessage(const std::exception& error) {
+    return dynamic_cast<const std::bad_alloc*>(&error) != nullptr ? "out of memory" : error.what();
+}
+
 int RunReportingErrors(const std::string& fallbackPath, const std::function<void()>& work) {
     try {
         work();
         return kExitOk;
     } catch (const Error& error) {
         PrintError(error.path().empty() ? fallbackPath : error.path(), error.what());
-    } catch (const std::bad_alloc&) {
-        PrintError(fallbackPath, "out of memory");
     } catch (const std::exception& error) {
-        PrintError(fallbackPath, error.what());
+        PrintError(fallbackPath, ErrorMessage(error));
     }
     return kExitFailed;
 }

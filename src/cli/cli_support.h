@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <optional>
 #include <string>
@@ -21,6 +22,9 @@ std::optional<TransparencyColour> ParseWebColour(std::string_view text);
 // Prints "lumigram-cli: PATH: message" (or "lumigram-cli: message" without a path)
 // to stderr, control characters escaped.
 void PrintError(std::string_view path, std::string_view message);
+
+// What a user reads for an error: its text, "out of memory" when memory ran out.
+std::string ErrorMessage(const std::exception& error);
 
 // Runs work, turning every error it raises into a message on stderr that names
 // the error's file (or fallbackPath when the error names none). Returns the exit

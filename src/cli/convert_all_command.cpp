@@ -68,8 +68,8 @@ int RunDryRun(const ConvertAllArguments& a, const std::vector<std::string>& name
                 }
                 std::cout << '\n';
             }
-        } catch (const Error& error) {
-            failures.push_back({source, error.what()});
+        } catch (const std::exception& error) {
+            failures.push_back({source, ErrorMessage(error)});
         }
     }
     for (const Failure& failure : failures) {
@@ -137,8 +137,8 @@ int RunConvertAll(const ConvertAllArguments& a) {
             } else {
                 failures.push_back({outcome.destination, outcome.problem});
             }
-        } catch (const Error& error) {
-            failures.push_back({source, error.what()});
+        } catch (const std::exception& error) {
+            failures.push_back({source, ErrorMessage(error)});
             DeleteScratchFiles(scratch.path());
         }
     }

@@ -2,6 +2,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,7 +58,8 @@ std::string FindWriter() {
     return {};
 }
 
-int RunWriter(const std::string& writer, const ThumbnailRequest& request) {
+// The writer's exit code, or nullopt when it could not be started.
+std::optional<int> RunWriter(const std::string& writer, const ThumbnailRequest& request) {
     std::vector<std::string> arguments = {writer, request.input, request.output,
                                           std::to_string(request.size)};
     std::vector<char*> argv;
@@ -67,7 +69,10 @@ int RunWriter(const std::string& writer, const ThumbnailRequest& request) {
     argv.push_back(nullptr);
 #ifdef _WIN32
     const intptr_t status = ::_spawnv(_P_WAIT, writer.c_str(), argv.data());
-    return status < 0 ? kExitFailed : static_cast<int>(status);
+    if (status < 0) {
+        return std::nullopt;
+    }
+    return static_cast<int>(status);
 #else
     // Ctrl+C or SIGTERM reaches the writer too, and is waited for: it removes
     // its temporary instead of finishing the output after we are gone. The
@@ -92,7 +97,7 @@ int RunWriter(const std::string& writer, const ThumbnailRequest& request) {
     }
     ::sigprocmask(SIG_SETMASK, &before, nullptr);
     if (spawned != 0) {
-        return -1;
+        return std::nullopt;
     }
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
@@ -121,14 +126,15 @@ void AddThumbnailCommand(CLI::App& app, int& exitCode) {
     command->footer("Example:\n  lumigram-cli thumbnail icon.k icon.png 128");
     command->callback([request, &exitCode] {
         const std::string writer = FindWriter();
-        const int status = writer.empty() ? -1 : RunWriter(writer, *request);
-        if (status < 0) {
+        const std::optional<int> status =
+            writer.empty() ? std::nullopt : RunWriter(writer, *request);
+        if (!status) {
             PrintError(request->input, std::string("cannot run the thumbnail writer (") +
                                            kWriterName + "); is Lumigram fully installed?");
             exitCode = kExitFailed;
             return;
         }
-        exitCode = status;
+        exitCode = *status;
     });
 }
 

@@ -3,12 +3,14 @@
 #include <array>
 #include <cstdint>
 
+#include "codec/bmp_header.h"
 #include "codec/conversion_run.h"
 #include "codec/g_picture.h"
 #include "codec/scratch_conversion.h"
 #include "codec/skin_decoder.h"
 #include "codec/skin_encoder.h"
 #include "platform/byte_file.h"
+#include "platform/copy_range.h"
 #include "platform/file_ops.h"
 #include "platform/io_error.h"
 #include "platform/output_file.h"
@@ -37,10 +39,8 @@ std::string CopyOut(const std::string& result, const OutputFolder& folder, const
     try {
         ByteFile in = ByteFile::OpenRead(result);
         OutputFile out(folder, name, rules);
-        std::array<std::uint8_t, 65536> block{};
-        while (const std::size_t n = in.Read(block)) {
-            out.file().Write(std::span(block.data(), n));
-        }
+        CopyBlock block{};
+        CopyToEnd(in, out.file(), block);
         out.Commit();
         return {};
     } catch (const Error& error) {
@@ -85,7 +85,7 @@ std::string PlannedOutputExtension(const std::string& source) {
             ByteFile file = ByteFile::OpenRead(source);
             const std::size_t got = file.Read(head);
             file.Close();
-            return got == 2 && head[0] == 'B' && head[1] == 'M' ? ".k" : ".g";
+            return HasBmpSignature(std::span(head.data(), got)) ? ".k" : ".g";
         }
     }
 }

@@ -13,6 +13,7 @@
 #include "codec/skin_from_rgba.h"
 #include "codec/skin_to_png.h"
 #include "platform/byte_file.h"
+#include "platform/copy_range.h"
 #include "platform/io_error.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
@@ -29,11 +30,9 @@ std::string Lower(std::string_view text) {
 }
 
 void CopyUnchanged(ByteFile& input, ByteFile& output) {
-    std::array<std::uint8_t, 65536> block{};
+    CopyBlock block{};
     input.Seek(0);
-    while (const std::size_t n = input.Read(block)) {
-        output.Write(std::span(block.data(), n));
-    }
+    CopyToEnd(input, output, block);
 }
 
 }  // namespace

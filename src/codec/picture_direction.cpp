@@ -5,8 +5,10 @@
 #include <cctype>
 #include <string_view>
 
+#include "codec/bmp_header.h"
 #include "platform/byte_file.h"
 #include "platform/io_error.h"
+#include "platform/little_endian.h"
 #include "platform/path.h"
 
 namespace lumigram {
@@ -49,10 +51,8 @@ PictureFormat SniffPictureFormat(std::span<const std::uint8_t> head) {
     if (StartsWith(head, "GIF87a") || StartsWith(head, "GIF89a")) {
         return PictureFormat::kGif;
     }
-    if (StartsWith(head, "BM") && head.size() >= 18) {
-        const std::uint32_t infoSize = head[14] | (head[15] << 8) |
-                                       (std::uint32_t{head[16]} << 16) |
-                                       (std::uint32_t{head[17]} << 24);
+    if (HasBmpSignature(head) && head.size() >= kBmpInfoSizeAt + 4) {
+        const std::uint32_t infoSize = ReadU32LE(head, kBmpInfoSizeAt);
         static constexpr std::array<std::uint32_t, 7> kInfoSizes = {12, 40, 52, 56, 64, 108, 124};
         if (std::find(kInfoSizes.begin(), kInfoSizes.end(), infoSize) != kInfoSizes.end()) {
             return PictureFormat::kBmp;
@@ -61,12 +61,28 @@ PictureFormat SniffPictureFormat(std::span<const std::uint8_t> head) {
     return PictureFormat::kUnknown;
 }
 
-PictureFormat ReadPictureFormat(const std::string& path) {
-    std::array<std::uint8_t, 18> head{};
+namespace {
+
+// The bytes SniffPictureFormat looks at: the signatures and a BMP's
+// information header size.
+struct PictureHead {
+    std::array<std::uint8_t, kBmpInfoSizeAt + 4> bytes{};
+    std::size_t size = 0;
+    std::span<const std::uint8_t> span() const { return std::span(bytes.data(), size); }
+};
+
+PictureHead ReadPictureHead(const std::string& path) {
+    PictureHead head;
     ByteFile file = ByteFile::OpenRead(path);
-    const std::size_t got = file.Read(head);
+    head.size = file.Read(head.bytes);
     file.Close();
-    return SniffPictureFormat(std::span(head.data(), got));
+    return head;
+}
+
+}  // namespace
+
+PictureFormat ReadPictureFormat(const std::string& path) {
+    return SniffPictureFormat(ReadPictureHead(path).span());
 }
 
 void CheckSkinPictureInput(const std::string& input) {
@@ -87,12 +103,9 @@ void CheckEncodeInput(const std::string& input, const std::string& output) {
         throw FormatError("already a skin picture; to turn it into a BMP: lumigram-cli decode",
                           input);
     }
-    std::array<std::uint8_t, 18> head{};
-    ByteFile file = ByteFile::OpenRead(input);
-    const std::size_t got = file.Read(head);
-    file.Close();
-    const std::span<const std::uint8_t> bytes(head.data(), got);
-    if (StartsWith(bytes, "BM")) {
+    const PictureHead head = ReadPictureHead(input);
+    const std::span<const std::uint8_t> bytes = head.span();
+    if (HasBmpSignature(bytes)) {
         return;  // the encoder checks the BMP itself
     }
     const PictureFormat format = SniffPictureFormat(bytes);

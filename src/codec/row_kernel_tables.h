@@ -11,34 +11,34 @@
 // each constant holds, per byte, what that byte's place in its pixel needs.
 namespace lumigram::row_tables {
 
-template <std::size_t Bytes>
-using Table = std::array<std::uint8_t, Bytes>;
+template <std::size_t bytes>
+using Table = std::array<std::uint8_t, bytes>;
 
 // The byte value v at every byte of place `place` (0 blue, 1 green, 2 red).
-template <std::size_t Bytes>
-constexpr Table<Bytes> AtPlace(int place, std::uint8_t v) {
-    Table<Bytes> t{};
-    for (std::size_t j = 0; j < Bytes; ++j) {
+template <std::size_t bytes>
+constexpr Table<bytes> AtPlace(int place, std::uint8_t v) {
+    Table<bytes> t{};
+    for (std::size_t j = 0; j < bytes; ++j) {
         t[j] = static_cast<int>(j % 3) == place ? v : 0;
     }
     return t;
 }
 
 // Per byte, the bit of its pixel within a mask byte: 1 << (pixel mod 8).
-template <std::size_t Bytes>
-constexpr Table<Bytes> PixelBit() {
-    Table<Bytes> t{};
-    for (std::size_t j = 0; j < Bytes; ++j) {
+template <std::size_t bytes>
+constexpr Table<bytes> PixelBit() {
+    Table<bytes> t{};
+    for (std::size_t j = 0; j < bytes; ++j) {
         t[j] = static_cast<std::uint8_t>(1u << ((j / 3) % 8));
     }
     return t;
 }
 
 // Per byte, which mask byte of the block holds its pixel's bit.
-template <std::size_t Bytes>
-constexpr Table<Bytes> PixelMaskByte() {
-    Table<Bytes> t{};
-    for (std::size_t j = 0; j < Bytes; ++j) {
+template <std::size_t bytes>
+constexpr Table<bytes> PixelMaskByte() {
+    Table<bytes> t{};
+    for (std::size_t j = 0; j < bytes; ++j) {
         t[j] = static_cast<std::uint8_t>(j / 3 / 8);
     }
     return t;
@@ -52,27 +52,27 @@ constexpr Table<Bytes> PixelMaskByte() {
 //   blue  = (x << 2) & 0xFC
 //   green = (x << 4) & 0xF0 | (w >> 4) & 0x0C
 //   red   = (x << 6) & 0xC0 | (w >> 2) & 0x3C
-template <std::size_t Bytes>
+template <std::size_t bytes>
 struct Constants {
-    Table<Bytes> narrowShr2 = AtPlace<Bytes>(0, 0x3F);
-    Table<Bytes> narrowShr4 = AtPlace<Bytes>(1, 0x0F);
-    Table<Bytes> narrowShr6 = AtPlace<Bytes>(2, 0x03);
-    Table<Bytes> narrowNextShl4 = AtPlace<Bytes>(0, 0xC0);
-    Table<Bytes> narrowNextShl2 = AtPlace<Bytes>(1, 0xF0);
-    Table<Bytes> widenShl2 = AtPlace<Bytes>(0, 0xFC);
-    Table<Bytes> widenShl4 = AtPlace<Bytes>(1, 0xF0);
-    Table<Bytes> widenShl6 = AtPlace<Bytes>(2, 0xC0);
-    Table<Bytes> widenPrevShr4 = AtPlace<Bytes>(1, 0x0C);
-    Table<Bytes> widenPrevShr2 = AtPlace<Bytes>(2, 0x3C);
-    Table<Bytes> pixelBit = PixelBit<Bytes>();
-    Table<Bytes> pixelMaskByte = PixelMaskByte<Bytes>();
+    Table<bytes> narrowShr2 = AtPlace<bytes>(0, 0x3F);
+    Table<bytes> narrowShr4 = AtPlace<bytes>(1, 0x0F);
+    Table<bytes> narrowShr6 = AtPlace<bytes>(2, 0x03);
+    Table<bytes> narrowNextShl4 = AtPlace<bytes>(0, 0xC0);
+    Table<bytes> narrowNextShl2 = AtPlace<bytes>(1, 0xF0);
+    Table<bytes> widenShl2 = AtPlace<bytes>(0, 0xFC);
+    Table<bytes> widenShl4 = AtPlace<bytes>(1, 0xF0);
+    Table<bytes> widenShl6 = AtPlace<bytes>(2, 0xC0);
+    Table<bytes> widenPrevShr4 = AtPlace<bytes>(1, 0x0C);
+    Table<bytes> widenPrevShr2 = AtPlace<bytes>(2, 0x3C);
+    Table<bytes> pixelBit = PixelBit<bytes>();
+    Table<bytes> pixelMaskByte = PixelMaskByte<bytes>();
 };
 
 // The transparency colour repeated over a block.
-template <std::size_t Bytes>
-Table<Bytes> ColourBlock(TransparencyColour colour) {
-    Table<Bytes> t{};
-    for (std::size_t j = 0; j < Bytes; j += 3) {
+template <std::size_t bytes>
+Table<bytes> ColourBlock(TransparencyColour colour) {
+    Table<bytes> t{};
+    for (std::size_t j = 0; j < bytes; j += 3) {
         t[j] = colour.blue;
         t[j + 1] = colour.green;
         t[j + 2] = colour.red;

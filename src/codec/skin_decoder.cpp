@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <span>
 
+#include "codec/bmp_header.h"
 #include "codec/row_kernels.h"
 #include "codec/row_reader.h"
 #include "codec/work_buffers.h"
@@ -10,7 +11,6 @@
 #include "platform/byte_file.h"
 #include "platform/input_limits.h"
 #include "platform/io_error.h"
-#include "platform/little_endian.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
 #include "platform/scratch.h"
@@ -71,16 +71,17 @@ void DecodeCheckedSkinPicture(ByteFile& input, const SkinHeader& header, ByteFil
     // written right the first time: the output may be a pipe that cannot seek.
     const std::uint32_t height = header.height;
     const std::uint32_t rowStride = header.rowStride;
-    std::array<std::uint8_t, kBmpHeaderSize> bmpHeader = DecoderBmpTemplate();
     const std::uint64_t fileSize = kBmpHeaderSize + std::uint64_t{height} * rowStride;
-    WriteU16LE(bmpHeader, 18, header.width);
-    WriteU16LE(bmpHeader, 22, header.height);
-    WriteU32LE(bmpHeader, 2, static_cast<std::uint32_t>(fileSize));
-    WriteU32LE(bmpHeader, 34, static_cast<std::uint32_t>(fileSize - kBmpHeaderSize));
-    if (header.bitsPerPixel == 32) {
-        bmpHeader[28] = 32;
-    }
-    output.Write(bmpHeader);
+    BmpHeader bmp;
+    bmp.fileSize = static_cast<std::uint32_t>(fileSize);
+    bmp.pixelOffset = kBmpHeaderSize;
+    bmp.infoSize = kBmpInfoHeaderSize;
+    bmp.width = header.width;
+    bmp.height = header.height;
+    bmp.planes = 1;
+    bmp.bitCount = header.bitsPerPixel == 32 ? 32 : 24;
+    bmp.imageSize = static_cast<std::uint32_t>(fileSize - kBmpHeaderSize);
+    output.Write(MakeBmpHeader(bmp));
 
     RowBuffers& buffers = CodecRowBuffers();
     const std::uint32_t maskStride = MaskStrideFor(header.width);

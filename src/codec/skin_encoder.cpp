@@ -10,22 +10,15 @@
 #include "codec/work_buffers.h"
 #include "platform/block_writer.h"
 #include "platform/byte_file.h"
+#include "platform/copy_by_blocks.h"
+#include "platform/copy_range.h"
 #include "platform/file_ops.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
 #include "platform/scratch.h"
 
 namespace lumigram {
-namespace {
-
-void CopyWhole(ByteFile& input, ByteFile& output, std::span<std::uint8_t> block) {
-    input.Seek(0);
-    while (const std::size_t n = input.Read(block)) {
-        output.Write(block.first(n));
-    }
-}
-
-}  // namespace
+namespace {}  // namespace
 
 EncodeOutcome EncodeSkinPictureTo(const std::string& inputPath, const std::string& outputPath,
                                   TransparencyColour colour, bool transparencyEnabled) {
@@ -34,10 +27,11 @@ EncodeOutcome EncodeSkinPictureTo(const std::string& inputPath, const std::strin
     const std::size_t got = input.Read(head);
     RowBuffers& buffers = CodecRowBuffers();
 
-    if (got < 2 || head[0] != 'B' || head[1] != 'M') {
+    if (!HasBmpSignature(std::span(head.data(), got))) {
         const std::unique_ptr<OutputFile> output =
             OutputFile::ForPath(outputPath, true, OutputRules{{IdentityOf(input)}, false});
-        CopyWhole(input, output->file(), std::span(buffers.row.data(), kCopyBlockSize));
+        input.Seek(0);
+        CopyToEnd(input, output->file(), std::span(buffers.row.data(), kCopyBlockSize));
         input.Close();
         output->Commit();
         return EncodeOutcome::kCopied;

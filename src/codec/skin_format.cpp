@@ -22,15 +22,4 @@ std::array<std::uint8_t, kSkinHeaderSize> MakeSkinHeader(const SkinHeader& heade
     return bytes;
 }
 
-std::array<std::uint8_t, kBmpHeaderSize> DecoderBmpTemplate() {
-    std::array<std::uint8_t, kBmpHeaderSize> bytes{};
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    WriteU32LE(bytes, 10, kBmpHeaderSize);  // pixel data offset
-    WriteU32LE(bytes, 14, 40);              // information header size
-    WriteU16LE(bytes, 26, 1);               // planes
-    WriteU16LE(bytes, 28, 24);              // bits per pixel
-    return bytes;
-}
-
 }  // namespace lumigram

@@ -12,10 +12,6 @@ namespace lumigram {
 // MaskStride bytes, one bit per pixel, 1 = opaque.
 inline constexpr std::size_t kSkinHeaderSize = 16;
 
-// The BMP the decoder writes: 14-byte file header plus 40-byte information
-// header, pixel data at byte 54.
-inline constexpr std::size_t kBmpHeaderSize = 54;
-
 // Non-BMP inputs are copied in blocks of this size.
 inline constexpr std::size_t kCopyBlockSize = 8192;
 
@@ -65,8 +61,5 @@ constexpr std::uint32_t Narrow666(std::uint8_t blue, std::uint8_t green, std::ui
     return (static_cast<std::uint32_t>(red >> 2) << 12) |
            (static_cast<std::uint32_t>(green >> 2) << 6) | static_cast<std::uint32_t>(blue >> 2);
 }
-
-// The BMP header template the decoder starts from, before its fields are patched.
-std::array<std::uint8_t, kBmpHeaderSize> DecoderBmpTemplate();
 
 }  // namespace lumigram

@@ -11,12 +11,13 @@
 #include "dialogs/filter_text.h"
 
 namespace lumigram {
-namespace {
 
-DialogResponder& Responder() {
+DialogResponder& DialogResponderSlot() {
     static DialogResponder responder;
     return responder;
 }
+
+namespace {
 
 DialogAnswer RunFileDialog(const DialogRequest& request, QWidget* parent) {
     QFileDialog dialog(parent);
@@ -72,7 +73,7 @@ DialogAnswer RunColourDialog(const DialogRequest& request, QWidget* parent) {
 }  // namespace
 
 DialogAnswer ShowModalDialog(const DialogRequest& request, QWidget* parent) {
-    if (const DialogResponder& responder = Responder()) {
+    if (const DialogResponder& responder = DialogResponderSlot()) {
         return responder(request);
     }
     return request.kind == DialogKind::kColour ? RunColourDialog(request, parent)
@@ -86,7 +87,7 @@ void ShowMessageBox(const QString& caption, const QString& text, MessageIcon ico
     request.title = caption;
     request.text = text;
     request.icon = icon;
-    if (const DialogResponder& responder = Responder()) {
+    if (const DialogResponder& responder = DialogResponderSlot()) {
         responder(request);
         return;
     }
@@ -102,7 +103,7 @@ int AskQuestion(const QString& caption, const QString& text, const QStringList& 
     request.title = caption;
     request.text = text;
     request.buttons = buttons;
-    if (const DialogResponder& responder = Responder()) {
+    if (const DialogResponder& responder = DialogResponderSlot()) {
         return responder(request).button;
     }
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
@@ -119,22 +120,13 @@ int AskQuestion(const QString& caption, const QString& text, const QStringList& 
 }
 
 bool RunModal(QDialog& dialog) {
-    if (const DialogResponder& responder = Responder()) {
+    if (const DialogResponder& responder = DialogResponderSlot()) {
         DialogRequest request;
         request.kind = DialogKind::kCustom;
         request.title = dialog.windowTitle();
         return responder(request).accepted;
     }
     return dialog.exec() == QDialog::Accepted;
-}
-
-ScopedDialogResponder::ScopedDialogResponder(DialogResponder responder)
-    : previous_(std::move(Responder())) {
-    Responder() = std::move(responder);
-}
-
-ScopedDialogResponder::~ScopedDialogResponder() {
-    Responder() = std::move(previous_);
 }
 
 }  // namespace lumigram

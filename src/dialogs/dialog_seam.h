@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <functional>
 
+#include "platform/scoped_hook.h"
+
 class QDialog;
 class QWidget;
 
@@ -73,16 +75,14 @@ int AskQuestion(const QString& caption, const QString& text, const QStringList& 
 // for it); true when it was accepted.
 bool RunModal(QDialog& dialog);
 
-// Test seam: answers every dialog shown while the object lives.
-class ScopedDialogResponder {
-  public:
-    explicit ScopedDialogResponder(DialogResponder responder);
-    ~ScopedDialogResponder();
-    ScopedDialogResponder(const ScopedDialogResponder&) = delete;
-    ScopedDialogResponder& operator=(const ScopedDialogResponder&) = delete;
+// Test seam: the responder in force (empty when dialogs are really shown).
+DialogResponder& DialogResponderSlot();
 
-  private:
-    DialogResponder previous_;
+// Answers every dialog shown while the object lives.
+class ScopedDialogResponder : public ScopedHook<DialogResponder> {
+  public:
+    explicit ScopedDialogResponder(DialogResponder responder)
+        : ScopedHook(DialogResponderSlot(), std::move(responder)) {}
 };
 
 }  // namespace lumigram

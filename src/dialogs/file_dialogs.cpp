@@ -12,20 +12,20 @@ bool TFileDialog::Execute(QWidget* parent) {
     request.kind = mode_ == Mode::kOpen ? DialogKind::kOpenFile : DialogKind::kSaveFile;
     request.title = Title;
     request.filter = Filter;
-    request.filterIndex = FilterIndex;
-    request.fileName = FileName;
-    request.defaultExtension = DefaultExt;
+    request.filterIndex = filterIndex;
+    request.fileName = fileName;
+    request.defaultExtension = defaultExt;
     request.initialDir = InitialDir;
-    request.fileMustExist = FileMustExist;
-    request.confirmOverwrite = ConfirmOverwrite;
+    request.fileMustExist = fileMustExist;
+    request.confirmOverwrite = confirmOverwrite;
     const DialogAnswer answer = ShowModalDialog(request, parent);
     if (!answer.accepted) {
         return false;
     }
-    FileName = answer.path;
-    FilterIndex = answer.filterIndex;
-    if (!DefaultExt.isEmpty() && ExtractFileExt(FileName.toStdString()).empty()) {
-        FileName += DefaultExt.startsWith(QLatin1Char('.')) ? DefaultExt : "." + DefaultExt;
+    fileName = answer.path;
+    filterIndex = answer.filterIndex;
+    if (!defaultExt.isEmpty() && ExtractFileExt(fileName.toStdString()).empty()) {
+        fileName += defaultExt.startsWith(QLatin1Char('.')) ? defaultExt : "." + defaultExt;
     }
     return true;
 }
@@ -33,13 +33,13 @@ bool TFileDialog::Execute(QWidget* parent) {
 bool TColorDialog::Execute(QWidget* parent) {
     DialogRequest request;
     request.kind = DialogKind::kColour;
-    request.colour = QColor(static_cast<int>(Color & 0xFF), static_cast<int>((Color >> 8) & 0xFF),
-                            static_cast<int>((Color >> 16) & 0xFF));
+    request.colour = QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                            static_cast<int>((color >> 16) & 0xFF));
     const DialogAnswer answer = ShowModalDialog(request, parent);
     if (!answer.accepted || !answer.colour.isValid()) {
         return false;
     }
-    Color = static_cast<std::uint32_t>(answer.colour.red()) |
+    color = static_cast<std::uint32_t>(answer.colour.red()) |
             (static_cast<std::uint32_t>(answer.colour.green()) << 8) |
             (static_cast<std::uint32_t>(answer.colour.blue()) << 16);
     return true;

@@ -19,22 +19,22 @@ class TFileDialog : public QObject {
 
     QString Title;
     QString Filter;  // "caption|patterns|..."
-    int FilterIndex = 1;
-    QString FileName;
-    QString DefaultExt;  // with or without the leading "."
+    int filterIndex = 1;
+    QString fileName;
+    QString defaultExt;  // with or without the leading "."
     QString InitialDir;
-    bool FileMustExist = false;
-    bool ConfirmOverwrite = false;
+    bool fileMustExist = false;
+    bool confirmOverwrite = false;
 
-    // Shows the dialog; on acceptance FileName (and FilterIndex) hold the choice.
-    // A name chosen without extension gets DefaultExt, when there is one.
+    // Shows the dialog; on acceptance fileName (and filterIndex) hold the choice.
+    // A name chosen without extension gets defaultExt, when there is one.
     bool Execute(QWidget* parent = nullptr);
 
   private:
     Mode mode_;
 };
 
-// The colour chooser. Color is 0x00BBGGRR (red in the low byte), as the window
+// The colour chooser. color is 0x00BBGGRR (red in the low byte), as the window
 // splits it into the transparency colour's bytes.
 class TColorDialog : public QObject {
     Q_OBJECT
@@ -42,7 +42,7 @@ class TColorDialog : public QObject {
   public:
     explicit TColorDialog(QObject* parent = nullptr) : QObject(parent) {}
 
-    std::uint32_t Color = 0x00FF00FF;  // fuchsia
+    std::uint32_t color = 0x00FF00FF;  // fuchsia
     bool Execute(QWidget* parent = nullptr);
 };
 

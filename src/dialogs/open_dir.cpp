@@ -13,10 +13,6 @@ QString ExpandUncFileName(const QString& path) {
     return path;
 }
 
-bool IsNetworkPath(const QString& path) {
-    return path.startsWith(QLatin1String("\\\\"));
-}
-
 }  // namespace
 
 bool TOpenDirectory::Execute(QWidget* parent) {
@@ -41,21 +37,10 @@ bool TOpenDirectory::Execute(QWidget* parent) {
         return false;
     }
     directory_ = QDir::toNativeSeparators(answer.path);
-    uncDirectory_ = ExpandUncFileName(directory_);
-    if (!IsNetworkPath(uncDirectory_)) {
-        if (!NoChangeDir) {
-            QDir::setCurrent(directory_);
-        }
-        if (uncDirectory_ == directory_) {
-            uncDirectory_.clear();
-        }
-    } else if (directory_ == uncDirectory_) {
-        // Reached by its network path: only the network form is reported.
-        directory_.clear();
-        if (!NoChangeDir) {
-            QDir::setCurrent(uncDirectory_);
-        }
-    } else if (!NoChangeDir) {
+    // A path's network form is the path itself here, so UNCDirectory, which
+    // holds it only when the two differ, stays empty.
+    uncDirectory_.clear();
+    if (!NoChangeDir) {
         QDir::setCurrent(directory_);
     }
     return true;

@@ -17,6 +17,26 @@ namespace {
 
 const char kNoMemory[] = "Could not allocate memory for image";
 
+// The file's whole content; nullopt when it cannot be opened or read, or is
+// larger than a byte array holds.
+std::optional<QByteArray> ReadWholeFile(const QString& fileName) {
+    try {
+        ByteFile file = ByteFile::OpenRead(fileName.toStdString());
+        const std::uint64_t size = file.Size();
+        if (size > static_cast<std::uint64_t>(std::numeric_limits<qsizetype>::max() / 2)) {
+            return std::nullopt;
+        }
+        QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
+        const std::size_t got = file.Read(std::span(reinterpret_cast<std::uint8_t*>(bytes.data()),
+                                                    static_cast<std::size_t>(size)));
+        bytes.truncate(static_cast<qsizetype>(got));
+        file.Close();
+        return bytes;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
 }  // namespace
 
 TFilePicture::TFilePicture(QObject* parent) : QObject(parent) {}
@@ -47,22 +67,12 @@ void TFilePicture::Assign(const QObject* source) {
 }
 
 void TFilePicture::LoadFromFile(const QString& fileName) {
-    try {
-        ByteFile file = ByteFile::OpenRead(fileName.toStdString());
-        const std::uint64_t size = file.Size();
-        if (size > static_cast<std::uint64_t>(std::numeric_limits<qsizetype>::max() / 2)) {
-            throw std::bad_alloc();
-        }
-        QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
-        const std::size_t got = file.Read(std::span(reinterpret_cast<std::uint8_t*>(bytes.data()),
-                                                    static_cast<std::size_t>(size)));
-        bytes.truncate(static_cast<qsizetype>(got));
-        file.Close();
-        SetBytes(std::move(bytes));
-    } catch (const std::exception&) {
+    std::optional<QByteArray> bytes = ReadWholeFile(fileName);
+    if (!bytes) {
         empty_ = true;  // no message and no signal: the caller sees an empty picture
         return;
     }
+    SetBytes(std::move(*bytes));
     empty_ = false;
     emit cleared();
     emit changed();

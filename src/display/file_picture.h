@@ -63,7 +63,8 @@ class TFilePicture : public QObject {
     // when the picture is empty or holds no bytes.
     bool GetImageSizes();
 
-    const QByteArray& bytes() const { return data_; }
+    // The kept bytes, exactly as loaded.
+    const QByteArray& DataStream() const { return data_; }
 
   signals:
     void changed();

@@ -17,6 +17,7 @@
 #include "platform/io_error.h"
 #include "platform/little_endian.h"
 #include "platform/output_file.h"
+#include "platform/thread_buffer.h"
 
 namespace lumigram {
 namespace {
@@ -33,41 +34,18 @@ std::size_t GroupOf(std::string_view name) {
     return 3;
 }
 
-std::span<const std::uint8_t> AsBytes(std::string_view text) {
-    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
-
-void AppendU32(BlockWriter& writer, std::uint32_t value) {
-    std::array<std::uint8_t, 4> bytes{};
-    WriteU32LE(bytes, 0, value);
-    writer.Append(bytes);
-}
-
-// Copies size bytes of file from offset into writer, whose file is out; a file
-// that is shorter than it was would leave the package's offsets wrong, so it
-// stops the writing. Large contents are copied inside the kernel, as pack
-// copies them.
-void CopyInto(ByteFile& file, std::uint64_t offset, std::uint64_t size, BlockWriter& writer,
-              ByteFile& out) {
-    if (size >= kKernelCopyMinimum) {
-        writer.Flush();
-        if (CopyRange(file, offset, out, writer.offset(), size, writer.buffer()) != size) {
-            throw IoError(kReadBeyondEndOfFile, file.path());
-        }
-        writer.Skip(size);
-        return;
+// A member whose content is the file at path, of size bytes, read when the
+// package is written.
+PackageEntry FileEntry(const std::string& storedName, const std::string& path, std::uint64_t size) {
+    if (size > static_cast<std::uint64_t>(kMaxPackageBytes)) {
+        throw FormatError("file is too large for a package (2 GiB at most)", path);
     }
-    while (size > 0) {
-        const std::size_t want = static_cast<std::size_t>(
-            std::min<std::uint64_t>(size, std::numeric_limits<std::uint32_t>::max()));
-        const std::size_t got = file.ReadAt(offset, writer.ReserveUpTo(want));
-        if (got == 0) {
-            throw IoError(kReadBeyondEndOfFile, file.path());
-        }
-        writer.Commit(got);
-        offset += got;
-        size -= got;
-    }
+    PackageEntry entry;
+    entry.storedName = storedName;
+    entry.size = static_cast<std::uint32_t>(size);
+    entry.source.kind = MemberSource::Kind::kFile;
+    entry.source.path = path;
+    return entry;
 }
 
 }  // namespace
@@ -166,15 +144,7 @@ std::size_t EditablePackage::PlaceFor(const std::string& storedName) const {
 std::size_t EditablePackage::AddInOrder(const std::string& storedName, const std::string& path,
                                         std::uint64_t size) {
     CheckNewName(storedName);
-    if (size > static_cast<std::uint64_t>(kMaxPackageBytes)) {
-        throw FormatError("file is too large for a package (2 GiB at most)", path);
-    }
-    PackageEntry entry;
-    entry.storedName = storedName;
-    entry.size = static_cast<std::uint32_t>(size);
-    entry.source.kind = MemberSource::Kind::kFile;
-    entry.source.path = path;
-    members_.push_back(std::move(entry));
+    members_.push_back(FileEntry(storedName, path, size));
     modified_ = true;
     return members_.size() - 1;
 }
@@ -205,15 +175,7 @@ std::size_t EditablePackage::Put(const std::string& storedName, std::vector<std:
 
 std::size_t EditablePackage::PutFile(const std::string& storedName, const std::string& path,
                                      std::uint64_t size) {
-    if (size > static_cast<std::uint64_t>(kMaxPackageBytes)) {
-        throw FormatError("file is too large for a package (2 GiB at most)", path);
-    }
-    PackageEntry entry;
-    entry.storedName = storedName;
-    entry.size = static_cast<std::uint32_t>(size);
-    entry.source.kind = MemberSource::Kind::kFile;
-    entry.source.path = path;
-    return Insert(std::move(entry));
+    return Insert(FileEntry(storedName, path, size));
 }
 
 void EditablePackage::Remove(std::size_t index) {
@@ -238,15 +200,14 @@ void EditablePackage::Rename(std::size_t index, const std::string& newStoredName
     modified_ = true;
 }
 
-std::vector<std::uint8_t> EditablePackage::ReadContent(std::size_t index) const {
-    const PackageEntry& entry = members_[index];
+std::vector<std::uint8_t> ReadEntryContent(const PackageEntry& entry, ByteFile& original) {
     switch (entry.source.kind) {
         case MemberSource::Kind::kBytes:
             return *entry.source.bytes;
         case MemberSource::Kind::kOriginal: {
             std::vector<std::uint8_t> bytes(entry.size);
-            if (original_->ReadAt(entry.source.offset, bytes) != bytes.size()) {
-                throw IoError(kReadBeyondEndOfFile, original_->path());
+            if (original.ReadAt(entry.source.offset, bytes) != bytes.size()) {
+                throw IoError(IoCode::kReadBeyondEndOfFile, original.path());
             }
             return bytes;
         }
@@ -254,12 +215,16 @@ std::vector<std::uint8_t> EditablePackage::ReadContent(std::size_t index) const 
             ByteFile file = ByteFile::OpenRead(entry.source.path);
             std::vector<std::uint8_t> bytes(entry.size);
             if (file.ReadAt(0, bytes) != bytes.size()) {
-                throw IoError(kReadBeyondEndOfFile, entry.source.path);
+                throw IoError(IoCode::kReadBeyondEndOfFile, entry.source.path);
             }
             return bytes;
         }
     }
     return {};
+}
+
+std::vector<std::uint8_t> EditablePackage::ReadContent(std::size_t index) const {
+    return ReadEntryContent(members_[index], *original_);
 }
 
 void EditablePackage::ReadContentInBlocks(
@@ -277,13 +242,13 @@ void EditablePackage::ReadContentInBlocks(
         file = &*opened;
         offset = 0;
     }
-    std::array<std::uint8_t, 65536> block{};
+    CopyBlock block{};
     for (std::uint64_t left = entry.size; left > 0;) {
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(left, block.size()));
         const std::size_t got = file->ReadAt(offset, std::span(block.data(), want));
         if (got == 0) {
-            throw IoError(kReadBeyondEndOfFile, file->path());
+            throw IoError(IoCode::kReadBeyondEndOfFile, file->path());
         }
         take(std::span<const std::uint8_t>(block.data(), got));
         offset += got;
@@ -291,23 +256,27 @@ void EditablePackage::ReadContentInBlocks(
     }
 }
 
-void EditablePackage::WriteContent(std::size_t index, ByteFile& out) const {
-    const PackageEntry& entry = members_[index];
-    std::array<std::uint8_t, 65536> block{};
-    BlockWriter writer(out, 0, block);
+void EditablePackage::AppendContent(const PackageEntry& entry, BlockWriter& writer) const {
     switch (entry.source.kind) {
         case MemberSource::Kind::kOriginal:
-            CopyInto(*original_, entry.source.offset, entry.size, writer, out);
+            CopyExactly(*original_, entry.source.offset, entry.size, writer);
             break;
         case MemberSource::Kind::kBytes:
             writer.Append(*entry.source.bytes);
             break;
         case MemberSource::Kind::kFile: {
             ByteFile file = ByteFile::OpenRead(entry.source.path);
-            CopyInto(file, 0, entry.size, writer, out);
+            CopyExactly(file, 0, entry.size, writer);
+            file.Close();
             break;
         }
     }
+}
+
+void EditablePackage::WriteContent(std::size_t index, ByteFile& out) const {
+    CopyBlock block{};
+    BlockWriter writer(out, 0, block);
+    AppendContent(members_[index], writer);
     writer.Flush();
 }
 
@@ -315,9 +284,9 @@ void EditablePackage::Save(const std::string& path, const OutputRules& rules) co
     if (members_.empty()) {
         throw FormatError("a package needs at least one member", path);
     }
-    if (members_.size() > static_cast<std::size_t>(kMaxPackageMembers)) {
+    if (members_.size() > static_cast<std::size_t>(MaxMembers)) {
         throw FormatError("too many members: " + std::to_string(members_.size()) +
-                              ", a package holds at most " + std::to_string(kMaxPackageMembers),
+                              ", a package holds at most " + std::to_string(MaxMembers),
                           path);
     }
     std::int64_t nameListBytes = 0;
@@ -330,17 +299,16 @@ void EditablePackage::Save(const std::string& path, const OutputRules& rules) co
     CheckPackageLength(layout.length, path);
 
     const std::unique_ptr<OutputFile> target = OutputFile::ForPath(path, false, rules);
-    static thread_local std::array<std::uint8_t, 65536> block{};
-    BlockWriter writer(target->file(), 0, block);
+    BlockWriter writer(target->file(), 0, ThreadBuffer<CopyBlock>());
     std::string header(EZXHeader);
     for (std::size_t k = 0; k < kIndexDigitsCount; ++k) {
         header[kIndexDigitsOffset + k] = HexDigitChar(
             static_cast<unsigned>(layout.indexOffset >> (4 * (kIndexDigitsCount - 1 - k))) & 15);
     }
-    writer.Append(AsBytes(header));
+    writer.AppendText(header);
     for (const PackageEntry& entry : members_) {
-        writer.Append(AsBytes(entry.storedName));
-        writer.Append(AsBytes("\n"));
+        writer.AppendText(entry.storedName);
+        writer.AppendText("\n");
     }
     static constexpr std::array<std::uint8_t, 3> kFill{};
     writer.Append(std::span(
@@ -348,37 +316,24 @@ void EditablePackage::Save(const std::string& path, const OutputRules& rules) co
         static_cast<std::size_t>(layout.indexOffset - std::int64_t{kHeaderSize} - nameListBytes)));
     const auto count = static_cast<std::uint32_t>(members_.size());
     const auto tableOffset = static_cast<std::uint32_t>(layout.indexOffset + kIndexBlockSize);
-    AppendU32(writer, IndexMagic);
-    AppendU32(writer, static_cast<std::uint32_t>(kHeaderSize));
-    AppendU32(writer, count);
-    AppendU32(writer, tableOffset);
-    AppendU32(writer, tableOffset + static_cast<std::uint32_t>(kEntrySize) * count);
+    writer.AppendU32LE(IndexMagic);
+    writer.AppendU32LE(static_cast<std::uint32_t>(kHeaderSize));
+    writer.AppendU32LE(count);
+    writer.AppendU32LE(tableOffset);
+    writer.AppendU32LE(tableOffset + static_cast<std::uint32_t>(kEntrySize) * count);
     std::uint32_t nameOffset = 0;
     std::uint32_t recordOffset = 0;
     for (const PackageEntry& entry : members_) {
-        AppendU32(writer, NameToID(entry.storedName));
-        AppendU32(writer, nameOffset);
-        AppendU32(writer, recordOffset);
+        writer.AppendU32LE(NameToID(entry.storedName));
+        writer.AppendU32LE(nameOffset);
+        writer.AppendU32LE(recordOffset);
         nameOffset += static_cast<std::uint32_t>(entry.storedName.size() + 1);
         recordOffset += entry.size + static_cast<std::uint32_t>(kRecordHeadSize);
     }
     for (const PackageEntry& entry : members_) {
-        AppendU32(writer, RecordMagic);
-        AppendU32(writer, entry.size);
-        switch (entry.source.kind) {
-            case MemberSource::Kind::kOriginal:
-                CopyInto(*original_, entry.source.offset, entry.size, writer, target->file());
-                break;
-            case MemberSource::Kind::kBytes:
-                writer.Append(*entry.source.bytes);
-                break;
-            case MemberSource::Kind::kFile: {
-                ByteFile file = ByteFile::OpenRead(entry.source.path);
-                CopyInto(file, 0, entry.size, writer, target->file());
-                file.Close();
-                break;
-            }
-        }
+        writer.AppendU32LE(RecordMagic);
+        writer.AppendU32LE(entry.size);
+        AppendContent(entry, writer);
     }
     writer.Flush();
     target->Commit();

@@ -15,6 +15,8 @@
 
 namespace lumigram {
 
+class BlockWriter;
+
 // Where a member's bytes are: a range of the package that was opened, new bytes
 // held in memory, or a file on disk (read when the package is written).
 struct MemberSource {
@@ -44,6 +46,10 @@ struct PackageEntry {
 // - Save writes the whole package through the output layer in one pass: members
 //   not changed keep their bytes and their order. It refuses, before anything is
 //   written, a package of no members, of more than 65,536, or of 2 GiB or more.
+// A member's bytes, whole, from wherever entry keeps them; original is the
+// package entries of kind kOriginal are read from.
+std::vector<std::uint8_t> ReadEntryContent(const PackageEntry& entry, ByteFile& original);
+
 class EditablePackage {
   public:
     EditablePackage() = default;  // a new, empty package
@@ -105,6 +111,8 @@ class EditablePackage {
     std::size_t Insert(PackageEntry entry);
     std::size_t PlaceFor(const std::string& storedName) const;
     void CheckNewName(const std::string& storedName) const;
+    // Adds a member's bytes to what writer writes, from wherever they are kept.
+    void AppendContent(const PackageEntry& entry, BlockWriter& writer) const;
 
     std::string path_;
     std::unique_ptr<ByteFile> original_;

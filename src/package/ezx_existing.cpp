@@ -9,9 +9,9 @@
 
 namespace lumigram {
 
-std::vector<std::string> ExistingMemberFiles(const std::string& PackageFileName,
-                                             const std::string& Folder) {
-    ByteFile package = ByteFile::OpenRead(PackageFileName);
+std::vector<std::string> ExistingMemberFiles(const std::string& packageFileName,
+                                             const std::string& folder) {
+    ByteFile package = ByteFile::OpenRead(packageFileName);
     const std::vector<PackageMember> members = ReadPackageMembers(package);
     package.Close();
     std::vector<std::string> existing;
@@ -19,7 +19,7 @@ std::vector<std::string> ExistingMemberFiles(const std::string& PackageFileName,
         if (!UnsafeMemberNameReason(member.storedName).empty()) {
             continue;
         }
-        std::string path = JoinPath(Folder, AnsiToUtf8(member.storedName));
+        std::string path = JoinPath(folder, AnsiToUtf8(member.storedName));
         if (FileExists(path)) {
             existing.push_back(std::move(path));
         }

@@ -5,10 +5,10 @@
 
 namespace lumigram {
 
-// The files in Folder that unpacking the package would replace: the paths of
+// The files in folder that unpacking the package would replace: the paths of
 // its members (with safe names) that already exist there, in table order. A
 // damaged package raises FormatError, as the unpacker does.
-std::vector<std::string> ExistingMemberFiles(const std::string& PackageFileName,
-                                             const std::string& Folder);
+std::vector<std::string> ExistingMemberFiles(const std::string& packageFileName,
+                                             const std::string& folder);
 
 }  // namespace lumigram

@@ -1,7 +1,5 @@
 #include "package/ezx_format.h"
 
-#include "platform/hex_digits.h"
-
 namespace lumigram {
 
 std::uint32_t NameToID(std::string_view name) {
@@ -14,10 +12,6 @@ std::uint32_t NameToID(std::string_view name) {
 
 char HexDigitChar(unsigned value) {
     return "0123456789abcdef"[value & 15];
-}
-
-int HexDigitValue(char ch) {
-    return HexDigitValueOf(ch);
 }
 
 }  // namespace lumigram

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/hex_digits.h"
+
 namespace lumigram {
 
 // A ".ezx" skin package:
@@ -26,6 +28,8 @@ inline constexpr std::size_t kRecordHeadSize = 8;
 
 inline constexpr std::uint32_t IndexMagic = 0xABCDDCBA;
 inline constexpr std::uint32_t RecordMagic = 0xDCBAABCD;
+// The member table has room for this many entries; the count is checked
+// against the file before any entry is read.
 inline constexpr std::int32_t MaxMembers = 65536;
 
 static_assert(EZXHeader.size() == kHeaderSize);
@@ -45,9 +49,5 @@ std::uint32_t NameToID(std::string_view name);
 
 // 0-9 -> '0'-'9', 10-15 -> 'a'-'f'.
 char HexDigitChar(unsigned value);
-
-// The digit value of a hexadecimal character of either case, or -1 for any other
-// character (the reader refuses a package whose digits are not all hexadecimal).
-int HexDigitValue(char ch);
 
 }  // namespace lumigram

@@ -25,12 +25,6 @@ namespace {
 
 constexpr std::string_view kMemberExtensions[] = {".k", ".g", ".a"};
 
-// Content is read straight into this block, as much as it has room for,
-// which goes to the package in one write when full.
-struct PackBuffers {
-    std::array<std::uint8_t, 65536> block{};
-};
-
 std::vector<MemberFile> CollectGroup(const std::string& folder,
                                      std::vector<std::string> fileNames) {
     std::vector<MemberFile> group;
@@ -48,23 +42,13 @@ std::vector<MemberFile> CollectGroup(const std::string& folder,
     return group;
 }
 
-void AppendU32(BlockWriter& writer, std::uint32_t value) {
-    std::array<std::uint8_t, 4> bytes{};
-    WriteU32LE(bytes, 0, value);
-    writer.Append(bytes);
-}
-
-std::span<const std::uint8_t> AsBytes(std::string_view text) {
-    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
-
 // Sizes of every member, checked against the format's limits before anything
 // is written. Returns the package's IndexOffset.
 std::int64_t PlanPackage(const std::string& folder, const std::vector<MemberFile>& members,
                          std::vector<std::uint32_t>& sizes, OutputRules& inputs) {
-    if (members.size() > static_cast<std::size_t>(kMaxPackageMembers)) {
+    if (members.size() > static_cast<std::size_t>(MaxMembers)) {
         throw FormatError("too many member files: " + std::to_string(members.size()) +
-                              ", a package holds at most " + std::to_string(kMaxPackageMembers),
+                              ", a package holds at most " + std::to_string(MaxMembers),
                           folder);
     }
     std::int64_t nameListBytes = 0;
@@ -102,49 +86,17 @@ std::int64_t PlanPackage(const std::string& folder, const std::vector<MemberFile
 void CheckDidNotGrow(ByteFile& file, std::uint32_t size) {
     std::array<std::uint8_t, 1> probe{};
     if (file.ReadAt(size, probe) != 0) {
-        throw IoError(kFileAccessDenied, file.path(), "grew while it was being packed; pack again");
+        throw IoError(IoCode::kFileAccessDenied, file.path(),
+                      "grew while it was being packed; pack again");
     }
 }
 
 // Copies exactly size bytes of a member; a file that shrank or grew since it
 // was measured would leave the package's offsets or its content wrong, so it
-// stops the packing. Large members are copied by the kernel straight into the
-// package.
-void CopyMember(const std::string& path, std::uint32_t size, BlockWriter& writer,
-                ByteFile& package) {
+// stops the packing.
+void CopyMember(const std::string& path, std::uint32_t size, BlockWriter& writer) {
     ByteFile file = ByteFile::OpenRead(path);
-    if (size >= kKernelCopyMinimum) {
-        writer.Flush();
-        if (CopyRange(file, 0, package, writer.offset(), size, writer.buffer()) != size) {
-            throw IoError(kReadBeyondEndOfFile, path);
-        }
-        writer.Skip(size);
-        CheckDidNotGrow(file, size);
-        file.Close();
-        return;
-    }
-    // A member that fits in the block is read whole, in one read, even if that
-    // sends the block out before it is full.
-    if (size <= writer.buffer().size()) {
-        if (file.Read(writer.Reserve(size)) != size) {
-            throw IoError(kReadBeyondEndOfFile, path);
-        }
-        writer.Commit(size);
-        CheckDidNotGrow(file, size);
-        file.Close();
-        return;
-    }
-    std::uint64_t left = size;
-    while (left > 0) {
-        const std::size_t want = static_cast<std::size_t>(
-            std::min<std::uint64_t>(left, std::numeric_limits<std::uint32_t>::max()));
-        const std::size_t got = file.Read(writer.ReserveUpTo(want));
-        if (got == 0) {
-            throw IoError(kReadBeyondEndOfFile, path);
-        }
-        writer.Commit(got);
-        left -= got;
-    }
+    CopyExactly(file, 0, size, writer);
     CheckDidNotGrow(file, size);
     file.Close();
 }
@@ -190,24 +142,25 @@ std::vector<MemberFile> CollectMemberFiles(const std::string& folder) {
     }
 }
 
-PackResult PackEZX(const std::string& Folder, const std::string& PackageFileName,
+PackResult PackEZX(const std::string& folder, const std::string& packageFileName,
                    const PackOptions& options) {
-    const std::vector<MemberFile> members = CollectMemberFiles(Folder);
+    const std::vector<MemberFile> members = CollectMemberFiles(folder);
     PackResult result;
     if (members.empty()) {
         return result;
     }
     std::vector<std::uint32_t> sizes;
     OutputRules rules;
-    const std::int64_t indexOffset = PlanPackage(Folder, members, sizes, rules);
+    const std::int64_t indexOffset = PlanPackage(folder, members, sizes, rules);
     const auto count = static_cast<std::int32_t>(members.size());
 
-    const std::unique_ptr<OutputFile> target = OutputFile::ForPath(PackageFileName, false, rules);
+    const std::unique_ptr<OutputFile> target = OutputFile::ForPath(packageFileName, false, rules);
     ByteFile& package = target->file();
-    PackBuffers& buffers = ThreadBuffer<PackBuffers>();
     {
-        BlockWriter writer(package, 0, buffers.block);
-        writer.Append(AsBytes(EZXHeader));
+        // Content is read straight into the block, as much as it has room for,
+        // which goes to the package in one write when full.
+        BlockWriter writer(package, 0, ThreadBuffer<CopyBlock>());
+        writer.AppendText(EZXHeader);
 
         // Names, and the table entries that point at them and at the records.
         MemberTable table;
@@ -216,8 +169,8 @@ PackResult PackEZX(const std::string& Folder, const std::string& PackageFileName
         std::int32_t recordOffset = 0;
         for (std::size_t i = 0; i < members.size(); ++i) {
             const std::string& name = members[i].storedName;
-            writer.Append(AsBytes(name));
-            writer.Append(AsBytes("\n"));
+            writer.AppendText(name);
+            writer.AppendText("\n");
             table.push_back(TEZXEntry{NameToID(name), nameOffset, recordOffset});
             nameOffset += static_cast<std::int32_t>(name.size() + 1);
             recordOffset += static_cast<std::int32_t>(sizes[i] + kRecordHeadSize);
@@ -227,21 +180,21 @@ PackResult PackEZX(const std::string& Folder, const std::string& PackageFileName
         writer.Append(std::span(kFill.data(), static_cast<std::size_t>(indexOffset - written)));
 
         const auto tableOffset = static_cast<std::int32_t>(indexOffset + kIndexBlockSize);
-        AppendU32(writer, IndexMagic);
-        AppendU32(writer, static_cast<std::uint32_t>(kHeaderSize));
-        AppendU32(writer, static_cast<std::uint32_t>(count));
-        AppendU32(writer, static_cast<std::uint32_t>(tableOffset));
-        AppendU32(writer, static_cast<std::uint32_t>(tableOffset + kEntrySize * members.size()));
+        writer.AppendU32LE(IndexMagic);
+        writer.AppendU32LE(static_cast<std::uint32_t>(kHeaderSize));
+        writer.AppendU32LE(static_cast<std::uint32_t>(count));
+        writer.AppendU32LE(static_cast<std::uint32_t>(tableOffset));
+        writer.AppendU32LE(static_cast<std::uint32_t>(tableOffset + kEntrySize * members.size()));
         for (const TEZXEntry& entry : table) {
-            AppendU32(writer, entry.ID);
-            AppendU32(writer, static_cast<std::uint32_t>(entry.NameOffset));
-            AppendU32(writer, static_cast<std::uint32_t>(entry.RecordOffset));
+            writer.AppendU32LE(entry.ID);
+            writer.AppendU32LE(static_cast<std::uint32_t>(entry.NameOffset));
+            writer.AppendU32LE(static_cast<std::uint32_t>(entry.RecordOffset));
         }
 
         for (std::size_t i = 0; i < members.size(); ++i) {
-            AppendU32(writer, RecordMagic);
-            AppendU32(writer, sizes[i]);
-            CopyMember(JoinPath(Folder, members[i].fileName), sizes[i], writer, package);
+            writer.AppendU32LE(RecordMagic);
+            writer.AppendU32LE(sizes[i]);
+            CopyMember(JoinPath(folder, members[i].fileName), sizes[i], writer);
             if (options.onProgress && !options.onProgress(i + 1, members.size())) {
                 result.cancelled = true;
                 return result;  // the temporary file goes; an earlier package stays

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "package/ezx_unpack.h"
+#include "package/progress_callback.h"
 
 namespace lumigram {
 
@@ -44,14 +44,14 @@ struct PackResult {
     bool cancelled = false;   // stopped by onProgress; nothing written
 };
 
-// Packs the ".k", ".g" and ".a" files of Folder into a package at
-// PackageFileName. Nothing is written when the folder holds no such file.
+// Packs the ".k", ".g" and ".a" files of folder into a package at
+// packageFileName. Nothing is written when the folder holds no such file.
 // Refused before anything is written: more than 65,536 members, a name longer
 // than 255 bytes, a package that would reach 2 GiB. The package is written to a
 // temporary file beside the target (its index digits filled in last) and renamed
 // over the target only when complete: on any failure an earlier package of that
 // name is left byte for byte and the temporary file is removed.
-PackResult PackEZX(const std::string& Folder, const std::string& PackageFileName,
+PackResult PackEZX(const std::string& folder, const std::string& packageFileName,
                    const PackOptions& options = {});
 
 }  // namespace lumigram

@@ -57,9 +57,9 @@ IndexBlock ReadIndexBlock(ByteFile& package, std::uint64_t fileSize) {
     index.memberCount = ReadI32LE(block, 8);
     index.tableOffset = ReadI32LE(block, 12);
     index.dataOffset = ReadI32LE(block, 16);
-    if (index.memberCount < 0 || index.memberCount > kMaxPackageMembers) {
+    if (index.memberCount < 0 || index.memberCount > MaxMembers) {
         Refuse("member count " + std::to_string(index.memberCount) + " is outside 0 to " +
-                   std::to_string(kMaxPackageMembers),
+                   std::to_string(MaxMembers),
                package);
     }
     const std::pair<const char*, std::int32_t> offsets[] = {

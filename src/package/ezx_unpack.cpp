@@ -19,39 +19,12 @@
 namespace lumigram {
 namespace {
 
-// Content is read straight into this block, as much as it has room for,
-// which goes to the member file in one write when full.
-struct UnpackBuffers {
-    std::array<std::uint8_t, 65536> block{};
-};
-
-// Copies size bytes from the package into the member file, chunk by chunk.
+// Copies the member's content from the package into the member file. The
+// check saw the content in the file: running short means it shrank under us.
 void CopyContent(ByteFile& package, const PackageMember& member, ByteFile& output,
-                 UnpackBuffers& buffers) {
-    // Large contents go from the package to the member file inside the kernel.
-    if (member.size >= kKernelCopyMinimum) {
-        if (CopyRange(package, member.contentOffset, output, 0, member.size, buffers.block) !=
-            member.size) {
-            throw IoError(kReadBeyondEndOfFile, package.path());
-        }
-        return;
-    }
-    BlockWriter writer(output, 0, buffers.block);
-    std::uint64_t offset = member.contentOffset;
-    std::uint64_t left = member.size;
-    while (left > 0) {
-        const std::span<std::uint8_t> room = writer.ReserveUpTo(
-            static_cast<std::size_t>(std::min<std::uint64_t>(left, buffers.block.size())));
-        const std::size_t want = room.size();
-        const std::size_t got = package.ReadAt(offset, room);
-        if (got != want) {
-            // The check saw the content in the file: it shrank under us.
-            throw IoError(kReadBeyondEndOfFile, package.path());
-        }
-        writer.Commit(got);
-        offset += got;
-        left -= got;
-    }
+                 CopyBlock& block) {
+    BlockWriter writer(output, 0, block);
+    CopyExactly(package, member.contentOffset, member.size, writer);
     writer.Flush();
 }
 
@@ -60,13 +33,13 @@ void CopyContent(ByteFile& package, const PackageMember& member, ByteFile& outpu
 // failing, and a full disk, where every member after would fail the same way.
 template <typename Report>
 bool WriteMember(ByteFile& package, const PackageMember& member, const OutputFolder& folder,
-                 const std::string& name, const OutputRules& rules, UnpackBuffers& buffers,
+                 const std::string& name, const OutputRules& rules, CopyBlock& buffers,
                  const Report& report) {
     std::optional<OutputFile> output;
     try {
         output.emplace(folder, name, rules);
     } catch (const IoError& error) {
-        if (error.code() == kDiskFull) {
+        if (error.code() == IoCode::kDiskFull) {
             throw;
         }
         report("cannot create \"" + EscapeName(name, true) + "\": " + error.what());
@@ -77,7 +50,7 @@ bool WriteMember(ByteFile& package, const PackageMember& member, const OutputFol
         output->Commit();
         return true;
     } catch (const IoError& error) {
-        if (error.code() == kDiskFull || error.path() == package.path()) {
+        if (error.code() == IoCode::kDiskFull || error.path() == package.path()) {
             throw;
         }
         report("cannot write \"" + EscapeName(name, true) + "\": " + error.what());
@@ -87,18 +60,18 @@ bool WriteMember(ByteFile& package, const PackageMember& member, const OutputFol
 
 }  // namespace
 
-UnpackResult UnpackEZX(const std::string& PackageFileName, const std::string& Folder,
+UnpackResult UnpackEZX(const std::string& packageFileName, const std::string& folder,
                        const UnpackOptions& options) {
-    ByteFile package = ByteFile::OpenRead(PackageFileName);
+    ByteFile package = ByteFile::OpenRead(packageFileName);
     const std::vector<PackageMember> members = ReadPackageMembers(package);
     // The folder is made only now that the package has passed its check, and it
     // is opened once: every member is created and renamed relative to it.
-    OutputFolder folder =
-        options.createFolder ? OutputFolder::OpenCreating(Folder) : OutputFolder::Open(Folder);
-    folder.ListEntriesOnce();
+    OutputFolder output =
+        options.createFolder ? OutputFolder::OpenCreating(folder) : OutputFolder::Open(folder);
+    output.ListEntriesOnce();
     OutputRules rules;
     rules.inputs.push_back(IdentityOf(package));  // a member named like the package
-    UnpackBuffers& buffers = ThreadBuffer<UnpackBuffers>();
+    CopyBlock& buffers = ThreadBuffer<CopyBlock>();
 
     UnpackResult result;
     const auto report = [&](const PackageMember& member, const std::string& path,
@@ -115,14 +88,14 @@ UnpackResult UnpackEZX(const std::string& PackageFileName, const std::string& Fo
     for (std::size_t i = 0; i < members.size(); ++i) {
         const PackageMember& member = members[i];
         const std::string name = AnsiToUtf8(member.storedName);
-        const std::string path = folder.PathOf(name);
+        const std::string path = output.PathOf(name);
         if (!skipped[i].empty()) {
             report(member, path, skipped[i]);
-        } else if (options.skipExisting && folder.Holds(name)) {
+        } else if (options.skipExisting && output.Holds(name)) {
             ++result.skipped;
         } else {
             const auto reportThis = [&](const std::string& what) { report(member, path, what); };
-            if (WriteMember(package, member, folder, name, rules, buffers, reportThis)) {
+            if (WriteMember(package, member, output, name, rules, buffers, reportThis)) {
                 ++result.written;
             }
         }

@@ -4,25 +4,23 @@
 #include <functional>
 #include <string>
 
+#include "package/progress_callback.h"
+
 namespace lumigram {
 
 // A member that was not written: its name is unsafe, or its file could not be
 // created. The window shows memberPath in its "Error" box; the CLI prints message.
 struct MemberProblem {
     std::size_t number = 0;  // position in the member table, counting from 1
-    std::string memberPath;  // Folder + separator + name (UTF-8)
+    std::string memberPath;  // folder + separator + name (UTF-8)
     std::string message;     // "member 3: cannot create \"x.k\": File access denied"
 };
-
-// Called after each member with (members done, members in all); returning
-// false stops the work between members.
-using ProgressCallback = std::function<bool(std::size_t done, std::size_t total)>;
 
 struct UnpackOptions {
     std::function<void(const MemberProblem&)> onMemberNotWritten;
     ProgressCallback onProgress;
-    // Make Folder (and its missing parents) once the package has passed its
-    // check; otherwise Folder must exist.
+    // Make folder (and its missing parents) once the package has passed its
+    // check; otherwise folder must exist.
     bool createFolder = false;
     bool skipExisting = false;  // leave members whose file exists already alone
 };
@@ -34,12 +32,12 @@ struct UnpackResult {
     bool cancelled = false;
 };
 
-// Writes every member of the package into Folder, one file per member, named by
+// Writes every member of the package into folder, one file per member, named by
 // the member's name converted to UTF-8, replacing files of that name.
 // - The whole package is checked first; a damaged one raises FormatError and no
 //   member file is written.
 // - Each member is written through the output layer: whole, beside its name,
-//   then renamed into place, relative to Folder opened once. A link (symbolic
+//   then renamed into place, relative to folder opened once. A link (symbolic
 //   or hard) at a member's path is replaced, never written through; a replaced
 //   file keeps its permissions.
 // - A member whose name is unsafe, whose path holds a folder, FIFO, device or
@@ -48,7 +46,7 @@ struct UnpackResult {
 //   of its name stays as it was, and the others are still unpacked.
 // - A full disk, or a failing read of the package, ends the unpacking with
 //   IoError; members already written stay.
-UnpackResult UnpackEZX(const std::string& PackageFileName, const std::string& Folder,
+UnpackResult UnpackEZX(const std::string& packageFileName, const std::string& folder,
                        const UnpackOptions& options = {});
 
 }  // namespace lumigram

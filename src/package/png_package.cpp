@@ -12,7 +12,9 @@
 #include "package/member_names.h"
 #include "package/member_screening.h"
 #include "platform/ansi_codepage.h"
+#include "platform/block_writer.h"
 #include "platform/byte_file.h"
+#include "platform/copy_range.h"
 #include "platform/file_ops.h"
 #include "platform/folder_search.h"
 #include "platform/io_error.h"
@@ -22,21 +24,6 @@
 
 namespace lumigram {
 namespace {
-
-void CopyMember(ByteFile& package, std::uint64_t offset, std::uint64_t size, ByteFile& out) {
-    std::array<std::uint8_t, 65536> block{};
-    while (size > 0) {
-        const std::size_t want =
-            static_cast<std::size_t>(std::min<std::uint64_t>(size, block.size()));
-        const std::size_t got = package.ReadAt(offset, std::span(block.data(), want));
-        if (got == 0) {
-            throw IoError(kReadBeyondEndOfFile, package.path());
-        }
-        out.Write(std::span(block.data(), got));
-        offset += got;
-        size -= got;
-    }
-}
 
 struct FolderFile {
     std::string fileName;    // as on disk
@@ -103,7 +90,10 @@ UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& fold
         ByteFile& original = package.original();
         const auto writeUnchanged = [&](const std::string& fileName) {
             OutputFile file(out, fileName, rules);
-            CopyMember(original, entry.source.offset, entry.size, file.file());
+            CopyBlock block{};
+            BlockWriter writer(file.file(), 0, block);
+            CopyExactly(original, entry.source.offset, entry.size, writer);
+            writer.Flush();
             file.Commit();
         };
         try {
@@ -137,7 +127,7 @@ UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& fold
             // A full disk or a failing package ends the run; a path that cannot
             // take this member (a folder, FIFO or device there, no permission)
             // costs only the member.
-            if (error.code() == kDiskFull || error.path() == original.path()) {
+            if (error.code() == IoCode::kDiskFull || error.path() == original.path()) {
                 throw;
             }
             problem(i, path, "cannot write \"" + EscapeName(name, true) + "\": " + error.what());

@@ -1,8 +1,10 @@
 #include "platform/block_writer.h"
 
 #include <algorithm>
+#include <array>
 
 #include "platform/byte_file.h"
+#include "platform/little_endian.h"
 
 namespace lumigram {
 
@@ -17,6 +19,16 @@ void BlockWriter::Append(std::span<const std::uint8_t> data) {
     }
     std::copy(data.begin(), data.end(), buffer_.begin() + static_cast<std::ptrdiff_t>(pending_));
     pending_ += data.size();
+}
+
+void BlockWriter::AppendText(std::string_view text) {
+    Append({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+}
+
+void BlockWriter::AppendU32LE(std::uint32_t value) {
+    std::array<std::uint8_t, 4> bytes{};
+    WriteU32LE(bytes, 0, value);
+    Append(bytes);
 }
 
 std::span<std::uint8_t> BlockWriter::Reserve(std::size_t count) {

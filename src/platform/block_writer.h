@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace lumigram {
 
@@ -17,6 +18,8 @@ class BlockWriter {
         : file_(file), offset_(offset), buffer_(buffer) {}
 
     void Append(std::span<const std::uint8_t> data);
+    void AppendText(std::string_view text);
+    void AppendU32LE(std::uint32_t value);
     // Room for count bytes (count no larger than the buffer) at the end of what
     // is pending, to be filled in place and then kept with Commit: content read
     // straight into it is never copied again.
@@ -31,6 +34,7 @@ class BlockWriter {
     // offset() (the buffer is free to carry it), then Skip(its length).
     std::uint64_t offset() const { return offset_ + pending_; }
     std::span<std::uint8_t> buffer() const { return buffer_; }
+    ByteFile& file() const { return file_; }
     void Skip(std::uint64_t count) { offset_ += count; }
 
   private:

@@ -21,7 +21,7 @@
 #define LG_LSEEK ::_lseeki64
 #define LG_FSTAT ::_fstat64
 using StatBuffer = struct ::_stat64;
-constexpr int kBinary = _O_BINARY;
+constexpr int kOpenFlags = _O_BINARY;
 #else
 #include <unistd.h>
 #define LG_OPEN ::open
@@ -31,7 +31,7 @@ constexpr int kBinary = _O_BINARY;
 #define LG_LSEEK ::lseek
 #define LG_FSTAT ::fstat
 using StatBuffer = struct ::stat;
-constexpr int kBinary = O_CLOEXEC;
+constexpr int kOpenFlags = O_CLOEXEC;
 #endif
 
 #ifndef O_ACCMODE
@@ -71,7 +71,7 @@ std::size_t TransferAll(std::span<Byte> data, const std::string& path, Transfer 
         }
         if (moved == 0) {
             if constexpr (direction == Direction::kWrite) {
-                throw IoError(kDiskFull, path);
+                throw IoError(IoCode::kDiskFull, path);
             }
             break;
         }
@@ -85,18 +85,18 @@ std::size_t TransferAll(std::span<Byte> data, const std::string& path, Transfer 
 ByteFile ByteFile::Open(const std::string& path, int flags) {
     FailIfInjected((flags & O_CREAT) ? IoOp::kCreate : IoOp::kOpen, path);
     if (path.empty()) {
-        throw IoError(kFileNotFound, path);
+        throw IoError(IoCode::kFileNotFound, path);
     }
     int fd;
     do {
-        fd = LG_OPEN(path.c_str(), flags | kBinary, 0666);
+        fd = LG_OPEN(path.c_str(), flags | kOpenFlags, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         const int err = errno;
         // A socket cannot be opened at all; say what it is rather than ENXIO.
         StatBuffer st{};
         if (err == ENXIO && ::stat(path.c_str(), &st) == 0) {
-            throw IoError(kFileAccessDenied, path,
+            throw IoError(IoCode::kFileAccessDenied, path,
                           NotARegularFileText(EntryKindOfMode(st.st_mode)));
         }
         ThrowIoErrorFromErrno(err, path);
@@ -117,7 +117,7 @@ ByteFile ByteFile::OpenRead(const std::string& path) {
     }
     const EntryKind kind = EntryKindOfMode(st.st_mode);
     if (kind != EntryKind::kRegular) {
-        throw IoError(kFileAccessDenied, path, NotARegularFileText(kind));
+        throw IoError(IoCode::kFileAccessDenied, path, NotARegularFileText(kind));
     }
     // O_NONBLOCK means nothing for a regular file, so it may stay set.
     return file;
@@ -182,13 +182,13 @@ ByteFile::~ByteFile() {
 
 void ByteFile::RequireOpen() const {
     if (fd_ < 0) {
-        throw IoError(kFileNotOpen, path_);
+        throw IoError(IoCode::kFileNotOpen, path_);
     }
 }
 
 void ByteFile::RequireStreamPosition(std::uint64_t offset) const {
     if (offset != streamPosition_) {
-        throw IoError(kFileAccessDenied, path_,
+        throw IoError(IoCode::kFileAccessDenied, path_,
                       "cannot be written out of order: it is a stream, not a regular file");
     }
 }
@@ -200,10 +200,11 @@ void ByteFile::Seek(std::uint64_t offset) {
         return;
     }
     FailIfInjected(IoOp::kSeek, path_);
-    if (offset > static_cast<std::uint64_t>(INT64_MAX) ||
-        LG_LSEEK(fd_, static_cast<std::int64_t>(offset), SEEK_SET) < 0) {
-        ThrowIoErrorFromErrno(offset > static_cast<std::uint64_t>(INT64_MAX) ? EINVAL : errno,
-                              path_);
+    if (offset > static_cast<std::uint64_t>(INT64_MAX)) {
+        ThrowIoErrorFromErrno(EINVAL, path_);
+    }
+    if (LG_LSEEK(fd_, static_cast<std::int64_t>(offset), SEEK_SET) < 0) {
+        ThrowIoErrorFromErrno(errno, path_);
     }
 }
 

@@ -66,7 +66,7 @@ int AdoptHandle(HANDLE handle, const std::string& path) {
     const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        throw IoError(kFileAccessDenied, path, NotARegularFileText(EntryKind::kFolder));
+        throw IoError(IoCode::kFileAccessDenied, path, NotARegularFileText(EntryKind::kFolder));
     }
     ThrowIoErrorFromWindowsError(error, path);
 }
@@ -76,7 +76,7 @@ int AdoptHandle(HANDLE handle, const std::string& path) {
 ByteFile ByteFile::Open(const std::string& path, int flags) {
     FailIfInjected((flags & O_CREAT) ? IoOp::kCreate : IoOp::kOpen, path);
     if (path.empty()) {
-        throw IoError(kFileNotFound, path);
+        throw IoError(IoCode::kFileNotFound, path);
     }
     const bool writing = (flags & O_ACCMODE) != O_RDONLY;
     DWORD disposition = OPEN_EXISTING;
@@ -103,7 +103,7 @@ ByteFile ByteFile::OpenRead(const std::string& path) {
     // A device (CON, NUL, COM1) or a pipe is refused before anything is read.
     const EntryKind kind = KindOfHandle(HandleOf(file.fd_));
     if (kind != EntryKind::kRegular) {
-        throw IoError(kFileAccessDenied, path, NotARegularFileText(kind));
+        throw IoError(IoCode::kFileAccessDenied, path, NotARegularFileText(kind));
     }
     return file;
 }
@@ -173,13 +173,13 @@ ByteFile::~ByteFile() {
 
 void ByteFile::RequireOpen() const {
     if (fd_ < 0) {
-        throw IoError(kFileNotOpen, path_);
+        throw IoError(IoCode::kFileNotOpen, path_);
     }
 }
 
 void ByteFile::RequireStreamPosition(std::uint64_t offset) const {
     if (offset != streamPosition_) {
-        throw IoError(kFileAccessDenied, path_,
+        throw IoError(IoCode::kFileAccessDenied, path_,
                       "cannot be written out of order: it is a stream, not a regular file");
     }
 }
@@ -248,7 +248,7 @@ void WriteAll(HANDLE handle, std::span<const std::uint8_t> data, const std::uint
             ThrowIoErrorFromLastError(path);
         }
         if (moved == 0) {
-            throw IoError(kDiskFull, path);
+            throw IoError(IoCode::kDiskFull, path);
         }
         done += moved;
     }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/byte_file.h"
+#include "platform/copy_range.h"
 #include "platform/io_error.h"
 #include "platform/output_file.h"
 
@@ -28,11 +29,22 @@ void CopyFileByBlocks(const std::string& source, const std::string& destination)
     rules.inputs.push_back(IdentityOf(in));  // a link swapped in meanwhile changes nothing
     const std::unique_ptr<OutputFile> out = OutputFile::ForPath(destination, false, rules);
     std::array<std::uint8_t, kBlockSize> block{};
-    while (const std::size_t n = in.Read(block)) {
-        out->file().Write(std::span(block.data(), n));
-    }
+    CopyToEnd(in, out->file(), block);
     in.Close();
     out->Commit();
+}
+
+bool CopyFileQuietly(const std::string& source, const std::string& destination) {
+    try {
+        ByteFile in = ByteFile::OpenRead(source);
+        const std::unique_ptr<OutputFile> out = OutputFile::ForPath(destination, false);
+        CopyBlock block{};
+        CopyToEnd(in, out->file(), block);
+        out->Commit();
+        return true;
+    } catch (const Error&) {
+        return false;
+    }
 }
 
 }  // namespace lumigram

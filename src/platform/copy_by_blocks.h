@@ -11,4 +11,10 @@ namespace lumigram {
 // written.
 void CopyFileByBlocks(const std::string& source, const std::string& destination);
 
+// Copies source over destination (replacing it through the output layer: written
+// whole, then renamed into place). Fire-and-forget, like the platform copy the
+// program relies on: a failure raises nothing and leaves an earlier destination
+// as it was; the result tells whether the copy was made.
+bool CopyFileQuietly(const std::string& source, const std::string& destination);
+
 }  // namespace lumigram

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/block_writer.h"
 #include "platform/byte_file.h"
 #include "platform/fault_injection.h"
 #include "platform/io_error.h"
@@ -89,6 +90,48 @@ std::uint64_t CopyRange(ByteFile& from, std::uint64_t fromOffset, ByteFile& to,
     }
 #endif
     return CopyThroughBuffer(from, fromOffset, to, toOffset, count, buffer);
+}
+
+void CopyToEnd(ByteFile& from, ByteFile& to, std::span<std::uint8_t> block) {
+    while (const std::size_t n = from.Read(block)) {
+        to.Write(block.first(n));
+    }
+}
+
+void CopyExactly(ByteFile& from, std::uint64_t offset, std::uint64_t size, BlockWriter& writer) {
+    if (size == 0) {
+        return;
+    }
+    if (size >= kKernelCopyMinimum) {
+        writer.Flush();
+        if (CopyRange(from, offset, writer.file(), writer.offset(), size, writer.buffer()) !=
+            size) {
+            throw IoError(IoCode::kReadBeyondEndOfFile, from.path());
+        }
+        writer.Skip(size);
+        return;
+    }
+    // Content that fits in the buffer is read whole, in one read, even if that
+    // sends the buffer out before it is full.
+    if (size <= writer.buffer().size()) {
+        const auto count = static_cast<std::size_t>(size);
+        if (from.ReadAt(offset, writer.Reserve(count)) != count) {
+            throw IoError(IoCode::kReadBeyondEndOfFile, from.path());
+        }
+        writer.Commit(count);
+        return;
+    }
+    while (size > 0) {
+        const std::size_t got =
+            from.ReadAt(offset, writer.ReserveUpTo(static_cast<std::size_t>(
+                                    std::min<std::uint64_t>(size, writer.buffer().size()))));
+        if (got == 0) {
+            throw IoError(IoCode::kReadBeyondEndOfFile, from.path());
+        }
+        writer.Commit(got);
+        offset += got;
+        size -= got;
+    }
 }
 
 }  // namespace lumigram

@@ -1,11 +1,17 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 
 namespace lumigram {
 
+class BlockWriter;
 class ByteFile;
+
+// The work block of every copy: a package's content chunk, a whole file.
+// Callers that must copy in smaller blocks hand the copy a part of one.
+using CopyBlock = std::array<std::uint8_t, 65536>;
 
 // Contents at least this long go through CopyRange; shorter ones cost less
 // gathered with their neighbours into one large write.
@@ -21,5 +27,15 @@ inline constexpr std::uint64_t kKernelCopyMinimum = 64 * 1024;
 std::uint64_t CopyRange(ByteFile& from, std::uint64_t fromOffset, ByteFile& to,
                         std::uint64_t toOffset, std::uint64_t count,
                         std::span<std::uint8_t> buffer);
+
+// Copies `from`, from where it stands to its end, to `to` at its position,
+// through `block`, one read and one write a block.
+void CopyToEnd(ByteFile& from, ByteFile& to, std::span<std::uint8_t> block);
+
+// Copies exactly size bytes of `from` at offset into the region `writer` fills:
+// large ones through CopyRange (with the writer's buffer for the fallback),
+// one that fits in the buffer in a single read. Raises IoError "Read beyond end
+// of file" naming `from` when it ends first.
+void CopyExactly(ByteFile& from, std::uint64_t offset, std::uint64_t size, BlockWriter& writer);
 
 }  // namespace lumigram

@@ -1,25 +1,14 @@
 #include "platform/fault_injection.h"
 
 namespace lumigram {
-namespace {
 
-IoFaultHook& Hook() {
+IoFaultHook& IoFaultHookSlot() {
     static IoFaultHook hook;
     return hook;
 }
 
-}  // namespace
-
-void SetIoFaultHook(IoFaultHook hook) {
-    Hook() = std::move(hook);
-}
-
-void ClearIoFaultHook() {
-    Hook() = nullptr;
-}
-
 int InjectedFault(IoOp op) {
-    const IoFaultHook& hook = Hook();
+    const IoFaultHook& hook = IoFaultHookSlot();
     return hook ? hook(op) : 0;
 }
 

@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include "platform/scoped_hook.h"
+
 namespace lumigram {
 
 // The byte-file operations that a test can make fail.
@@ -12,19 +14,16 @@ enum class IoOp { kOpen, kCreate, kRead, kWrite, kSeek, kClose, kRename };
 // Production code never sets it.
 using IoFaultHook = std::function<int(IoOp op)>;
 
-void SetIoFaultHook(IoFaultHook hook);
-void ClearIoFaultHook();
+// The hook in force (empty when none is).
+IoFaultHook& IoFaultHookSlot();
 
 // Returns the errno value the hook chooses for op, or 0.
 int InjectedFault(IoOp op);
 
-// Installs a hook for one scope and removes it at the end.
-class ScopedIoFault {
+// Installs a hook for one scope.
+class ScopedIoFault : public ScopedHook<IoFaultHook> {
   public:
-    explicit ScopedIoFault(IoFaultHook hook) { SetIoFaultHook(std::move(hook)); }
-    ~ScopedIoFault() { ClearIoFaultHook(); }
-    ScopedIoFault(const ScopedIoFault&) = delete;
-    ScopedIoFault& operator=(const ScopedIoFault&) = delete;
+    explicit ScopedIoFault(IoFaultHook hook) : ScopedHook(IoFaultHookSlot(), std::move(hook)) {}
 };
 
 }  // namespace lumigram

@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -15,24 +14,9 @@
 
 namespace lumigram {
 
-bool CopyFileQuietly(const std::string& source, const std::string& destination) {
-    try {
-        ByteFile in = ByteFile::OpenRead(source);
-        const std::unique_ptr<OutputFile> out = OutputFile::ForPath(destination, false);
-        std::array<std::uint8_t, 65536> block{};
-        while (const std::size_t n = in.Read(block)) {
-            out->file().Write(std::span(block.data(), n));
-        }
-        out->Commit();
-        return true;
-    } catch (const Error&) {
-        return false;
-    }
-}
-
 void DeleteFileQuietly(const std::string& path) {
     std::error_code ignored;
-    std::filesystem::remove(std::filesystem::u8path(path), ignored);
+    std::filesystem::remove(std::filesystem::path(path), ignored);
 }
 
 std::int64_t FileAge(const std::string& path) {
@@ -72,7 +56,7 @@ bool FolderExists(const std::string& path) {
 
 void CreateFolders(const std::string& path) {
     std::error_code error;
-    std::filesystem::create_directories(std::filesystem::u8path(path), error);
+    std::filesystem::create_directories(std::filesystem::path(path), error);
     if (error) {
         ThrowIoErrorFromErrno(error.value(), path);
     }

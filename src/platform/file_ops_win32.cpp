@@ -1,7 +1,6 @@
 // The file look-ups on Windows: one GetFileAttributesExW each, by UTF-16 name.
 #include <windows.h>
 
-#include <array>
 #include <memory>
 
 #include "platform/byte_file.h"
@@ -22,21 +21,6 @@ bool Attributes(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
 }
 
 }  // namespace
-
-bool CopyFileQuietly(const std::string& source, const std::string& destination) {
-    try {
-        ByteFile in = ByteFile::OpenRead(source);
-        const std::unique_ptr<OutputFile> out = OutputFile::ForPath(destination, false);
-        std::array<std::uint8_t, 65536> block{};
-        while (const std::size_t n = in.Read(block)) {
-            out->file().Write(std::span(block.data(), n));
-        }
-        out->Commit();
-        return true;
-    } catch (const Error&) {
-        return false;
-    }
-}
 
 void DeleteFileQuietly(const std::string& path) {
     ::DeleteFileW(Widen(path).c_str());
@@ -59,7 +43,7 @@ std::uint64_t FileSizeOf(const std::string& path) {
         ThrowIoErrorFromLastError(path);
     }
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        throw IoError(kFileAccessDenied, path);
+        throw IoError(IoCode::kFileAccessDenied, path);
     }
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }

@@ -64,10 +64,10 @@ std::vector<std::vector<std::string>> FindFilesOfEach(
     const std::string shown = folder.empty() ? std::string(".") : std::string(folder);
     const auto fail = [&](const std::error_code& cause) {
         if (cause.value() == ENOTDIR) {
-            throw IoError(kFileNotFound, shown, "is not a folder");
+            throw IoError(IoCode::kFileNotFound, shown, "is not a folder");
         }
         if (cause.value() == ENOENT) {
-            throw IoError(kFileNotFound, shown, "folder not found");
+            throw IoError(IoCode::kFileNotFound, shown, "folder not found");
         }
         ThrowIoErrorFromErrno(cause.value(), shown);
     };

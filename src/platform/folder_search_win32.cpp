@@ -17,12 +17,12 @@ std::vector<std::string> FindFiles(std::string_view folder, std::string_view ext
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-            throw IoError(kFileNotFound, shown, "folder not found");
+            throw IoError(IoCode::kFileNotFound, shown, "folder not found");
         }
         ThrowIoErrorFromWindowsError(error, shown);
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        throw IoError(kFileNotFound, shown, "is not a folder");
+        throw IoError(IoCode::kFileNotFound, shown, "is not a folder");
     }
     const std::string pattern = IsPathDelimiter(shown.back()) ? shown + "*" : JoinPath(shown, "*");
     WIN32_FIND_DATAW found{};

@@ -5,7 +5,7 @@ namespace lumigram {
 // The value of a hexadecimal digit of either case, or -1 for any other
 // character. Strict on purpose: package headers and colour options alike are
 // refused rather than guessed at when a character is not a digit.
-constexpr int HexDigitValueOf(char ch) {
+constexpr int HexDigitValue(char ch) {
     if (ch >= '0' && ch <= '9') {
         return ch - '0';
     }

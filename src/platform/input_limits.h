@@ -42,10 +42,6 @@ inline constexpr std::uint32_t kMaxPngChunkCacheBytes = 4u << 20;
 // decoded whole; one whose RGBA pixels would take more than this is refused.
 inline constexpr std::uint64_t kMaxInterlacedPngBytes = 64u << 20;
 
-// Packages. The member table has room for this many entries, and the count is
-// checked against the file before any entry is read.
-inline constexpr std::int64_t kMaxPackageMembers = 65536;
-
 // A member name is 1 to 255 bytes; the reader looks for its 0x0A terminator
 // within this window, so every name the writer can write reads back whole.
 inline constexpr std::size_t kMaxMemberNameBytes = 255;

@@ -37,9 +37,9 @@ FileSlot fileSlots[kFileSlots];
 std::atomic<int> helperProcess{0};
 FolderSlot folderSlots[kFolderSlots];
 
-template <typename Slot, int N>
-int TakeSlot(Slot (&slots)[N]) {
-    for (int i = 0; i < N; ++i) {
+template <typename Slot, int count>
+int TakeSlot(Slot (&slots)[count]) {
+    for (int i = 0; i < count; ++i) {
         int expected = kFree;
         if (slots[i].state.compare_exchange_strong(expected, kFilling)) {
             return i;

@@ -5,61 +5,63 @@
 
 namespace lumigram {
 
-std::string IoErrorText(int code) {
+std::string IoErrorText(IoCode code) {
     switch (code) {
-        case kFileNotFound:
+        case IoCode::kFileNotFound:
             return "File not found";
-        case kInvalidFilename:
+        case IoCode::kInvalidFilename:
             return "Invalid filename";
-        case kTooManyOpenFiles:
+        case IoCode::kTooManyOpenFiles:
             return "Too many open files";
-        case kFileAccessDenied:
+        case IoCode::kFileAccessDenied:
             return "File access denied";
-        case kReadBeyondEndOfFile:
+        case IoCode::kReadBeyondEndOfFile:
             return "Read beyond end of file";
-        case kDiskFull:
+        case IoCode::kDiskFull:
             return "Disk full";
-        case kInvalidNumericInput:
+        case IoCode::kInvalidNumericInput:
             return "Invalid numeric input";
         default:
-#ifdef _WIN32
-            if (code >= kWindowsErrorBase) {
-                const auto err = static_cast<unsigned long>(code - kWindowsErrorBase);
-                return "I/O error " + std::to_string(err) + " (" + WindowsErrorText(err) + ")";
-            }
-#endif
-            if (code >= kOsErrorBase) {
-                const int err = code - kOsErrorBase;
-                return "I/O error " + std::to_string(err) + " (" + std::strerror(err) + ")";
-            }
-            return "I/O error " + std::to_string(code);
+            break;
     }
+    const int value = static_cast<int>(code);
+#ifdef _WIN32
+    if (value >= kWindowsErrorBase) {
+        const auto err = static_cast<unsigned long>(value - kWindowsErrorBase);
+        return "I/O error " + std::to_string(err) + " (" + WindowsErrorText(err) + ")";
+    }
+#endif
+    if (value >= kOsErrorBase) {
+        const int err = value - kOsErrorBase;
+        return "I/O error " + std::to_string(err) + " (" + std::strerror(err) + ")";
+    }
+    return "I/O error " + std::to_string(value);
 }
 
-int IoCodeFromErrno(int errnoValue) {
+IoCode IoCodeFromErrno(int errnoValue) {
     switch (errnoValue) {
         case ENOENT:
         case ENOTDIR:
-            return kFileNotFound;
+            return IoCode::kFileNotFound;
         case EACCES:
         case EPERM:
         case EROFS:
         case EISDIR:
-            return kFileAccessDenied;
+            return IoCode::kFileAccessDenied;
         case EMFILE:
         case ENFILE:
-            return kTooManyOpenFiles;
+            return IoCode::kTooManyOpenFiles;
         case ENAMETOOLONG:
         case EINVAL:
-            return kInvalidFilename;
+            return IoCode::kInvalidFilename;
         case ENOSPC:
 #ifdef EDQUOT
         case EDQUOT:
 #endif
-            return kDiskFull;
+            return IoCode::kDiskFull;
         default:
             // Shown by number and meaning, never mistaken for a runtime code.
-            return kOsErrorBase + errnoValue;
+            return static_cast<IoCode>(kOsErrorBase + errnoValue);
     }
 }
 

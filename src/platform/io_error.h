@@ -20,7 +20,9 @@ class Error : public std::runtime_error {
 };
 
 // Runtime input/output error codes, as the file layer reports them to users.
-enum IoCode : int {
+// Codes without a name of their own (see kOsErrorBase) are carried in the same
+// type.
+enum class IoCode : int {
     kFileNotFound = 2,
     kInvalidFilename = 3,
     kTooManyOpenFiles = 4,
@@ -42,25 +44,26 @@ inline constexpr int kWindowsErrorBase = 200000;
 // The text that goes with a runtime I/O code: "File not found", "Disk full", ...,
 // "I/O error N" for codes without a text of their own, and
 // "I/O error N (what the system says)" for an unnamed errno N.
-std::string IoErrorText(int code);
+std::string IoErrorText(IoCode code);
 
 // A failed open, seek, read, write, close or rename.
 class IoError : public Error {
   public:
-    IoError(int code, std::string path) : Error(IoErrorText(code), std::move(path)), code_(code) {}
+    IoError(IoCode code, std::string path)
+        : Error(IoErrorText(code), std::move(path)), code_(code) {}
     // The same failure, told in words of its own ("is a folder").
-    IoError(int code, std::string path, const std::string& message)
+    IoError(IoCode code, std::string path, const std::string& message)
         : Error(message, std::move(path)), code_(code) {}
 
-    int code() const noexcept { return code_; }
+    IoCode code() const noexcept { return code_; }
 
   private:
-    int code_;
+    IoCode code_;
 };
 
 // Maps an operating-system errno value to the runtime code above, or to
 // kOsErrorBase + errnoValue when the runtime has no code for it.
-int IoCodeFromErrno(int errnoValue);
+IoCode IoCodeFromErrno(int errnoValue);
 
 // Raises the IoError for errnoValue, concerning path.
 [[noreturn]] void ThrowIoErrorFromErrno(int errnoValue, const std::string& path);
@@ -69,7 +72,7 @@ int IoCodeFromErrno(int errnoValue);
 // The system's text for a GetLastError number, without the closing full stop.
 std::string WindowsErrorText(unsigned long error);
 // Maps a GetLastError number to the runtime code, like IoCodeFromErrno.
-int IoCodeFromWindowsError(unsigned long error);
+IoCode IoCodeFromWindowsError(unsigned long error);
 [[noreturn]] void ThrowIoErrorFromWindowsError(unsigned long error, const std::string& path);
 // The same for the calling thread's last error.
 [[noreturn]] void ThrowIoErrorFromLastError(const std::string& path);

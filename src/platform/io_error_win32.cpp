@@ -25,32 +25,32 @@ std::string WindowsErrorText(unsigned long error) {
     return text.empty() ? "system error" : text;
 }
 
-int IoCodeFromWindowsError(unsigned long error) {
+IoCode IoCodeFromWindowsError(unsigned long error) {
     switch (error) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
         case ERROR_INVALID_DRIVE:
         case ERROR_BAD_NETPATH:
         case ERROR_DIRECTORY:
-            return kFileNotFound;
+            return IoCode::kFileNotFound;
         case ERROR_ACCESS_DENIED:
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
         case ERROR_WRITE_PROTECT:
         case ERROR_CURRENT_DIRECTORY:
-            return kFileAccessDenied;
+            return IoCode::kFileAccessDenied;
         case ERROR_TOO_MANY_OPEN_FILES:
-            return kTooManyOpenFiles;
+            return IoCode::kTooManyOpenFiles;
         case ERROR_INVALID_NAME:
         case ERROR_FILENAME_EXCED_RANGE:
         case ERROR_BAD_PATHNAME:
         case ERROR_INVALID_PARAMETER:
-            return kInvalidFilename;
+            return IoCode::kInvalidFilename;
         case ERROR_DISK_FULL:
         case ERROR_HANDLE_DISK_FULL:
-            return kDiskFull;
+            return IoCode::kDiskFull;
         default:
-            return kWindowsErrorBase + static_cast<int>(error & 0xFFFF);
+            return static_cast<IoCode>(kWindowsErrorBase + static_cast<int>(error & 0xFFFF));
     }
 }
 

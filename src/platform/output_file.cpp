@@ -117,10 +117,10 @@ OutputFolder OutputFolder::Open(const std::string& path) {
     if (fd < 0) {
         const int err = errno;
         if (err == ENOENT) {
-            throw IoError(kFileNotFound, shown, "folder not found");
+            throw IoError(IoCode::kFileNotFound, shown, "folder not found");
         }
         if (err == ENOTDIR) {
-            throw IoError(kFileNotFound, shown, "is not a folder");
+            throw IoError(IoCode::kFileNotFound, shown, "is not a folder");
         }
         ThrowIoErrorFromErrno(err, shown);
     }
@@ -136,7 +136,7 @@ OutputFolder OutputFolder::OpenCreating(const std::string& path) {
             if (!part.empty() && ::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
                 const int err = errno;
                 if (err == ENOTDIR) {
-                    throw IoError(kFileNotFound, part, "is not a folder");
+                    throw IoError(IoCode::kFileNotFound, part, "is not a folder");
                 }
                 ThrowIoErrorFromErrno(err, part);
             }
@@ -201,7 +201,7 @@ OutputFile::OutputFile(StreamTag, ByteFile stream) : shownPath_(stream.path()) {
 
 void OutputFile::Begin(const OutputRules& rules) {
     if (name_.empty() || name_ == "." || name_ == ".." || name_.find('/') != std::string::npos) {
-        throw IoError(kInvalidFilename, shownPath_);
+        throw IoError(IoCode::kInvalidFilename, shownPath_);
     }
     noReplace_ = rules.keepExisting;
     struct ::stat existing {};
@@ -211,14 +211,14 @@ void OutputFile::Begin(const OutputRules& rules) {
     } else if (::fstatat(folder_, name_.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
         const EntryKind kind = EntryKindOfMode(existing.st_mode);
         if (kind != EntryKind::kRegular && kind != EntryKind::kLink) {
-            throw IoError(kFileAccessDenied, shownPath_, NotARegularFileText(kind));
+            throw IoError(IoCode::kFileAccessDenied, shownPath_, NotARegularFileText(kind));
         }
         if (rules.keepExisting) {
-            throw IoError(kFileAccessDenied, shownPath_, "already exists, left alone");
+            throw IoError(IoCode::kFileAccessDenied, shownPath_, "already exists, left alone");
         }
         for (const FileIdentity& input : rules.inputs) {
             if (kind == EntryKind::kRegular && input == IdentityOfStat(existing)) {
-                throw IoError(kFileAccessDenied, shownPath_,
+                throw IoError(IoCode::kFileAccessDenied, shownPath_,
                               "is one of the files being read, not replaced");
             }
         }
@@ -257,7 +257,7 @@ void OutputFile::Begin(const OutputRules& rules) {
 std::unique_ptr<OutputFile> OutputFile::ForPath(const std::string& path, bool streamsAllowed,
                                                 const OutputRules& rules) {
     if (path.empty()) {
-        throw IoError(kInvalidFilename, path, "no file name given");
+        throw IoError(IoCode::kInvalidFilename, path, "no file name given");
     }
     if (streamsAllowed && path == "-") {
         const int fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
@@ -292,21 +292,22 @@ std::unique_ptr<OutputFile> OutputFile::ForPath(const std::string& path, bool st
         if (::fstat(fd, &opened) != 0 ||
             (!descriptorName && EntryKindOfMode(opened.st_mode) != kind)) {
             ::close(fd);
-            throw IoError(kFileAccessDenied, path, "changed while it was being opened");
+            throw IoError(IoCode::kFileAccessDenied, path, "changed while it was being opened");
         }
         return std::unique_ptr<OutputFile>(
             new OutputFile(StreamTag{}, ByteFile::AdoptStream(fd, path)));
     }
     if (descriptorName) {
-        throw IoError(kFileAccessDenied, path, "stands for an open descriptor, never replaced");
+        throw IoError(IoCode::kFileAccessDenied, path,
+                      "stands for an open descriptor, never replaced");
     }
     if (kind == EntryKind::kFolder) {
-        throw IoError(kFileAccessDenied, path, "is a folder");
+        throw IoError(IoCode::kFileAccessDenied, path, "is a folder");
     }
     const std::string folderPart = ExtractFilePath(path);
     const std::string name = ExtractFileName(path);
     if (name.empty()) {
-        throw IoError(kFileAccessDenied, path, "is a folder");
+        throw IoError(IoCode::kFileAccessDenied, path, "is a folder");
     }
     std::optional<OutputFolder> folder;
     try {
@@ -314,10 +315,11 @@ std::unique_ptr<OutputFile> OutputFile::ForPath(const std::string& path, bool st
     } catch (const IoError& error) {
         // Which folder is missing, not merely that the file was not found.
         if (std::string_view(error.what()) == "folder not found") {
-            throw IoError(kFileNotFound, path, "the folder \"" + folderPart + "\" does not exist");
+            throw IoError(IoCode::kFileNotFound, path,
+                          "the folder \"" + folderPart + "\" does not exist");
         }
-        if (error.code() == kFileNotFound) {
-            throw IoError(kFileNotFound, path, "\"" + folderPart + "\" " + error.what());
+        if (error.code() == IoCode::kFileNotFound) {
+            throw IoError(IoCode::kFileNotFound, path, "\"" + folderPart + "\" " + error.what());
         }
         throw IoError(error.code(), path, error.what());
     }
@@ -351,10 +353,10 @@ void OutputFile::Commit() {
     if (renamed != 0) {
         const int err = errno;
         if (noReplace_ && err == EEXIST) {
-            throw IoError(kFileAccessDenied, shownPath_, "already exists, left alone");
+            throw IoError(IoCode::kFileAccessDenied, shownPath_, "already exists, left alone");
         }
         if (err == EISDIR || err == ENOTEMPTY || err == EEXIST) {
-            throw IoError(kFileAccessDenied, shownPath_, "is a folder");
+            throw IoError(IoCode::kFileAccessDenied, shownPath_, "is a folder");
         }
         ThrowIoErrorFromErrno(err, shownPath_);
     }

@@ -109,7 +109,7 @@ OutputFolder OutputFolder::Open(const std::string& path) {
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-            throw IoError(kFileNotFound, shown, "folder not found");
+            throw IoError(IoCode::kFileNotFound, shown, "folder not found");
         }
         ThrowIoErrorFromWindowsError(error, shown);
     }
@@ -117,7 +117,7 @@ OutputFolder OutputFolder::Open(const std::string& path) {
     if (!::GetFileInformationByHandle(handle, &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         ::CloseHandle(handle);
-        throw IoError(kFileNotFound, shown, "is not a folder");
+        throw IoError(IoCode::kFileNotFound, shown, "is not a folder");
     }
     const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY);
     if (fd < 0) {
@@ -145,7 +145,7 @@ OutputFolder OutputFolder::OpenCreating(const std::string& path) {
                 continue;
             }
             if (error == ERROR_ALREADY_EXISTS) {
-                throw IoError(kFileNotFound, part, "is not a folder");
+                throw IoError(IoCode::kFileNotFound, part, "is not a folder");
             }
             ThrowIoErrorFromWindowsError(error, part);
         }
@@ -217,31 +217,32 @@ std::string TemporaryPathFor(const std::string& target, const std::string& tempo
 void OutputFile::Begin(const OutputRules& rules) {
     if (name_.empty() || name_ == "." || name_ == ".." ||
         name_.find_first_of("/\\:") != std::string::npos) {
-        throw IoError(kInvalidFilename, shownPath_);
+        throw IoError(IoCode::kInvalidFilename, shownPath_);
     }
     if (IsReservedDeviceName(name_)) {
-        throw IoError(kFileAccessDenied, shownPath_, NotARegularFileText(EntryKind::kCharDevice));
+        throw IoError(IoCode::kFileAccessDenied, shownPath_,
+                      NotARegularFileText(EntryKind::kCharDevice));
     }
     noReplace_ = rules.keepExisting;
     const EntryKind kind = mayExist_ ? KindAt(shownPath_) : EntryKind::kMissing;
     if (kind == EntryKind::kFolder) {
-        throw IoError(kFileAccessDenied, shownPath_, NotARegularFileText(kind));
+        throw IoError(IoCode::kFileAccessDenied, shownPath_, NotARegularFileText(kind));
     }
     if (kind != EntryKind::kMissing) {
         if (rules.keepExisting) {
-            throw IoError(kFileAccessDenied, shownPath_, "already exists, left alone");
+            throw IoError(IoCode::kFileAccessDenied, shownPath_, "already exists, left alone");
         }
         // Windows refuses to move anything over a read-only file; said before
         // anything is written, and the same under every file system.
         const DWORD attributes = ::GetFileAttributesW(Widen(shownPath_).c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-            throw IoError(kFileAccessDenied, shownPath_);
+            throw IoError(IoCode::kFileAccessDenied, shownPath_);
         }
         if (kind == EntryKind::kRegular && !rules.inputs.empty()) {
             if (const auto existing = IdentityOfPath(shownPath_)) {
                 for (const FileIdentity& input : rules.inputs) {
                     if (input == *existing) {
-                        throw IoError(kFileAccessDenied, shownPath_,
+                        throw IoError(IoCode::kFileAccessDenied, shownPath_,
                                       "is one of the files being read, not replaced");
                     }
                 }
@@ -275,7 +276,7 @@ void OutputFile::Begin(const OutputRules& rules) {
 std::unique_ptr<OutputFile> OutputFile::ForPath(const std::string& path, bool streamsAllowed,
                                                 const OutputRules& rules) {
     if (path.empty()) {
-        throw IoError(kInvalidFilename, path, "no file name given");
+        throw IoError(IoCode::kInvalidFilename, path, "no file name given");
     }
     if (streamsAllowed && path == "-") {
         std::fflush(stdout);
@@ -289,7 +290,8 @@ std::unique_ptr<OutputFile> OutputFile::ForPath(const std::string& path, bool st
     }
     if (IsDevicePath(path)) {
         if (!streamsAllowed) {
-            throw IoError(kFileAccessDenied, path, NotARegularFileText(EntryKind::kCharDevice));
+            throw IoError(IoCode::kFileAccessDenied, path,
+                          NotARegularFileText(EntryKind::kCharDevice));
         }
         if (const int err = InjectedFault(IoOp::kCreate)) {
             ThrowIoErrorFromErrno(err, path);
@@ -309,22 +311,23 @@ std::unique_ptr<OutputFile> OutputFile::ForPath(const std::string& path, bool st
             new OutputFile(StreamTag{}, ByteFile::AdoptStream(fd, path)));
     }
     if (KindAt(path) == EntryKind::kFolder) {
-        throw IoError(kFileAccessDenied, path, "is a folder");
+        throw IoError(IoCode::kFileAccessDenied, path, "is a folder");
     }
     const std::string folderPart = ExtractFilePath(path);
     const std::string name = ExtractFileName(path);
     if (name.empty()) {
-        throw IoError(kFileAccessDenied, path, "is a folder");
+        throw IoError(IoCode::kFileAccessDenied, path, "is a folder");
     }
     std::optional<OutputFolder> folder;
     try {
         folder.emplace(OutputFolder::Open(folderPart));
     } catch (const IoError& error) {
         if (std::string_view(error.what()) == "folder not found") {
-            throw IoError(kFileNotFound, path, "the folder \"" + folderPart + "\" does not exist");
+            throw IoError(IoCode::kFileNotFound, path,
+                          "the folder \"" + folderPart + "\" does not exist");
         }
-        if (error.code() == kFileNotFound) {
-            throw IoError(kFileNotFound, path, "\"" + folderPart + "\" " + error.what());
+        if (error.code() == IoCode::kFileNotFound) {
+            throw IoError(IoCode::kFileNotFound, path, "\"" + folderPart + "\" " + error.what());
         }
         throw IoError(error.code(), path, error.what());
     }
@@ -356,10 +359,10 @@ void OutputFile::Commit() {
                        Widen(shownPath_).c_str(), flags)) {
         const DWORD error = ::GetLastError();
         if (noReplace_ && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)) {
-            throw IoError(kFileAccessDenied, shownPath_, "already exists, left alone");
+            throw IoError(IoCode::kFileAccessDenied, shownPath_, "already exists, left alone");
         }
         if (KindAt(shownPath_) == EntryKind::kFolder) {
-            throw IoError(kFileAccessDenied, shownPath_, "is a folder");
+            throw IoError(IoCode::kFileAccessDenied, shownPath_, "is a folder");
         }
         ThrowIoErrorFromWindowsError(error, shownPath_);
     }

@@ -125,9 +125,10 @@ TEST_F(DesktopTest, ZoomScalesByNearestNeighbour) {
         int zoom;
         int pixel;
     } rows[] = {
-        {window_->ZoomIn1, 2, 2},         {window_->ZoomIn1, 4, 4},  {window_->ZoomIn1, 8, 8},
-        {window_->ZoomIn1, 8, 8},         {window_->ZoomOut1, 4, 4}, {window_->ZoomActual1, 1, 1},
-        {window_->ZoomFactors[4], 0, 60},  // fit: the whole factor of 241 / 4
+        {window_->zoomInAction, 2, 2},          {window_->zoomInAction, 4, 4},
+        {window_->zoomInAction, 8, 8},          {window_->zoomInAction, 8, 8},
+        {window_->zoomOutAction, 4, 4},         {window_->zoomActualAction, 1, 1},
+        {window_->zoomFactorActions[4], 0, 60},  // fit: the whole factor of 241 / 4
     };
     for (const auto& row : rows) {
         row.action->trigger();

@@ -26,7 +26,7 @@ TEST_F(ExportPngTest, ExportPngAndSaveAsSkinPictureWriteThroughTheCore) {
     // A ".k": its mask as alpha.
     Expect({Accept(Pic("icon.k")), Accept(dir_.File("icon.png"))});
     Trigger(window_->FileOpen1);
-    Trigger(window_->ExportPNG1);
+    Trigger(window_->exportPngAction);
     EXPECT_EQ(requests_.back().title, "Export PNG");
     EXPECT_EQ(requests_.back().filter, "PNG files|*.png");
     const RgbaPicture exported = ReadPng(ReadAll(dir_.File("icon.png")));
@@ -36,16 +36,16 @@ TEST_F(ExportPngTest, ExportPngAndSaveAsSkinPictureWriteThroughTheCore) {
     // A BMP: its transparency colour as alpha.
     Expect({Accept(Pic("pic.bmp")), Accept(dir_.File("pic.png"))});
     Trigger(window_->FileOpen1);
-    Trigger(window_->ExportPNG1);
+    Trigger(window_->exportPngAction);
     EXPECT_EQ(ReadPng(ReadAll(dir_.File("pic.png"))).rgba[7], 0);
 
     // Save as skin picture: a BMP as encode packs it, a PNG with alpha as the mask.
     Expect({Accept(dir_.File("pic.k"))});
-    Trigger(window_->SaveSkinPicture1);
+    Trigger(window_->saveSkinPictureAction);
     EXPECT_EQ(ReadAll(dir_.File("pic.k")), ReadAll(Pic("icon.k")));
     Expect({Accept(Pic("alpha.png")), Accept(dir_.File("alpha.k"))});
     Trigger(window_->FileOpen1);
-    Trigger(window_->SaveSkinPicture1);
+    Trigger(window_->saveSkinPictureAction);
     ConvertPictureTo(Pic("alpha.png"), dir_.File("expected.k"), TargetFormat::kK, {});
     EXPECT_EQ(ReadAll(dir_.File("alpha.k")), ReadAll(dir_.File("expected.k")));
     EXPECT_TRUE(Messages().empty());
@@ -54,7 +54,7 @@ TEST_F(ExportPngTest, ExportPngAndSaveAsSkinPictureWriteThroughTheCore) {
     Expect({Accept(Pic("icon.k"))});
     Trigger(window_->FileOpen1);
     const std::size_t asked = requests_.size();
-    Trigger(window_->SaveSkinPicture1);
+    Trigger(window_->saveSkinPictureAction);
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_NE(Messages()[0].text.toStdString().find("only a BMP or a PNG"), std::string::npos);
     EXPECT_EQ(requests_.size(), asked + 1);  // the error box only

@@ -50,7 +50,7 @@ TEST_F(OpenAndPreviewTest, OpeningASkinPictureDecodesPreviewsAndListsTheSkinGrou
 
     EXPECT_EQ(requests_[0].filter, ".k/g files|*.g;*.k|Images|*.bmp;*.gif;*.png");
     EXPECT_EQ(requests_[0].title, "Open file");
-    EXPECT_EQ(window_->state().Kind, FileKind::kSkin);
+    EXPECT_EQ(window_->state().kind, FileKind::kSkin);
     EXPECT_EQ(window_->state().CurrentFile, Pic("icon.k"));
     EXPECT_TRUE(Exists(Scratch() + "/temp.bmp"));
     EXPECT_EQ(Shown(1, 1), qRgb(200, 0, 0) & 0xFFFCFCFC);  // widened: 200 -> 200
@@ -64,7 +64,7 @@ TEST_F(OpenAndPreviewTest, OpeningAnOrdinaryPictureListsTheImageGroup) {
     MakeFolder();
     Expect({Accept(Pic("pic.bmp"))});
     Trigger(window_->FileOpen1);
-    EXPECT_EQ(window_->state().Kind, FileKind::kOrdinary);
+    EXPECT_EQ(window_->state().kind, FileKind::kOrdinary);
     EXPECT_EQ(ListItems(), (std::vector<std::string>{"pic.bmp", "x.gif", "y.png"}));
     EXPECT_EQ(window_->state().PreviewFile, Pic("pic.bmp"));
     EXPECT_EQ(ReadAll(Scratch() + "/temp.k")[8], 18);  // encoded for a later save
@@ -141,7 +141,7 @@ TEST_F(OpenAndPreviewTest, AnAFileIsAnOrdinaryPicture) {
     Expect({Accept(Pic("icon.k"))});
     Trigger(window_->FileOpen1);
     Choose(3);  // menu.a
-    EXPECT_EQ(window_->state().Kind, FileKind::kOrdinary);
+    EXPECT_EQ(window_->state().kind, FileKind::kOrdinary);
     EXPECT_EQ(window_->state().PreviewFile, Pic("menu.a"));
     EXPECT_EQ(ReadAll(Scratch() + "/temp.k"), (Bytes{1, 2, 3}));
     EXPECT_EQ(ReadAll(Scratch() + "/temp.g"), (Bytes{1, 2, 3}));

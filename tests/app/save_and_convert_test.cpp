@@ -138,10 +138,11 @@ TEST_F(SaveAndConvertTest, ConvertAllGoesOnAfterAnErrorAndCancelStopsBetweenFile
     // Cancelled after the first file: what was written stays, nothing more is.
     std::filesystem::remove(Pic("a.k"));
     Put("c.a", Bytes{2});
-    BatchProgress::SetCancelHookForTesting([](int done, int) { return done >= 1; });
-    Expect({Accept(Pic("a.k")), Accept(out)});
-    Trigger(window_->Convertall1);
-    BatchProgress::SetCancelHookForTesting({});
+    {
+        const BatchProgress::ScopedCancelHook cancel([](int done, int) { return done >= 1; });
+        Expect({Accept(Pic("a.k")), Accept(out)});
+        Trigger(window_->Convertall1);
+    }
     EXPECT_EQ(ListFolder(out), std::vector<std::string>{"b.g"});
     EXPECT_EQ(Messages().size(), 1u);
 }

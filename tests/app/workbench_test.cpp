@@ -112,9 +112,9 @@ TEST_F(WorkbenchTest, ReplaceFromPngSavesEncodedMemberAndKeepsTheOthersBytes) {
     const std::string png = Put("new.png", BluePng());
     Select(bench, 3);
     Expect({Accept(png)});
-    Trigger(bench.ReplaceAction);
+    Trigger(bench.replaceAction);
     EXPECT_TRUE(bench.modified());
-    Trigger(bench.SaveAction);
+    Trigger(bench.saveAction);
     EXPECT_FALSE(bench.modified());
 
     ByteFile expected = ByteFile::Create(dir_.File("expected.k"));
@@ -132,7 +132,7 @@ TEST_F(WorkbenchTest, ReplaceFromPngSavesEncodedMemberAndKeepsTheOthersBytes) {
     // A GIF cannot become a ".k": refused, nothing changed.
     const std::string gif = Put("anim.gif", Bytes{'G', 'I', 'F', '8', '9', 'a', 0, 0});
     Expect({Accept(gif)});
-    Trigger(bench.ReplaceAction);
+    Trigger(bench.replaceAction);
     ASSERT_FALSE(Messages().empty());
     EXPECT_TRUE(Messages().back().text.contains("is a GIF picture"))
         << Messages().back().text.toStdString();
@@ -152,13 +152,13 @@ TEST_F(WorkbenchTest, AddDeleteRenameUndoAndRedo) {
         {"add a PNG as c.k, in pack's place",
          [&] {
              Expect({Accept(Put("c.png", BluePng()))});
-             Trigger(bench.AddAction);
+             Trigger(bench.addMemberAction);
          },
          {"a.k", "w.g", "x.a", "b.k", "c.k"}},
         {"delete b.k",
          [&] {
              Select(bench, 3);
-             Trigger(bench.DeleteAction);
+             Trigger(bench.deleteAction);
          },
          {"a.k", "w.g", "x.a", "c.k"}},
         {"rename a.k to z.k",
@@ -180,17 +180,17 @@ TEST_F(WorkbenchTest, AddDeleteRenameUndoAndRedo) {
     EXPECT_EQ(names(), states.back());
     EXPECT_FALSE(Messages().empty());
     for (std::size_t i = states.size() - 1; i > 0; --i) {
-        Trigger(bench.UndoAction);
+        Trigger(bench.undoAction);
         EXPECT_EQ(names(), states[i - 1]) << "undo " << i;
     }
     EXPECT_FALSE(bench.modified());
     for (std::size_t i = 1; i < states.size(); ++i) {
-        Trigger(bench.RedoAction);
+        Trigger(bench.redoAction);
         EXPECT_EQ(names(), states[i]) << "redo " << i;
     }
-    Trigger(bench.SaveAction);
+    Trigger(bench.saveAction);
     EXPECT_EQ(Names(Saved()), states.back());
-    EXPECT_FALSE(bench.UndoAction->isEnabled());  // saved: the steps are gone
+    EXPECT_FALSE(bench.undoAction->isEnabled());  // saved: the steps are gone
 }
 
 TEST_F(WorkbenchTest, UnsavedChangesAskSaveDiscardOrCancel) {
@@ -202,7 +202,7 @@ TEST_F(WorkbenchTest, UnsavedChangesAskSaveDiscardOrCancel) {
     for (const Row& row : {Row{0, true, true}, Row{1, true, false}, Row{2, false, false}}) {
         WorkbenchWindow& bench = Open(SkinMembers());
         Select(bench, 3);
-        Trigger(bench.DeleteAction);
+        Trigger(bench.deleteAction);
         const std::size_t asked = requests_.size();
         Expect({DialogAnswer::Button(row.button)});
         bench.close();
@@ -237,29 +237,29 @@ TEST_F(WorkbenchTest, DamagedPackageOpensReadOnlyExportsAndSalvages) {
     EXPECT_TRUE(bench.document()->readOnly());
     EXPECT_TRUE(bench.findingsList()->isVisibleTo(&bench));
     EXPECT_TRUE(bench.findingsList()->item(0)->text().contains("damaged"));
-    EXPECT_FALSE(bench.ReplaceAction->isEnabled());
-    EXPECT_FALSE(bench.SaveAction->isEnabled());
+    EXPECT_FALSE(bench.replaceAction->isEnabled());
+    EXPECT_FALSE(bench.saveAction->isEnabled());
     EXPECT_EQ(bench.filterModel()->rowCount(), 3);
 
     const std::string out = dir_.File("out");
     std::filesystem::create_directory(out);
     Select(bench, 0);
     Expect({Accept(out)});
-    Trigger(bench.ExportAction);
+    Trigger(bench.exportAction);
     Expect({Accept(out)});
-    Trigger(bench.ExportPngAction);
+    Trigger(bench.exportPngAction);
     EXPECT_EQ(ListFolder(out), (std::vector<std::string>{"a.k", "a.png"}));
     EXPECT_EQ(ReadAll(out + "/a.k"), SkinMembers()[0].content);
     EXPECT_EQ(ReadPng(ReadAll(out + "/a.png")).width, 4U);
     // Again: the existing file is asked about, and Cancel writes nothing.
     WriteAll(out + "/a.k", {9});
     Expect({Accept(out), DialogAnswer::Button(2)});
-    Trigger(bench.ExportAction);
+    Trigger(bench.exportAction);
     EXPECT_EQ(requests_.back().text.toStdString(), "1 files in " + out + " will be replaced");
     EXPECT_EQ(ReadAll(out + "/a.k"), Bytes{9});
 
     Expect({Accept(Pic("saved.ezx"))});
-    Trigger(bench.SalvageAction);
+    Trigger(bench.salvageAction);
     EXPECT_EQ(Names(Saved("saved.ezx")), (std::vector<std::string>{"a.k", "w.g", "x.a"}));
     EXPECT_EQ(Saved("saved.ezx").ReadContent(1), SkinMembers()[1].content);
 }

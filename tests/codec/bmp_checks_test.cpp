@@ -17,125 +17,130 @@ Bytes PlainBmp(int width, int height, int bitCount = 24) {
 }
 
 TEST_F(BmpChecksTest, RefusalsSayWhatIsWrong) {
+    // A plain BMP with header fields overwritten and bytes cut off its end.
+    struct Patch {
+        std::size_t at;
+        std::uint32_t value;
+        int bytes = 4;
+    };
     struct Case {
         const char* what;
-        std::function<Bytes()> make;
+        int width;
+        int height;
+        int bits;
+        std::vector<Patch> patches;
+        std::size_t cut;
         const char* message;
     };
     const Case cases[] = {
         {"short file",
-         [] {
-             return Bytes{'B', 'M', 0, 0};
-         },
+         2,
+         2,
+         24,
+         {},
+         66,
          "unsupported BMP: the file is 4 bytes, shorter than the 54-byte header"},
         {"core header",
-         [] {
-             auto b = PlainBmp(2, 2);
-             PutLe32(b, 14, 12);
-             return b;
-         },
+         2,
+         2,
+         24,
+         {{14, 12}},
+         0,
          "unsupported BMP: information header of 12 bytes, at least 40 expected"},
         {"8 bits",
-         [] {
-             auto b = PlainBmp(2, 2);
-             PutLe16(b, 28, 8);
-             return b;
-         },
+         2,
+         2,
+         24,
+         {{28, 8, 2}},
+         0,
          "unsupported BMP: 8 bits per pixel, 24 or 32 expected"},
         {"16 bits",
-         [] {
-             auto b = PlainBmp(2, 2);
-             PutLe16(b, 28, 16);
-             return b;
-         },
+         2,
+         2,
+         24,
+         {{28, 16, 2}},
+         0,
          "unsupported BMP: 16 bits per pixel, 24 or 32 expected"},
         {"RLE",
-         [] {
-             auto b = PlainBmp(2, 2);
-             PutLe32(b, 30, 1);
-             return b;
-         },
+         2,
+         2,
+         24,
+         {{30, 1}},
+         0,
          "unsupported BMP: compression method 1, uncompressed expected"},
         {"24-bit bit fields",
-         [] {
-             auto b = PlainBmp(2, 2);
-             PutLe32(b, 30, 3);
-             return b;
-         },
+         2,
+         2,
+         24,
+         {{30, 3}},
+         0,
          "unsupported BMP: compression method 3, uncompressed expected"},
-        {"odd masks",
-         [] {
-             auto b = PlainBmp(2, 2, 32);
-             PutLe32(b, 30, 3);
-             PutLe32(b, 54, 0xFF);  // red in the low byte
-             PutLe32(b, 58, 0xFF00);
-             PutLe32(b, 62, 0xFF0000);
-             return b;
-         },
+        {"odd masks (red in the low byte)",
+         2,
+         2,
+         32,
+         {{30, 3}, {54, 0xFF}, {58, 0xFF00}, {62, 0xFF0000}},
+         0,
          "unsupported BMP: 32-bit bit fields with masks other than red 00FF0000, green 0000FF00, "
          "blue 000000FF"},
         {"too wide 24",
-         [] {
-             auto b = PlainBmp(1, 1);
-             PutLe32(b, 18, 21845);
-             return b;
-         },
+         1,
+         1,
+         24,
+         {{18, 21845}},
+         0,
          "unsupported BMP: 21845 pixels wide, at most 21844 at 24 bits per pixel"},
         {"too wide 32",
-         [] {
-             auto b = PlainBmp(1, 1, 32);
-             PutLe32(b, 18, 16384);
-             return b;
-         },
+         1,
+         1,
+         32,
+         {{18, 16384}},
+         0,
          "unsupported BMP: 16384 pixels wide, at most 16383 at 32 bits per pixel"},
-        {"negative width",
-         [] {
-             auto b = PlainBmp(1, 1);
-             PutLe32(b, 18, 0xFFFFFFFF);
-             return b;
-         },
-         "unsupported BMP: negative width -1"},
-        {"too high",
-         [] {
-             auto b = PlainBmp(1, 1);
-             PutLe32(b, 22, 65536);
-             return b;
-         },
-         "unsupported BMP: 65536 rows high, at most 65535"},
+        {"negative width", 1, 1, 24, {{18, 0xFFFFFFFF}}, 0, "unsupported BMP: negative width -1"},
+        {"too high", 1, 1, 24, {{22, 65536}}, 0, "unsupported BMP: 65536 rows high, at most 65535"},
         {"too high top-down",
-         [] {
-             auto b = PlainBmp(1, 1);
-             PutLe32(b, 22, 0x80000000u);
-             return b;
-         },
+         1,
+         1,
+         24,
+         {{22, 0x80000000u}},
+         0,
          "unsupported BMP: 2147483648 rows high, at most 65535"},
         {"offset in header",
-         [] {
-             auto b = PlainBmp(2, 2);
-             PutLe32(b, 10, 20);
-             return b;
-         },
+         2,
+         2,
+         24,
+         {{10, 20}},
+         0,
          "unsupported BMP: pixel data offset 20 lies inside the headers"},
         {"truncated pixels",
-         [] {
-             auto b = PlainBmp(2, 2);
-             b.pop_back();
-             return b;
-         },
+         2,
+         2,
+         24,
+         {},
+         1,
          "unsupported BMP: pixel data runs past the end of the file: 70 bytes needed, the file has "
          "69"},
         {"huge claim",
-         [] {
-             auto b = PlainBmp(1, 1);
-             PutLe32(b, 18, 20000);
-             PutLe32(b, 22, 60000);
-             return b;
-         },
+         1,
+         1,
+         24,
+         {{18, 20000}, {22, 60000}},
+         0,
          "unsupported BMP: pixel data runs past the end of the file: 3600000054 bytes needed, the "
          "file has 58"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(EncodeRefusal(c.make()), c.message) << c.what;
+        Bytes bmp = PlainBmp(c.width, c.height, c.bits);
+        for (const Patch& patch : c.patches) {
+            if (patch.bytes == 2) {
+                PutLe16(bmp, patch.at, static_cast<std::uint16_t>(patch.value));
+            } else {
+                PutLe32(bmp, patch.at, patch.value);
+            }
+        }
+        bmp.resize(bmp.size() - c.cut);
+        EXPECT_EQ(EncodeRefusal(bmp), c.message) << c.what;
     }
 }
 

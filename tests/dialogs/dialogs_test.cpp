@@ -74,14 +74,14 @@ TEST(FileDialogs, PropertiesStayAndTheDefaultExtensionIsAdded) {
     TFileDialog save(TFileDialog::Mode::kSave);
     save.Title = "Save converted file";
     save.Filter = "EZX files|*.ezx";
-    save.DefaultExt = ".ezx";
+    save.defaultExt = ".ezx";
     DialogRequest seen;
     ScopedDialogResponder answer([&](const DialogRequest& request) {
         seen = request;
         return DialogAnswer::Accept("/tmp/skin");
     });
     ASSERT_TRUE(save.Execute());
-    EXPECT_EQ(save.FileName, "/tmp/skin.ezx");
+    EXPECT_EQ(save.fileName, "/tmp/skin.ezx");
     EXPECT_EQ(seen.kind, DialogKind::kSaveFile);
     EXPECT_EQ(seen.title, "Save converted file");
     EXPECT_EQ(seen.defaultExtension, ".ezx");
@@ -95,7 +95,7 @@ TEST(FileDialogs, PropertiesStayAndTheDefaultExtensionIsAdded) {
 
 TEST(FileDialogs, ColourComesBackAsBgrInAnInteger) {
     TColorDialog colours;
-    EXPECT_EQ(colours.Color, 0x00FF00FFu);
+    EXPECT_EQ(colours.color, 0x00FF00FFu);
     {
         ScopedDialogResponder answer([](const DialogRequest& request) {
             EXPECT_EQ(request.colour, QColor(255, 0, 255));
@@ -103,10 +103,10 @@ TEST(FileDialogs, ColourComesBackAsBgrInAnInteger) {
         });
         ASSERT_TRUE(colours.Execute());
     }
-    EXPECT_EQ(colours.Color, 0x00563412u);
+    EXPECT_EQ(colours.color, 0x00563412u);
     ScopedDialogResponder cancel([](const DialogRequest&) { return DialogAnswer::Cancel(); });
     EXPECT_FALSE(colours.Execute());
-    EXPECT_EQ(colours.Color, 0x00563412u);
+    EXPECT_EQ(colours.color, 0x00563412u);
 }
 
 }  // namespace

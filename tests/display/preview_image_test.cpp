@@ -104,7 +104,7 @@ TEST_F(PreviewImageTest, AssigningAPictureCopiesIt) {
     other.LoadFromFile(QString::fromStdString(dir_.File("a.bmp")));
     preview_.resize(8, 8);
     preview_.SetPicture(&other);
-    EXPECT_EQ(preview_.Picture().bytes(), other.bytes());
+    EXPECT_EQ(preview_.Picture().DataStream(), other.DataStream());
     EXPECT_NE(&preview_.Picture(), &other);
     EXPECT_EQ(Render(preview_).pixel(3, 3), Colour(GradientPixel(1, 1)));
 }

@@ -24,26 +24,28 @@ IoError CaptureIoError(F&& f) {
         return error;
     }
     ADD_FAILURE() << "no IoError raised";
-    return IoError(0, "");
+    return IoError(IoCode{}, "");
 }
 
 TEST(ByteFile, MissingFileIsNotFoundAndNamesThePath) {
     TempDir dir;
     const std::string path = dir.File("missing.k");
     const IoError error = CaptureIoError([&] { ByteFile::OpenRead(path); });
-    EXPECT_EQ(error.code(), 2);
+    EXPECT_EQ(error.code(), IoCode::kFileNotFound);
     EXPECT_STREQ(error.what(), "File not found");
     EXPECT_EQ(error.path(), path);
 
     const IoError inMissingFolder =
         CaptureIoError([&] { ByteFile::Create(dir.File("no-such-folder/x.bmp")); });
-    EXPECT_EQ(inMissingFolder.code(), 2);
+    EXPECT_EQ(inMissingFolder.code(), IoCode::kFileNotFound);
 }
 
 TEST(ByteFile, FolderIsNoFile) {
     TempDir dir;
-    EXPECT_EQ(CaptureIoError([&] { ByteFile::OpenRead(dir.path()); }).code(), 5);
-    EXPECT_EQ(CaptureIoError([&] { ByteFile::Create(dir.path()); }).code(), 5);
+    EXPECT_EQ(CaptureIoError([&] { ByteFile::OpenRead(dir.path()); }).code(),
+              IoCode::kFileAccessDenied);
+    EXPECT_EQ(CaptureIoError([&] { ByteFile::Create(dir.path()); }).code(),
+              IoCode::kFileAccessDenied);
 }
 
 TEST(ByteFile, ShortReadAtTheEndIsACountNotAnError) {
@@ -107,7 +109,7 @@ TEST(ByteFile, ReadOnlyFileOpensForReading) {
             ByteFile::OpenUpdate(path);
             return false;
         } catch (const IoError& error) {
-            return error.code() == kFileAccessDenied;
+            return error.code() == IoCode::kFileAccessDenied;
         }
     }));
 }
@@ -129,7 +131,7 @@ TEST(ByteFile, OperationsOnAClosedFileReportFileNotOpen) {
     ByteFile file = ByteFile::Create(dir.File("f"));
     file.Close();
     const Bytes one{1};
-    EXPECT_EQ(CaptureIoError([&] { file.Write(one); }).code(), 103);
+    EXPECT_EQ(CaptureIoError([&] { file.Write(one); }).code(), IoCode::kFileNotOpen);
     EXPECT_STREQ(CaptureIoError([&] { file.Close(); }).what(), "I/O error 103");
 }
 

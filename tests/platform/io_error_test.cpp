@@ -20,7 +20,7 @@ TEST(IoErrorText, RuntimeTextsAndNumberedFallback) {
         {32, "I/O error 32"},
     };
     for (const auto& [code, text] : cases) {
-        EXPECT_EQ(IoErrorText(code), text) << code;
+        EXPECT_EQ(IoErrorText(static_cast<IoCode>(code)), text) << code;
     }
 }
 
@@ -58,7 +58,7 @@ TEST(IoErrorText, ErrorCarriesCodeTextAndPath) {
         ThrowIoErrorFromErrno(ENOSPC, "/out/pkg.ezx");
         FAIL() << "no error raised";
     } catch (const IoError& error) {
-        EXPECT_EQ(error.code(), 101);
+        EXPECT_EQ(error.code(), IoCode::kDiskFull);
         EXPECT_STREQ(error.what(), "Disk full");
         EXPECT_EQ(error.path(), "/out/pkg.ezx");
     }

@@ -68,7 +68,7 @@ TEST(OutputFile, MissingFolderIsNamedAndAnEmptyPathRefused) {
         OutputFile::ForPath(target, false);
         FAIL() << "no error";
     } catch (const IoError& error) {
-        EXPECT_EQ(error.code(), kFileNotFound);
+        EXPECT_EQ(error.code(), IoCode::kFileNotFound);
         EXPECT_EQ(error.path(), target);
         EXPECT_EQ(std::string(error.what()),
                   "the folder \"" + dir.File("nope/") + "\" does not exist");

@@ -52,7 +52,8 @@ TEST(WindowsOutput, AReadOnlyOrHeldTargetIsRefusedAndLeftWhole) {
             WriteWholeOutput(target, Bytes{9, 9, 9}, false);
             ADD_FAILURE() << obstacle.what << ": replaced";
         } catch (const IoError& error) {
-            EXPECT_EQ(error.code(), kFileAccessDenied) << obstacle.what << ": " << error.what();
+            EXPECT_EQ(error.code(), IoCode::kFileAccessDenied)
+                << obstacle.what << ": " << error.what();
             EXPECT_EQ(error.path(), target) << obstacle.what;
         }
         obstacle.release(target);

@@ -18,7 +18,7 @@ std::vector<std::uint8_t> ReadWhole(ByteFile& file) {
     }
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     if (file.ReadAt(0, bytes) != bytes.size()) {
-        throw IoError(kReadBeyondEndOfFile, file.path());
+        throw IoError(IoCode::kReadBeyondEndOfFile, file.path());
     }
     return bytes;
 }

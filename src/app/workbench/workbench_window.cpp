@@ -115,56 +115,56 @@ void WorkbenchWindow::BuildActions() {
         action->setShortcuts(keys);
         return action;
     };
-    BrowseAction = make("Browse", "&Browse package...", {QKeySequence("Ctrl+B")});
-    SaveAction = make("Save", "&Save", {QKeySequence("Ctrl+S")});
-    SaveAsAction = make("SaveAs", "Save &As...");
-    SalvageAction = make("Salvage", "Sal&vage...");
-    UndoAction = undo_->createUndoAction(this, "&Undo");
-    UndoAction->setShortcuts({QKeySequence("Ctrl+Z")});
-    RedoAction = undo_->createRedoAction(this, "&Redo");
-    RedoAction->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
-    ReplaceAction = make("Replace", "Re&place...");
-    AddAction = make("Add", "&Add...");
-    DeleteAction = make("Delete", "&Delete", {QKeySequence::Delete});
-    RenameAction = make("Rename", "Re&name", {QKeySequence("F2")});
-    ExportAction = make("Export", "&Export...");
-    ExportPngAction = make("ExportPng", "Export as P&NG...");
-    ExportBmpAction = make("ExportBmp", "Export as B&MP...");
+    browseAction = make("Browse", "&Browse package...", {QKeySequence("Ctrl+B")});
+    saveAction = make("Save", "&Save", {QKeySequence("Ctrl+S")});
+    saveAsAction = make("SaveAs", "Save &As...");
+    salvageAction = make("Salvage", "Sal&vage...");
+    undoAction = undo_->createUndoAction(this, "&Undo");
+    undoAction->setShortcuts({QKeySequence("Ctrl+Z")});
+    redoAction = undo_->createRedoAction(this, "&Redo");
+    redoAction->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
+    replaceAction = make("Replace", "Re&place...");
+    addMemberAction = make("Add", "&Add...");
+    deleteAction = make("Delete", "&Delete", {QKeySequence::Delete});
+    renameAction = make("Rename", "Re&name", {QKeySequence("F2")});
+    exportAction = make("Export", "&Export...");
+    exportPngAction = make("ExportPng", "Export as P&NG...");
+    exportBmpAction = make("ExportBmp", "Export as B&MP...");
 
     QMenu* file = menuBar()->addMenu("&File");
-    file->addActions({BrowseAction, SaveAction, SaveAsAction, SalvageAction});
+    file->addActions({browseAction, saveAction, saveAsAction, salvageAction});
     file->addSeparator();
     file->addAction("&Close", this, &QWidget::close);
     QMenu* edit = menuBar()->addMenu("&Edit");
-    edit->addActions({UndoAction, RedoAction});
+    edit->addActions({undoAction, redoAction});
     edit->addSeparator();
-    edit->addActions({ReplaceAction, AddAction, DeleteAction, RenameAction});
+    edit->addActions({replaceAction, addMemberAction, deleteAction, renameAction});
     edit->addSeparator();
-    edit->addActions({ExportAction, ExportPngAction, ExportBmpAction});
+    edit->addActions({exportAction, exportPngAction, exportBmpAction});
     QMenu* view = menuBar()->addMenu("&View");
     QAction* zoomIn = view->addAction("Zoom &In", this, [this] { StepZoom(+1); });
     zoomIn->setShortcuts({QKeySequence::ZoomIn, QKeySequence("Ctrl+=")});
     view->addAction("Zoom &Out", this, [this] { StepZoom(-1); })
-        ->setShortcuts({QKeySequence::ZoomOut});
+        ->setShortcuts(QKeySequence::ZoomOut);
     view->addAction("&Actual Size", this, [this] { preview_->SetZoom(1); })
         ->setShortcut(QKeySequence("Ctrl+0"));
     view->addAction("&Fit to Window", this, [this] { preview_->SetZoom(TPreviewImage::kZoomFit); });
 
-    connect(BrowseAction, &QAction::triggered, this, &WorkbenchWindow::BrowsePackage);
-    connect(SaveAction, &QAction::triggered, this, &WorkbenchWindow::Save);
-    connect(SaveAsAction, &QAction::triggered, this, &WorkbenchWindow::SaveAs);
-    connect(SalvageAction, &QAction::triggered, this, &WorkbenchWindow::Salvage);
-    connect(ReplaceAction, &QAction::triggered, this, &WorkbenchWindow::ReplaceMember);
-    connect(AddAction, &QAction::triggered, this, &WorkbenchWindow::AddMember);
-    connect(DeleteAction, &QAction::triggered, this, &WorkbenchWindow::DeleteMembers);
-    connect(RenameAction, &QAction::triggered, this, [this] {
+    connect(browseAction, &QAction::triggered, this, &WorkbenchWindow::BrowsePackage);
+    connect(saveAction, &QAction::triggered, this, &WorkbenchWindow::Save);
+    connect(saveAsAction, &QAction::triggered, this, &WorkbenchWindow::SaveAs);
+    connect(salvageAction, &QAction::triggered, this, &WorkbenchWindow::Salvage);
+    connect(replaceAction, &QAction::triggered, this, &WorkbenchWindow::ReplaceMember);
+    connect(addMemberAction, &QAction::triggered, this, &WorkbenchWindow::AddMember);
+    connect(deleteAction, &QAction::triggered, this, &WorkbenchWindow::DeleteMembers);
+    connect(renameAction, &QAction::triggered, this, [this] {
         if (grid_->currentIndex().isValid()) {
             grid_->edit(grid_->currentIndex());
         }
     });
-    connect(ExportAction, &QAction::triggered, this, [this] { Export(ExportForm::kAsStored); });
-    connect(ExportPngAction, &QAction::triggered, this, [this] { Export(ExportForm::kPng); });
-    connect(ExportBmpAction, &QAction::triggered, this, [this] { Export(ExportForm::kBmp); });
+    connect(exportAction, &QAction::triggered, this, [this] { Export(ExportForm::kAsStored); });
+    connect(exportPngAction, &QAction::triggered, this, [this] { Export(ExportForm::kPng); });
+    connect(exportBmpAction, &QAction::triggered, this, [this] { Export(ExportForm::kBmp); });
 }
 
 bool WorkbenchWindow::modified() const {
@@ -183,11 +183,11 @@ void WorkbenchWindow::UpdateTitleAndActions() {
     setWindowTitle(title);
     setWindowModified(modified());
     for (QAction* action :
-         {SaveAction, SaveAsAction, ReplaceAction, AddAction, DeleteAction, RenameAction}) {
+         {saveAction, saveAsAction, replaceAction, addMemberAction, deleteAction, renameAction}) {
         action->setEnabled(editable);
     }
-    SalvageAction->setEnabled(open && document_->readOnly());
-    for (QAction* action : {ExportAction, ExportPngAction, ExportBmpAction}) {
+    salvageAction->setEnabled(open && document_->readOnly());
+    for (QAction* action : {exportAction, exportPngAction, exportBmpAction}) {
         action->setEnabled(open);
     }
     model_->SetEditable(editable);

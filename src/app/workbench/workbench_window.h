@@ -60,19 +60,19 @@ class WorkbenchWindow : public QMainWindow {
     void DeleteMembers();
     void RenameMember(int row, const QString& newName);
 
-    QAction* BrowseAction;
-    QAction* SaveAction;
-    QAction* SaveAsAction;
-    QAction* SalvageAction;
-    QAction* UndoAction;
-    QAction* RedoAction;
-    QAction* ReplaceAction;
-    QAction* AddAction;
-    QAction* DeleteAction;
-    QAction* RenameAction;
-    QAction* ExportAction;
-    QAction* ExportPngAction;
-    QAction* ExportBmpAction;
+    QAction* browseAction;
+    QAction* saveAction;
+    QAction* saveAsAction;
+    QAction* salvageAction;
+    QAction* undoAction;
+    QAction* redoAction;
+    QAction* replaceAction;
+    QAction* addMemberAction;
+    QAction* deleteAction;
+    QAction* renameAction;
+    QAction* exportAction;
+    QAction* exportPngAction;
+    QAction* exportBmpAction;
 
     // The widgets, for the tests and the benchmark.
     QListView* grid() const { return grid_; }
