@@ -71,7 +71,9 @@ SampledPicture DecodeSkinPixels(std::span<const std::uint8_t> bytes, bool transp
             }
             const std::uint8_t* p = row + std::size_t{x} * 3;
             const std::uint32_t v = p[0] | (p[1] << 8) | (std::uint32_t{p[2]} << 16);
-            const bool opaque = x / 8 >= maskBytes || ((bytes[maskAt + x / 8] >> (x % 8)) & 1) != 0;
+            const bool opaque =
+                x / 8 >= maskBytes ||
+                ((bytes[static_cast<std::size_t>(maskAt + x / 8)] >> (x % 8)) & 1) != 0;
             out[x] = (opaque ? 0xFF000000u : 0u) | (Widen(v >> 12) << 16) | (Widen(v >> 6) << 8) |
                      Widen(v);
         }

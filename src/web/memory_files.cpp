@@ -42,7 +42,9 @@ std::string MemoryFolder::PathOf(const std::string& name) const {
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
     ByteFile file = ByteFile::OpenRead(path);
-    std::vector<std::uint8_t> bytes(file.Size());
+    // The in-memory file system lives in a 32-bit address space, so every file
+    // in it fits a size_t; the cast cannot lose anything.
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.Size()));
     bytes.resize(file.Read(bytes));
     return bytes;
 }
