@@ -7,12 +7,16 @@
 #include <string>
 
 #include "codec/png_context.h"
+#include "codec/row_prefetch.h"
 #include "platform/byte_file.h"
 #include "platform/input_limits.h"
 #include "platform/io_error.h"
 
 namespace lumigram {
 namespace {
+
+// Below this many bytes of RGBA a second thread costs more than it saves.
+constexpr std::uint64_t kPrefetchBytes = 2 * 1024 * 1024;
 
 bool IsSkinBits32(spng_ctx* context) {
     std::uint32_t count = 0;
@@ -38,6 +42,7 @@ PngRowSource::PngRowSource(ByteFile& input) : input_(input) {
 PngRowSource::~PngRowSource() = default;
 
 void PngRowSource::Start() {
+    prefetch_.reset();
     input_.Seek(0);
     png_ = PngContext::Decoder(input_);
     spng_ihdr ihdr{};
@@ -84,6 +89,17 @@ void PngRowSource::Start() {
             }
             png_->Check(code, "damaged PNG");
         }
+    } else if (std::uint64_t{width_} * 4 * height_ >= kPrefetchBytes) {
+        prefetch_ =
+            std::make_unique<RowPrefetch>(std::size_t{width_} * 4, height_,
+                                          [this](std::span<std::uint8_t> row) { DecodeRow(row); });
+    }
+}
+
+void PngRowSource::DecodeRow(std::span<std::uint8_t> row) {
+    const int code = spng_decode_row(png_->get(), row.data(), row.size());
+    if (code != SPNG_EOI) {
+        png_->Check(code, "damaged PNG");
     }
 }
 
@@ -91,11 +107,10 @@ void PngRowSource::NextRow(std::span<std::uint8_t> row) {
     const std::size_t rowBytes = std::size_t{width_} * 4;
     if (interlaced_) {
         std::copy_n(whole_.data() + std::size_t{nextRow_} * rowBytes, rowBytes, row.data());
+    } else if (prefetch_) {
+        prefetch_->Next(row.first(rowBytes));
     } else {
-        const int code = spng_decode_row(png_->get(), row.data(), rowBytes);
-        if (code != SPNG_EOI) {
-            png_->Check(code, "damaged PNG");
-        }
+        DecodeRow(row.first(rowBytes));
     }
     ++nextRow_;
 }

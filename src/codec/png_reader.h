@@ -10,9 +10,12 @@ namespace lumigram {
 
 class ByteFile;
 class PngContext;
+class RowPrefetch;
 
 // A PNG of any colour type and bit depth (palette with tRNS included), read as
-// RGBA rows through libspng: row by row, or whole for an interlaced picture.
+// RGBA rows through libspng: row by row, or whole for an interlaced picture. A
+// large picture is decoded on a helper thread a few bands of rows ahead of the
+// caller, so that decoding and whatever the caller does with the rows overlap.
 // The constructor reads the chunks before the pixels and refuses, with a
 // FormatError naming the file, a picture a ".k" cannot hold (wider than a BMP
 // may be, higher than 65,535 rows) or an interlaced one too large to hold.
@@ -30,6 +33,7 @@ class PngRowSource final : public RgbaRowSource {
 
   private:
     void Start();
+    void DecodeRow(std::span<std::uint8_t> row);
 
     ByteFile& input_;
     std::unique_ptr<PngContext> png_;
@@ -40,6 +44,7 @@ class PngRowSource final : public RgbaRowSource {
     bool interlaced_ = false;
     std::vector<std::uint8_t> whole_;  // an interlaced picture, decoded at once
     std::uint32_t nextRow_ = 0;
+    std::unique_ptr<RowPrefetch> prefetch_;  // after png_: stopped before it goes
 };
 
 }  // namespace lumigram

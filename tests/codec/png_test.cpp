@@ -3,7 +3,9 @@
 // and the refusals.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <string_view>
 
 #include "codec/picture_conversion.h"
 #include "codec/skin_to_png.h"
@@ -67,7 +69,10 @@ Bytes RandomSkin(std::mt19937& random, std::uint16_t width, std::uint16_t height
         for (std::uint32_t x = 0; x < width; ++x) {
             const bool stored = x / 8 < maskStride;
             const bool opaque = !mask || !stored || random() % 3 != 0;
-            const std::uint32_t v = opaque ? random() & 0x3FFFF : 0x3F03F;
+            // Now and then an opaque pixel of the transparent pixels' colour,
+            // which an RGB PNG marking that colour transparent cannot carry.
+            const std::uint32_t v =
+                opaque ? (random() % 64 == 0 ? 0x3F03F : random() & 0x3FFFF) : 0x3F03F;
             std::uint8_t* p = &rows[y * stride + x * 3];
             p[0] = static_cast<std::uint8_t>(v);
             p[1] = static_cast<std::uint8_t>(v >> 8);
@@ -80,15 +85,60 @@ Bytes RandomSkin(std::mt19937& random, std::uint16_t width, std::uint16_t height
     return MakeSkin(width, height, 18, static_cast<std::uint16_t>(stride), rows, plane);
 }
 
+bool HasChunk(const Bytes& png, std::string_view type) {
+    return std::search(png.begin(), png.end(), type.begin(), type.end()) != png.end();
+}
+
 TEST_F(PngTest, SkinToPngToSkinIsByteIdenticalForEveryWidthWithAndWithoutMask) {
+    int keyed = 0;  // masks carried as a transparent colour, the rest as alpha
     for (std::uint16_t width = 1; width <= 70; ++width) {
         for (const bool mask : {true, false}) {
             SCOPED_TRACE("width " + std::to_string(width) + (mask ? " with mask" : " no mask"));
             const Bytes skin = RandomSkin(random_, width, 1 + random_() % 4, mask);
             const Bytes png = Convert(skin, TargetFormat::kPng);
-            EXPECT_EQ(ReadPng(png).colorType, mask && width > 4 ? 6 : 2);
+            const bool alpha = ReadPng(png).colorType == 6;
+            keyed += HasChunk(png, "tRNS");
+            EXPECT_EQ(alpha || HasChunk(png, "tRNS"), mask && width > 4);
             EXPECT_EQ(Convert(png, TargetFormat::kK), skin);
         }
+    }
+    EXPECT_GT(keyed, 10);
+    EXPECT_LT(keyed, 66);
+}
+
+// Pictures of several bands of rows, deflated on two threads and read back
+// ahead of the caller: noise, rows all alike (deflate's matches then run over
+// every band's edge), a wide one with alpha, a 32-bit one.
+TEST_F(PngTest, PicturesOfManyBandsComeBackByteForByte) {
+    const auto same = [](Bytes skin, std::uint32_t stride) {
+        for (std::size_t at = kSkinHeaderSize + stride; at + stride <= skin.size(); at += stride) {
+            std::copy_n(skin.begin() + kSkinHeaderSize, stride, skin.begin() + at);
+        }
+        return skin;
+    };
+    Bytes wide = RandomSkin(random_, 2000, 300, true);
+    wide[kSkinHeaderSize] = 0x3F;  // an opaque pixel of the transparent colour: alpha
+    wide[kSkinHeaderSize + 1] = 0xF0;
+    wide[kSkinHeaderSize + 2] = 0x03;
+    wide[kSkinHeaderSize + 300 * 6000] |= 1;
+    Bytes rows32(std::size_t{300} * 4 * 1000);
+    for (std::uint8_t& byte : rows32) {
+        byte = static_cast<std::uint8_t>(random_() % 3);
+    }
+    const struct {
+        const char* what;
+        Bytes skin;
+    } rows[] = {
+        {"noise", RandomSkin(random_, 200, 3000, true)},
+        {"rows all alike", same(RandomSkin(random_, 64, 5000, false), 192)},
+        {"wide, with alpha", wide},
+        {"32-bit", MakeSkin(300, 1000, 32, 1200, rows32)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const Bytes png = Convert(row.skin, TargetFormat::kPng);
+        EXPECT_GT(ReadPng(png).width, 0U);  // deflate's checksum and every chunk's hold
+        EXPECT_EQ(Convert(png, TargetFormat::kK), row.skin);
     }
 }
 
@@ -235,6 +285,12 @@ TEST_F(PngTest, PaletteAndSixteenBitBmpsBecomeSkinPictures) {
 TEST_F(PngTest, DamagedOrUnfitPicturesAreRefusedNamingTheFile) {
     Bytes truncated = MakePng(Png(8, 8, 2, 8, Bytes(8 * 8 * 3, 7)));
     truncated.resize(truncated.size() - 20);
+    Bytes noise(std::size_t{1000} * 1000 * 3);
+    for (std::uint8_t& byte : noise) {
+        byte = static_cast<std::uint8_t>(random_());
+    }
+    Bytes largeTruncated = MakePng(Png(1000, 1000, 2, 8, noise));
+    largeTruncated.resize(largeTruncated.size() / 2);
     const PngSpec wide = Png(21845, 1, 0, 1, Bytes((21845 + 7) / 8, 0));
     const struct {
         const char* what;
@@ -243,6 +299,7 @@ TEST_F(PngTest, DamagedOrUnfitPicturesAreRefusedNamingTheFile) {
         const char* message;
     } rows[] = {
         {"a PNG cut short", truncated, TargetFormat::kK, "PNG"},
+        {"a large PNG cut short, read ahead", largeTruncated, TargetFormat::kK, "PNG"},
         {"a PNG wider than a BMP may be", MakePng(wide), TargetFormat::kK,
          "21845 pixels wide, at most 21844"},
         {"an RLE-compressed BMP", MakeLowBitBmp(2, 8, 1, Bytes(8, 0), {0, 0, 0, 0}),
