@@ -14,22 +14,28 @@ namespace {
 
 constexpr std::uint8_t kOpaqueAlpha = 128;
 
-// Packs one RGBA row into 6:6:6 pixels and its mask row (bit set = opaque).
+// Packs one RGBA row into 6:6:6 pixels and its mask row (bit set = opaque),
+// eight pixels to a mask byte.
 void PackRgbaRow(std::span<const std::uint8_t> rgba, std::uint32_t width,
                  std::span<std::uint8_t> row, std::span<std::uint8_t> mask,
                  TransparencyColour colour, bool transparencyEnabled) {
     std::fill(mask.begin(), mask.end(), std::uint8_t{0});
     const std::uint32_t key = Narrow666(colour.blue, colour.green, colour.red);
-    for (std::uint32_t i = 0; i < width; ++i) {
-        const std::uint8_t* p = rgba.data() + std::size_t{i} * 4;
-        const bool opaque = !transparencyEnabled || p[3] >= kOpaqueAlpha;
-        const std::uint32_t v = opaque ? Narrow666(p[2], p[1], p[0]) : key;
-        std::uint8_t* out = row.data() + std::size_t{i} * 3;
-        out[0] = static_cast<std::uint8_t>(v);
-        out[1] = static_cast<std::uint8_t>(v >> 8);
-        out[2] = static_cast<std::uint8_t>(v >> 16);
-        if (opaque && i / 8 < mask.size()) {
-            mask[i / 8] = static_cast<std::uint8_t>(mask[i / 8] | (1u << (i % 8)));
+    const std::uint8_t* p = rgba.data();
+    std::uint8_t* out = row.data();
+    for (std::uint32_t x = 0; x < width; x += 8) {
+        const std::uint32_t count = std::min<std::uint32_t>(8, width - x);
+        unsigned bits = 0;
+        for (std::uint32_t i = 0; i < count; ++i, p += 4, out += 3) {
+            const bool opaque = !transparencyEnabled || p[3] >= kOpaqueAlpha;
+            const std::uint32_t v = opaque ? Narrow666(p[2], p[1], p[0]) : key;
+            out[0] = static_cast<std::uint8_t>(v);
+            out[1] = static_cast<std::uint8_t>(v >> 8);
+            out[2] = static_cast<std::uint8_t>(v >> 16);
+            bits |= unsigned{opaque} << i;
+        }
+        if (x / 8 < mask.size()) {
+            mask[x / 8] = static_cast<std::uint8_t>(bits);
         }
     }
 }
