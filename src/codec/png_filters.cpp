@@ -10,7 +10,15 @@
 namespace lumigram {
 namespace {
 
+constexpr std::uint8_t kSubFilter = 1;
+constexpr std::uint8_t kUpFilter = 2;
 constexpr std::uint8_t kPaethFilter = 4;
+
+// The magnitude of a filtered byte read as signed: small values either side of
+// zero are what deflate finds most of.
+unsigned Cost(std::uint8_t v) {
+    return v < 128 ? v : 256u - v;
+}
 
 std::uint8_t Paeth(int a, int b, int c) {
     const int pa = std::abs(b - c);
@@ -70,12 +78,19 @@ void FilterPngRow(std::span<const std::uint8_t> row, std::span<const std::uint8_
     const std::uint8_t* r = row.data();
     const std::uint8_t* p = prior.data();
     std::uint8_t* o = out.data() + 1;
-    out[0] = kPaethFilter;
-    // The first pixel has no left neighbour.
     const std::size_t first = std::min<std::size_t>(n, bytesPerPixel);
+
+    // Paeth into out, Sub and Up only costed; the first pixel has no left
+    // neighbour.
+    unsigned paeth = 0;
+    unsigned sub = 0;
+    unsigned up = 0;
     for (std::size_t i = 0; i < first; ++i) {
         o[i] = static_cast<std::uint8_t>(r[i] - p[i]);
+        paeth += Cost(o[i]);
+        sub += Cost(r[i]);
     }
+    up = paeth;
     std::size_t i = first;
 #if defined(__SSE2__)
     i = PaethEights(r, p, i, n, bytesPerPixel, o);
@@ -83,6 +98,26 @@ void FilterPngRow(std::span<const std::uint8_t> row, std::span<const std::uint8_
     for (; i < n; ++i) {
         o[i] = static_cast<std::uint8_t>(r[i] -
                                          Paeth(r[i - bytesPerPixel], p[i], p[i - bytesPerPixel]));
+    }
+    for (i = first; i < n; ++i) {
+        paeth += Cost(o[i]);
+        sub += Cost(static_cast<std::uint8_t>(r[i] - r[i - bytesPerPixel]));
+        up += Cost(static_cast<std::uint8_t>(r[i] - p[i]));
+    }
+    if (paeth <= sub && paeth <= up) {
+        out[0] = kPaethFilter;
+        return;
+    }
+    if (sub < up) {
+        out[0] = kSubFilter;
+        for (i = 0; i < n; ++i) {
+            o[i] = static_cast<std::uint8_t>(r[i] - (i < first ? 0 : r[i - bytesPerPixel]));
+        }
+        return;
+    }
+    out[0] = kUpFilter;
+    for (i = 0; i < n; ++i) {
+        o[i] = static_cast<std::uint8_t>(r[i] - p[i]);
     }
 }
 
