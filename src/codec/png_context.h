@@ -15,10 +15,9 @@ struct SpngContextDeleter {
 };
 
 // A libspng decoder over one byte file, reading it from its current position.
-// It refuses a
-// picture larger than a ".k" header can describe (the reader then applies the
-// tighter BMP widths with a message of its own) and has the chunk limits of
-// input_limits.h. An error of the file itself is kept while
+// It refuses a picture larger than a ".k" header can describe (the reader then
+// applies the tighter BMP widths with a message of its own) and has the chunk
+// limits of input_limits.h. An error of the file itself is kept while
 // libspng unwinds its C frames and raised again by Check.
 class PngContext {
   public:
