@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -28,8 +29,11 @@ constexpr std::size_t kSlots = 4;
 constexpr std::size_t kMinBandsForThreads = 3;
 // Level 4 with the filtered strategy: on pictures like skins (photos,
 // gradients, flat panels) about 1% larger than level 6 in a third of its time.
-// (Highly repetitive synthetic patterns come out larger; pictures do not.)
-constexpr int kLevel = 4;
+// (Highly repetitive synthetic patterns come out larger; pictures do not.) A
+// picture of one band, as skins mostly are, takes milliseconds either way and
+// gets level 5, a few percent smaller still.
+constexpr int kLargeLevel = 4;
+constexpr int kSmallLevel = 5;
 constexpr int kMemLevel = 9;
 constexpr int kStrategy = Z_FILTERED;
 
@@ -72,8 +76,8 @@ std::span<const std::uint8_t> Bytes(const std::string& text) {
 // One raw deflate stream, reset for every band.
 class Deflater {
   public:
-    Deflater() {
-        if (deflateInit2(&stream_, kLevel, Z_DEFLATED, -15, kMemLevel, kStrategy) != Z_OK) {
+    explicit Deflater(int level) {
+        if (deflateInit2(&stream_, level, Z_DEFLATED, -15, kMemLevel, kStrategy) != Z_OK) {
             throw std::bad_alloc();
         }
     }
@@ -162,7 +166,9 @@ class BandPipeline {
         if (bands_ < kMinBandsForThreads) {
             bandRows_ = height_;
             bands_ = 1;
+            level_ = kSmallLevel;
         }
+        own_.emplace(level_);
         beforeRows_ = static_cast<std::uint32_t>((kWindowBytes + rowBytes_) / (rowBytes_ + 1));
         if (bands_ > 1) {
             worker_ = std::thread([this] { Work(); });
@@ -247,7 +253,7 @@ class BandPipeline {
             i = taken_++;
             Slot(i).state = Band::State::kTaken;
         }
-        DeflateBand(own_, Slot(i), rowBytes_, bytesPerPixel_);
+        DeflateBand(*own_, Slot(i), rowBytes_, bytesPerPixel_);
         {
             const std::lock_guard lock(mutex_);
             Slot(i).state = Band::State::kDone;
@@ -273,7 +279,7 @@ class BandPipeline {
             // The zlib header goes before the first band, the checksum of all
             // the filtered bytes after the last.
             std::array<std::uint8_t, 2> header{0x78, 0};
-            const unsigned flags = (kLevel < 2 ? 0 : kLevel < 6 ? 1 : kLevel == 6 ? 2 : 3) << 6;
+            const unsigned flags = (level_ < 2 ? 0 : level_ < 6 ? 1 : level_ == 6 ? 2 : 3) << 6;
             header[1] = static_cast<std::uint8_t>(flags + 31 - (0x7800 + flags) % 31);
             std::array<std::uint8_t, 4> trailer{};
             PutBigEndian(trailer.data(), static_cast<std::uint32_t>(adler_));
@@ -307,7 +313,7 @@ class BandPipeline {
 
     void Work() noexcept {
         try {
-            Deflater deflater;
+            Deflater deflater(level_);
             std::unique_lock lock(mutex_);
             for (;;) {
                 changed_.wait(lock, [this] { return stop_ || taken_ < filled_; });
@@ -339,7 +345,8 @@ class BandPipeline {
     std::uint32_t beforeRows_ = 0;
     std::size_t bands_ = 0;
     std::array<Band, kSlots> slots_;
-    Deflater own_;
+    int level_ = kLargeLevel;
+    std::optional<Deflater> own_;  // the calling thread's
     uLong adler_ = 0;
 
     std::mutex mutex_;
