@@ -29,8 +29,8 @@ using PngRowFiller = std::function<void(std::uint32_t y, std::span<std::uint8_t>
 
 // Writes a PNG to output strictly in order. Each row gets the filter that
 // suits it best. A large picture is deflated in bands of rows on two threads,
-// each band a deflate stream primed with the 32 KiB before it, so that the
-// joined stream is what one deflate pass would give, at about the same size;
+// each band a piece of deflate stream primed with the 32 KiB before it, so
+// that the pieces join into one zlib stream about as small as one pass gives;
 // a small one on the calling thread alone. Rows are read and the file written
 // on the calling thread only; whatever it raises stops the helper thread
 // before it leaves. Memory stays a few MiB whatever the picture's size.
