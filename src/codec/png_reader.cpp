@@ -7,6 +7,8 @@
 #include <string>
 
 #include "codec/png_context.h"
+#include "codec/png_image_data.h"
+#include "codec/png_unfilter.h"
 #include "codec/row_prefetch.h"
 #include "platform/byte_file.h"
 #include "platform/input_limits.h"
@@ -43,6 +45,7 @@ PngRowSource::~PngRowSource() = default;
 
 void PngRowSource::Start() {
     prefetch_.reset();
+    imageData_.reset();
     input_.Seek(0);
     png_ = PngContext::Decoder(input_);
     spng_ihdr ihdr{};
@@ -89,10 +92,64 @@ void PngRowSource::Start() {
             }
             png_->Check(code, "damaged PNG");
         }
-    } else if (std::uint64_t{width_} * 4 * height_ >= kPrefetchBytes) {
+    } else if (std::uint64_t{width_} * 4 * height_ < kPrefetchBytes) {
+        return;
+    } else if (ihdr.bit_depth == 8 && (ihdr.color_type == SPNG_COLOR_TYPE_TRUECOLOR ||
+                                       ihdr.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA)) {
+        StartSplit(ihdr.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA ? 4 : 3, trns);
+    } else {
         prefetch_ =
             std::make_unique<RowPrefetch>(std::size_t{width_} * 4, height_,
                                           [this](std::span<std::uint8_t> row) { DecodeRow(row); });
+    }
+}
+
+// The usual large PNG, 8-bit RGB or RGBA, is read in two halves of about
+// equal work: the helper thread only inflates, into filtered rows, and the
+// thread that takes the rows undoes the filters. (libspng would do both on
+// one thread, leaving the other with little to overlap.)
+void PngRowSource::StartSplit(unsigned channels, const spng_trns& trns) {
+    channels_ = channels;
+    hasKey_ = channels == 3 && hasAlpha_;
+    key_ = {trns.red, trns.green, trns.blue};
+    const std::size_t stride = std::size_t{width_} * channels;
+    filtered_.assign(stride + 1, 0);
+    restored_.assign(stride + 1, 0);
+    imageData_ = std::make_unique<PngImageData>(input_);
+    prefetch_ = std::make_unique<RowPrefetch>(
+        stride + 1, height_,
+        [this, inflated = std::uint32_t{0}](std::span<std::uint8_t> row) mutable {
+            imageData_->Read(row);
+            if (++inflated == height_) {
+                imageData_->Finish();
+            }
+        });
+}
+
+void PngRowSource::RestoreRow(std::span<std::uint8_t> row) {
+    prefetch_->Next(filtered_);
+    const std::size_t stride = filtered_.size() - 1;
+    if (!UnfilterPngRow(filtered_[0], std::span(filtered_).subspan(1),
+                        std::span(restored_).subspan(1), channels_)) {
+        throw FormatError("damaged PNG: row " + std::to_string(nextRow_) +
+                              " has an unknown filter type " + std::to_string(filtered_[0]),
+                          input_.path());
+    }
+    filtered_.swap(restored_);  // this row is the one above the next
+    const std::uint8_t* pixels = restored_.data() + 1;
+    if (channels_ == 4) {
+        std::memcpy(row.data(), pixels, stride);
+        return;
+    }
+    std::uint8_t* out = row.data();
+    for (std::size_t i = 0; i < stride; i += 3, out += 4) {
+        out[0] = pixels[i];
+        out[1] = pixels[i + 1];
+        out[2] = pixels[i + 2];
+        out[3] =
+            hasKey_ && pixels[i] == key_[0] && pixels[i + 1] == key_[1] && pixels[i + 2] == key_[2]
+                ? 0
+                : 255;
     }
 }
 
@@ -107,6 +164,8 @@ void PngRowSource::NextRow(std::span<std::uint8_t> row) {
     const std::size_t rowBytes = std::size_t{width_} * 4;
     if (interlaced_) {
         std::copy_n(whole_.data() + std::size_t{nextRow_} * rowBytes, rowBytes, row.data());
+    } else if (imageData_) {
+        RestoreRow(row.first(rowBytes));
     } else if (prefetch_) {
         prefetch_->Next(row.first(rowBytes));
     } else {

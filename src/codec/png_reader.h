@@ -1,15 +1,19 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "codec/rgba_rows.h"
 
+struct spng_trns;
+
 namespace lumigram {
 
 class ByteFile;
 class PngContext;
+class PngImageData;
 class RowPrefetch;
 
 // A PNG of any colour type and bit depth (palette with tRNS included), read as
@@ -34,6 +38,8 @@ class PngRowSource final : public RgbaRowSource {
   private:
     void Start();
     void DecodeRow(std::span<std::uint8_t> row);
+    void StartSplit(unsigned channels, const spng_trns& trns);
+    void RestoreRow(std::span<std::uint8_t> row);
 
     ByteFile& input_;
     std::unique_ptr<PngContext> png_;
@@ -44,7 +50,14 @@ class PngRowSource final : public RgbaRowSource {
     bool interlaced_ = false;
     std::vector<std::uint8_t> whole_;  // an interlaced picture, decoded at once
     std::uint32_t nextRow_ = 0;
-    std::unique_ptr<RowPrefetch> prefetch_;  // after png_: stopped before it goes
+    // An 8-bit RGB or RGBA picture read in two halves (see StartSplit).
+    std::unique_ptr<PngImageData> imageData_;
+    unsigned channels_ = 0;
+    bool hasKey_ = false;                    // an RGB picture with a transparent colour
+    std::array<std::uint16_t, 3> key_{};     // that colour
+    std::vector<std::uint8_t> filtered_;     // filter type, then the row as inflated
+    std::vector<std::uint8_t> restored_;     // filter type, then the row above, restored
+    std::unique_ptr<RowPrefetch> prefetch_;  // after png_ and imageData_: stopped before they go
 };
 
 }  // namespace lumigram
