@@ -3,6 +3,7 @@
 #include <spng.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <string>
 
@@ -110,11 +111,14 @@ void PngRowSource::Start() {
 // one thread, leaving the other with little to overlap.)
 void PngRowSource::StartSplit(unsigned channels, const spng_trns& trns) {
     channels_ = channels;
-    hasKey_ = channels == 3 && hasAlpha_;
-    key_ = {trns.red, trns.green, trns.blue};
+    // No pixel matches a key outside 24 bits: then nothing is transparent.
+    key_ = 0xFFFFFFFFu;
+    if (channels == 3 && hasAlpha_ && trns.red < 256 && trns.green < 256 && trns.blue < 256) {
+        key_ = std::uint32_t{trns.blue} << 16 | std::uint32_t{trns.green} << 8 | trns.red;
+    }
     const std::size_t stride = std::size_t{width_} * channels;
-    filtered_.assign(stride + 1, 0);
-    restored_.assign(stride + 1, 0);
+    filtered_.assign(stride + 2, 0);
+    restored_.assign(stride + 2, 0);
     imageData_ = std::make_unique<PngImageData>(input_);
     prefetch_ = std::make_unique<RowPrefetch>(
         stride + 1, height_,
@@ -127,10 +131,10 @@ void PngRowSource::StartSplit(unsigned channels, const spng_trns& trns) {
 }
 
 void PngRowSource::RestoreRow(std::span<std::uint8_t> row) {
-    prefetch_->Next(filtered_);
-    const std::size_t stride = filtered_.size() - 1;
-    if (!UnfilterPngRow(filtered_[0], std::span(filtered_).subspan(1),
-                        std::span(restored_).subspan(1), channels_)) {
+    const std::size_t stride = filtered_.size() - 2;
+    prefetch_->Next(std::span(filtered_).first(stride + 1));
+    if (!UnfilterPngRow(filtered_[0], std::span(filtered_).subspan(1, stride),
+                        std::span(restored_).subspan(1, stride), channels_)) {
         throw FormatError("damaged PNG: row " + std::to_string(nextRow_) +
                               " has an unknown filter type " + std::to_string(filtered_[0]),
                           input_.path());
@@ -142,14 +146,25 @@ void PngRowSource::RestoreRow(std::span<std::uint8_t> row) {
         return;
     }
     std::uint8_t* out = row.data();
+    if constexpr (std::endian::native == std::endian::little) {
+        // Four bytes in, the fourth replaced by alpha: the rows keep a byte to
+        // spare past the last pixel for that.
+        for (std::size_t i = 0; i < stride; i += 3, out += 4) {
+            std::uint32_t pixel = 0;
+            std::memcpy(&pixel, pixels + i, 4);
+            pixel &= 0x00FFFFFFu;
+            pixel |= pixel == key_ ? 0u : 0xFF000000u;
+            std::memcpy(out, &pixel, 4);
+        }
+        return;
+    }
     for (std::size_t i = 0; i < stride; i += 3, out += 4) {
+        const std::uint32_t pixel = std::uint32_t{pixels[i]} | std::uint32_t{pixels[i + 1]} << 8 |
+                                    std::uint32_t{pixels[i + 2]} << 16;
         out[0] = pixels[i];
         out[1] = pixels[i + 1];
         out[2] = pixels[i + 2];
-        out[3] =
-            hasKey_ && pixels[i] == key_[0] && pixels[i + 1] == key_[1] && pixels[i + 2] == key_[2]
-                ? 0
-                : 255;
+        out[3] = pixel == key_ ? 0 : 255;
     }
 }
 

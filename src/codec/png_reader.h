@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -53,10 +52,11 @@ class PngRowSource final : public RgbaRowSource {
     // An 8-bit RGB or RGBA picture read in two halves (see StartSplit).
     std::unique_ptr<PngImageData> imageData_;
     unsigned channels_ = 0;
-    bool hasKey_ = false;                    // an RGB picture with a transparent colour
-    std::array<std::uint16_t, 3> key_{};     // that colour
-    std::vector<std::uint8_t> filtered_;     // filter type, then the row as inflated
-    std::vector<std::uint8_t> restored_;     // filter type, then the row above, restored
+    std::uint32_t key_ = 0;  // an RGB picture's transparent colour: red, green, blue from bit 0
+    // The filter type, then the row as inflated (restored_: the row above, as
+    // restored), then a spare byte.
+    std::vector<std::uint8_t> filtered_;
+    std::vector<std::uint8_t> restored_;
     std::unique_ptr<RowPrefetch> prefetch_;  // after png_ and imageData_: stopped before they go
 };
 

@@ -64,18 +64,19 @@ void UnfilterScalar(std::uint8_t type, std::uint8_t* r, const std::uint8_t* p, s
 // Sub, Average and Paeth depend on the pixel to the left, so the vector form
 // goes one pixel at a time, its channels side by side in 16-bit lanes; Up has
 // no such chain and goes sixteen bytes at a time.
-template <std::size_t Bpp>
-__m128i LoadPixel(const std::uint8_t* at) {
-    std::uint32_t v = 0;
-    std::memcpy(&v, at, Bpp);
-    return _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(v)), _mm_setzero_si128());
+__m128i Widen(std::uint32_t bytes) {
+    return _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(bytes)), _mm_setzero_si128());
 }
 
-template <std::size_t Bpp>
-void StorePixel(std::uint8_t* at, __m128i pixel16) {
-    const auto v = static_cast<std::uint32_t>(
+std::uint32_t Load4(const std::uint8_t* at) {
+    std::uint32_t v = 0;
+    std::memcpy(&v, at, 4);
+    return v;
+}
+
+std::uint32_t Narrow(__m128i pixel16) {
+    return static_cast<std::uint32_t>(
         _mm_cvtsi128_si32(_mm_packus_epi16(pixel16, _mm_setzero_si128())));
-    std::memcpy(at, &v, Bpp);
 }
 
 __m128i Abs16(__m128i v) {
@@ -86,14 +87,19 @@ __m128i Select(__m128i mask, __m128i yes, __m128i no) {
     return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
 }
 
+// Pixels go in and out four bytes at a time, also at three bytes a pixel
+// (a narrower load from memory just stored stalls the processor): there the
+// fourth lane carries the next pixel's first byte through unchanged, its
+// prediction held at zero, and the row's last pixel is handled on its own.
 template <std::size_t Bpp>
 void UnfilterChain(std::uint8_t type, std::uint8_t* r, const std::uint8_t* p, std::size_t n) {
     const __m128i low = _mm_set1_epi16(0xFF);
+    const __m128i lanes = Bpp == 4 ? _mm_set1_epi16(-1) : _mm_set_epi16(0, 0, 0, 0, 0, -1, -1, -1);
     __m128i a = _mm_setzero_si128();  // the restored pixel to the left
     __m128i c = _mm_setzero_si128();  // the pixel above that one
     std::size_t i = 0;
-    for (; i + Bpp <= n; i += Bpp) {
-        const __m128i b = LoadPixel<Bpp>(p + i);
+    for (; i + 4 <= n; i += Bpp) {
+        const __m128i b = Widen(Load4(p + i));
         __m128i predicted;
         if (type == kSub) {
             predicted = a;
@@ -106,8 +112,10 @@ void UnfilterChain(std::uint8_t type, std::uint8_t* r, const std::uint8_t* p, st
             const __m128i notA = _mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc));
             predicted = Select(notA, Select(_mm_cmpgt_epi16(pb, pc), c, b), a);
         }
-        a = _mm_and_si128(_mm_add_epi16(LoadPixel<Bpp>(r + i), predicted), low);
-        StorePixel<Bpp>(r + i, a);
+        predicted = _mm_and_si128(predicted, lanes);
+        a = _mm_and_si128(_mm_add_epi16(Widen(Load4(r + i)), predicted), low);
+        const std::uint32_t restored = Narrow(a);
+        std::memcpy(r + i, &restored, 4);
         c = b;
     }
     // A row whose length is not a whole number of pixels cannot occur for
