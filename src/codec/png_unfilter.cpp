@@ -87,14 +87,15 @@ __m128i Select(__m128i mask, __m128i yes, __m128i no) {
     return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
 }
 
-// Pixels go in and out four bytes at a time, also at three bytes a pixel
-// (a narrower load from memory just stored stalls the processor): there the
-// fourth lane carries the next pixel's first byte through unchanged, its
-// prediction held at zero, and the row's last pixel is handled on its own.
+// Pixels are loaded four bytes at a time, also at three bytes a pixel (a
+// narrower load is put together in memory, and reading that back stalls the
+// processor): the fourth lane then carries a byte of the next pixel, never
+// stored, and the row's last pixel is left to the plain loop. Only the
+// pixel's own bytes are stored, so that the next load reads nothing just
+// written.
 template <std::size_t Bpp>
 void UnfilterChain(std::uint8_t type, std::uint8_t* r, const std::uint8_t* p, std::size_t n) {
     const __m128i low = _mm_set1_epi16(0xFF);
-    const __m128i lanes = Bpp == 4 ? _mm_set1_epi16(-1) : _mm_set_epi16(0, 0, 0, 0, 0, -1, -1, -1);
     __m128i a = _mm_setzero_si128();  // the restored pixel to the left
     __m128i c = _mm_setzero_si128();  // the pixel above that one
     std::size_t i = 0;
@@ -112,10 +113,9 @@ void UnfilterChain(std::uint8_t type, std::uint8_t* r, const std::uint8_t* p, st
             const __m128i notA = _mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc));
             predicted = Select(notA, Select(_mm_cmpgt_epi16(pb, pc), c, b), a);
         }
-        predicted = _mm_and_si128(predicted, lanes);
         a = _mm_and_si128(_mm_add_epi16(Widen(Load4(r + i)), predicted), low);
         const std::uint32_t restored = Narrow(a);
-        std::memcpy(r + i, &restored, 4);
+        std::memcpy(r + i, &restored, Bpp);
         c = b;
     }
     // A row whose length is not a whole number of pixels cannot occur for
