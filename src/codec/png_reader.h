@@ -18,7 +18,9 @@ class RowPrefetch;
 // A PNG of any colour type and bit depth (palette with tRNS included), read as
 // RGBA rows through libspng: row by row, or whole for an interlaced picture. A
 // large picture is decoded on a helper thread a few bands of rows ahead of the
-// caller, so that decoding and whatever the caller does with the rows overlap.
+// caller, so that decoding and whatever the caller does with the rows overlap;
+// for a large 8-bit RGB or RGBA one that thread only inflates, and the caller's
+// thread undoes the filters, so the work splits about evenly.
 // The constructor reads the chunks before the pixels and refuses, with a
 // FormatError naming the file, a picture a ".k" cannot hold (wider than a BMP
 // may be, higher than 65,535 rows) or an interlaced one too large to hold.
