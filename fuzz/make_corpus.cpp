@@ -105,6 +105,18 @@ int main(int argc, char** argv) {
             }
         }
     }
+    // A PNG large enough to be read on two threads, plain enough to stay small:
+    // bands of grey and of the transparency colour.
+    Bytes large = fuzz::BlankBmp(1024, 520, 24, false);
+    for (std::size_t i = 54; i < large.size(); ++i) {
+        const std::size_t row = (i - 54) / (1024 * 3);
+        large[i] = row % 64 < 8 ? static_cast<std::uint8_t>(i % 3 == 1 ? 0 : 255)
+                                : static_cast<std::uint8_t>(row & 0xFC);
+    }
+    WriteWhole(work + "/in.bmp", large);
+    EncodeSkinPictureTo(work + "/in.bmp", work + "/out.k", TransparencyColour{}, true);
+    DecodeSkinPictureToPng(work + "/out.k", work + "/out.png", true);
+    AddVariants(out + "/convert", "large.png", ReadWhole(work + "/out.png"), random);
     AddVariants(out + "/encode", "gif", Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}, random);
     AddVariants(out + "/encode", "png", Bytes{0x89, 'P', 'N', 'G', 13, 10, 26, 10}, random);
 

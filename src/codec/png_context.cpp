@@ -16,28 +16,22 @@ void SpngContextDeleter::operator()(spng_ctx* context) const noexcept {
     spng_ctx_free(context);
 }
 
-PngContext::PngContext(ByteFile& file, bool encoder)
+PngContext::PngContext(ByteFile& file)
     // Reading skips zlib's Adler-32 of the pixel data: every chunk's CRC-32 is
     // still checked, so damage is found all the same, at a tenth less time.
-    : file_(file), context_(spng_ctx_new(encoder ? SPNG_CTX_ENCODER : SPNG_CTX_IGNORE_ADLER32)) {
+    : file_(file), context_(spng_ctx_new(SPNG_CTX_IGNORE_ADLER32)) {
     if (!context_) {
         throw std::bad_alloc();
     }
 }
 
 std::unique_ptr<PngContext> PngContext::Decoder(ByteFile& file) {
-    std::unique_ptr<PngContext> png(new PngContext(file, false));
+    std::unique_ptr<PngContext> png(new PngContext(file));
     png->Check(spng_set_png_stream(png->get(), &PngContext::Read, png.get()), "unreadable PNG");
     png->Check(spng_set_image_limits(png->get(), kMaxPictureHeight, kMaxPictureHeight),
                "unreadable PNG");
     png->Check(spng_set_chunk_limits(png->get(), kMaxPngChunkBytes, kMaxPngChunkCacheBytes),
                "unreadable PNG");
-    return png;
-}
-
-std::unique_ptr<PngContext> PngContext::Encoder(ByteFile& file) {
-    std::unique_ptr<PngContext> png(new PngContext(file, true));
-    png->Check(spng_set_png_stream(png->get(), &PngContext::Write, png.get()), "cannot write PNG");
     return png;
 }
 
@@ -56,18 +50,6 @@ int PngContext::Read(spng_ctx*, void* user, void* dest, std::size_t length) {
         const std::size_t got =
             png.file_.Read(std::span<std::uint8_t>(static_cast<std::uint8_t*>(dest), length));
         return got == length ? 0 : SPNG_IO_EOF;
-    } catch (...) {
-        png.fileError_ = std::current_exception();
-        return SPNG_IO_ERROR;
-    }
-}
-
-int PngContext::Write(spng_ctx*, void* user, void* src, std::size_t length) {
-    auto& png = *static_cast<PngContext*>(user);
-    try {
-        png.file_.Write(
-            std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(src), length));
-        return 0;
     } catch (...) {
         png.fileError_ = std::current_exception();
         return SPNG_IO_ERROR;

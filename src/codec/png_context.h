@@ -14,16 +14,14 @@ struct SpngContextDeleter {
     void operator()(spng_ctx* context) const noexcept;
 };
 
-// A libspng context over one byte file, reading it from its current position
-// or writing it strictly in order (a stream will do). A decoder refuses a
-// picture larger than a ".k" header can describe (the reader then applies the
-// tighter BMP widths with a message of its own) and has the chunk limits of
-// input_limits.h. An error of the file itself is kept while
+// A libspng decoder over one byte file, reading it from its current position.
+// It refuses a picture larger than a ".k" header can describe (the reader then
+// applies the tighter BMP widths with a message of its own) and has the chunk
+// limits of input_limits.h. An error of the file itself is kept while
 // libspng unwinds its C frames and raised again by Check.
 class PngContext {
   public:
     static std::unique_ptr<PngContext> Decoder(ByteFile& file);
-    static std::unique_ptr<PngContext> Encoder(ByteFile& file);
 
     spng_ctx* get() const noexcept { return context_.get(); }
     ByteFile& file() noexcept { return file_; }
@@ -33,9 +31,8 @@ class PngContext {
     void Check(int code, const std::string& what);
 
   private:
-    PngContext(ByteFile& file, bool encoder);
+    explicit PngContext(ByteFile& file);
     static int Read(spng_ctx*, void* user, void* dest, std::size_t length);
-    static int Write(spng_ctx*, void* user, void* src, std::size_t length);
 
     ByteFile& file_;
     std::unique_ptr<spng_ctx, SpngContextDeleter> context_;

@@ -6,6 +6,7 @@
 
 #include "codec/png_context.h"
 #include "codec/png_reader.h"
+#include "codec/row_prefetch.h"
 #include "codec/skin_to_png.h"
 #include "platform/byte_file.h"
 #include "platform/io_error.h"
@@ -22,10 +23,6 @@ namespace {
 void SpngContextDeleter::operator()(spng_ctx*) const noexcept {}
 
 std::unique_ptr<PngContext> PngContext::Decoder(ByteFile& file) {
-    NoPng(file.path());
-}
-
-std::unique_ptr<PngContext> PngContext::Encoder(ByteFile& file) {
     NoPng(file.path());
 }
 

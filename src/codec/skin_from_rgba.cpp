@@ -1,10 +1,16 @@
 #include "codec/skin_from_rgba.h"
 
 #include <algorithm>
+#include <cstring>
 #include <span>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "codec/rgba_rows.h"
+#include "codec/row_kernels.h"
 #include "codec/work_buffers.h"
 #include "platform/block_writer.h"
 #include "platform/byte_file.h"
@@ -14,22 +20,65 @@ namespace {
 
 constexpr std::uint8_t kOpaqueAlpha = 128;
 
-// Packs one RGBA row into 6:6:6 pixels and its mask row (bit set = opaque).
+// Packs one RGBA row into 6:6:6 pixels and its mask row (bit set = opaque),
+// eight pixels to a mask byte.
 void PackRgbaRow(std::span<const std::uint8_t> rgba, std::uint32_t width,
                  std::span<std::uint8_t> row, std::span<std::uint8_t> mask,
                  TransparencyColour colour, bool transparencyEnabled) {
     std::fill(mask.begin(), mask.end(), std::uint8_t{0});
     const std::uint32_t key = Narrow666(colour.blue, colour.green, colour.red);
-    for (std::uint32_t i = 0; i < width; ++i) {
-        const std::uint8_t* p = rgba.data() + std::size_t{i} * 4;
-        const bool opaque = !transparencyEnabled || p[3] >= kOpaqueAlpha;
-        const std::uint32_t v = opaque ? Narrow666(p[2], p[1], p[0]) : key;
-        std::uint8_t* out = row.data() + std::size_t{i} * 3;
-        out[0] = static_cast<std::uint8_t>(v);
-        out[1] = static_cast<std::uint8_t>(v >> 8);
-        out[2] = static_cast<std::uint8_t>(v >> 16);
-        if (opaque && i / 8 < mask.size()) {
-            mask[i / 8] = static_cast<std::uint8_t>(mask[i / 8] | (1u << (i % 8)));
+    const std::uint8_t* p = rgba.data();
+    std::uint8_t* out = row.data();
+    std::uint32_t x = 0;
+#if defined(__SSE2__)
+    static const bool vectors = std::strcmp(ActiveRowKernels().name, "scalar") != 0;
+    if (vectors) {
+        // Eight pixels a step, four to a vector, while more pixels follow: each
+        // 6:6:6 pixel is stored as four bytes, the fourth (zero) overwritten by
+        // the next pixel. An opaque pixel is one whose alpha has its top bit set
+        // (kOpaqueAlpha is 128).
+        const __m128i keyPixels = _mm_set1_epi32(static_cast<int>(key));
+        const __m128i all = _mm_set1_epi32(transparencyEnabled ? 0 : -1);
+        for (; x + 8 < width; x += 8) {
+            unsigned bits = 0;
+            for (unsigned half = 0; half < 2; ++half, p += 16) {
+                const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+                const __m128i red = _mm_slli_epi32(_mm_and_si128(px, _mm_set1_epi32(0xFC)), 10);
+                const __m128i green = _mm_srli_epi32(_mm_and_si128(px, _mm_set1_epi32(0xFC00)), 4);
+                const __m128i blue =
+                    _mm_srli_epi32(_mm_and_si128(px, _mm_set1_epi32(0xFC0000)), 18);
+                const __m128i opaque = _mm_or_si128(_mm_srai_epi32(px, 31), all);
+                const __m128i v = _mm_or_si128(
+                    _mm_and_si128(opaque, _mm_or_si128(red, _mm_or_si128(green, blue))),
+                    _mm_andnot_si128(opaque, keyPixels));
+                bits |= static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(opaque)))
+                        << (4 * half);
+                alignas(16) std::uint32_t packed[4];
+                _mm_store_si128(reinterpret_cast<__m128i*>(packed), v);
+                for (const std::uint32_t pixel : packed) {
+                    std::memcpy(out, &pixel, 4);
+                    out += 3;
+                }
+            }
+            if (x / 8 < mask.size()) {
+                mask[x / 8] = static_cast<std::uint8_t>(bits);
+            }
+        }
+    }
+#endif
+    for (; x < width; x += 8) {
+        const std::uint32_t count = std::min<std::uint32_t>(8, width - x);
+        unsigned bits = 0;
+        for (std::uint32_t i = 0; i < count; ++i, p += 4, out += 3) {
+            const bool opaque = !transparencyEnabled || p[3] >= kOpaqueAlpha;
+            const std::uint32_t v = opaque ? Narrow666(p[2], p[1], p[0]) : key;
+            out[0] = static_cast<std::uint8_t>(v);
+            out[1] = static_cast<std::uint8_t>(v >> 8);
+            out[2] = static_cast<std::uint8_t>(v >> 16);
+            bits |= unsigned{opaque} << i;
+        }
+        if (x / 8 < mask.size()) {
+            mask[x / 8] = static_cast<std::uint8_t>(bits);
         }
     }
 }

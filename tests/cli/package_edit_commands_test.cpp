@@ -135,7 +135,9 @@ TEST_F(PackageEditTest, UnpackAsPngThenPackFromPngGivesTheSamePackage) {
     const CommandResult unpack =
         RunCli("unpack " + Args(dir_.File("one.ezx"), dir_.File("png"), "--png"));
     ASSERT_EQ(unpack.exitCode, 0) << unpack.err;
-    EXPECT_EQ(ReadPng(ReadAll(dir_.File("png/pic40.png"))).colorType, 6);
+    const Bytes keyed = ReadPng(ReadAll(dir_.File("png/pic40.png"))).rgba;
+    EXPECT_EQ(keyed[3], 0);  // (0, 0) is transparent
+    EXPECT_EQ(keyed[7], 255);
     EXPECT_EQ(ReadPng(ReadAll(dir_.File("png/pic40_opaque.png"))).colorType, 2);
     EXPECT_EQ(ReadAll(dir_.File("png/menu.a")), (Bytes{1, 2}));
     const CommandResult pack =

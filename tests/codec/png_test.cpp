@@ -2,8 +2,11 @@
 // pictures, a table of PNG colour types, a table of palette and 16-bit BMPs,
 // and the refusals.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <random>
+#include <string_view>
 
 #include "codec/picture_conversion.h"
 #include "codec/skin_to_png.h"
@@ -43,6 +46,47 @@ PngSpec WithGrayKey(PngSpec spec, int key) {
     return spec;
 }
 
+void PutChunk(Bytes& png, const char* type, const Bytes& data) {
+    Bytes chunk = {
+        static_cast<std::uint8_t>(data.size() >> 24), static_cast<std::uint8_t>(data.size() >> 16),
+        static_cast<std::uint8_t>(data.size() >> 8), static_cast<std::uint8_t>(data.size())};
+    chunk.insert(chunk.end(), type, type + 4);
+    chunk.insert(chunk.end(), data.begin(), data.end());
+    const uLong crc = crc32(0, chunk.data() + 4, static_cast<uInt>(chunk.size() - 4));
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        chunk.push_back(static_cast<std::uint8_t>(crc >> shift));
+    }
+    png.insert(png.end(), chunk.begin(), chunk.end());
+}
+
+// An 8-bit PNG of rows as filtered (each with its filter type byte first), its
+// image data in IDAT chunks of `piece` bytes after an empty one.
+Bytes FilteredPng(std::uint32_t width, std::uint32_t height, std::uint8_t colorType,
+                  const Bytes& filtered, std::size_t piece) {
+    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Bytes ihdr(13, 0);
+    for (int i = 0; i < 4; ++i) {
+        ihdr[i] = static_cast<std::uint8_t>(width >> (24 - 8 * i));
+        ihdr[4 + i] = static_cast<std::uint8_t>(height >> (24 - 8 * i));
+    }
+    ihdr[8] = 8;
+    ihdr[9] = colorType;
+    PutChunk(png, "IHDR", ihdr);
+    uLongf size = compressBound(static_cast<uLong>(filtered.size()));
+    Bytes data(size);
+    compress(data.data(), &size, filtered.data(), static_cast<uLong>(filtered.size()));
+    data.resize(size);
+    PutChunk(png, "IDAT", {});
+    for (std::size_t at = 0; at < data.size(); at += piece) {
+        PutChunk(
+            png, "IDAT",
+            Bytes(data.begin() + static_cast<std::ptrdiff_t>(at),
+                  data.begin() + static_cast<std::ptrdiff_t>(std::min(data.size(), at + piece))));
+    }
+    PutChunk(png, "IEND", {});
+    return png;
+}
+
 class PngTest : public ::testing::Test {
   protected:
     // picture (any kind) converted to target, with the given transparency switch.
@@ -67,7 +111,10 @@ Bytes RandomSkin(std::mt19937& random, std::uint16_t width, std::uint16_t height
         for (std::uint32_t x = 0; x < width; ++x) {
             const bool stored = x / 8 < maskStride;
             const bool opaque = !mask || !stored || random() % 3 != 0;
-            const std::uint32_t v = opaque ? random() & 0x3FFFF : 0x3F03F;
+            // Now and then an opaque pixel of the transparent pixels' colour,
+            // which an RGB PNG marking that colour transparent cannot carry.
+            const std::uint32_t v =
+                opaque ? (random() % 64 == 0 ? 0x3F03F : random() & 0x3FFFF) : 0x3F03F;
             std::uint8_t* p = &rows[y * stride + x * 3];
             p[0] = static_cast<std::uint8_t>(v);
             p[1] = static_cast<std::uint8_t>(v >> 8);
@@ -80,15 +127,89 @@ Bytes RandomSkin(std::mt19937& random, std::uint16_t width, std::uint16_t height
     return MakeSkin(width, height, 18, static_cast<std::uint16_t>(stride), rows, plane);
 }
 
+bool HasChunk(const Bytes& png, std::string_view type) {
+    return std::search(png.begin(), png.end(), type.begin(), type.end()) != png.end();
+}
+
 TEST_F(PngTest, SkinToPngToSkinIsByteIdenticalForEveryWidthWithAndWithoutMask) {
+    int keyed = 0;  // masks carried as a transparent colour, the rest as alpha
     for (std::uint16_t width = 1; width <= 70; ++width) {
         for (const bool mask : {true, false}) {
             SCOPED_TRACE("width " + std::to_string(width) + (mask ? " with mask" : " no mask"));
             const Bytes skin = RandomSkin(random_, width, 1 + random_() % 4, mask);
             const Bytes png = Convert(skin, TargetFormat::kPng);
-            EXPECT_EQ(ReadPng(png).colorType, mask && width > 4 ? 6 : 2);
+            const bool alpha = ReadPng(png).colorType == 6;
+            keyed += HasChunk(png, "tRNS");
+            EXPECT_EQ(alpha || HasChunk(png, "tRNS"), mask && width > 4);
             EXPECT_EQ(Convert(png, TargetFormat::kK), skin);
         }
+    }
+    EXPECT_GT(keyed, 10);
+    EXPECT_LT(keyed, 66);
+}
+
+// Pictures of several bands of rows, deflated on two threads and read back
+// ahead of the caller: noise, rows all alike (deflate's matches then run over
+// every band's edge), a wide one with alpha, a 32-bit one.
+TEST_F(PngTest, PicturesOfManyBandsComeBackByteForByte) {
+    const auto same = [](Bytes skin, std::uint32_t stride) {
+        for (std::size_t at = kSkinHeaderSize + stride; at + stride <= skin.size(); at += stride) {
+            std::copy_n(skin.begin() + kSkinHeaderSize, stride, skin.begin() + at);
+        }
+        return skin;
+    };
+    Bytes wide = RandomSkin(random_, 2000, 300, true);
+    wide[kSkinHeaderSize] = 0x3F;  // an opaque pixel of the transparent colour: alpha
+    wide[kSkinHeaderSize + 1] = 0xF0;
+    wide[kSkinHeaderSize + 2] = 0x03;
+    wide[kSkinHeaderSize + 300 * 6000] |= 1;
+    Bytes rows32(std::size_t{300} * 4 * 1000);
+    for (std::uint8_t& byte : rows32) {
+        byte = static_cast<std::uint8_t>(random_() % 3);
+    }
+    const struct {
+        const char* what;
+        Bytes skin;
+    } rows[] = {
+        {"noise", RandomSkin(random_, 200, 3000, true)},
+        {"rows all alike", same(RandomSkin(random_, 64, 5000, false), 192)},
+        {"wide, with alpha", wide},
+        {"32-bit", MakeSkin(300, 1000, 32, 1200, rows32)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const Bytes png = Convert(row.skin, TargetFormat::kPng);
+        EXPECT_GT(ReadPng(png).width, 0U);  // deflate's checksum and every chunk's hold
+        EXPECT_EQ(Convert(png, TargetFormat::kK), row.skin);
+    }
+}
+
+// Large RGB and RGBA PNGs are inflated and unfiltered by the reader's own
+// two-thread path: with every filter type, in odd chunk sizes, it must give
+// the same ".k" as libspng's reading of the same pixels (interlaced, so that
+// libspng reads them).
+TEST_F(PngTest, LargePngsOfEveryFilterTypeReadAsLibspngReadsThem) {
+    for (const std::uint8_t channels : {3, 4}) {
+        SCOPED_TRACE(channels == 3 ? "RGB" : "RGBA");
+        const std::uint32_t width = 1025;
+        const std::uint32_t height = 520;
+        Bytes filtered;
+        for (std::uint32_t y = 0; y < height; ++y) {
+            filtered.push_back(static_cast<std::uint8_t>(y % 5));
+            for (std::uint32_t i = 0; i < width * channels; ++i) {
+                filtered.push_back(static_cast<std::uint8_t>(random_() % 7 * (y % 2 ? 1 : 37)));
+            }
+        }
+        const std::uint8_t colorType = channels == 3 ? 2 : 6;
+        const Bytes png = FilteredPng(width, height, colorType, filtered, 4099);
+        const RgbaPicture rgba = ReadPng(png);
+        Bytes pixels;
+        for (std::size_t i = 0; i < rgba.rgba.size(); i += 4) {
+            pixels.insert(pixels.end(), rgba.rgba.begin() + static_cast<std::ptrdiff_t>(i),
+                          rgba.rgba.begin() + static_cast<std::ptrdiff_t>(i + channels));
+        }
+        const Bytes interlaced = MakePng(Png(width, height, colorType, 8, pixels, true));
+        EXPECT_EQ(Convert(png, TargetFormat::kK), Convert(interlaced, TargetFormat::kK));
     }
 }
 
@@ -235,7 +356,19 @@ TEST_F(PngTest, PaletteAndSixteenBitBmpsBecomeSkinPictures) {
 TEST_F(PngTest, DamagedOrUnfitPicturesAreRefusedNamingTheFile) {
     Bytes truncated = MakePng(Png(8, 8, 2, 8, Bytes(8 * 8 * 3, 7)));
     truncated.resize(truncated.size() - 20);
+    Bytes noise(std::size_t{1000} * 1000 * 3);
+    for (std::uint8_t& byte : noise) {
+        byte = static_cast<std::uint8_t>(random_());
+    }
+    Bytes largeTruncated = MakePng(Png(1000, 1000, 2, 8, noise));
+    largeTruncated.resize(largeTruncated.size() / 2);
     const PngSpec wide = Png(21845, 1, 0, 1, Bytes((21845 + 7) / 8, 0));
+    Bytes largeRows(std::size_t{1024 * 3 + 1} * 700, 0);
+    largeRows[7 * (1024 * 3 + 1)] = 5;  // row 7: no such filter
+    const Bytes badFilter = FilteredPng(1024, 700, 2, largeRows, 1000);
+    largeRows[7 * (1024 * 3 + 1)] = 0;
+    Bytes badCrc = FilteredPng(1024, 700, 2, largeRows, 1000);
+    badCrc[badCrc.size() - 12 - 5] ^= 1;  // the last byte of image data, past the rows
     const struct {
         const char* what;
         Bytes picture;
@@ -243,6 +376,12 @@ TEST_F(PngTest, DamagedOrUnfitPicturesAreRefusedNamingTheFile) {
         const char* message;
     } rows[] = {
         {"a PNG cut short", truncated, TargetFormat::kK, "PNG"},
+        {"a large PNG cut short, read ahead", largeTruncated, TargetFormat::kK,
+         "damaged PNG: the file ends inside its image data"},
+        {"a large PNG with a row of an unknown filter", badFilter, TargetFormat::kK,
+         "damaged PNG: row 7 has an unknown filter type 5"},
+        {"a large PNG with a damaged IDAT", badCrc, TargetFormat::kK,
+         "damaged PNG: CRC mismatch in an IDAT chunk"},
         {"a PNG wider than a BMP may be", MakePng(wide), TargetFormat::kK,
          "21845 pixels wide, at most 21844"},
         {"an RLE-compressed BMP", MakeLowBitBmp(2, 8, 1, Bytes(8, 0), {0, 0, 0, 0}),
