@@ -12,6 +12,11 @@
 #include "platform/io_error.h"
 
 namespace lumigram {
+
+// These builds leave out the real image-data reader (it needs zlib); the row
+// source's pointer to one, never set here, only needs a type it can destroy.
+class PngImageData {};
+
 namespace {
 
 [[noreturn]] void NoPng(const std::string& path) {

@@ -151,14 +151,12 @@ void UnfilterSse2(std::uint8_t type, std::uint8_t* r, const std::uint8_t* p, std
 }
 #endif
 
-bool UseVectors() {
 #if defined(__SSE2__)
+bool UseVectors() {
     static const bool vectors = std::strcmp(ActiveRowKernels().name, "scalar") != 0;
     return vectors;
-#else
-    return false;
-#endif
 }
+#endif
 
 }  // namespace
 

@@ -7,6 +7,9 @@ set(lumigram_unused_sources
   codec/png_context.cpp
   codec/png_reader.cpp
   codec/skin_to_png.cpp
+  codec/png_writer.cpp
+  codec/png_filters.cpp
+  codec/png_image_data.cpp
 )
 get_target_property(lumigram_core_sources lumigram_core SOURCES)
 list(REMOVE_ITEM lumigram_core_sources ${lumigram_unused_sources})

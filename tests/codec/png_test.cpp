@@ -189,7 +189,7 @@ TEST_F(PngTest, PicturesOfManyBandsComeBackByteForByte) {
 // the same ".k" as libspng's reading of the same pixels (interlaced, so that
 // libspng reads them).
 TEST_F(PngTest, LargePngsOfEveryFilterTypeReadAsLibspngReadsThem) {
-    for (const std::uint8_t channels : {3, 4}) {
+    for (const std::uint8_t channels : {std::uint8_t{3}, std::uint8_t{4}}) {
         SCOPED_TRACE(channels == 3 ? "RGB" : "RGBA");
         const std::uint32_t width = 1025;
         const std::uint32_t height = 520;
