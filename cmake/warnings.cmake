@@ -5,12 +5,11 @@ option(LUMIGRAM_WERROR "Treat compiler warnings as errors (the dev preset and CI
 
 add_library(lumigram_warnings INTERFACE)
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
-  target_compile_options(lumigram_warnings INTERFACE -Wall -Wextra -Wshadow -Wconversion)
-  if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
-    # Clang's -Wconversion also reports every mix of signed and unsigned
-    # integers, which GCC's leaves out; both compilers report the same here.
-    target_compile_options(lumigram_warnings INTERFACE -Wno-sign-conversion)
-  endif()
+  # Clang's -Wconversion also reports every mix of signed and unsigned
+  # integers, which GCC's leaves out for C++; saying so for both keeps the two
+  # compilers, and clang-tidy reading GCC's compile commands, in step.
+  target_compile_options(lumigram_warnings INTERFACE -Wall -Wextra -Wshadow -Wconversion
+                                                     -Wno-sign-conversion)
   # GCC 12 at -O3 (the Release build type) reports -Wrestrict and
   # -Warray-bounds inside libstdc++'s own string concatenation and
   # vector::insert, for code that is right (GCC bugs 105329 and 107852). The

@@ -93,13 +93,13 @@ __m128i Select(__m128i mask, __m128i yes, __m128i no) {
 // stored, and the row's last pixel is left to the plain loop. Only the
 // pixel's own bytes are stored, so that the next load reads nothing just
 // written.
-template <std::size_t Bpp>
+template <std::size_t bytesPerPixel>
 void UnfilterChain(std::uint8_t type, std::uint8_t* r, const std::uint8_t* p, std::size_t n) {
     const __m128i low = _mm_set1_epi16(0xFF);
     __m128i a = _mm_setzero_si128();  // the restored pixel to the left
     __m128i c = _mm_setzero_si128();  // the pixel above that one
     std::size_t i = 0;
-    for (; i + 4 <= n; i += Bpp) {
+    for (; i + 4 <= n; i += bytesPerPixel) {
         const __m128i b = Widen(Load4(p + i));
         __m128i predicted;
         if (type == kSub) {
@@ -115,14 +115,14 @@ void UnfilterChain(std::uint8_t type, std::uint8_t* r, const std::uint8_t* p, st
         }
         a = _mm_and_si128(_mm_add_epi16(Widen(Load4(r + i)), predicted), low);
         const std::uint32_t restored = Narrow(a);
-        std::memcpy(r + i, &restored, Bpp);
+        std::memcpy(r + i, &restored, bytesPerPixel);
         c = b;
     }
     // A row whose length is not a whole number of pixels cannot occur for
     // the pictures sent here; finish any tail the plain way all the same.
     for (; i < n; ++i) {
-        const int left = i >= Bpp ? r[i - Bpp] : 0;
-        const int upLeft = i >= Bpp ? p[i - Bpp] : 0;
+        const int left = i >= bytesPerPixel ? r[i - bytesPerPixel] : 0;
+        const int upLeft = i >= bytesPerPixel ? p[i - bytesPerPixel] : 0;
         const int predicted = type == kSub       ? left
                               : type == kAverage ? (left + p[i]) / 2
                                                  : PaethPredictor(left, p[i], upLeft);
@@ -153,8 +153,8 @@ void UnfilterSse2(std::uint8_t type, std::uint8_t* r, const std::uint8_t* p, std
 
 #if defined(__SSE2__)
 bool UseVectors() {
-    static const bool vectors = std::strcmp(ActiveRowKernels().name, "scalar") != 0;
-    return vectors;
+    static const bool kVectors = std::strcmp(ActiveRowKernels().name, "scalar") != 0;
+    return kVectors;
 }
 #endif
 

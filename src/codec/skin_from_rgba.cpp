@@ -31,8 +31,8 @@ void PackRgbaRow(std::span<const std::uint8_t> rgba, std::uint32_t width,
     std::uint8_t* out = row.data();
     std::uint32_t x = 0;
 #if defined(__SSE2__)
-    static const bool vectors = std::strcmp(ActiveRowKernels().name, "scalar") != 0;
-    if (vectors) {
+    static const bool kVectors = std::strcmp(ActiveRowKernels().name, "scalar") != 0;
+    if (kVectors) {
         // Eight pixels a step, four to a vector, while more pixels follow: each
         // 6:6:6 pixel is stored as four bytes, the fourth (zero) overwritten by
         // the next pixel. An opaque pixel is one whose alpha has its top bit set

@@ -1,6 +1,7 @@
 // The process side of the test support on Windows: commands run through
 // cmd.exe, no user switching and no tmpfs.
 #include <cstdlib>
+#include <filesystem>
 
 #include "support/test_files.h"
 
@@ -24,7 +25,16 @@ CommandResult RunCommand(const std::string& commandLine) {
     const std::string full =
         "\"" + commandLine + " >" + ShellQuote(outPath) + " 2>" + ShellQuote(errPath) + " <NUL\"";
     CommandResult result;
-    result.exitCode = std::system(full.c_str());
+    // cmd.exe creates the capture files before it starts the command, so a
+    // missing one means cmd.exe itself never ran (Wine on a loaded machine
+    // sometimes fails to start it): run the line again rather than fail the
+    // test on something the program under test never saw.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        result.exitCode = std::system(full.c_str());
+        if (std::filesystem::exists(outPath)) {
+            break;
+        }
+    }
     const Bytes out = ReadAll(outPath);
     const Bytes err = ReadAll(errPath);
     result.out.assign(out.begin(), out.end());
