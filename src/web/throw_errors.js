@@ -11,18 +11,89 @@ function lumigramThrowing(raw) {
     };
 }
 
+// Arguments are checked before they reach embind, which would otherwise read
+// an ArrayBuffer or a plain object as no bytes, a string as bytes, wrap a large
+// number and name its own types in its refusals.
+function lumigramBytes(value, what) {
+    if (value instanceof Uint8Array) {
+        return value;
+    }
+    if (value instanceof ArrayBuffer) {
+        return new Uint8Array(value);
+    }
+    throw new Error(what + ' must be a Uint8Array or an ArrayBuffer');
+}
+
+function lumigramName(value, what) {
+    if (typeof value !== 'string') {
+        throw new Error(what + ' must be a string');
+    }
+    return value;
+}
+
+function lumigramWhole(value, what) {
+    if (!Number.isInteger(value) || value < 0 || value > 0xFFFFFFFF) {
+        throw new Error(what + ' must be a whole number from 0 to 4294967295');
+    }
+    return value;
+}
+
+// Flags keep JavaScript's truth, as embind gives them.
+function lumigramAsIs(value) { return value; }
+
+// Each entry: the argument checks, in order; the last argument of rgbaToSkin
+// may be left out, which embind alone refuses.
+const lumigramFunctions = {
+    'describe': [lumigramBytes, lumigramName],
+    'decodeSkin': [lumigramBytes, lumigramName, lumigramAsIs, lumigramWhole],
+    'skinToBmp': [lumigramBytes, lumigramName],
+    'pictureToSkin': [lumigramBytes, lumigramName],
+    'rgbaToSkin': [lumigramBytes, lumigramWhole, lumigramWhole, lumigramAsIs],
+    'openPackage': [lumigramBytes, lumigramName, lumigramAsIs],
+};
+const lumigramMethods = {
+    'member': [lumigramWhole],
+    'bytes': [lumigramWhole],
+    'put': [lumigramName, lumigramBytes],
+    'putConverted': [lumigramName, lumigramBytes],
+    'remove': [lumigramName],
+    'rename': [lumigramName, lumigramName],
+    'save': [],
+};
+const lumigramArgumentNames = {
+    'describe': ['bytes', 'name'],
+    'decodeSkin': ['bytes', 'name', 'transparency', 'colour'],
+    'skinToBmp': ['bytes', 'name'],
+    'pictureToSkin': ['bytes', 'name'],
+    'rgbaToSkin': ['rgba', 'width', 'height', 'hasAlpha'],
+    'openPackage': ['bytes', 'name', 'salvage'],
+    'member': ['index'],
+    'bytes': ['index'],
+    'put': ['name', 'bytes'],
+    'putConverted': ['name', 'bytes'],
+    'remove': ['name'],
+    'rename': ['oldName', 'newName'],
+    'save': [],
+};
+
+function lumigramChecked(name, checks, raw) {
+    const names = lumigramArgumentNames[name];
+    return lumigramThrowing(function() {
+        const args = [];
+        for (let i = 0; i < checks.length; ++i) {
+            args.push(checks[i](arguments[i], name + ': ' + names[i]));
+        }
+        return raw.apply(this, args);
+    });
+}
+
 function lumigramThrowErrors() {
-    // rgbaToSkin's last argument may be left out, which embind alone refuses.
-    const rgbaToSkin = Module['rgbaToSkin'];
-    Module['rgbaToSkin'] = function(
-        rgba, width, height, hasAlpha) { return rgbaToSkin(rgba, width, height, hasAlpha); };
-    const functions = ['describe', 'decodeSkin', 'skinToBmp', 'pictureToSkin', 'rgbaToSkin'];
-    for (const name of functions.concat(['openPackage'])) {
-        Module[name] = lumigramThrowing(Module[name]);
+    for (const name of Object.keys(lumigramFunctions)) {
+        Module[name] = lumigramChecked(name, lumigramFunctions[name], Module[name]);
     }
     const methods = Module['Package'].prototype;
-    for (const name of ['member', 'bytes', 'put', 'putConverted', 'remove', 'rename', 'save']) {
-        methods[name] = lumigramThrowing(methods[name]);
+    for (const name of Object.keys(lumigramMethods)) {
+        methods[name] = lumigramChecked(name, lumigramMethods[name], methods[name]);
     }
 }
 

@@ -67,18 +67,32 @@ std::string FindingLines(const std::string& path) {
     return lines;
 }
 
+// Each open package keeps its file open, and the in-memory file system has a
+// few thousand descriptors for everything; past this many packages the page
+// has forgotten to delete() some, and a clear refusal beats every later call
+// failing with "Too many open files".
+constexpr unsigned kMostOpenPackages = 1000;
+
 }  // namespace
+
+unsigned WebPackage::open_ = 0;
 
 val WebPackage::Open(const val& bytes, const std::string& name, bool salvage) {
     return Guarded([&] {
+        if (open_ >= kMostOpenPackages) {
+            throw FormatError("too many packages open (" + std::to_string(open_) +
+                                  "): delete() the ones no longer needed",
+                              name);
+        }
         auto opened = std::make_unique<WebPackage>();
         const std::string path = opened->folder_->Put(name, BytesFrom(bytes));
         if (salvage) {
             opened->package_ = EditablePackage::OpenIntact(path);
-            opened->findings_ = FindingLines(path);
         } else {
             opened->package_ = EditablePackage::Open(path);
         }
+        // A sound package may still hold members verify warns about.
+        opened->findings_ = FindingLines(path);
         return val(std::move(opened));
     });
 }

@@ -17,6 +17,11 @@ class WebPackage {
   public:
     // salvage: a damaged package's intact members, read-only for the page,
     // instead of the CLI's refusal.
+    WebPackage() { ++open_; }
+    ~WebPackage() { --open_; }
+    WebPackage(const WebPackage&) = delete;
+    WebPackage& operator=(const WebPackage&) = delete;
+
     static emscripten::val Open(const emscripten::val& bytes, const std::string& name,
                                 bool salvage);
 
@@ -28,7 +33,8 @@ class WebPackage {
     emscripten::val remove(const std::string& name);
     emscripten::val rename(const std::string& oldName, const std::string& newName);
     emscripten::val save();
-    // The damage `lumigram-cli verify` reports, a line a finding; "" when sound.
+    // What `lumigram-cli verify` reports (damage, unusual members), a line a
+    // finding; "" when it reports nothing.
     std::string findings() const { return findings_; }
 
   private:
@@ -39,6 +45,7 @@ class WebPackage {
     EditablePackage package_;
     std::string findings_;
     unsigned saves_ = 0;
+    static unsigned open_;  // packages alive now
 };
 
 }  // namespace lumigram::web

@@ -520,6 +520,62 @@ rows.push(
     ],
 );
 
+// Arguments of the wrong kind are refused by name, not read as other data.
+const expected = (what) => `${what} must be a Uint8Array or an ArrayBuffer`;
+const whole = (what) => `${what} must be a whole number from 0 to 4294967295`;
+for (const [call, message] of [
+         [() => L.describe(new ArrayBuffer(3), 'x'), 'other'],
+         [() => L.describe(new DataView(new ArrayBuffer(3)), 'x'), expected('describe: bytes')],
+         [() => L.describe({}, 'x'), expected('describe: bytes')],
+         [() => L.describe(7, 'x'), expected('describe: bytes')],
+         [() => L.describe('GIF89a', 'x'), expected('describe: bytes')],
+         [() => L.describe(new Int16Array(3), 'x'), expected('describe: bytes')],
+         [() => L.describe(null, 'x'), expected('describe: bytes')],
+         [() => L.describe(new Uint8Array(3)), 'describe: name must be a string'],
+         [() => L.rgbaToSkin(new Uint8Array(4), 2 ** 32 + 1, 1), whole('rgbaToSkin: width')],
+         [() => L.rgbaToSkin(new Uint8Array(4), 1, -1), whole('rgbaToSkin: height')],
+         [() => L.decodeSkin(new Uint8Array(4), 'x.k', true, 0.5), whole('decodeSkin: colour')],
+         [() => withPackage(worked, false, (p) => p.member(-1)), whole('member: index')],
+         [() => withPackage(worked, false, (p) => p.member('0')), whole('member: index')],
+         [() => withPackage(worked, false, (p) => p.bytes(NaN)), whole('bytes: index')],
+         [() => withPackage(worked, false, (p) => p.member(2)), 'no member 2: the package has 2'],
+         [() => withPackage(worked, false, (p) => p.remove(1)), 'remove: name must be a string'],
+         [() => withPackage(worked, false, (p) => p.put('a.k', [1])), expected('put: bytes')],
+]) {
+    rows.push([
+        `arguments: ${call.toString().slice(6, 70)}`,
+        () => {
+            const got = wasm(call);
+            // describe's answer is an object: an ArrayBuffer is read as its bytes.
+            same(typeof got === 'string' ? got : got.kind, message, 'refusal');
+        }
+    ]);
+}
+rows.push([
+    'packages never deleted: a clear refusal, not a lost file system',
+    () => {
+        const open = [];
+        try {
+            let refusal = '';
+            while (!refusal && open.length < 5000) {
+                const opened = wasm(() => L.openPackage(worked, 'skin.ezx', false));
+                if (typeof opened === 'string') {
+                    refusal = opened;
+                } else {
+                    open.push(opened);
+                }
+            }
+            same(
+                refusal,
+                `too many packages open (${open.length}): delete() the ones no longer needed`,
+                'refusal');
+        } finally {
+            open.forEach((pkg) => pkg.delete());
+        }
+        withPackage(worked, false, (pkg) => same(pkg.save(), worked, 'after deleting them'));
+    }
+]);
+
 let failed = 0;
 for (const [name, run] of rows) {
     try {
