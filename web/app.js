@@ -377,7 +377,9 @@ async function openPackage(name, bytes, salvage) {
         listing = await core.call('openPackage', {bytes: bytes.slice(), name, salvage});
     } catch (e) {
         closePackageView();
-        const damaged = !salvage && e.message.startsWith('damaged package: ');
+        // The offer only when there is something intact to open.
+        const damaged = !salvage && e.message.startsWith('damaged package: ') &&
+            await core.call('intactMembers', {bytes: bytes.slice(), name}).catch(() => 0) > 0;
         if (damaged)
             state.pendingSalvage = {name, bytes};
         showError(name, e.message, damaged);
@@ -478,13 +480,19 @@ function label(text) {
     return div;
 }
 
+// A package's cells are made a batch at a time, the rest as the grid is
+// scrolled near its last cell, so that a package of tens of thousands of
+// members opens at once and only the cells made hold thumbnails.
+const kCellBatch = 600;
+
 function renderGrid() {
     const pkg = state.pkg;
     const focusedName = document.activeElement && document.activeElement.closest &&
             document.activeElement.closest('.cell') ?
         document.activeElement.dataset.name :
         null;
-    const cells = pkg.members.map(makeCell);
+    const count = Math.min(pkg.members.length, Math.max(kCellBatch, ui.grid.children.length));
+    const cells = pkg.members.slice(0, count).map(makeCell);
     ui.grid.replaceChildren(...cells);
     for (const cell of cells) {
         const selected = cell.dataset.name === pkg.selected;
@@ -497,13 +505,41 @@ function renderGrid() {
             current.focus();
     }
     ui.grid.tabIndex = cells.length ? -1 : 0;
+    drawMissingThumbnails();
+}
 
-    // Thumbnails not drawn yet: ".k" members decoded, ".g" drawn from their bytes.
+// Another batch of cells when the last one made is near the visible part.
+function moreCells() {
+    const pkg = state.pkg;
+    const last = ui.grid.lastElementChild;
+    if (!pkg || !last || ui.grid.children.length >= pkg.members.length)
+        return;
+    const visibleBottom = Math.min(window.innerHeight, ui.grid.getBoundingClientRect().bottom);
+    if (last.getBoundingClientRect().top > visibleBottom + 1500)
+        return;
+    addCells(ui.grid.children.length + kCellBatch);
+}
+
+function addCells(upTo) {
+    const pkg = state.pkg;
+    const from = ui.grid.children.length;
+    const cells = pkg.members.slice(from, upTo).map((m, i) => makeCell(m, from + i));
+    for (const cell of cells)
+        cell.setAttribute('aria-selected', String(cell.dataset.name === pkg.selected));
+    ui.grid.append(...cells);
+    drawMissingThumbnails();
+}
+
+function drawMissingThumbnails() {
+    const pkg = state.pkg;
+    // Thumbnails not drawn yet for the cells made: ".k" members decoded, ".g"
+    // drawn from their bytes.
     const missing = [];
-    pkg.members.forEach((m, i) => {
+    pkg.members.slice(0, ui.grid.children.length).forEach((m, i) => {
         if ((m.kind === 'k' || m.kind === 'g') && !state.thumbs.has(m.id))
             missing.push(i);
     });
+    requestAnimationFrame(moreCells);
     if (missing.length === 0) {
         gridFilled();
         return;
@@ -581,7 +617,11 @@ function gridFilled() {
     ui.progress.hidden = true;
     ui.grid.dataset.complete = 'true';
     performance.mark('lumigram-grid-filled');
-    setStatus(`${state.pkg.name}: ${state.pkg.members.length} members`);
+    const count = state.pkg.members.length;
+    const made = ui.grid.children.length;
+    setStatus(
+        `${state.pkg.name}: ${count} member${count === 1 ? '' : 's'}` +
+        (made < count ? ` (the first ${made} shown, the rest appear as you scroll)` : ''));
 }
 
 core.onThumbs = (message) => {
@@ -727,7 +767,10 @@ async function savePackage() {
 }
 
 function focusCell(name) {
-    const cell = [...ui.grid.children].find((c) => c.dataset.name === name);
+    const index = state.pkg ? state.pkg.members.findIndex((m) => m.name === name) : -1;
+    if (index >= ui.grid.children.length)
+        addCells(index + 1);
+    const cell = ui.grid.children[index];
     if (!cell)
         return;
     for (const c of ui.grid.children)
@@ -836,6 +879,8 @@ function wire() {
         selectMember(cell.dataset.name);
     });
     ui.grid.addEventListener('keydown', onGridKey);
+    ui.grid.addEventListener('scroll', moreCells, {passive: true});
+    window.addEventListener('scroll', moreCells, {passive: true});
     ui.replace.addEventListener('click', async () => {
         const file = await chooseMemberFile();
         if (file)

@@ -117,7 +117,7 @@ function createCoreHost(L, post) {
                 ids.set(m.name, nextId++);
             list.push({name: m.name, size: m.size, kind: m.kind, id: ids.get(m.name)});
         }
-        return {members: list, readOnly, findings: readOnly ? pkg.findings() : ''};
+        return {members: list, readOnly, findings: pkg.findings()};
     }
 
     function indexOf(name) {
@@ -236,6 +236,19 @@ function createCoreHost(L, post) {
             return members();
         },
         closePackage: () => closePackage(),
+        // How many members a salvage would open, without keeping it open.
+        intactMembers: ({bytes, name}) => {
+            let salvaged = null;
+            try {
+                salvaged = L.openPackage(bytes, name, true);
+                return salvaged.size();
+            } catch (e) {
+                return 0;
+            } finally {
+                if (salvaged)
+                    salvaged.delete();
+            }
+        },
         members: () => members(),
         memberBytes: ({name}) => pkg.bytes(indexOf(name)),
         thumbnails: (args) => runThumbnails(args),

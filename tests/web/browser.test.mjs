@@ -263,3 +263,28 @@ test('keyboard only: open a package, delete a member, download it', async () => 
     assert.ok(bytes.equals(readFileSync(fx.path('deleted.ezx'))));
     await p.close();
 });
+
+test('a package of 20,000 members opens without freezing the page', async () => {
+    mkdirSync(fx.path('many'));
+    const member = readFileSync(fx.path('icon.k'));
+    for (let i = 0; i < 20000; ++i)
+        writeFileSync(fx.path(`many/p${i}.k`), member);
+    cliOk('pack', fx.path('many'), fx.path('many.ezx'));
+    const p = await page();
+    // The longest wait between two frames while the package opens.
+    await p.evaluate(() => {
+        window.longestGap = 0;
+        let last = performance.now();
+        const frame = (now) => {
+            window.longestGap = Math.max(window.longestGap, now - last);
+            last = now;
+            requestAnimationFrame(frame);
+        };
+        requestAnimationFrame(frame);
+    });
+    await choose(p, 'many.ezx');
+    await gridFilled(p);
+    assert.equal(await p.textContent('#package-title'), 'many.ezx — 20000 members');
+    assert.ok(await p.evaluate(() => window.longestGap) < 1000);
+    await p.close();
+});
