@@ -335,7 +335,11 @@ async function redrawForSettings() {
                 drawSkin(shown, picture);
         }
         if (state.pkg) {
+            // Every cell made again, with thumbnails in the new settings.
             state.thumbs.clear();
+            cellObserver.disconnect();
+            nearCells.clear();
+            ui.grid.replaceChildren();
             renderGrid();
         }
     } catch (e) {
@@ -387,6 +391,9 @@ async function openPackage(name, bytes, salvage) {
     }
     state.pkg = {name, selected: null};
     state.thumbs.clear();
+    cellObserver.disconnect();
+    nearCells.clear();
+    ui.grid.replaceChildren();
     ui.picture.hidden = true;
     state.shown = null;
     applyListing(listing);
@@ -403,6 +410,8 @@ function closePackageView() {
     }
     state.pkg = null;
     state.thumbs.clear();
+    cellObserver.disconnect();
+    nearCells.clear();
     ui.package.hidden = true;
     ui.grid.replaceChildren();
     ui.progress.hidden = true;
@@ -448,6 +457,7 @@ function makeCell(member, index) {
     li.setAttribute('role', 'option');
     li.dataset.name = member.name;
     li.dataset.index = index;
+    li.dataset.id = member.id;
     li.tabIndex = -1;
     const thumb = document.createElement('div');
     thumb.className = 'thumb';
@@ -492,11 +502,12 @@ function renderGrid() {
         document.activeElement.dataset.name :
         null;
     const count = Math.min(pkg.members.length, Math.max(kCellBatch, ui.grid.children.length));
-    const cells = pkg.members.slice(0, count).map(makeCell);
-    ui.grid.replaceChildren(...cells);
+    patchCells(count);
+    const cells = [...ui.grid.children];
     for (const cell of cells) {
         const selected = cell.dataset.name === pkg.selected;
         cell.setAttribute('aria-selected', String(selected));
+        cell.tabIndex = -1;
     }
     const current = cells.find((c) => c.dataset.name === (focusedName || pkg.selected)) || cells[0];
     if (current) {
@@ -506,6 +517,43 @@ function renderGrid() {
     }
     ui.grid.tabIndex = cells.length ? -1 : 0;
     drawMissingThumbnails();
+}
+
+// The cells made brought in line with the members after an edit: those
+// unchanged stay (an edit of a large package rebuilds nothing), the others are
+// removed or made. Each step either keeps or makes the cell of member i, or
+// removes a cell, so the first count cells end up as the members.
+function patchCells(count) {
+    const pkg = state.pkg;
+    const grid = ui.grid;
+    const lazy = lazyThumbnails();
+    const made = (member, i) => {
+        const cell = makeCell(member, i);
+        if (lazy)
+            cellObserver.observe(cell);
+        return cell;
+    };
+    for (let i = 0; i < count;) {
+        const member = pkg.members[i];
+        const cell = grid.children[i];
+        if (!cell) {
+            grid.append(made(member, i++));
+        } else if (cell.dataset.name === member.name && cell.dataset.id === String(member.id)) {
+            cell.dataset.index = i++;
+        } else if (
+            cell.nextElementSibling && cell.nextElementSibling.dataset.name === member.name) {
+            cellObserver.unobserve(cell);
+            nearCells.delete(cell);
+            cell.remove();
+        } else {
+            cell.before(made(member, i++));
+        }
+    }
+    while (grid.children.length > count) {
+        cellObserver.unobserve(grid.lastElementChild);
+        nearCells.delete(grid.lastElementChild);
+        grid.lastElementChild.remove();
+    }
 }
 
 // Another batch of cells when the last one made is near the visible part.
@@ -527,17 +575,60 @@ function addCells(upTo) {
     for (const cell of cells)
         cell.setAttribute('aria-selected', String(cell.dataset.name === pkg.selected));
     ui.grid.append(...cells);
+    if (lazyThumbnails())
+        cells.forEach((cell) => cellObserver.observe(cell));
     drawMissingThumbnails();
+}
+
+// A package of more members than one batch draws thumbnails only for the
+// cells near the visible part, and lets go of those far from it once it holds
+// more than kMostThumbnails, so that scrolling through every member never
+// holds them all.
+const kMostThumbnails = 1500;
+const nearCells = new Set();  // the cells near the visible part
+let nearTimer = 0;
+const cellObserver = new IntersectionObserver((entries) => {
+    for (const entry of entries) {
+        if (entry.isIntersecting) {
+            nearCells.add(entry.target);
+        } else {
+            nearCells.delete(entry.target);
+        }
+    }
+    clearTimeout(nearTimer);
+    nearTimer = setTimeout(() => state.pkg && drawMissingThumbnails(), 100);
+}, {rootMargin: '800px'});
+
+function lazyThumbnails() { return state.pkg.members.length > kCellBatch; }
+
+function forgetFarThumbnails() {
+    const pkg = state.pkg;
+    if (state.thumbs.size <= kMostThumbnails)
+        return;
+    const cells = ui.grid.children;
+    for (let i = 0; i < cells.length && state.thumbs.size > kMostThumbnails; ++i) {
+        const member = pkg.members[i];
+        if (nearCells.has(cells[i]) || !state.thumbs.has(member.id))
+            continue;
+        state.thumbs.delete(member.id);
+        cells[i].querySelector('.thumb').replaceChildren();
+    }
 }
 
 function drawMissingThumbnails() {
     const pkg = state.pkg;
-    // Thumbnails not drawn yet for the cells made: ".k" members decoded, ".g"
-    // drawn from their bytes.
-    const missing = [];
-    pkg.members.slice(0, ui.grid.children.length).forEach((m, i) => {
-        if ((m.kind === 'k' || m.kind === 'g') && !state.thumbs.has(m.id))
-            missing.push(i);
+    // Thumbnails not drawn yet for the cells made (or, in a large package, the
+    // cells near the visible part): ".k" members decoded, ".g" drawn from their
+    // bytes.
+    const lazy = lazyThumbnails();
+    if (lazy)
+        forgetFarThumbnails();
+    const candidates = lazy ?
+        [...nearCells].map((cell) => Number(cell.dataset.index)).sort((a, b) => a - b) :
+        pkg.members.slice(0, ui.grid.children.length).map((m, i) => i);
+    const missing = candidates.filter((i) => {
+        const m = pkg.members[i];
+        return m && (m.kind === 'k' || m.kind === 'g') && !state.thumbs.has(m.id);
     });
     requestAnimationFrame(moreCells);
     if (missing.length === 0) {
