@@ -190,7 +190,10 @@ test('damaged files show the CLI\'s message', async (t) => {
     const rows = [
         {file: 'cut.k', cli: ['decode', 'cut.k', 'cut.bmp'], salvage: false},
         {file: 'cut.ezx', cli: ['list', 'cut.ezx'], salvage: true},
+        // Nothing intact to offer.
+        {file: 'zip.ezx', cli: ['list', 'zip.ezx'], salvage: false},
     ];
+    writeFileSync(fx.path('zip.ezx'), `PK\x03\x04${'0'.repeat(60)}`, 'latin1');
     for (const row of rows) {
         await t.test(row.file, async () => {
             const message = cliMessage(
