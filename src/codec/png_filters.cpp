@@ -20,16 +20,6 @@ unsigned Cost(std::uint8_t v) {
     return v < 128 ? v : 256u - v;
 }
 
-std::uint8_t Paeth(int a, int b, int c) {
-    const int pa = std::abs(b - c);
-    const int pb = std::abs(a - c);
-    const int pc = std::abs(a + b - 2 * c);
-    if (pa <= pb && pa <= pc) {
-        return static_cast<std::uint8_t>(a);
-    }
-    return static_cast<std::uint8_t>(pb <= pc ? b : c);
-}
-
 #if defined(__SSE2__)
 // Paeth on eight bytes at once in 16-bit lanes: every x86-64 processor has
 // SSE2, and the compiler does not vectorise the scalar loop's choices.
@@ -96,8 +86,8 @@ void FilterPngRow(std::span<const std::uint8_t> row, std::span<const std::uint8_
     i = PaethEights(r, p, i, n, bytesPerPixel, o);
 #endif
     for (; i < n; ++i) {
-        o[i] = static_cast<std::uint8_t>(r[i] -
-                                         Paeth(r[i - bytesPerPixel], p[i], p[i - bytesPerPixel]));
+        o[i] = static_cast<std::uint8_t>(
+            r[i] - PaethPredictor(r[i - bytesPerPixel], p[i], p[i - bytesPerPixel]));
     }
     for (i = first; i < n; ++i) {
         paeth += Cost(o[i]);

@@ -1,9 +1,23 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <span>
 
 namespace lumigram {
+
+// PNG's Paeth predictor from the left (a), upper (b) and upper-left (c) bytes:
+// whichever is nearest a + b - c, ties going to a, then b. Writing and reading
+// must agree on it to the letter.
+inline std::uint8_t PaethPredictor(int a, int b, int c) {
+    const int pa = std::abs(b - c);
+    const int pb = std::abs(a - c);
+    const int pc = std::abs(a + b - 2 * c);
+    if (pa <= pb && pa <= pc) {
+        return static_cast<std::uint8_t>(a);
+    }
+    return static_cast<std::uint8_t>(pb <= pc ? b : c);
+}
 
 // Filters one row of 8-bit pixels, bytesPerPixel bytes each, for deflate: out
 // (row.size() + 1 bytes) gets the filter type and the filtered bytes. prior is

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "codec/png_filters.h"
 #include "codec/row_kernels.h"
 
 #if defined(__SSE2__)
@@ -13,16 +14,6 @@ namespace lumigram {
 namespace {
 
 enum : std::uint8_t { kNone = 0, kSub = 1, kUp = 2, kAverage = 3, kPaeth = 4 };
-
-std::uint8_t PaethPredictor(int a, int b, int c) {
-    const int pa = std::abs(b - c);
-    const int pb = std::abs(a - c);
-    const int pc = std::abs(a + b - 2 * c);
-    if (pa <= pb && pa <= pc) {
-        return static_cast<std::uint8_t>(a);
-    }
-    return static_cast<std::uint8_t>(pb <= pc ? b : c);
-}
 
 void UnfilterScalar(std::uint8_t type, std::uint8_t* r, const std::uint8_t* p, std::size_t n,
                     std::size_t bpp) {
