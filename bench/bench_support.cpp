@@ -96,4 +96,17 @@ ScratchFolder::~ScratchFolder() {
     std::filesystem::remove_all(path_, ignored);
 }
 
+std::array<std::uint8_t, kBmpHeaderSize> Bmp24Header(std::uint32_t width, std::uint32_t height) {
+    const std::uint32_t stride = (width * 3 + 3) / 4 * 4;
+    BmpHeader header;
+    header.fileSize = static_cast<std::uint32_t>(kBmpHeaderSize) + stride * height;
+    header.pixelOffset = static_cast<std::uint32_t>(kBmpHeaderSize);
+    header.infoSize = 40;
+    header.width = static_cast<std::int32_t>(width);
+    header.height = static_cast<std::int32_t>(height);
+    header.planes = 1;
+    header.bitCount = 24;
+    return MakeBmpHeader(header);
+}
+
 }  // namespace lumigram::bench

@@ -1,12 +1,19 @@
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "codec/bmp_header.h"
+
 namespace lumigram::bench {
+
+// The 54-byte header of an uncompressed 24-bit BMP of width × height, rows
+// bottom up, for the benchmarks' input pictures.
+std::array<std::uint8_t, kBmpHeaderSize> Bmp24Header(std::uint32_t width, std::uint32_t height);
 
 // Best wall-clock time of `runs` calls, in seconds: the least disturbed run.
 double BestSeconds(int runs, const std::function<void()>& work);

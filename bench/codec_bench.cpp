@@ -23,20 +23,7 @@ constexpr int kRuns = 5;
 
 void WriteTestBmp(const std::string& path) {
     const std::uint32_t stride = kSide * 3;
-    std::vector<std::uint8_t> header(54, 0);
-    const auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            header[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-    };
-    header[0] = 'B';
-    header[1] = 'M';
-    put32(2, 54 + stride * kSide);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, kSide);
-    put32(22, kSide);
-    header[26] = 1;
-    header[28] = 24;
+    const auto header = bench::Bmp24Header(kSide, kSide);
     ByteFile out = ByteFile::Create(path);
     out.Write(header);
     std::vector<std::uint8_t> row(stride);
