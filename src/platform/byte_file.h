@@ -5,13 +5,16 @@
 #include <span>
 #include <string>
 
+#include "platform/byte_sink.h"
+#include "platform/byte_source.h"
+
 namespace lumigram {
 
 // An unstructured byte file with absolute seeks. Every failing operation raises
 // IoError naming the file; a short read is not a failure, the count tells.
 // The descriptor is closed when the object goes away; call Close() to learn of a
 // failing close (a write-back error can surface only there).
-class ByteFile {
+class ByteFile final : public ByteSource, public ByteSink {
   public:
     // An existing regular file (or a link to one), for reading only: inputs are
     // never opened for writing, so read-only pictures and packages work. Anything
@@ -36,23 +39,24 @@ class ByteFile {
     ByteFile& operator=(ByteFile&& other) noexcept;
     ByteFile(const ByteFile&) = delete;
     ByteFile& operator=(const ByteFile&) = delete;
-    ~ByteFile();
+    ~ByteFile() override;
 
     void Seek(std::uint64_t offset);
     // Reads up to data.size() bytes; returns how many arrived (fewer only at the end).
     std::size_t Read(std::span<std::uint8_t> data);
     // Writes every byte or raises ("Disk full" when the device ran out of room).
-    void Write(std::span<const std::uint8_t> data);
+    void Write(std::span<const std::uint8_t> data) override;
     // Positioned transfers that leave the file position alone: one call instead
     // of a seek and a transfer, for the row-by-row codecs.
-    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> data);
-    void WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data);
-    std::uint64_t Size() const;
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> data) override;
+    void WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data) override;
+    std::uint64_t Size() const override;
     void Close();
 
     bool IsOpen() const noexcept { return fd_ >= 0; }
-    bool IsStream() const noexcept { return stream_; }
+    bool IsStream() const noexcept override { return stream_; }
     const std::string& path() const noexcept { return path_; }
+    const std::string& name() const noexcept override { return path_; }
     // The descriptor, for the output layer's checks; -1 once closed.
     int descriptor() const noexcept { return fd_; }
 
