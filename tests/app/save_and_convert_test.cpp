@@ -27,7 +27,7 @@ TEST_F(SaveAndConvertTest, SaveWritesWhatThePreviewOrTheEncoderHolds) {
     Trigger(window_->FileSave1);
     EXPECT_EQ(requests_[1].filter, "Images|*.png;*.gif;*.bmp");
     EXPECT_EQ(requests_[1].title, "Save converted file");
-    EXPECT_EQ(requests_[1].fileName, "icon.k");
+    EXPECT_EQ(requests_[1].fileName, "icon.bmp");  // the stem, in the direction it writes
     EXPECT_TRUE(requests_[1].confirmOverwrite);
     EXPECT_EQ(ReadAll(dir_.File("out.png")), ReadAll(Scratch() + "/temp.bmp"));
 
@@ -73,7 +73,7 @@ TEST_F(SaveAndConvertTest, APictureThatFailedToLoadLeavesTheShownOneToSave) {
     Expect({Accept(dir_.File("out.gif"))});
     Trigger(window_->FileSave1);
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(requests_.back().fileName, "wall.g");
+    EXPECT_EQ(requests_.back().fileName, "wall.gif");
     EXPECT_EQ(ReadAll(dir_.File("out.gif")), ReadAll(Pic("wall.g")));
 
     // Nothing shown yet: no picture to save.

@@ -170,7 +170,7 @@ TEST_F(WindowFixesTest, ARefusedOpenLeavesTheWindowAsItWas) {
     EXPECT_EQ(window_->state().CurrentFile, Pic("ok.bmp"));
     Expect({Accept(dir_.File("out.k"))});
     Trigger(window_->FileSave1);
-    EXPECT_EQ(requests_.back().fileName, "ok.bmp");
+    EXPECT_EQ(requests_.back().fileName, "ok.k");
     EncodeSkinPictureTo(Pic("ok.bmp"), dir_.File("expected.k"), TransparencyColour{}, true);
     EXPECT_EQ(ReadAll(dir_.File("out.k")), ReadAll(dir_.File("expected.k")));
 }
