@@ -608,7 +608,7 @@ void TSDIAppForm::UnpackPackage(const std::string& package) {
         const int answer = AskQuestion(
             "Open EZX",
             QStringLiteral("%1 files in %2 will be replaced").arg(existing.size()).arg(folder),
-            {"Replace", "Skip existing", "Cancel"}, this);
+            {"&Replace", "&Skip existing", "&Cancel"}, this);
         if (answer != 0 && answer != 1) {
             return;
         }

@@ -218,7 +218,7 @@ TEST_F(WindowFixesTest, OpenEzxAsksBeforeReplacingFiles) {
         const DialogRequest& question = requests_.back();
         EXPECT_EQ(question.kind, DialogKind::kQuestion);
         EXPECT_EQ(question.text.toStdString(), "1 files in " + out + " will be replaced");
-        EXPECT_EQ(question.buttons, (QStringList{"Replace", "Skip existing", "Cancel"}));
+        EXPECT_EQ(question.buttons, (QStringList{"&Replace", "&Skip existing", "&Cancel"}));
         EXPECT_EQ(ReadAll(out + "/icon.k"), row.icon) << row.button;
         EXPECT_EQ(Exists(out + "/wall.g"), row.wallWritten) << row.button;
     }
