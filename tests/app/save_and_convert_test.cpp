@@ -192,3 +192,51 @@ TEST_F(SaveAndConvertTest, KindsIgnoreCaseAndConvertAllReportsCollisions) {
 
 }  // namespace
 }  // namespace lumigram::test
+
+namespace lumigram::test {
+namespace {
+
+TEST_F(SaveAndConvertTest, SaveProposesTheNameItWritesAndSaysSo) {
+    Put("pic.bmp", MakeBmp(Small()));
+    EncodeSkinPictureTo(Pic("pic.bmp"), Pic("wall1.k"), TransparencyColour{}, true);
+    Put("anim.gif", Bytes{'G', 'I', 'F', '8', '9', 'a', 0, 1});
+    Put("logo.g", ReadAll(Pic("anim.gif")));
+    QImage png(2, 2, QImage::Format_RGB32);
+    png.fill(Qt::green);
+    png.save(QString::fromStdString(Pic("photo.png")), "PNG");
+    Put("shot.g", ReadAll(Pic("photo.png")));
+    const struct {
+        const char* open;
+        const char* proposed;  // the stem with what the save writes
+        const char* extension;
+        Bytes written;  // what a bare name typed in the dialog receives
+    } rows[] = {
+        {"wall1.k", "wall1.bmp", ".bmp", {}},
+        {"logo.g", "logo.gif", ".gif", ReadAll(Pic("anim.gif"))},
+        {"shot.g", "shot.png", ".png", ReadAll(Pic("photo.png"))},
+        {"pic.bmp", "pic.k", ".k", ReadAll(Pic("wall1.k"))},
+        {"anim.gif", "anim.g", ".g", ReadAll(Pic("anim.gif"))},
+        {"photo.png", "photo.g", ".g", ReadAll(Pic("photo.png"))},
+    };
+    int saved = 0;
+    for (const auto& row : rows) {
+        const std::string bare = dir_.File("out" + std::to_string(saved++));
+        Expect({Accept(Pic(row.open)), Accept(bare)});
+        Trigger(window_->FileOpen1);
+        Trigger(window_->FileSave1);
+        EXPECT_EQ(requests_.back().fileName.toStdString(), row.proposed) << row.open;
+        EXPECT_EQ(requests_.back().defaultExtension.toStdString(), row.extension) << row.open;
+        const std::string written = bare + row.extension;
+        const Bytes expected = row.written.empty() ? ReadAll(Scratch() + "/temp.bmp") : row.written;
+        EXPECT_EQ(ReadAll(written), expected) << row.open;
+        EXPECT_EQ(Widgets().batchSummary->text().toStdString(), "Saved " + ExtractFileName(written))
+            << row.open;
+    }
+    // The message belongs to the file saved: another file shown clears it.
+    Choose(0);
+    EXPECT_TRUE(Widgets().batchSummary->text().isEmpty());
+    EXPECT_TRUE(Messages().empty());
+}
+
+}  // namespace
+}  // namespace lumigram::test
