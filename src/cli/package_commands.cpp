@@ -29,7 +29,7 @@ struct PackageArguments {
     std::string package;
     std::string folder;
     bool json = false;
-    bool png = false;  // unpack --png, pack --from-png
+    bool png = false;                  // unpack --png, pack --from-png
     TransparencyOptions transparency;  // pack --from-png
 };
 

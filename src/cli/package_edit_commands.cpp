@@ -263,8 +263,10 @@ void AddPackageEditCommands(CLI::App& app, int& exitCode) {
     updateCommand->add_option("FILE", update->names, "Files to put into the package")
         ->required()
         ->check(NonEmptyPath());
-    updateCommand->add_flag("--convert", update->convert,
-                            "Encode BMP and PNG files into .k members (icon.png becomes icon.k)");
+    updateCommand->add_flag(
+        "--convert", update->convert,
+        "Take files by content: BMP and PNG pictures are encoded into .k members (icon.png "
+        "becomes icon.k), GIFs become .g members (anim.gif becomes anim.g)");
     AddTransparencyOptions(*updateCommand, update->transparency);
     updateCommand
         ->add_option("-o,--output", update->output,
@@ -272,7 +274,9 @@ void AddPackageEditCommands(CLI::App& app, int& exitCode) {
         ->check(NonEmptyPath());
     updateCommand->footer(
         "The package is read once and replaced once, when complete; any refused FILE leaves it "
-        "as it was. A new member goes where pack would put it.\n"
+        "as it was. A new member goes where pack would put it. Refused before anything is "
+        "written: two FILEs for one member, a FILE whose member name two members share, and "
+        "a FILE matching a member only when case is ignored.\n"
         "Examples:\n  lumigram-cli update myskin.ezx icon.k wall.g\n"
         "  lumigram-cli update myskin.ezx icon.k -o newskin.ezx\n"
         "  lumigram-cli update myskin.ezx icon.png --convert");

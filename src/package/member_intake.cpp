@@ -25,8 +25,7 @@ bool IsMemberExtension(std::string_view name) {
 std::string Stored(const std::string& name, const std::string& file) {
     std::optional<std::string> stored = Utf8ToAnsi(name);
     if (!stored) {
-        throw FormatError("file name has no Windows-1252 form, so a package cannot store it",
-                          file);
+        throw FormatError("file name has no Windows-1252 form, so a package cannot store it", file);
     }
     return std::move(*stored);
 }
@@ -47,8 +46,8 @@ MemberEncoding EncodingFor(const std::string& storedName, const std::string& fil
         }
     } else if (HasExtensionIgnoringCase(storedName, ".g") && kind != PictureKind::kGif &&
                kind != PictureKind::kPng) {
-        throw FormatError("the member " + member + " holds a GIF or PNG picture; this file is neither",
-                          file);
+        throw FormatError(
+            "the member " + member + " holds a GIF or PNG picture; this file is neither", file);
     }
     return MemberEncoding::kUnchanged;
 }
@@ -139,11 +138,11 @@ std::vector<IntakeStep> PlanIntake(const std::vector<IntakeFile>& files,
         }
         if (exact == byName.end()) {
             if (const auto alike = byFolded.find(folded); alike != byFolded.end()) {
-                step.reason = "matches the member \"" +
-                              EscapeName(AnsiToUtf8(members[alike->second.front()].storedName),
-                                         true) +
-                              "\" only when case is ignored; on a memory card the two would be "
-                              "one file";
+                step.reason =
+                    "matches the member \"" +
+                    EscapeName(AnsiToUtf8(members[alike->second.front()].storedName), true) +
+                    "\" only when case is ignored; on a memory card the two would be "
+                    "one file";
                 continue;
             }
             step.action = IntakeStep::Action::kAdd;

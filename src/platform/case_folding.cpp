@@ -21,8 +21,9 @@ std::uint32_t Folded(std::uint32_t c) {
     if (c < 0x80) {
         return c >= 'A' && c <= 'Z' ? c + 32 : c;
     }
-    const auto* at = std::lower_bound(std::begin(kFolds), std::end(kFolds), c,
-                                      [](const Fold& fold, std::uint32_t v) { return fold.from < v; });
+    const auto* at =
+        std::lower_bound(std::begin(kFolds), std::end(kFolds), c,
+                         [](const Fold& fold, std::uint32_t v) { return fold.from < v; });
     return at != std::end(kFolds) && at->from == c ? at->to : c;
 }
 

@@ -34,8 +34,7 @@ TEST(MemberIntake, PlanMemberNamesAndEncodesAsTheRuleSays) {
         {"mixed case gives lower", "Logo.Bmp", kBmp, kByContent, "Logo.k", kEncode},
         {"a GIF becomes .g unchanged", "anim.gif", kGif, kByContent, "anim.g", kSame},
         {"a .g holding a PNG stays .g", "wall.g", kPng, kByContent, "wall.g", kSame},
-        {"a .k named file holding a PNG is encoded", "icon.K", kPng, kByContent, "icon.K",
-         kEncode},
+        {"a .k named file holding a PNG is encoded", "icon.K", kPng, kByContent, "icon.K", kEncode},
         {"a .k picture as it is", "icon.k", kSkin, kByContent, "icon.k", kSame},
         {"a .k of unknown content as it is", "odd.k", kOther, kByContent, "odd.k", kSame},
         {"an .a takes anything", "x.a", kBmp, kByContent, "x.a", kSame},
@@ -73,8 +72,8 @@ TEST(MemberIntake, PlanIntakeMatchesFilesToMembersOrSaysWhyNot) {
     members[2].storedName = "dup.k";
     members[3].storedName = "Wall.g";
     const std::vector<IntakeFile> files = {
-        {"new/icon.png", kPng},  {"dup.k", kSkin},    {"wall.g", kPng}, {"new.gif", kGif},
-        {"other/icon.k", kSkin}, {"bad.txt", kOther},
+        {"new/icon.png", kPng}, {"dup.k", kSkin},        {"wall.g", kPng},
+        {"new.gif", kGif},      {"other/icon.k", kSkin}, {"bad.txt", kOther},
     };
     const struct {
         IntakeStep::Action action;
