@@ -17,6 +17,7 @@
 #include "platform/ansi_codepage.h"
 #include "platform/byte_file.h"
 #include "platform/file_ops.h"
+#include "platform/folder_writes.h"
 #include "platform/io_error.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
@@ -82,6 +83,7 @@ int RunExtract(const EditArguments& a) {
         }) != kExitOk) {
         return kExitFailed;
     }
+    FolderWrites writes(*folder);
     std::size_t written = 0;
     int code = kExitOk;
     for (const std::string& name : a.names) {
@@ -96,9 +98,20 @@ int RunExtract(const EditArguments& a) {
                 throw FormatError("member \"" + EscapeName(stored) + "\" not written: " + why,
                                   a.package);
             }
-            OutputFile output(*folder, AnsiToUtf8(stored), rules);
+            const std::string fileName = AnsiToUtf8(stored);
+            // The same member named twice is written twice; another member
+            // never replaces one this run wrote.
+            if (const auto earlier = writes.EarlierOutput(fileName);
+                earlier && *earlier != fileName) {
+                throw FormatError("member \"" + EscapeName(stored) +
+                                      "\" not written: another member, " +
+                                      EscapeName(*earlier, true) + ", " + writes.SameFileReason(),
+                                  a.package);
+            }
+            OutputFile output(*folder, fileName, rules);
             package->WriteContent(index, output.file());
             output.Commit();
+            writes.Written(fileName);
             ++written;
         });
         code = one != kExitOk ? one : code;
