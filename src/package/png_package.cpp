@@ -10,6 +10,7 @@
 #include "codec/skin_from_rgba.h"
 #include "codec/skin_to_png.h"
 #include "package/editable_package.h"
+#include "package/member_intake.h"
 #include "package/member_names.h"
 #include "package/member_screening.h"
 #include "platform/ansi_codepage.h"
@@ -144,7 +145,8 @@ UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& fold
     return result;
 }
 
-PackResult PackFromPng(const std::string& folder, const std::string& packagePath) {
+PackResult PackFromPng(const std::string& folder, const std::string& packagePath,
+                       const ConversionOptions& options) {
     std::array<std::vector<FolderFile>, 3> groups = {Group(folder, ".k"), Group(folder, ".g"),
                                                      Group(folder, ".a")};
     std::set<std::string> skinStems;
@@ -162,8 +164,9 @@ PackResult PackFromPng(const std::string& folder, const std::string& packagePath
                                   EscapeName(k->fileName, true) + "; keep one of them",
                               folder);
         }
-        const std::string ext = ExtensionInCaseOf(".k", ExtractFileExt(png.fileName));
-        png.storedName = ChangeFileExt(png.storedName, ext);
+        png.storedName =
+            PlanMember(JoinPath(folder, png.fileName), PictureKind::kPng, IntakeMode::kByContent)
+                .storedName;
         png.fromPng = true;
         groups[0].push_back(std::move(png));
     }
@@ -195,10 +198,9 @@ PackResult PackFromPng(const std::string& folder, const std::string& packagePath
             }
             const std::string scratchName = std::to_string(++encoded) + ".k";
             {
-                ByteFile input = ByteFile::OpenRead(path);
-                PngRowSource source(input);
                 OutputFile output(*scratchFolder, scratchName);
-                EncodeRowsToSkin(source, output.file(), TransparencyColour{}, true);
+                WriteMemberBytes(MemberPlan{file.storedName, MemberEncoding::kEncodeSkin}, path,
+                                 PictureKind::kPng, output.file(), options);
                 output.Commit();
             }
             const std::string encodedPath = JoinPath(scratch.path(), scratchName);
