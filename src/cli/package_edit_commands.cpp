@@ -67,7 +67,7 @@ int RunExtract(const EditArguments& a) {
         return kExitFailed;
     }
     OutputRules rules;
-    rules.inputs.push_back(IdentityOf(package->original()));
+    rules.inputs.push_back(*package->OriginalIdentity());
     if (!a.output.empty()) {
         return RunReportingErrors(a.package, [&] {
             const std::size_t index = MemberNamed(*package, a.names.front());
@@ -162,7 +162,7 @@ int RunUpdate(const EditArguments& a) {
         OutputRules rules;
         if (!a.output.empty()) {
             // A new package: neither the package read nor any FILE is replaced.
-            rules.inputs.push_back(IdentityOf(package.original()));
+            rules.inputs.push_back(*package.OriginalIdentity());
             for (const std::string& file : a.names) {
                 if (const std::optional<FileIdentity> identity = IdentityOfPath(file)) {
                     rules.inputs.push_back(*identity);

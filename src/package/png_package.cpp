@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <set>
 
 #include "codec/conversion_run.h"
@@ -50,7 +51,9 @@ std::vector<FolderFile> Group(const std::string& folder, std::string_view extens
 
 UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& folder,
                          const UnpackOptions& options) {
-    EditablePackage package = EditablePackage::Open(packagePath);
+    auto opened = std::make_unique<ByteFile>(ByteFile::OpenRead(packagePath));
+    ByteFile& original = *opened;
+    EditablePackage package = EditablePackage::Open(std::move(opened));
     std::vector<PackageMember> members;
     for (std::size_t i = 0; i < package.members().size(); ++i) {
         PackageMember member;
@@ -62,7 +65,7 @@ UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& fold
     OutputFolder out =
         options.createFolder ? OutputFolder::OpenCreating(folder) : OutputFolder::Open(folder);
     OutputRules rules;
-    rules.inputs.push_back(IdentityOf(package.original()));
+    rules.inputs.push_back(IdentityOf(original));
     rules.keepExisting = options.skipExisting;
     FolderWrites writes(out);
     UnpackResult result;
@@ -96,7 +99,6 @@ UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& fold
                 "another member, " + EscapeName(*earlier, true) + ", " + writes.SameFileReason());
             continue;
         }
-        ByteFile& original = package.original();
         std::string fileName = name;  // the name the member's file gets
         const auto writeUnchanged = [&](const std::string& target) {
             OutputFile file(out, target, rules);
