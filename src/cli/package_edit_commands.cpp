@@ -1,6 +1,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <memory>
+#include <set>
 #include <nlohmann/json.hpp>
 #include <vector>
 
@@ -43,7 +44,7 @@ struct DiffArguments {
 };
 
 std::string Shown(std::string_view storedName) {
-    return EscapeControls(AnsiToUtf8(storedName));
+    return storedName.empty() ? "(empty name)" : EscapeControls(AnsiToUtf8(storedName));
 }
 
 // The index of the member a user named (UTF-8), or a FormatError naming the package.
@@ -179,11 +180,17 @@ int RunUpdate(const EditArguments& a) {
 int RunDelete(const EditArguments& a) {
     return RunReportingErrors(a.package, [&] {
         EditablePackage package = EditablePackage::Open(a.package);
+        // A MEMBER named twice is deleted once.
+        std::set<std::string> named;
+        std::size_t deleted = 0;
         for (const std::string& name : a.names) {
-            package.Remove(MemberNamed(package, name));
+            if (named.insert(name).second) {
+                package.Remove(MemberNamed(package, name));
+                ++deleted;
+            }
         }
         package.Save(a.package);
-        std::cout << "deleted " << a.names.size() << " members from " << EscapeControls(a.package)
+        std::cout << "deleted " << deleted << " members from " << EscapeControls(a.package)
                   << '\n';
     });
 }
@@ -191,9 +198,9 @@ int RunDelete(const EditArguments& a) {
 int RunDiff(const DiffArguments& a) {
     bool same = true;
     const int code = RunReportingErrors(a.a, [&] {
-        const EditablePackage first = EditablePackage::Open(a.a);
-        const EditablePackage second = EditablePackage::Open(a.b);
-        const PackageDiff diff = ComparePackages(first, second);
+        EditablePackage first = EditablePackage::Open(a.a);
+        EditablePackage second = EditablePackage::Open(a.b);
+        const PackageDiff diff = ComparePackageFiles(first, second);
         same = diff.empty();
         if (a.json) {
             const auto names = [](const std::vector<std::string>& list) {
