@@ -8,6 +8,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/path_validator.h"
+#include "cli/transparency_options.h"
 #include "package/ezx_pack.h"
 #include "package/ezx_reader.h"
 #include "package/ezx_unpack.h"
@@ -28,19 +29,22 @@ struct PackageArguments {
     std::string package;
     std::string folder;
     bool json = false;
-    bool png = false;  // unpack --png, pack --from-png
+    bool png = false;                  // unpack --png, pack --from-png
+    TransparencyOptions transparency;  // pack --from-png
 };
 
 // The name a person reads: UTF-8, control characters escaped.
 std::string ShownName(const PackageMember& member) {
-    return EscapeControls(AnsiToUtf8(member.storedName));
+    return ShownMemberName(member.storedName);
 }
 
 int RunPack(const PackageArguments& a) {
     bool nothing = false;
     const int code = RunReportingErrors(a.folder, [&] {
         const PackResult result =
-            a.png ? PackFromPng(a.folder, a.package) : PackEZX(a.folder, a.package);
+            a.png ? PackFromPng(a.folder, a.package,
+                                {a.transparency.colour(), a.transparency.enabled()})
+                  : PackEZX(a.folder, a.package);
         nothing = result.members == 0;
         if (!nothing) {
             std::cout << "packed " << result.members << " members into "
@@ -144,6 +148,7 @@ void AddPackageCommands(CLI::App& app, int& exitCode) {
     packCommand->add_flag("--from-png", pack->png,
                           "Encode each NAME.png into the member NAME.k, alpha as the mask (a "
                           "folder holding both NAME.png and NAME.k is refused)");
+    AddTransparencyOptions(*packCommand, pack->transparency);
     packCommand->footer(
         "Examples:\n  lumigram-cli pack myskin/ myskin.ezx\n"
         "  lumigram-cli pack myskin/ myskin.ezx --from-png");
@@ -190,7 +195,9 @@ void AddPackageCommands(CLI::App& app, int& exitCode) {
         "names or records outside the file, records that overlap;\n"
         "  unusual (unpack goes on): text header, index magic, record magics, IDs that are not "
         "their name's, empty names, unsafe, hidden (\".name\") or duplicate names (unpack "
-        "skips those members and exits 1).\n"
+        "skips those members and exits 1), names that differ only in case (where case is "
+        "ignored, as on a memory card, unpacking writes only the first), names pack would not "
+        "store (not .k, .g or .a).\n"
         "Exit status: 0 when nothing is found (\"sound\"), 1 for any finding or when the file "
         "cannot be read, 2 for a usage error.\n"
         "Example:\n  lumigram-cli verify myskin.ezx && echo sound");

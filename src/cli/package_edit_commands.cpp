@@ -1,6 +1,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <memory>
+#include <set>
 #include <nlohmann/json.hpp>
 #include <vector>
 
@@ -11,11 +12,13 @@
 #include "codec/conversion_run.h"
 #include "codec/picture_conversion.h"
 #include "package/editable_package.h"
+#include "package/member_intake.h"
 #include "package/member_names.h"
 #include "package/package_diff.h"
 #include "platform/ansi_codepage.h"
 #include "platform/byte_file.h"
 #include "platform/file_ops.h"
+#include "platform/folder_writes.h"
 #include "platform/io_error.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
@@ -41,7 +44,7 @@ struct DiffArguments {
 };
 
 std::string Shown(std::string_view storedName) {
-    return EscapeControls(AnsiToUtf8(storedName));
+    return storedName.empty() ? "(empty name)" : ShownMemberName(storedName);
 }
 
 // The index of the member a user named (UTF-8), or a FormatError naming the package.
@@ -65,7 +68,7 @@ int RunExtract(const EditArguments& a) {
         return kExitFailed;
     }
     OutputRules rules;
-    rules.inputs.push_back(IdentityOf(package->original()));
+    rules.inputs.push_back(*package->OriginalIdentity());
     if (!a.output.empty()) {
         return RunReportingErrors(a.package, [&] {
             const std::size_t index = MemberNamed(*package, a.names.front());
@@ -81,6 +84,7 @@ int RunExtract(const EditArguments& a) {
         }) != kExitOk) {
         return kExitFailed;
     }
+    FolderWrites writes(*folder);
     std::size_t written = 0;
     int code = kExitOk;
     for (const std::string& name : a.names) {
@@ -95,9 +99,20 @@ int RunExtract(const EditArguments& a) {
                 throw FormatError("member \"" + EscapeName(stored) + "\" not written: " + why,
                                   a.package);
             }
-            OutputFile output(*folder, AnsiToUtf8(stored), rules);
+            const std::string fileName = AnsiToUtf8(stored);
+            // The same member named twice is written twice; another member
+            // never replaces one this run wrote.
+            if (const auto earlier = writes.EarlierOutput(fileName);
+                earlier && *earlier != fileName) {
+                throw FormatError("member \"" + EscapeName(stored) +
+                                      "\" not written: another member, " +
+                                      EscapeName(*earlier, true) + ", " + writes.SameFileReason(),
+                                  a.package);
+            }
+            OutputFile output(*folder, fileName, rules);
             package->WriteContent(index, output.file());
             output.Commit();
+            writes.Written(fileName);
             ++written;
         });
         code = one != kExitOk ? one : code;
@@ -110,48 +125,45 @@ int RunExtract(const EditArguments& a) {
 int RunUpdate(const EditArguments& a) {
     return RunReportingErrors(a.package, [&] {
         EditablePackage package = EditablePackage::Open(a.package);
+        const IntakeMode mode = a.convert ? IntakeMode::kByContent : IntakeMode::kAsNamed;
+        std::vector<IntakeFile> files;
+        for (const std::string& file : a.names) {
+            files.push_back({file, a.convert ? ReadPictureKind(file) : PictureKind::kUnknown});
+        }
+        // Every FILE is planned, and any refusal raised, before anything is written.
+        const std::vector<IntakeStep> steps = PlanIntake(files, package.members(), mode);
+        for (const IntakeStep& step : steps) {
+            if (step.action == IntakeStep::Action::kSkip) {
+                throw FormatError(step.reason, step.file);
+            }
+        }
         TemporaryFolder scratch;
         std::unique_ptr<OutputFolder> scratchFolder;
         const ConversionOptions options{a.transparency.colour(), a.transparency.enabled()};
         std::size_t replaced = 0;
         std::size_t added = 0;
-        for (std::size_t i = 0; i < a.names.size(); ++i) {
-            const std::string& file = a.names[i];
-            const std::string fileName = ExtractFileName(file);
-            std::optional<std::string> stored = Utf8ToAnsi(fileName);
-            if (!stored) {
-                throw FormatError(
-                    "file name has no Windows-1252 form, so a package cannot store it", file);
-            }
-            std::string source = file;
-            if (a.convert) {
-                const PictureKind kind = ReadPictureKind(file);
-                if (kind == PictureKind::kBmp || kind == PictureKind::kPng) {
-                    *stored =
-                        ChangeFileExt(*stored, ExtensionInCaseOf(".k", ExtractFileExt(*stored)));
-                    if (!scratchFolder) {
-                        scratchFolder =
-                            std::make_unique<OutputFolder>(OutputFolder::Open(scratch.path()));
-                    }
-                    const std::string name = std::to_string(i) + ".k";
-                    OutputFile output(*scratchFolder, name);
-                    ConvertPicture(file, kind, TargetFormat::kK, output.file(), options);
-                    output.Commit();
-                    source = JoinPath(scratch.path(), name);
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            const IntakeStep& step = steps[i];
+            std::string source = step.file;
+            if (step.plan.encoding == MemberEncoding::kEncodeSkin) {
+                if (!scratchFolder) {
+                    scratchFolder =
+                        std::make_unique<OutputFolder>(OutputFolder::Open(scratch.path()));
                 }
+                const std::string name = std::to_string(i) + ".k";
+                OutputFile output(*scratchFolder, name);
+                WriteMemberBytes(step.plan, step.file, files[i].kind, output.file(), options);
+                output.Commit();
+                source = JoinPath(scratch.path(), name);
             }
-            if (const std::string why = EditablePackage::NameRefusal(*stored); !why.empty()) {
-                throw FormatError("cannot be a member: " + why, file);
-            }
-            const bool existed = package.Find(*stored).has_value();
             ByteFile check = ByteFile::OpenRead(source);  // a regular file, readable now
-            package.PutFile(*stored, source, check.Size());
-            ++(existed ? replaced : added);
+            package.PutFile(step.plan.storedName, source, check.Size());
+            ++(step.action == IntakeStep::Action::kReplace ? replaced : added);
         }
         OutputRules rules;
         if (!a.output.empty()) {
             // A new package: neither the package read nor any FILE is replaced.
-            rules.inputs.push_back(IdentityOf(package.original()));
+            rules.inputs.push_back(*package.OriginalIdentity());
             for (const std::string& file : a.names) {
                 if (const std::optional<FileIdentity> identity = IdentityOfPath(file)) {
                     rules.inputs.push_back(*identity);
@@ -168,11 +180,17 @@ int RunUpdate(const EditArguments& a) {
 int RunDelete(const EditArguments& a) {
     return RunReportingErrors(a.package, [&] {
         EditablePackage package = EditablePackage::Open(a.package);
+        // A MEMBER named twice is deleted once.
+        std::set<std::string> named;
+        std::size_t deleted = 0;
         for (const std::string& name : a.names) {
-            package.Remove(MemberNamed(package, name));
+            if (named.insert(name).second) {
+                package.Remove(MemberNamed(package, name));
+                ++deleted;
+            }
         }
         package.Save(a.package);
-        std::cout << "deleted " << a.names.size() << " members from " << EscapeControls(a.package)
+        std::cout << "deleted " << deleted << " members from " << EscapeControls(a.package)
                   << '\n';
     });
 }
@@ -180,9 +198,9 @@ int RunDelete(const EditArguments& a) {
 int RunDiff(const DiffArguments& a) {
     bool same = true;
     const int code = RunReportingErrors(a.a, [&] {
-        const EditablePackage first = EditablePackage::Open(a.a);
-        const EditablePackage second = EditablePackage::Open(a.b);
-        const PackageDiff diff = ComparePackages(first, second);
+        EditablePackage first = EditablePackage::Open(a.a);
+        EditablePackage second = EditablePackage::Open(a.b);
+        const PackageDiff diff = ComparePackageFiles(first, second);
         same = diff.empty();
         if (a.json) {
             const auto names = [](const std::vector<std::string>& list) {
@@ -265,8 +283,10 @@ void AddPackageEditCommands(CLI::App& app, int& exitCode) {
     updateCommand->add_option("FILE", update->names, "Files to put into the package")
         ->required()
         ->check(NonEmptyPath());
-    updateCommand->add_flag("--convert", update->convert,
-                            "Encode BMP and PNG files into .k members (icon.png becomes icon.k)");
+    updateCommand->add_flag(
+        "--convert", update->convert,
+        "Take files by content: BMP and PNG pictures are encoded into .k members (icon.png "
+        "becomes icon.k), GIFs become .g members (anim.gif becomes anim.g)");
     AddTransparencyOptions(*updateCommand, update->transparency);
     updateCommand
         ->add_option("-o,--output", update->output,
@@ -274,7 +294,9 @@ void AddPackageEditCommands(CLI::App& app, int& exitCode) {
         ->check(NonEmptyPath());
     updateCommand->footer(
         "The package is read once and replaced once, when complete; any refused FILE leaves it "
-        "as it was. A new member goes where pack would put it.\n"
+        "as it was. A new member goes where pack would put it. Refused before anything is "
+        "written: two FILEs for one member, a FILE whose member name two members share, and "
+        "a FILE matching a member only when case is ignored.\n"
         "Examples:\n  lumigram-cli update myskin.ezx icon.k wall.g\n"
         "  lumigram-cli update myskin.ezx icon.k -o newskin.ezx\n"
         "  lumigram-cli update myskin.ezx icon.png --convert");

@@ -11,6 +11,7 @@
 #include "platform/block_writer.h"
 #include "platform/byte_file.h"
 #include "platform/copy_range.h"
+#include "platform/folder_writes.h"
 #include "platform/io_error.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
@@ -21,7 +22,7 @@ namespace {
 
 // Copies the member's content from the package into the member file. The
 // check saw the content in the file: running short means it shrank under us.
-void CopyContent(ByteFile& package, const PackageMember& member, ByteFile& output,
+void CopyContent(ByteSource& package, const PackageMember& member, ByteFile& output,
                  CopyBlock& block) {
     BlockWriter writer(output, 0, block);
     CopyExactly(package, member.contentOffset, member.size, writer);
@@ -32,7 +33,7 @@ void CopyContent(ByteFile& package, const PackageMember& member, ByteFile& outpu
 // and the run goes on, with two exceptions that end it: the package itself
 // failing, and a full disk, where every member after would fail the same way.
 template <typename Report>
-bool WriteMember(ByteFile& package, const PackageMember& member, const OutputFolder& folder,
+bool WriteMember(ByteSource& package, const PackageMember& member, const OutputFolder& folder,
                  const std::string& name, const OutputRules& rules, CopyBlock& buffers,
                  const Report& report) {
     std::optional<OutputFile> output;
@@ -50,7 +51,7 @@ bool WriteMember(ByteFile& package, const PackageMember& member, const OutputFol
         output->Commit();
         return true;
     } catch (const IoError& error) {
-        if (error.code() == IoCode::kDiskFull || error.path() == package.path()) {
+        if (error.code() == IoCode::kDiskFull || error.path() == package.name()) {
             throw;
         }
         report("cannot write \"" + EscapeName(name, true) + "\": " + error.what());
@@ -63,14 +64,25 @@ bool WriteMember(ByteFile& package, const PackageMember& member, const OutputFol
 UnpackResult UnpackEZX(const std::string& packageFileName, const std::string& folder,
                        const UnpackOptions& options) {
     ByteFile package = ByteFile::OpenRead(packageFileName);
+    UnpackResult result = UnpackEZX(package, folder, options);
+    package.Close();
+    return result;
+}
+
+UnpackResult UnpackEZX(ByteSource& package, const std::string& folder,
+                       const UnpackOptions& options) {
     const std::vector<PackageMember> members = ReadPackageMembers(package);
     // The folder is made only now that the package has passed its check, and it
     // is opened once: every member is created and renamed relative to it.
     OutputFolder output =
         options.createFolder ? OutputFolder::OpenCreating(folder) : OutputFolder::Open(folder);
+    // Probed before the listing, so that the probe is never among the entries.
+    FolderWrites writes(output);
     output.ListEntriesOnce();
     OutputRules rules;
-    rules.inputs.push_back(IdentityOf(package));  // a member named like the package
+    if (const auto* file = dynamic_cast<const ByteFile*>(&package)) {
+        rules.inputs.push_back(IdentityOf(*file));  // a member named like the package
+    }
     CopyBlock& buffers = ThreadBuffer<CopyBlock>();
 
     UnpackResult result;
@@ -91,6 +103,11 @@ UnpackResult UnpackEZX(const std::string& packageFileName, const std::string& fo
         const std::string path = output.PathOf(name);
         if (!skipped[i].empty()) {
             report(member, path, skipped[i]);
+        } else if (const std::optional<std::string> earlier = writes.EarlierOutput(name)) {
+            // The first of the names wins, as for duplicate names.
+            report(
+                member, path,
+                "another member, " + EscapeName(*earlier, true) + ", " + writes.SameFileReason());
         } else if (options.skipExisting && output.Holds(name)) {
             ++result.skipped;
         } else {
@@ -98,13 +115,15 @@ UnpackResult UnpackEZX(const std::string& packageFileName, const std::string& fo
             if (WriteMember(package, member, output, name, rules, buffers, reportThis)) {
                 ++result.written;
             }
+            // Taken even when it failed: the first member of a file's names is
+            // the one for it, as for duplicate names.
+            writes.Written(name);
         }
         if (options.onProgress && !options.onProgress(i + 1, members.size())) {
             result.cancelled = i + 1 < members.size();
             break;
         }
     }
-    package.Close();
     return result;
 }
 

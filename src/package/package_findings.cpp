@@ -4,13 +4,16 @@
 #include <array>
 #include <cstdio>
 #include <set>
+#include <unordered_map>
 
 #include "package/ezx_format.h"
 #include "package/ezx_reader.h"
 #include "package/member_names.h"
 #include "package/member_screening.h"
 #include "platform/ansi_codepage.h"
-#include "platform/byte_file.h"
+#include "platform/byte_source.h"
+#include "platform/case_folding.h"
+#include "platform/folder_search.h"
 #include "platform/io_error.h"
 
 namespace lumigram {
@@ -31,7 +34,7 @@ void Add(PackageFindings& out, std::optional<std::size_t> member, FindingSeverit
 }
 
 // The 55 bytes Lumigram writes, the eight index digits aside; lower-case digits.
-void CheckTextHeader(ByteFile& package, PackageFindings& out) {
+void CheckTextHeader(ByteSource& package, PackageFindings& out) {
     std::array<std::uint8_t, kHeaderSize> bytes{};
     const std::size_t got = package.ReadAt(0, bytes);
     for (std::size_t i = 0; i < kHeaderSize; ++i) {
@@ -68,7 +71,7 @@ const char* FindingSeverityName(FindingSeverity severity) {
     return severity == FindingSeverity::kDamaged ? "damaged" : "unusual";
 }
 
-PackageFindings FindPackageFindings(ByteFile& package) {
+PackageFindings FindPackageFindings(ByteSource& package) {
     PackageFindings out;
     CheckTextHeader(package, out);
     PackageCheck check;
@@ -91,8 +94,26 @@ PackageFindings FindPackageFindings(ByteFile& package) {
         Add(out, fault.member, FindingSeverity::kDamaged, fault.what);
     }
     const std::vector<std::string> skipped = ScreenMemberNames(check.members);
+    std::unordered_map<std::string, const PackageMember*> byFolded;
     for (std::size_t i = 0; i < check.members.size(); ++i) {
-        CheckRecordFields(check.members[i], out);
+        const PackageMember& member = check.members[i];
+        CheckRecordFields(member, out);
+        const std::string shown = "\"" + ShownMemberName(member.storedName) + "\"";
+        if (skipped[i].empty() && !HasExtensionIgnoringCase(member.storedName, ".k") &&
+            !HasExtensionIgnoringCase(member.storedName, ".g") &&
+            !HasExtensionIgnoringCase(member.storedName, ".a")) {
+            Add(out, member.number, FindingSeverity::kUnusual,
+                shown + ": not a .k, .g or .a name, which pack would not store");
+        }
+        const auto [alike, first] =
+            byFolded.emplace(FoldCase(AnsiToUtf8(member.storedName)), &member);
+        if (skipped[i].empty() && !first && alike->second->storedName != member.storedName) {
+            Add(out, member.number, FindingSeverity::kUnusual,
+                shown + ": differs from member " + std::to_string(alike->second->number) + ", \"" +
+                    ShownMemberName(alike->second->storedName) +
+                    "\", only in case: where case is ignored (a memory card), unpacking writes "
+                    "only the first");
+        }
         if (!skipped[i].empty()) {
             Add(out, check.members[i].number, FindingSeverity::kUnusual, skipped[i]);
         } else if (const std::size_t onDisk = AnsiToUtf8(check.members[i].storedName).size();

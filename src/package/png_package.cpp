@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <set>
 
 #include "codec/conversion_run.h"
@@ -9,6 +10,7 @@
 #include "codec/skin_from_rgba.h"
 #include "codec/skin_to_png.h"
 #include "package/editable_package.h"
+#include "package/member_intake.h"
 #include "package/member_names.h"
 #include "package/member_screening.h"
 #include "platform/ansi_codepage.h"
@@ -17,6 +19,7 @@
 #include "platform/copy_range.h"
 #include "platform/file_ops.h"
 #include "platform/folder_search.h"
+#include "platform/folder_writes.h"
 #include "platform/io_error.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
@@ -48,7 +51,9 @@ std::vector<FolderFile> Group(const std::string& folder, std::string_view extens
 
 UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& folder,
                          const UnpackOptions& options) {
-    EditablePackage package = EditablePackage::Open(packagePath);
+    auto opened = std::make_unique<ByteFile>(ByteFile::OpenRead(packagePath));
+    ByteFile& original = *opened;
+    EditablePackage package = EditablePackage::Open(std::move(opened));
     std::vector<PackageMember> members;
     for (std::size_t i = 0; i < package.members().size(); ++i) {
         PackageMember member;
@@ -60,8 +65,9 @@ UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& fold
     OutputFolder out =
         options.createFolder ? OutputFolder::OpenCreating(folder) : OutputFolder::Open(folder);
     OutputRules rules;
-    rules.inputs.push_back(IdentityOf(package.original()));
+    rules.inputs.push_back(IdentityOf(original));
     rules.keepExisting = options.skipExisting;
+    FolderWrites writes(out);
     UnpackResult result;
     std::set<std::string> written;
     const auto problem = [&](std::size_t i, const std::string& path, const std::string& what) {
@@ -87,9 +93,15 @@ UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& fold
             problem(i, path, "another member was already written as \"" + EscapeName(name) + "\"");
             continue;
         }
-        ByteFile& original = package.original();
-        const auto writeUnchanged = [&](const std::string& fileName) {
-            OutputFile file(out, fileName, rules);
+        if (const std::optional<std::string> earlier = writes.EarlierOutput(name)) {
+            problem(
+                i, path,
+                "another member, " + EscapeName(*earlier, true) + ", " + writes.SameFileReason());
+            continue;
+        }
+        std::string fileName = name;  // the name the member's file gets
+        const auto writeUnchanged = [&](const std::string& target) {
+            OutputFile file(out, target, rules);
             CopyBlock block{};
             BlockWriter writer(file.file(), 0, block);
             CopyExactly(original, entry.source.offset, entry.size, writer);
@@ -117,12 +129,19 @@ UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& fold
                     pngForm = false;
                 }
                 if (!pngForm) {
-                    writeUnchanged(AnsiToUtf8(entry.storedName));
+                    fileName = AnsiToUtf8(entry.storedName);
+                    if (const std::optional<std::string> earlier = writes.EarlierOutput(fileName)) {
+                        throw FormatError("another member, " + EscapeName(*earlier, true) + ", " +
+                                              writes.SameFileReason(),
+                                          path);
+                    }
+                    writeUnchanged(fileName);
                 }
             } else {
                 writeUnchanged(name);
             }
             ++result.written;
+            writes.Written(fileName);
         } catch (const IoError& error) {
             // A full disk or a failing package ends the run; a path that cannot
             // take this member (a folder, FIFO or device there, no permission)
@@ -142,7 +161,8 @@ UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& fold
     return result;
 }
 
-PackResult PackFromPng(const std::string& folder, const std::string& packagePath) {
+PackResult PackFromPng(const std::string& folder, const std::string& packagePath,
+                       const ConversionOptions& options) {
     std::array<std::vector<FolderFile>, 3> groups = {Group(folder, ".k"), Group(folder, ".g"),
                                                      Group(folder, ".a")};
     std::set<std::string> skinStems;
@@ -160,10 +180,20 @@ PackResult PackFromPng(const std::string& folder, const std::string& packagePath
                                   EscapeName(k->fileName, true) + "; keep one of them",
                               folder);
         }
-        const std::string ext = ExtensionInCaseOf(".k", ExtractFileExt(png.fileName));
-        png.storedName = ChangeFileExt(png.storedName, ext);
+        png.storedName =
+            PlanMember(JoinPath(folder, png.fileName), PictureKind::kPng, IntakeMode::kByContent)
+                .storedName;
         png.fromPng = true;
         groups[0].push_back(std::move(png));
+    }
+    std::vector<std::string> names;
+    for (const auto& group : groups) {
+        for (const FolderFile& file : group) {
+            names.push_back(AnsiToUtf8(file.storedName));
+        }
+    }
+    if (const std::string why = CaseFoldPairReason(names); !why.empty()) {
+        throw FormatError(why, folder);
     }
     for (auto& group : groups) {
         std::sort(group.begin(), group.end(), [](const FolderFile& a, const FolderFile& b) {
@@ -193,10 +223,9 @@ PackResult PackFromPng(const std::string& folder, const std::string& packagePath
             }
             const std::string scratchName = std::to_string(++encoded) + ".k";
             {
-                ByteFile input = ByteFile::OpenRead(path);
-                PngRowSource source(input);
                 OutputFile output(*scratchFolder, scratchName);
-                EncodeRowsToSkin(source, output.file(), TransparencyColour{}, true);
+                WriteMemberBytes(MemberPlan{file.storedName, MemberEncoding::kEncodeSkin}, path,
+                                 PictureKind::kPng, output.file(), options);
                 output.Commit();
             }
             const std::string encodedPath = JoinPath(scratch.path(), scratchName);
