@@ -129,7 +129,7 @@ void CompareWindow::SetTransparency(const Transparency& transparency) {
 void CompareWindow::Compare(const std::string& before, const std::string& after) {
     std::unique_ptr<Side> older = Side::Open(before);
     std::unique_ptr<Side> newer = Side::Open(after);
-    PackageDiff diff = ComparePackages(older->package, newer->package);
+    PackageDiff diff = ComparePackageFiles(older->package, newer->package);
     loader_->Cancel();
     before_ = std::move(older);
     after_ = std::move(newer);
