@@ -29,7 +29,8 @@ QImage ThumbnailImage(const QImage& picture, qreal pixelRatio) {
     QSize shown = picture.size();
     bool sharp = true;
     if (longest <= side) {
-        shown *= side / longest;
+        const int factor = side / longest;  // a whole factor: pixels stay squares
+        shown = QSize(picture.width() * factor, picture.height() * factor);
     } else {
         shown = picture.size().scaled(side, side, Qt::KeepAspectRatio).expandedTo({1, 1});
         sharp = false;
