@@ -19,11 +19,15 @@ emscripten::val Describe(const emscripten::val& bytes, const std::string& name);
 emscripten::val DecodeSkin(const emscripten::val& bytes, const std::string& name, bool transparency,
                            unsigned colour);
 
-// What `lumigram-cli decode NAME out.bmp` writes.
-emscripten::val SkinToBmp(const emscripten::val& bytes, const std::string& name);
+// What `lumigram-cli decode NAME out.bmp` writes, with --transparency-color
+// colour (0xRRGGBB), or --no-transparency when transparency is false.
+emscripten::val SkinToBmp(const emscripten::val& bytes, const std::string& name, bool transparency,
+                          unsigned colour);
 
-// What `lumigram-cli convert NAME -o out.k` writes for a BMP.
-emscripten::val PictureToSkin(const emscripten::val& bytes, const std::string& name);
+// What `lumigram-cli convert NAME -o out.k` writes for a BMP, with the same
+// transparency options.
+emscripten::val PictureToSkin(const emscripten::val& bytes, const std::string& name,
+                              bool transparency, unsigned colour);
 
 // What `lumigram-cli convert` writes for a PNG of these straight-alpha pixels.
 // hasAlpha: the PNG's describe().alpha; when undefined, whether any pixel is

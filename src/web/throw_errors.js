@@ -41,38 +41,53 @@ function lumigramWhole(value, what) {
 // Flags keep JavaScript's truth, as embind gives them.
 function lumigramAsIs(value) { return value; }
 
+// Transparency options left out are the CLI's defaults: on, magenta.
+function lumigramTransparency(value) { return value === undefined ? true : value; }
+
+function lumigramColour(value, what) {
+    return value === undefined ? 0xFF00FF : lumigramWhole(value, what);
+}
+
 // Each entry: the argument checks, in order; the last argument of rgbaToSkin
 // may be left out, which embind alone refuses.
 const lumigramFunctions = {
     'describe': [lumigramBytes, lumigramName],
     'decodeSkin': [lumigramBytes, lumigramName, lumigramAsIs, lumigramWhole],
-    'skinToBmp': [lumigramBytes, lumigramName],
-    'pictureToSkin': [lumigramBytes, lumigramName],
+    'skinToBmp': [lumigramBytes, lumigramName, lumigramTransparency, lumigramColour],
+    'pictureToSkin': [lumigramBytes, lumigramName, lumigramTransparency, lumigramColour],
     'rgbaToSkin': [lumigramBytes, lumigramWhole, lumigramWhole, lumigramAsIs],
     'openPackage': [lumigramBytes, lumigramName, lumigramAsIs],
 };
 const lumigramMethods = {
     'member': [lumigramWhole],
     'bytes': [lumigramWhole],
+    'members': [],
     'put': [lumigramName, lumigramBytes],
     'putConverted': [lumigramName, lumigramBytes],
-    'remove': [lumigramName],
-    'rename': [lumigramName, lumigramName],
+    'replace': [lumigramWhole, lumigramBytes],
+    'remove': [lumigramWhole],
+    'rename': [lumigramWhole, lumigramName],
+    'checkpoint': [],
+    'restore': [lumigramWhole],
     'save': [],
 };
 const lumigramArgumentNames = {
     'describe': ['bytes', 'name'],
     'decodeSkin': ['bytes', 'name', 'transparency', 'colour'],
-    'skinToBmp': ['bytes', 'name'],
-    'pictureToSkin': ['bytes', 'name'],
+    'skinToBmp': ['bytes', 'name', 'transparency', 'colour'],
+    'pictureToSkin': ['bytes', 'name', 'transparency', 'colour'],
     'rgbaToSkin': ['rgba', 'width', 'height', 'hasAlpha'],
     'openPackage': ['bytes', 'name', 'salvage'],
     'member': ['index'],
     'bytes': ['index'],
+    'members': [],
     'put': ['name', 'bytes'],
     'putConverted': ['name', 'bytes'],
-    'remove': ['name'],
-    'rename': ['oldName', 'newName'],
+    'replace': ['index', 'bytes'],
+    'remove': ['index'],
+    'rename': ['index', 'newName'],
+    'checkpoint': [],
+    'restore': ['state'],
     'save': [],
 };
 

@@ -7,6 +7,7 @@
 #include "package/package_findings.h"
 #include "platform/ansi_codepage.h"
 #include "platform/byte_file.h"
+#include "platform/input_limits.h"
 #include "platform/io_error.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
@@ -67,6 +68,23 @@ std::string FindingLines(const std::string& path) {
     return lines;
 }
 
+// A member for the page: its name, and that name as the CLI shows it (control
+// characters escaped), for display.
+val MemberObject(const PackageEntry& entry) {
+    val object = val::object();
+    const std::string name = AnsiToUtf8(entry.storedName);
+    object.set("name", name);
+    object.set("shown", EscapeControls(name));
+    object.set("size", entry.size);
+    object.set("kind", MemberKind(entry.storedName));
+    return object;
+}
+
+// Undo keeps earlier member lists; their bytes are shared, but each entry
+// costs its name and bookkeeping. Past this many entries in all the oldest
+// states are let go (a package of 65,536 members keeps about 60 steps).
+constexpr std::size_t kMostKeptEntries = std::size_t{4} << 20;
+
 // Each open package keeps its file open, and the in-memory file system has a
 // few thousand descriptors for everything; past this many packages the page
 // has forgotten to delete() some, and a clear refusal beats every later call
@@ -93,6 +111,7 @@ val WebPackage::Open(const val& bytes, const std::string& name, bool salvage) {
         }
         // A sound package may still hold members verify warns about.
         opened->findings_ = FindingLines(path);
+        opened->states_.push_back(opened->package_.members());
         return val(std::move(opened));
     });
 }
@@ -106,23 +125,18 @@ std::size_t WebPackage::Checked(std::size_t index) const {
     return index;
 }
 
-std::size_t WebPackage::Named(const std::string& name) const {
-    const std::optional<std::string> stored = Utf8ToAnsi(name);
-    const std::optional<std::size_t> index = stored ? package_.Find(*stored) : std::nullopt;
-    if (!index) {
-        throw FormatError("no member named \"" + EscapeControls(name) + "\"", package_.path());
-    }
-    return *index;
+val WebPackage::member(std::size_t index) const {
+    return Guarded([&] { return MemberObject(package_.members()[Checked(index)]); });
 }
 
-val WebPackage::member(std::size_t index) const {
+val WebPackage::members() const {
     return Guarded([&] {
-        const PackageEntry& entry = package_.members()[Checked(index)];
-        val object = val::object();
-        object.set("name", AnsiToUtf8(entry.storedName));
-        object.set("size", entry.size);
-        object.set("kind", MemberKind(entry.storedName));
-        return object;
+        val list = val::array();
+        const std::vector<PackageEntry>& entries = package_.members();
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            list.set(i, MemberObject(entries[i]));
+        }
+        return list;
     });
 }
 
@@ -134,8 +148,7 @@ val WebPackage::put(const std::string& name, const val& content) {
     return Guarded([&] {
         const std::string stored = StoredName(ExtractFileName(name));
         CheckMemberName(stored, name);
-        package_.Put(stored, BytesFrom(content));
-        return val::undefined();
+        return val(package_.Put(stored, BytesFrom(content)));
     });
 }
 
@@ -154,26 +167,80 @@ val WebPackage::putConverted(const std::string& name, const val& content) {
             output->Commit();
         }
         CheckMemberName(stored, name);
-        ByteFile check = ByteFile::OpenRead(source);
-        package_.PutFile(stored, source, check.Size());
+        // The bytes are taken now: the scratch file goes with the next edit's.
+        return val(package_.Put(stored, ReadWholeFile(source)));
+    });
+}
+
+val WebPackage::replace(std::size_t index, const val& content) {
+    return Guarded([&] {
+        Checked(index);
+        std::vector<std::uint8_t> bytes = BytesFrom(content);
+        if (bytes.size() > static_cast<std::uint64_t>(kMaxPackageBytes)) {
+            throw FormatError("too large for a package (2 GiB at most)",
+                              AnsiToUtf8(package_.members()[index].storedName));
+        }
+        // Put by name would take the first of two members of one name; this
+        // one is replaced where it stands.
+        std::vector<PackageEntry> entries = package_.members();
+        PackageEntry& entry = entries[index];
+        entry.size = static_cast<std::uint32_t>(bytes.size());
+        entry.source = MemberSource{};
+        entry.source.kind = MemberSource::Kind::kBytes;
+        entry.source.bytes = std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes));
+        package_.Restore(std::move(entries));
+        return val(index);
+    });
+}
+
+val WebPackage::remove(std::size_t index) {
+    return Guarded([&] {
+        package_.Remove(Checked(index));
         return val::undefined();
     });
 }
 
-val WebPackage::remove(const std::string& name) {
+val WebPackage::rename(std::size_t index, const std::string& newName) {
     return Guarded([&] {
-        package_.Remove(Named(name));
-        return val::undefined();
-    });
-}
-
-val WebPackage::rename(const std::string& oldName, const std::string& newName) {
-    return Guarded([&] {
-        const std::size_t index = Named(oldName);
+        Checked(index);
         const std::string stored = StoredName(newName);
         CheckMemberName(stored, newName);
         package_.Rename(index, stored);
-        return val::undefined();
+        // A new name is unique in the package, so it finds the member.
+        return val(package_.Find(stored).value_or(index));
+    });
+}
+
+val WebPackage::checkpoint() {
+    return Guarded([&] {
+        // States after the current one were undone; a new edit lets them go.
+        states_.resize(currentState_ - firstState_ + 1);
+        states_.push_back(package_.members());
+        ++currentState_;
+        std::size_t kept = 0;
+        for (const std::vector<PackageEntry>& state : states_) {
+            kept += state.size();
+        }
+        while (states_.size() > 1 && kept > kMostKeptEntries) {
+            kept -= states_.front().size();
+            states_.pop_front();
+            ++firstState_;
+        }
+        return val(currentState_);
+    });
+}
+
+val WebPackage::restore(std::size_t state) {
+    return Guarded([&] {
+        if (state < firstState_ || state - firstState_ >= states_.size()) {
+            throw FormatError("no state " + std::to_string(state) + " is kept (states " +
+                                  std::to_string(firstState_) + " to " +
+                                  std::to_string(firstState_ + states_.size() - 1) + ")",
+                              package_.path());
+        }
+        package_.Restore(states_[state - firstState_]);
+        currentState_ = state;
+        return val(state);
     });
 }
 
