@@ -32,7 +32,7 @@ done
 # The page in headless Chromium (Debian's; playwright-core pinned in
 # tests/web/package-lock.json downloads no browser). Counted by its top-level
 # tests, whose rows are subtests.
-(cd tests/web && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error)
+bash scripts/web-npm.sh tests/web
 log=$(mktemp)
 node --test --test-reporter=tap tests/web/browser.test.mjs | tee "$log" || true
 browser_passed=$(grep -c '^ok ' "$log" || true)

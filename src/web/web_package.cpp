@@ -204,6 +204,9 @@ val WebPackage::rename(std::size_t index, const std::string& newName) {
     return Guarded([&] {
         Checked(index);
         const std::string stored = StoredName(newName);
+        if (package_.members()[index].storedName == stored) {
+            return val(index);  // one of two members of that name stays where it is
+        }
         CheckMemberName(stored, newName);
         package_.Rename(index, stored);
         // A new name is unique in the package, so it finds the member.
