@@ -24,6 +24,8 @@ EMSCRIPTEN_BINDINGS(lumigram) {
         .function("put", &WebPackage::put)
         .function("putConverted", &WebPackage::putConverted)
         .function("replace", &WebPackage::replace)
+        .function("planIntake", &WebPackage::planIntake)
+        .function("planReplacement", &WebPackage::planReplacement)
         .function("remove", &WebPackage::remove)
         .function("rename", &WebPackage::rename)
         .function("checkpoint", &WebPackage::checkpoint)

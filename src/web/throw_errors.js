@@ -41,6 +41,21 @@ function lumigramWhole(value, what) {
 // Flags keep JavaScript's truth, as embind gives them.
 function lumigramAsIs(value) { return value; }
 
+// [{name, bytes}], each checked as a name and bytes are.
+function lumigramFiles(value, what) {
+    if (!Array.isArray(value)) {
+        throw new Error(what + ' must be an array of {name, bytes}');
+    }
+    return value.map(function(file, i) {
+        const where = what + '[' + i + ']';
+        if (file === null || typeof file !== 'object') {
+            throw new Error(where + ' must be {name, bytes}');
+        }
+        return {name: lumigramName(file.name, where + '.name'),
+                bytes: lumigramBytes(file.bytes, where + '.bytes')};
+    });
+}
+
 // Transparency options left out are the CLI's defaults: on, magenta.
 function lumigramTransparency(value) { return value === undefined ? true : value; }
 
@@ -65,6 +80,8 @@ const lumigramMethods = {
     'put': [lumigramName, lumigramBytes],
     'putConverted': [lumigramName, lumigramBytes],
     'replace': [lumigramWhole, lumigramBytes],
+    'planIntake': [lumigramFiles],
+    'planReplacement': [lumigramWhole, lumigramName, lumigramBytes],
     'remove': [lumigramWhole],
     'rename': [lumigramWhole, lumigramName],
     'checkpoint': [],
@@ -84,6 +101,8 @@ const lumigramArgumentNames = {
     'put': ['name', 'bytes'],
     'putConverted': ['name', 'bytes'],
     'replace': ['index', 'bytes'],
+    'planIntake': ['files'],
+    'planReplacement': ['index', 'fileName', 'bytes'],
     'remove': ['index'],
     'rename': ['index', 'newName'],
     'checkpoint': [],

@@ -1,18 +1,21 @@
 #include "web/web_package.h"
 
-#include <unistd.h>
-
 #include "codec/conversion_run.h"
 #include "codec/picture_conversion.h"
+#include "codec/skin_format.h"
+#include "package/member_intake.h"
 #include "package/package_findings.h"
 #include "platform/ansi_codepage.h"
 #include "platform/byte_file.h"
+#include "platform/byte_sink.h"
+#include "platform/byte_source.h"
 #include "platform/input_limits.h"
 #include "platform/io_error.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
 #include "platform/printable_text.h"
 #include "web/js_bytes.h"
+#include "web/memory_files.h"
 
 namespace lumigram::web {
 namespace {
@@ -56,16 +59,31 @@ void CheckMemberName(const std::string& stored, const std::string& name) {
 }
 
 // verify's lines for the findings, as it prints them after the package's name.
-std::string FindingLines(const std::string& path) {
-    ByteFile file = ByteFile::OpenRead(path);
+std::string FindingLines(ByteSource& package) {
     std::string lines;
-    for (const PackageFinding& finding : FindPackageFindings(file).findings) {
+    for (const PackageFinding& finding : FindPackageFindings(package).findings) {
         const std::string member =
             finding.member ? "member " + std::to_string(*finding.member) + ": " : "";
         lines += std::string(lines.empty() ? "" : "\n") + FindingSeverityName(finding.severity) +
                  " package: " + member + finding.message;
     }
     return lines;
+}
+
+// What a file's bytes hold, told from their head as ReadPictureKind tells it.
+PictureKind KindOf(const val& bytes) {
+    const std::vector<std::uint8_t> content = BytesFrom(bytes);
+    MemoryFolder folder;
+    return ReadPictureKind(folder.PutHead("file", content, kSkinHeaderSize + 2));
+}
+
+// A plan for the page: the member's name, and whether the file is encoded
+// into a ".k" (with the user's transparency settings) or put as it is.
+val PlanObject(const MemberPlan& plan) {
+    val object = val::object();
+    object.set("name", AnsiToUtf8(plan.storedName));
+    object.set("encode", plan.encoding == MemberEncoding::kEncodeSkin);
+    return object;
 }
 
 // A member for the page: its name, and that name as the CLI shows it (control
@@ -85,32 +103,22 @@ val MemberObject(const PackageEntry& entry) {
 // states are let go (a package of 65,536 members keeps about 60 steps).
 constexpr std::size_t kMostKeptEntries = std::size_t{4} << 20;
 
-// Each open package keeps its file open, and the in-memory file system has a
-// few thousand descriptors for everything; past this many packages the page
-// has forgotten to delete() some, and a clear refusal beats every later call
-// failing with "Too many open files".
-constexpr unsigned kMostOpenPackages = 1000;
-
 }  // namespace
-
-unsigned WebPackage::open_ = 0;
 
 val WebPackage::Open(const val& bytes, const std::string& name, bool salvage) {
     return Guarded([&] {
-        if (open_ >= kMostOpenPackages) {
-            throw FormatError("too many packages open (" + std::to_string(open_) +
-                                  "): delete() the ones no longer needed",
-                              name);
-        }
+        // The page's bytes, read in place: no file system in between.
+        const auto content = std::make_shared<const std::vector<std::uint8_t>>(BytesFrom(bytes));
         auto opened = std::make_unique<WebPackage>();
-        const std::string path = opened->folder_->Put(name, BytesFrom(bytes));
+        auto source = std::make_unique<MemorySource>(content, name);
         if (salvage) {
-            opened->package_ = EditablePackage::OpenIntact(path);
+            opened->package_ = EditablePackage::OpenIntact(std::move(source));
         } else {
-            opened->package_ = EditablePackage::Open(path);
+            opened->package_ = EditablePackage::Open(std::move(source));
         }
         // A sound package may still hold members verify warns about.
-        opened->findings_ = FindingLines(path);
+        MemorySource whole(content, name);
+        opened->findings_ = FindingLines(whole);
         opened->states_.push_back(opened->package_.members());
         return val(std::move(opened));
     });
@@ -154,21 +162,54 @@ val WebPackage::put(const std::string& name, const val& content) {
 
 val WebPackage::putConverted(const std::string& name, const val& content) {
     return Guarded([&] {
-        std::string stored = StoredName(ExtractFileName(name));
-        const std::string input = folder_->Put(name, BytesFrom(content));
+        const std::vector<std::uint8_t> bytes = BytesFrom(content);
+        // Pictures are still converted from files; the package is not.
+        MemoryFolder folder;
+        const std::string input = folder.Put(name, bytes);
         const PictureKind kind = ReadPictureKind(input);
-        std::string source = input;
-        if (kind == PictureKind::kBmp || kind == PictureKind::kPng) {
-            // As update --convert: the picture goes in as a ".k" of its name.
-            stored = ChangeFileExt(stored, ExtensionInCaseOf(".k", ExtractFileExt(stored)));
-            source = input + ".k";
-            const std::unique_ptr<OutputFile> output = OutputFile::ForPath(source, false, {});
-            ConvertPicture(input, kind, TargetFormat::kK, output->file(), ConversionOptions{});
+        const MemberPlan plan = PlanMember(name, kind, IntakeMode::kByContent);
+        if (plan.encoding == MemberEncoding::kUnchanged) {
+            return val(package_.Put(plan.storedName, bytes));
+        }
+        const std::string encoded = folder.PathOf("member.k");
+        {
+            const std::unique_ptr<OutputFile> output = OutputFile::ForPath(encoded, false, {});
+            WriteMemberBytes(plan, input, kind, output->file(), ConversionOptions{});
             output->Commit();
         }
-        CheckMemberName(stored, name);
-        // The bytes are taken now: the scratch file goes with the next edit's.
-        return val(package_.Put(stored, ReadWholeFile(source)));
+        return val(package_.Put(plan.storedName, ReadWholeFile(encoded)));
+    });
+}
+
+val WebPackage::planIntake(const val& files) const {
+    return Guarded([&] {
+        std::vector<IntakeFile> intake;
+        const auto count = files["length"].as<std::size_t>();
+        for (std::size_t i = 0; i < count; ++i) {
+            intake.push_back({files[i]["name"].as<std::string>(), KindOf(files[i]["bytes"])});
+        }
+        val steps = val::array();
+        const std::vector<IntakeStep> planned =
+            PlanIntake(intake, package_.members(), IntakeMode::kByContent);
+        for (std::size_t i = 0; i < planned.size(); ++i) {
+            const IntakeStep& step = planned[i];
+            val object = PlanObject(step.plan);
+            object.set("action", step.action == IntakeStep::Action::kReplace ? "replace"
+                                 : step.action == IntakeStep::Action::kAdd   ? "add"
+                                                                             : "skip");
+            object.set("member", step.member);
+            object.set("reason", step.reason);
+            steps.set(i, object);
+        }
+        return steps;
+    });
+}
+
+val WebPackage::planReplacement(std::size_t index, const std::string& fileName,
+                                const val& content) const {
+    return Guarded([&] {
+        const std::string& storedName = package_.members()[Checked(index)].storedName;
+        return PlanObject(PlanReplacement(storedName, fileName, KindOf(content)));
     });
 }
 
@@ -249,11 +290,9 @@ val WebPackage::restore(std::size_t state) {
 
 val WebPackage::save() {
     return Guarded([&] {
-        const std::string path = folder_->PathOf("saved-" + std::to_string(saves_++) + ".ezx");
-        package_.Save(path);
-        val saved = Uint8ArrayOf(ReadWholeFile(path));
-        ::unlink(path.c_str());
-        return saved;
+        MemorySink saved;
+        package_.Save(saved);
+        return Uint8ArrayOf(saved.bytes());
     });
 }
 

@@ -8,19 +8,17 @@
 #include <emscripten/val.h>
 
 #include "package/editable_package.h"
-#include "web/memory_files.h"
 
 namespace lumigram::web {
 
 // An open skin package for the page: the editable package the CLI's update
-// and delete and the workbench use, over a copy of the bytes in memory. Every
+// and delete and the workbench use, over the page's bytes held in memory. Every
 // method returns an Error value instead of raising (see js_bytes.h).
 class WebPackage {
   public:
     // salvage: a damaged package's intact members, read-only for the page,
     // instead of the CLI's refusal.
-    WebPackage() { ++open_; }
-    ~WebPackage() { --open_; }
+    WebPackage() = default;
     WebPackage(const WebPackage&) = delete;
     WebPackage& operator=(const WebPackage&) = delete;
 
@@ -39,6 +37,14 @@ class WebPackage {
     emscripten::val put(const std::string& name, const emscripten::val& bytes);
     emscripten::val putConverted(const std::string& name, const emscripten::val& bytes);
     emscripten::val replace(std::size_t index, const emscripten::val& bytes);
+    // Which member each of files ([{name, bytes}]) becomes, by the intake rule
+    // of update --convert (PlanIntake): [{action: "add" | "replace" | "skip",
+    // member, name, encode, reason}]; encode: the file is a BMP or PNG to
+    // encode into a ".k" with the user's transparency settings.
+    emscripten::val planIntake(const emscripten::val& files) const;
+    // What a file put into member index becomes (PlanReplacement): {name, encode}.
+    emscripten::val planReplacement(std::size_t index, const std::string& fileName,
+                                    const emscripten::val& bytes) const;
     emscripten::val remove(std::size_t index);
     emscripten::val rename(std::size_t index, const std::string& newName);
     emscripten::val save();
@@ -57,10 +63,8 @@ class WebPackage {
   private:
     std::size_t Checked(std::size_t index) const;
 
-    std::unique_ptr<MemoryFolder> folder_ = std::make_unique<MemoryFolder>();
     EditablePackage package_;
     std::string findings_;
-    unsigned saves_ = 0;
     std::deque<std::vector<PackageEntry>> states_;
     std::size_t firstState_ = 0;    // the number of states_.front()
     std::size_t currentState_ = 0;  // the state the members are in, when unedited since

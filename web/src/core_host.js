@@ -7,35 +7,6 @@ import {checkRequest, checkResult, transfers} from './protocol.js';
 // the page draws steadily and other requests get in between.
 const kBatchMillis = 30;
 
-// A ".k" member takes a ".k", BMP or PNG picture; a ".g" member a GIF or PNG;
-// any other member any file.
-function memberKind(name) {
-    const dot = name.lastIndexOf('.');
-    const ext = dot < 0 ? '' : name.slice(dot + 1).toLowerCase();
-    return ext === 'k' || ext === 'g' || ext === 'a' ? ext : 'other';
-}
-
-function stemOf(name) {
-    const dot = name.lastIndexOf('.');
-    return dot <= 0 ? name : name.slice(0, dot);
-}
-
-function lastPart(name) { return name.slice(Math.max(name.lastIndexOf('/'), name.lastIndexOf('\\')) + 1); }
-
-// The name a file added to a package gets: ".k", ".g" and ".a" files keep
-// theirs; pictures that become ".k" or ".g" members are named after what they
-// become, as the desktop workbench names them.
-function addedMemberName(fileName, kind) {
-    const name = lastPart(fileName);
-    if (memberKind(name) !== 'other')
-        return name;
-    if (kind === 'bmp' || kind === 'png')
-        return `${stemOf(name)}.k`;
-    if (kind === 'gif')
-        return `${stemOf(name)}.g`;
-    return name;
-}
-
 // A PNG's straight-alpha pixels through the browser's own decoder. A canvas
 // keeps its pixels premultiplied, which in 8 bits loses a half-transparent
 // pixel's colour by one step; a float16 canvas keeps it exactly, so 8 bits are
@@ -93,7 +64,9 @@ function shrink(rgba, width, height) {
 
 const messageOf = (e) => String(e && e.message !== undefined ? e.message : e);
 
-export function createCoreHost(L, post) {
+// decodePng(bytes) → {rgba, width, height}: the browser's canvas, unless the
+// caller has another (node, which has no canvas, in the tests).
+export function createCoreHost(L, post, {decodePng = rgbaOfPng} = {}) {
     let pkg = null;
     let readOnly = false;
     let generation = 0;  // a newer request for thumbnails ends an older run
@@ -129,26 +102,15 @@ export function createCoreHost(L, post) {
         const {kind, alpha} = L.describe(bytes, name);
         if (kind !== 'png')
             return L.pictureToSkin(bytes, name, transparency, colour);
-        const {rgba, width, height} = await rgbaOfPng(bytes);
+        const {rgba, width, height} = await decodePng(bytes);
         return L.rgbaToSkin(rgba, width, height, alpha);
     }
 
-    // The bytes a chosen file becomes as the member `target`, encoded as that
-    // member needs.
-    async function memberBytesFor(target, fileName, bytes, settings) {
-        const kind = L.describe(bytes, fileName).kind;
-        const wants = memberKind(target);
-        if (wants === 'k') {
-            if (kind === 'k')
-                return bytes;
-            if (kind === 'bmp' || kind === 'png')
-                return skinOfPicture(bytes, fileName, settings.transparency, settings.colour);
-            throw new Error(
-                `cannot become ${target}: a ".k" member takes a ".k", BMP or PNG picture`);
-        }
-        if (wants === 'g' && kind !== 'gif' && kind !== 'png')
-            throw new Error(`cannot become ${target}: a ".g" member takes a GIF or PNG picture`);
-        return bytes;
+    // A file's bytes as its plan (the core's intake rule) says: as they are,
+    // or a picture encoded into a ".k".
+    function planned(plan, fileName, bytes, settings) {
+        return plan.encode ? skinOfPicture(bytes, fileName, settings.transparency, settings.colour) :
+                             bytes;
     }
 
     // One step of an edit; the member list's changes go into changes.
@@ -168,20 +130,17 @@ export function createCoreHost(L, post) {
             return to;
         }
         if (step.op === 'replace') {
-            if (step.index >= pkg.size())
-                throw new Error(`no member ${step.index}: the package has ${pkg.size()}`);
-            const target = pkg.member(step.index).name;
-            const bytes = await memberBytesFor(target, step.fileName, step.bytes, settings);
-            pkg.replace(step.index, bytes);
+            const plan = pkg.planReplacement(step.index, step.fileName, step.bytes);
+            pkg.replace(step.index, await planned(plan, step.fileName, step.bytes, settings));
             ids[step.index] = nextId++;
             changes.push({at: step.index, removed: 1, inserted: [memberAt(step.index)]});
             return step.index;
         }
-        // add: a new member, or (as update) the member of that name replaced.
-        const target = addedMemberName(step.fileName, L.describe(step.bytes, step.fileName).kind);
-        const bytes = await memberBytesFor(target, step.fileName, step.bytes, settings);
+        // add: a new member, or the one member of that name replaced.
+        const plan = step.plan;
+        const bytes = await planned(plan, step.fileName, step.bytes, settings);
         const before = pkg.size();
-        const at = pkg.put(target, bytes);
+        const at = pkg.put(plan.name, bytes);
         const added = pkg.size() > before;
         if (added) {
             ids.splice(at, 0, nextId++);
@@ -192,8 +151,24 @@ export function createCoreHost(L, post) {
         return at;
     }
 
+    // The files an edit adds, planned together before anything changes, as
+    // update plans them: a file no member can be made of, or two files for one
+    // member, refuse the whole edit.
+    function planAdds(steps) {
+        const adds = steps.filter((step) => step.op === 'add');
+        if (adds.length === 0)
+            return;
+        const plans = pkg.planIntake(adds.map((step) => ({name: step.fileName, bytes: step.bytes})));
+        plans.forEach((plan, i) => {
+            if (plan.action === 'skip')
+                throw new Error(adds.length > 1 ? `${adds[i].fileName}: ${plan.reason}` : plan.reason);
+            adds[i].plan = plan;
+        });
+    }
+
     async function edit({steps, transparency, colour}) {
         writable();
+        planAdds(steps);
         const changes = [];
         const touched = [];
         try {
