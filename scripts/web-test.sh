@@ -16,7 +16,7 @@ fi
 unset NODE_PATH
 passed=0
 failed=0
-for test in tests/web/vectors.test.mjs; do
+for test in tests/web/vectors.test.mjs tests/web/edit_cases.test.mjs; do
   log=$(mktemp)
   node "$test" build/web/lumigram.js "$cli" | tee "$log" || true
   last=$(tail -n 1 "$log")

@@ -208,7 +208,8 @@ val PictureToSkin(const val& bytes, const std::string& name, bool transparency, 
     });
 }
 
-val RgbaToSkin(const val& rgba, unsigned width, unsigned height, const val& hasAlpha) {
+val RgbaToSkin(const val& rgba, unsigned width, unsigned height, const val& hasAlpha,
+               bool transparency, unsigned colour) {
     return Guarded([&] {
         if (width == 0 || height == 0 || width > kMaxBmpWidth24 || height > kMaxPictureHeight) {
             throw FormatError("a picture of " + std::to_string(width) + " x " +
@@ -231,7 +232,7 @@ val RgbaToSkin(const val& rgba, unsigned width, unsigned height, const val& hasA
             hasAlpha.isUndefined() ? std::nullopt : std::optional(hasAlpha.as<bool>()));
         MemoryFolder folder;
         return OutputOf(folder, [&](ByteFile& output) {
-            EncodeRowsToSkin(source, output, TransparencyColour{}, true);
+            EncodeRowsToSkin(source, output, ColourOf(colour), transparency);
         });
     });
 }

@@ -29,11 +29,12 @@ emscripten::val SkinToBmp(const emscripten::val& bytes, const std::string& name,
 emscripten::val PictureToSkin(const emscripten::val& bytes, const std::string& name,
                               bool transparency, unsigned colour);
 
-// What `lumigram-cli convert` writes for a PNG of these straight-alpha pixels.
+// What `lumigram-cli convert` writes for a PNG of these straight-alpha pixels,
+// with the transparency options as for PictureToSkin.
 // hasAlpha: the PNG's describe().alpha; when undefined, whether any pixel is
 // less than fully opaque (which differs only for a PNG with an alpha channel
 // and no transparent pixel: convert gives that one an all-opaque mask).
 emscripten::val RgbaToSkin(const emscripten::val& rgba, unsigned width, unsigned height,
-                           const emscripten::val& hasAlpha);
+                           const emscripten::val& hasAlpha, bool transparency, unsigned colour);
 
 }  // namespace lumigram::web

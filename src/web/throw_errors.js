@@ -70,7 +70,8 @@ const lumigramFunctions = {
     'decodeSkin': [lumigramBytes, lumigramName, lumigramAsIs, lumigramWhole],
     'skinToBmp': [lumigramBytes, lumigramName, lumigramTransparency, lumigramColour],
     'pictureToSkin': [lumigramBytes, lumigramName, lumigramTransparency, lumigramColour],
-    'rgbaToSkin': [lumigramBytes, lumigramWhole, lumigramWhole, lumigramAsIs],
+    'rgbaToSkin': [lumigramBytes, lumigramWhole, lumigramWhole, lumigramAsIs,
+        lumigramTransparency, lumigramColour],
     'openPackage': [lumigramBytes, lumigramName, lumigramAsIs],
 };
 const lumigramMethods = {
@@ -93,7 +94,7 @@ const lumigramArgumentNames = {
     'decodeSkin': ['bytes', 'name', 'transparency', 'colour'],
     'skinToBmp': ['bytes', 'name', 'transparency', 'colour'],
     'pictureToSkin': ['bytes', 'name', 'transparency', 'colour'],
-    'rgbaToSkin': ['rgba', 'width', 'height', 'hasAlpha'],
+    'rgbaToSkin': ['rgba', 'width', 'height', 'hasAlpha', 'transparency', 'colour'],
     'openPackage': ['bytes', 'name', 'salvage'],
     'member': ['index'],
     'bytes': ['index'],

@@ -103,7 +103,7 @@ export function createCoreHost(L, post, {decodePng = rgbaOfPng} = {}) {
         if (kind !== 'png')
             return L.pictureToSkin(bytes, name, transparency, colour);
         const {rgba, width, height} = await decodePng(bytes);
-        return L.rgbaToSkin(rgba, width, height, alpha);
+        return L.rgbaToSkin(rgba, width, height, alpha, transparency, colour);
     }
 
     // A file's bytes as its plan (the core's intake rule) says: as they are,
