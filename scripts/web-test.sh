@@ -34,7 +34,7 @@ done
 # tests, whose rows are subtests.
 bash scripts/web-npm.sh tests/web
 log=$(mktemp)
-node --test --test-reporter=tap tests/web/browser.test.mjs | tee "$log" || true
+node --test --test-concurrency=1 --test-reporter=tap tests/web/browser.test.mjs tests/web/app.test.mjs | tee "$log" || true
 browser_passed=$(grep -c '^ok ' "$log" || true)
 browser_failed=$(grep -c '^not ok ' "$log" || true)
 rm -f "$log"

@@ -8,7 +8,8 @@ const browser = Object.fromEntries([
     'console', 'setTimeout', 'clearTimeout', 'requestAnimationFrame', 'cancelAnimationFrame',
     'performance', 'matchMedia', 'getComputedStyle', 'ResizeObserver', 'IntersectionObserver',
     'Worker', 'Blob', 'File', 'URL', 'ImageData', 'OffscreenCanvas', 'createImageBitmap',
-    'DataTransfer', 'DragEvent', 'Event', 'postMessage', 'WorkerGlobalScope', 'structuredClone',
+    'DataTransfer', 'DragEvent', 'Event', 'KeyboardEvent', 'MutationObserver', 'innerHeight',
+    'postMessage', 'WorkerGlobalScope', 'structuredClone',
 ].map((name) => [name, 'readonly']));
 const node = Object.fromEntries([
     'process', 'Buffer', 'console', 'setTimeout', 'clearTimeout', 'performance', 'URL',

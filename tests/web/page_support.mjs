@@ -21,19 +21,23 @@ const types = {
     '.css': 'text/css',
     '.wasm': 'application/wasm',
     '.png': 'image/png',
+    '.webmanifest': 'application/manifest+json',
 };
 
-// A static server on a free port of 127.0.0.1, as any static host would serve the site.
-export async function serveSite() {
+// A static server on a free port of 127.0.0.1, as any static host would serve
+// the site, under prefix (a folder of the host). alter(path, body) may change
+// what a file serves (a new version of the site).
+export async function serveSite({prefix = '/', alter = (path, body) => body} = {}) {
     const server = createServer((request, response) => {
-        const path = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-        const file = normalize(join(siteDir, path === '/' ? 'index.html' : path));
-        if (!file.startsWith(siteDir)) {
+        const full = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+        const path = full.startsWith(prefix) ? `/${full.slice(prefix.length)}` : null;
+        const file = path && normalize(join(siteDir, path === '/' ? 'index.html' : path));
+        if (!file || !file.startsWith(siteDir)) {
             response.writeHead(403).end();
             return;
         }
         try {
-            const body = readFileSync(file);
+            const body = alter(path, readFileSync(file));
             response.writeHead(
                 200, {'content-type': types[extname(file)] || 'application/octet-stream'});
             response.end(body);
@@ -42,7 +46,13 @@ export async function serveSite() {
         }
     });
     await new Promise((ready) => server.listen(0, '127.0.0.1', ready));
-    return {url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close()};
+    return {
+        url: `http://127.0.0.1:${server.address().port}${prefix}`,
+        close: () => {
+            server.closeAllConnections();
+            server.close();
+        },
+    };
 }
 
 // Headless Chromium from the system; its own background connections are off,
@@ -84,7 +94,10 @@ export async function openPage(context, url, viewport = {
     return page;
 }
 
-export function cli(...args) { return spawnSync(cliPath, args, {encoding: 'buffer'}); }
+// Its output may be long: a list of 65,536 members.
+export function cli(...args) {
+    return spawnSync(cliPath, args, {encoding: 'buffer', maxBuffer: 1 << 26});
+}
 
 export function cliOk(...args) {
     execFileSync(cliPath, args, {stdio: ['ignore', 'ignore', 'pipe']});
