@@ -199,3 +199,59 @@ export function makeFixtures(count = 6, member = smallMember, name = numbered) {
     writeFileSync(path('cut.k'), readFileSync(path('icon.k')).subarray(0, 30));
     return {dir, path, close: () => rmSync(dir, {recursive: true, force: true})};
 }
+
+// fx's huge.ezx: count copies of its icon.k.
+export function hugePackage(fx, count) {
+    mkdirSync(fx.path('huge'));
+    const member = readFileSync(fx.path('icon.k'));
+    for (let i = 0; i < count; ++i)
+        writeFileSync(fx.path(`huge/p${String(i).padStart(5, '0')}.k`), member);
+    cliOk('pack', fx.path('huge'), fx.path('huge.ezx'));
+}
+
+// The longest wait between two frames while the open package's grid is
+// scrolled from top to bottom in two seconds.
+export function longestScrollFrame(page) {
+    return page.evaluate(async () => {
+        const grid = document.getElementById('grid');
+        grid.scrollTop = 0;
+        let longest = 0;
+        let previous = performance.now();
+        const started = previous;
+        await new Promise((resolve) => {
+            const frame = (now) => {
+                longest = Math.max(longest, now - previous);
+                previous = now;
+                const done = Math.min(1, (now - started) / 2000);
+                grid.scrollTop = done * (grid.scrollHeight - grid.clientHeight);
+                if (done < 1)
+                    requestAnimationFrame(frame);
+                else
+                    resolve();
+            };
+            requestAnimationFrame(frame);
+        });
+        return longest;
+    });
+}
+
+// Milliseconds from a key pressed on the focused element (Ctrl held for "z")
+// to the package's title telling count members.
+export function timeKey(page, key, count) {
+    return page.evaluate(({key, count}) => new Promise((resolve) => {
+        const title = document.getElementById('package-title');
+        const started = performance.now();
+        new MutationObserver((_, observer) => {
+            if (title.textContent.endsWith(`${count} members`)) {
+                observer.disconnect();
+                resolve(performance.now() - started);
+            }
+        }).observe(title, {childList: true, characterData: true, subtree: true});
+        document.activeElement.dispatchEvent(new KeyboardEvent('keydown', {
+            key,
+            ctrlKey: key === 'z',
+            bubbles: true,
+            cancelable: true,
+        }));
+    }), {key, count});
+}

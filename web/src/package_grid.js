@@ -32,7 +32,7 @@ export class PackageGrid {
         this.thumbs = new Map(); // member id -> {element, dims}
         this.wanted = new Set(); // ids asked of the core and not come yet
         this.selected = -1;
-        this.layout = {columns: 1, rowHeight: 100, cellWidth: 100};
+        this.layout = {columns: 1, rowHeight: 100, cellWidth: 100, thumb: undefined};
         this.thumbTimer = 0;
         this.frame = 0;
         grid.addEventListener('scroll', () => this.schedule(), {passive: true});
@@ -76,9 +76,12 @@ export class PackageGrid {
         const style = getComputedStyle(this.grid);
         const minWidth = parseFloat(style.getPropertyValue('--cell-min')) || 120;
         const rowHeight = parseFloat(style.getPropertyValue('--row-height')) || 140;
+        const thumb = parseFloat(style.getPropertyValue('--thumb')) || 96;
         const width = this.grid.clientWidth;
         const columns = Math.max(1, Math.floor(width / minWidth));
-        this.layout = {columns, rowHeight, cellWidth: width / columns};
+        if (this.layout.thumb !== undefined && thumb !== this.layout.thumb)
+            this.forgetThumbnails();  // drawn for another cell size
+        this.layout = {columns, rowHeight, cellWidth: width / columns, thumb};
     }
 
     render(relayout = false) {
@@ -98,29 +101,37 @@ export class PackageGrid {
         const focused = document.activeElement && document.activeElement.parentNode === this.grid ?
             Number(document.activeElement.dataset.index) :
             -1;
-        // Cells out of range go, but never the focused one (focus would be lost).
+        // Cells out of range are taken for the cells coming into it (moving a
+        // cell costs less than making one), never the focused one (focus
+        // would be lost); those left over go.
+        const spare = [];
         for (const [index, cell] of this.cells) {
             if ((index < first || index >= last || index >= count) && index !== focused) {
-                cell.remove();
+                spare.push(cell);
                 this.cells.delete(index);
             }
         }
         for (let i = first; i < last; ++i)
-            this.fill(i, relayout);
+            this.fill(i, relayout, spare);
         if (focused >= 0 && focused < count)
-            this.fill(focused, relayout);
+            this.fill(focused, relayout, spare);
+        for (const cell of spare)
+            cell.remove();
         this.grid.tabIndex = count > 0 ? -1 : 0;
         this.askThumbnails(first, last);
     }
 
     // The cell of member i, made or brought in line with the member.
-    fill(i, relayout) {
+    fill(i, relayout, spare = []) {
         const member = this.members[i];
         let cell = this.cells.get(i);
         if (!cell) {
-            cell = this.makeCell();
+            cell = spare.pop();
+            if (!cell) {
+                cell = this.makeCell();
+                this.grid.appendChild(cell);
+            }
             this.cells.set(i, cell);
-            this.grid.appendChild(cell);
             relayout = true;
         }
         if (relayout || cell.dataset.index !== String(i)) {
@@ -135,8 +146,8 @@ export class PackageGrid {
             cell.dataset.id = member.id;
             cell.dataset.name = member.name;
             cell.title = member.shown;
-            cell.querySelector('.name').textContent = member.shown;
-            cell.querySelector('.size').textContent = plural(member.size, 'byte');
+            cell.parts.name.textContent = member.shown;
+            cell.parts.size.textContent = plural(member.size, 'byte');
             delete cell.dataset.shows;
         }
         if (cell.dataset.shows !== String(member.id))
@@ -159,31 +170,33 @@ export class PackageGrid {
         thumb.className = 'thumb';
         const text = document.createElement('div');
         text.className = 'text';
+        cell.parts = {thumb};
         for (const part of ['name', 'size', 'dims']) {
             const span = document.createElement('span');
             span.className = part;
             text.appendChild(span);
+            cell.parts[part] = span;
         }
         cell.append(thumb, text);
         return cell;
     }
 
     showThumbnail(cell, member) {
-        const thumb = cell.querySelector('.thumb');
+        const {thumb, dims} = cell.parts;
         const kept = this.thumbs.get(member.id);
         if (kept) {
             // Most recently shown last, so the oldest go first.
             this.thumbs.delete(member.id);
             this.thumbs.set(member.id, kept);
             thumb.replaceChildren(kept.element);
-            cell.querySelector('.dims').textContent = kept.dims;
+            dims.textContent = kept.dims;
             cell.dataset.shows = member.id;
         } else if (member.kind === 'k' || member.kind === 'g') {
             thumb.replaceChildren();
-            cell.querySelector('.dims').textContent = '';
+            dims.textContent = '';
         } else {
             thumb.replaceChildren(label(member.kind === 'a' ? '.a' : '?'));
-            cell.querySelector('.dims').textContent = '';
+            dims.textContent = '';
             cell.dataset.shows = member.id;
         }
     }
@@ -297,7 +310,7 @@ export class PackageGrid {
     // Every thumbnail at its own size, one pixel a pixel, and only a picture
     // larger than the cell's square shrunk to fit it: sizes compare at a glance.
     fit(element, width, height) {
-        const side = parseFloat(getComputedStyle(this.grid).getPropertyValue('--thumb')) || 96;
+        const side = this.layout.thumb || 96;
         const scale = Math.min(1, side / Math.max(width, height, 1));
         element.style.width = `${Math.max(1, Math.round(width * scale))}px`;
         element.style.height = `${Math.max(1, Math.round(height * scale))}px`;
