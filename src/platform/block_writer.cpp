@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/byte_file.h"
+#include "platform/byte_sink.h"
 #include "platform/little_endian.h"
 
 namespace lumigram {
@@ -13,7 +13,7 @@ void BlockWriter::Append(std::span<const std::uint8_t> data) {
         Flush();
     }
     if (data.size() >= buffer_.size()) {
-        file_.WriteAt(offset_, data);
+        sink_.WriteAt(offset_, data);
         offset_ += data.size();
         return;
     }
@@ -49,7 +49,7 @@ void BlockWriter::Flush() {
     if (pending_ == 0) {
         return;
     }
-    file_.WriteAt(offset_, buffer_.first(pending_));
+    sink_.WriteAt(offset_, buffer_.first(pending_));
     offset_ += pending_;
     pending_ = 0;
 }

@@ -6,16 +6,16 @@
 
 namespace lumigram {
 
-class ByteFile;
+class ByteSink;
 
-// Gathers consecutive writes to one region of a file in a caller-owned buffer
-// and hands them to the file in large blocks. Regions written this way need not
-// be written in file order: the codec fills its pixel rows and its mask plane
-// side by side, each through a writer of its own.
+// Gathers consecutive writes to one region of a sink (a file, memory) in a
+// caller-owned buffer and hands them on in large blocks. Regions written this
+// way need not be written in order: the codec fills its pixel rows and its
+// mask plane side by side, each through a writer of its own.
 class BlockWriter {
   public:
-    BlockWriter(ByteFile& file, std::uint64_t offset, std::span<std::uint8_t> buffer)
-        : file_(file), offset_(offset), buffer_(buffer) {}
+    BlockWriter(ByteSink& sink, std::uint64_t offset, std::span<std::uint8_t> buffer)
+        : sink_(sink), offset_(offset), buffer_(buffer) {}
 
     void Append(std::span<const std::uint8_t> data);
     void AppendText(std::string_view text);
@@ -34,12 +34,12 @@ class BlockWriter {
     // offset() (the buffer is free to carry it), then Skip(its length).
     std::uint64_t offset() const { return offset_ + pending_; }
     std::span<std::uint8_t> buffer() const { return buffer_; }
-    ByteFile& file() const { return file_; }
+    ByteSink& sink() const { return sink_; }
     void Skip(std::uint64_t count) { offset_ += count; }
 
   private:
-    ByteFile& file_;
-    std::uint64_t offset_;  // file offset of buffer_[0]
+    ByteSink& sink_;
+    std::uint64_t offset_;  // sink offset of buffer_[0]
     std::span<std::uint8_t> buffer_;
     std::size_t pending_ = 0;
 };

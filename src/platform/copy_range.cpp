@@ -102,10 +102,11 @@ void CopyExactly(ByteFile& from, std::uint64_t offset, std::uint64_t size, Block
     if (size == 0) {
         return;
     }
-    if (size >= kKernelCopyMinimum) {
+    // Only between two files can the kernel copy; into memory it goes block by block.
+    auto* const file = dynamic_cast<ByteFile*>(&writer.sink());
+    if (size >= kKernelCopyMinimum && file != nullptr) {
         writer.Flush();
-        if (CopyRange(from, offset, writer.file(), writer.offset(), size, writer.buffer()) !=
-            size) {
+        if (CopyRange(from, offset, *file, writer.offset(), size, writer.buffer()) != size) {
             throw IoError(IoCode::kReadBeyondEndOfFile, from.path());
         }
         writer.Skip(size);
