@@ -34,6 +34,7 @@
 #include "app/workbench/workbench_window.h"
 #include "codec/conversion_run.h"
 #include "codec/convert_one_file.h"
+#include "codec/folder_conversion.h"
 #include "codec/picture_groups.h"
 #include "codec/scratch_conversion.h"
 #include "dialogs/dialog_seam.h"
@@ -547,52 +548,33 @@ void TSDIAppForm::Convertall1Click() {
 
     // Its own scratch folder: the picture on screen keeps its scratch files.
     CreateFolders(batchScratch_);
-    const std::vector<std::string> names =
-        ListGroupFiles(folder, FileKindOf(chosen), static_cast<std::size_t>(-1));
-    BatchProgress progress(this, "Convert all", static_cast<int>(names.size()));
-    // The output folder is opened once: every output is written relative to it,
-    // so a folder swapped for a link during the run redirects nothing.
-    const OutputFolder output = OutputFolder::Open(outputFolder);
-    OutputRules rules;  // no output replaces a file the run converts
-    for (const std::string& name : names) {
-        if (const auto identity = IdentityOfPath(folder + name)) {
-            rules.inputs.push_back(*identity);
-        }
-    }
-    // No file of the run replaces another's output (logo.gif and logo.png both
-    // give logo.g): such a file is skipped and listed when the run ends.
-    ConversionRun run;
+    FolderConversionOptions options;
+    options.colour = state_.transparency.colour;
+    options.transparencyEnabled = state_.transparency.enabled;
+    options.scratchDir = batchScratch_;
     QStringList failures;
-    int converted = 0;
-    bool cancelled = false;
-    for (std::size_t i = 0; i < names.size() && !cancelled; ++i) {
-        const std::string source = folder + names[i];
-        try {
-            const OutputDecision decision = run.Decide(PlannedOutputPath(source, outputFolder));
-            if (decision.verdict != OutputVerdict::kWrite) {
-                failures << ToQt(EscapeControls(source) + ": " + decision.message);
-            } else {
-                const ConversionOutcome outcome =
-                    ConvertOneFile(source, output, batchScratch_, state_.transparency.colour,
-                                   state_.transparency.enabled, rules);
-                if (outcome.written) {
-                    ++converted;
-                    run.Written(source, outcome.destination);
-                } else if (outcome.destination.empty()) {
-                    failures << ToQt(EscapeControls(source) + ": not a GIF or PNG picture");
-                } else {
-                    failures << ToQt(EscapeControls(outcome.destination) + ": " + outcome.problem);
-                }
-            }
-        } catch (const std::exception& error) {
-            DeleteScratchFiles(batchScratch_);
-            failures << ToQt(EscapeControls(source) + ": " + error.what());
+    options.onFailure = [&](const std::string& path, const std::string& message) {
+        failures << ToQt(EscapeControls(path) + ": " + message);
+    };
+    options.onNoOutput = [&](const std::string& source) {
+        failures << ToQt(EscapeControls(source) + ": not a GIF or PNG picture");
+    };
+    std::unique_ptr<BatchProgress> progress;
+    options.onProgress = [&](std::size_t done, std::size_t total, const std::string&) {
+        if (!progress) {
+            progress =
+                std::make_unique<BatchProgress>(this, "Convert all", static_cast<int>(total));
         }
-        cancelled = !progress.Step(static_cast<int>(i + 1));
-    }
+        return progress->Step(static_cast<int>(done));
+    };
+    const FolderConversionResult result =
+        ConvertFolder(folder, FileKindOf(chosen), outputFolder, options);
+    const std::size_t converted = result.written;
+    const bool cancelled = result.cancelled;
+    const std::size_t files = result.files;
     ShowSummary(QStringLiteral("Converted %1 of %2 files into %3%4")
                     .arg(converted)
-                    .arg(names.size())
+                    .arg(files)
                     .arg(ToQt(outputFolder))
                     .arg(cancelled ? QStringLiteral(" (cancelled)") : QString()));
     ShowFailures("Lumigram", QStringLiteral("%1 files were not converted:").arg(failures.size()),

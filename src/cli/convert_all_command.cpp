@@ -13,6 +13,7 @@
 #include "cli/transparency_options.h"
 #include "codec/conversion_run.h"
 #include "codec/convert_one_file.h"
+#include "codec/folder_conversion.h"
 #include "codec/picture_groups.h"
 #include "platform/file_ops.h"
 #include "platform/interrupt_cleanup.h"
@@ -79,76 +80,49 @@ int RunDryRun(const ConvertAllArguments& a, const std::vector<std::string>& name
 }
 
 int RunConvertAll(const ConvertAllArguments& a) {
-    std::vector<std::string> names;
-    std::optional<OutputFolder> output;
-    OutputRules rules;
-    rules.keepExisting = a.noClobber;  // left alone even if it appears during the run
-    const int listed = RunReportingErrors(a.folder, [&] {
-        const FileKind kind = a.group == "image" ? FileKind::kOrdinary : FileKind::kSkin;
-        names = ListGroupFiles(a.folder, kind, std::numeric_limits<std::size_t>::max());
-        if (!a.dryRun) {
-            // Opened once: every output is written relative to this descriptor.
-            output.emplace(OutputFolder::OpenCreating(a.outputFolder));
-        }
-        // No output may replace a file this run converts (an output folder that
-        // is the input folder, or links between them).
-        for (const std::string& name : names) {
-            if (const auto identity = IdentityOfPath(JoinPath(a.folder, name))) {
-                rules.inputs.push_back(*identity);
-            }
-        }
-    });
-    if (listed != kExitOk) {
-        return listed;
-    }
+    const FileKind kind = a.group == "image" ? FileKind::kOrdinary : FileKind::kSkin;
     if (a.dryRun) {
-        return RunDryRun(a, names);
+        std::vector<std::string> names;
+        const int listed = RunReportingErrors(a.folder, [&] {
+            names = ListGroupFiles(a.folder, kind, std::numeric_limits<std::size_t>::max());
+        });
+        return listed != kExitOk ? listed : RunDryRun(a, names);
     }
-
     TemporaryFolder scratch;  // private: no stale or shared scratch files
     const bool progress = ::isatty(STDERR_FILENO) != 0;
     std::vector<Failure> failures;
-    std::size_t written = 0;
-    std::size_t skipped = 0;
-    // Outputs an earlier file of the run wrote are never replaced; with
-    // --no-clobber, neither are files that were there before.
-    ConversionRun run(a.noClobber);
     std::vector<Failure> leftAlone;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        const std::string source = JoinPath(a.folder, names[i]);
-        if (progress) {
-            ShowProgress(i + 1, names.size(), names[i]);
-        }
-        try {
-            const OutputDecision decision = run.Decide(PlannedOutputPath(source, a.outputFolder));
-            if (decision.verdict != OutputVerdict::kWrite) {
-                (decision.verdict == OutputVerdict::kExists ? leftAlone : failures)
-                    .push_back({source, decision.message});
-                continue;
-            }
-            const ConversionOutcome outcome =
-                ConvertOneFile(source, *output, scratch.path(), a.transparency.colour(),
-                               a.transparency.enabled(), rules);
-            if (outcome.written) {
-                ++written;
-                run.Written(source, outcome.destination);
-            } else if (outcome.destination.empty()) {
-                ++skipped;
-            } else {
-                failures.push_back({outcome.destination, outcome.problem});
-            }
-        } catch (const std::exception& error) {
-            failures.push_back({source, ErrorMessage(error)});
-            DeleteScratchFiles(scratch.path());
-        }
+    FolderConversionOptions options;
+    options.colour = a.transparency.colour();
+    options.transparencyEnabled = a.transparency.enabled();
+    options.createOutputFolder = true;
+    options.noClobber = a.noClobber;
+    options.scratchDir = scratch.path();
+    if (progress) {
+        options.onProgress = [](std::size_t done, std::size_t total, const std::string& name) {
+            ShowProgress(done, total, name);
+            return true;
+        };
     }
+    options.onFailure = [&](const std::string& path, const std::string& message) {
+        failures.push_back({path, message});
+    };
+    options.onLeftAlone = [&](const std::string& path, const std::string& message) {
+        leftAlone.push_back({path, message});
+    };
+    FolderConversionResult result;
+    const int code = RunReportingErrors(
+        a.folder, [&] { result = ConvertFolder(a.folder, kind, a.outputFolder, options); });
     if (progress) {
         std::cerr << "\r\x1b[K";
     }
-    std::cout << "converted " << written << " of " << names.size() << " files into "
+    if (code != kExitOk) {
+        return code;
+    }
+    std::cout << "converted " << result.written << " of " << result.files << " files into "
               << EscapeControls(a.outputFolder);
-    if (skipped > 0) {
-        std::cout << " (" << skipped << " .g files neither GIF nor PNG skipped)";
+    if (result.noOutput > 0) {
+        std::cout << " (" << result.noOutput << " .g files neither GIF nor PNG skipped)";
     }
     if (!leftAlone.empty()) {
         std::cout << " (" << leftAlone.size() << " existing files left alone)";
@@ -161,7 +135,7 @@ int RunConvertAll(const ConvertAllArguments& a) {
         PrintError(failure.source, failure.message);
     }
     if (!failures.empty()) {
-        std::cerr << "lumigram-cli: " << failures.size() << " of " << names.size()
+        std::cerr << "lumigram-cli: " << failures.size() << " of " << result.files
                   << " files failed\n";
     }
     return failures.empty() ? kExitOk : kExitFailed;

@@ -8,6 +8,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/path_validator.h"
+#include "cli/transparency_options.h"
 #include "package/ezx_pack.h"
 #include "package/ezx_reader.h"
 #include "package/ezx_unpack.h"
@@ -28,7 +29,8 @@ struct PackageArguments {
     std::string package;
     std::string folder;
     bool json = false;
-    bool png = false;  // unpack --png, pack --from-png
+    bool png = false;                  // unpack --png, pack --from-png
+    TransparencyOptions transparency;  // pack --from-png
 };
 
 // The name a person reads: UTF-8, control characters escaped.
@@ -40,7 +42,9 @@ int RunPack(const PackageArguments& a) {
     bool nothing = false;
     const int code = RunReportingErrors(a.folder, [&] {
         const PackResult result =
-            a.png ? PackFromPng(a.folder, a.package) : PackEZX(a.folder, a.package);
+            a.png ? PackFromPng(a.folder, a.package,
+                                {a.transparency.colour(), a.transparency.enabled()})
+                  : PackEZX(a.folder, a.package);
         nothing = result.members == 0;
         if (!nothing) {
             std::cout << "packed " << result.members << " members into "
@@ -144,6 +148,7 @@ void AddPackageCommands(CLI::App& app, int& exitCode) {
     packCommand->add_flag("--from-png", pack->png,
                           "Encode each NAME.png into the member NAME.k, alpha as the mask (a "
                           "folder holding both NAME.png and NAME.k is refused)");
+    AddTransparencyOptions(*packCommand, pack->transparency);
     packCommand->footer(
         "Examples:\n  lumigram-cli pack myskin/ myskin.ezx\n"
         "  lumigram-cli pack myskin/ myskin.ezx --from-png");

@@ -11,6 +11,7 @@
 #include "codec/conversion_run.h"
 #include "codec/picture_conversion.h"
 #include "package/editable_package.h"
+#include "package/member_intake.h"
 #include "package/member_names.h"
 #include "package/package_diff.h"
 #include "platform/ansi_codepage.h"
@@ -65,7 +66,7 @@ int RunExtract(const EditArguments& a) {
         return kExitFailed;
     }
     OutputRules rules;
-    rules.inputs.push_back(IdentityOf(package->original()));
+    rules.inputs.push_back(*package->OriginalIdentity());
     if (!a.output.empty()) {
         return RunReportingErrors(a.package, [&] {
             const std::size_t index = MemberNamed(*package, a.names.front());
@@ -110,48 +111,45 @@ int RunExtract(const EditArguments& a) {
 int RunUpdate(const EditArguments& a) {
     return RunReportingErrors(a.package, [&] {
         EditablePackage package = EditablePackage::Open(a.package);
+        const IntakeMode mode = a.convert ? IntakeMode::kByContent : IntakeMode::kAsNamed;
+        std::vector<IntakeFile> files;
+        for (const std::string& file : a.names) {
+            files.push_back({file, a.convert ? ReadPictureKind(file) : PictureKind::kUnknown});
+        }
+        // Every FILE is planned, and any refusal raised, before anything is written.
+        const std::vector<IntakeStep> steps = PlanIntake(files, package.members(), mode);
+        for (const IntakeStep& step : steps) {
+            if (step.action == IntakeStep::Action::kSkip) {
+                throw FormatError(step.reason, step.file);
+            }
+        }
         TemporaryFolder scratch;
         std::unique_ptr<OutputFolder> scratchFolder;
         const ConversionOptions options{a.transparency.colour(), a.transparency.enabled()};
         std::size_t replaced = 0;
         std::size_t added = 0;
-        for (std::size_t i = 0; i < a.names.size(); ++i) {
-            const std::string& file = a.names[i];
-            const std::string fileName = ExtractFileName(file);
-            std::optional<std::string> stored = Utf8ToAnsi(fileName);
-            if (!stored) {
-                throw FormatError(
-                    "file name has no Windows-1252 form, so a package cannot store it", file);
-            }
-            std::string source = file;
-            if (a.convert) {
-                const PictureKind kind = ReadPictureKind(file);
-                if (kind == PictureKind::kBmp || kind == PictureKind::kPng) {
-                    *stored =
-                        ChangeFileExt(*stored, ExtensionInCaseOf(".k", ExtractFileExt(*stored)));
-                    if (!scratchFolder) {
-                        scratchFolder =
-                            std::make_unique<OutputFolder>(OutputFolder::Open(scratch.path()));
-                    }
-                    const std::string name = std::to_string(i) + ".k";
-                    OutputFile output(*scratchFolder, name);
-                    ConvertPicture(file, kind, TargetFormat::kK, output.file(), options);
-                    output.Commit();
-                    source = JoinPath(scratch.path(), name);
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            const IntakeStep& step = steps[i];
+            std::string source = step.file;
+            if (step.plan.encoding == MemberEncoding::kEncodeSkin) {
+                if (!scratchFolder) {
+                    scratchFolder =
+                        std::make_unique<OutputFolder>(OutputFolder::Open(scratch.path()));
                 }
+                const std::string name = std::to_string(i) + ".k";
+                OutputFile output(*scratchFolder, name);
+                WriteMemberBytes(step.plan, step.file, files[i].kind, output.file(), options);
+                output.Commit();
+                source = JoinPath(scratch.path(), name);
             }
-            if (const std::string why = EditablePackage::NameRefusal(*stored); !why.empty()) {
-                throw FormatError("cannot be a member: " + why, file);
-            }
-            const bool existed = package.Find(*stored).has_value();
             ByteFile check = ByteFile::OpenRead(source);  // a regular file, readable now
-            package.PutFile(*stored, source, check.Size());
-            ++(existed ? replaced : added);
+            package.PutFile(step.plan.storedName, source, check.Size());
+            ++(step.action == IntakeStep::Action::kReplace ? replaced : added);
         }
         OutputRules rules;
         if (!a.output.empty()) {
             // A new package: neither the package read nor any FILE is replaced.
-            rules.inputs.push_back(IdentityOf(package.original()));
+            rules.inputs.push_back(*package.OriginalIdentity());
             for (const std::string& file : a.names) {
                 if (const std::optional<FileIdentity> identity = IdentityOfPath(file)) {
                     rules.inputs.push_back(*identity);
@@ -265,8 +263,10 @@ void AddPackageEditCommands(CLI::App& app, int& exitCode) {
     updateCommand->add_option("FILE", update->names, "Files to put into the package")
         ->required()
         ->check(NonEmptyPath());
-    updateCommand->add_flag("--convert", update->convert,
-                            "Encode BMP and PNG files into .k members (icon.png becomes icon.k)");
+    updateCommand->add_flag(
+        "--convert", update->convert,
+        "Take files by content: BMP and PNG pictures are encoded into .k members (icon.png "
+        "becomes icon.k), GIFs become .g members (anim.gif becomes anim.g)");
     AddTransparencyOptions(*updateCommand, update->transparency);
     updateCommand
         ->add_option("-o,--output", update->output,
@@ -274,7 +274,9 @@ void AddPackageEditCommands(CLI::App& app, int& exitCode) {
         ->check(NonEmptyPath());
     updateCommand->footer(
         "The package is read once and replaced once, when complete; any refused FILE leaves it "
-        "as it was. A new member goes where pack would put it.\n"
+        "as it was. A new member goes where pack would put it. Refused before anything is "
+        "written: two FILEs for one member, a FILE whose member name two members share, and "
+        "a FILE matching a member only when case is ignored.\n"
         "Examples:\n  lumigram-cli update myskin.ezx icon.k wall.g\n"
         "  lumigram-cli update myskin.ezx icon.k -o newskin.ezx\n"
         "  lumigram-cli update myskin.ezx icon.png --convert");

@@ -9,6 +9,7 @@
 #include "codec/scratch_conversion.h"
 #include "codec/skin_decoder.h"
 #include "codec/skin_encoder.h"
+#include "package/member_intake.h"
 #include "platform/byte_file.h"
 #include "platform/copy_range.h"
 #include "platform/file_ops.h"
@@ -19,15 +20,11 @@
 
 namespace lumigram {
 
-std::string OutputNameFor(const std::string& source, const std::string& newExtension) {
-    // The new extension follows the case of the source's ("ICON.K" -> "ICON.BMP").
-    return ChangeFileExt(ExtractFileName(source),
-                         ExtensionInCaseOf(newExtension, ExtractFileExt(source)));
-}
-
 std::string OutputPathFor(const std::string& source, const std::string& outputFolder,
                           const std::string& newExtension) {
-    return JoinPath(outputFolder, OutputNameFor(source, newExtension));
+    // The new extension follows the case of the source's ("ICON.K" -> "ICON.BMP"),
+    // as for a file taken into a package.
+    return JoinPath(outputFolder, NameWithExtension(source, newExtension));
 }
 
 namespace {
@@ -63,7 +60,7 @@ ConversionOutcome ConvertOneFile(const std::string& source, const OutputFolder& 
     const std::string result = PrepareScratchFile(source, scratchDir, colour, transparencyEnabled);
     ConversionOutcome outcome;
     if (!result.empty()) {
-        const std::string name = OutputNameFor(source, ExtractFileExt(result));
+        const std::string name = NameWithExtension(source, ExtractFileExt(result));
         outcome.destination = outputFolder.PathOf(name);
         // Written whole and renamed into place: a copy cut short (a full disk)
         // leaves no torso, and an earlier file of the name stays as it was.

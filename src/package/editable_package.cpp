@@ -50,11 +50,11 @@ PackageEntry FileEntry(const std::string& storedName, const std::string& path, s
 
 }  // namespace
 
-// A package whose members are the given ones, read in place from the open file.
-EditablePackage EditablePackage::Refer(const std::string& path, std::unique_ptr<ByteFile> original,
+// A package whose members are the given ones, read in place from its source.
+EditablePackage EditablePackage::Refer(std::unique_ptr<ByteSource> original,
                                        const std::vector<PackageMember>& members) {
     EditablePackage package;
-    package.path_ = path;
+    package.path_ = original->name();
     package.original_ = std::move(original);
     for (const PackageMember& member : members) {
         PackageEntry entry;
@@ -66,16 +66,29 @@ EditablePackage EditablePackage::Refer(const std::string& path, std::unique_ptr<
     return package;
 }
 
+EditablePackage EditablePackage::Open(std::unique_ptr<ByteSource> source) {
+    const std::vector<PackageMember> members = ReadPackageMembers(*source);
+    return Refer(std::move(source), members);
+}
+
 EditablePackage EditablePackage::Open(const std::string& path) {
-    auto original = std::make_unique<ByteFile>(ByteFile::OpenRead(path));
-    const std::vector<PackageMember> members = ReadPackageMembers(*original);
-    return Refer(path, std::move(original), members);
+    return Open(std::make_unique<ByteFile>(ByteFile::OpenRead(path)));
+}
+
+EditablePackage EditablePackage::OpenIntact(std::unique_ptr<ByteSource> source) {
+    const std::vector<PackageMember> members = ReadIntactMembers(*source);
+    return Refer(std::move(source), members);
 }
 
 EditablePackage EditablePackage::OpenIntact(const std::string& path) {
-    auto original = std::make_unique<ByteFile>(ByteFile::OpenRead(path));
-    const std::vector<PackageMember> members = ReadIntactMembers(*original);
-    return Refer(path, std::move(original), members);
+    return OpenIntact(std::make_unique<ByteFile>(ByteFile::OpenRead(path)));
+}
+
+std::optional<FileIdentity> EditablePackage::OriginalIdentity() const {
+    if (const auto* file = dynamic_cast<const ByteFile*>(original_.get())) {
+        return IdentityOf(*file);
+    }
+    return std::nullopt;
 }
 
 std::optional<std::size_t> EditablePackage::Find(std::string_view storedName) const {
@@ -200,14 +213,14 @@ void EditablePackage::Rename(std::size_t index, const std::string& newStoredName
     modified_ = true;
 }
 
-std::vector<std::uint8_t> ReadEntryContent(const PackageEntry& entry, ByteFile& original) {
+std::vector<std::uint8_t> ReadEntryContent(const PackageEntry& entry, ByteSource& original) {
     switch (entry.source.kind) {
         case MemberSource::Kind::kBytes:
             return *entry.source.bytes;
         case MemberSource::Kind::kOriginal: {
             std::vector<std::uint8_t> bytes(entry.size);
             if (original.ReadAt(entry.source.offset, bytes) != bytes.size()) {
-                throw IoError(IoCode::kReadBeyondEndOfFile, original.path());
+                throw IoError(IoCode::kReadBeyondEndOfFile, original.name());
             }
             return bytes;
         }
@@ -235,7 +248,7 @@ void EditablePackage::ReadContentInBlocks(
         return;
     }
     std::optional<ByteFile> opened;
-    ByteFile* file = original_.get();
+    ByteSource* file = original_.get();
     std::uint64_t offset = entry.source.offset;
     if (entry.source.kind == MemberSource::Kind::kFile) {
         opened.emplace(ByteFile::OpenRead(entry.source.path));
@@ -248,7 +261,7 @@ void EditablePackage::ReadContentInBlocks(
             static_cast<std::size_t>(std::min<std::uint64_t>(left, block.size()));
         const std::size_t got = file->ReadAt(offset, std::span(block.data(), want));
         if (got == 0) {
-            throw IoError(IoCode::kReadBeyondEndOfFile, file->path());
+            throw IoError(IoCode::kReadBeyondEndOfFile, file->name());
         }
         take(std::span<const std::uint8_t>(block.data(), got));
         offset += got;
@@ -273,33 +286,55 @@ void EditablePackage::AppendContent(const PackageEntry& entry, BlockWriter& writ
     }
 }
 
-void EditablePackage::WriteContent(std::size_t index, ByteFile& out) const {
+void EditablePackage::WriteContent(std::size_t index, ByteSink& out) const {
     CopyBlock block{};
     BlockWriter writer(out, 0, block);
     AppendContent(members_[index], writer);
     writer.Flush();
 }
 
-void EditablePackage::Save(const std::string& path, const OutputRules& rules) const {
+namespace {
+
+struct SavedLayout {
+    std::int64_t nameListBytes = 0;
+    PackageLayout layout;
+};
+
+SavedLayout LayOutMembers(const std::vector<PackageEntry>& members) {
+    std::int64_t nameListBytes = 0;
+    std::int64_t dataBytes = 0;
+    for (const PackageEntry& entry : members) {
+        nameListBytes += static_cast<std::int64_t>(entry.storedName.size()) + 1;
+        dataBytes += std::int64_t{entry.size} + static_cast<std::int64_t>(kRecordHeadSize);
+    }
+    return {nameListBytes, LayOutPackage(nameListBytes, members.size(), dataBytes)};
+}
+
+}  // namespace
+
+void EditablePackage::CheckSavable(const std::string& target) const {
     if (members_.empty()) {
-        throw FormatError("a package needs at least one member", path);
+        throw FormatError("a package needs at least one member", target);
     }
     if (members_.size() > static_cast<std::size_t>(MaxMembers)) {
         throw FormatError("too many members: " + std::to_string(members_.size()) +
                               ", a package holds at most " + std::to_string(MaxMembers),
-                          path);
+                          target);
     }
-    std::int64_t nameListBytes = 0;
-    std::int64_t dataBytes = 0;
-    for (const PackageEntry& entry : members_) {
-        nameListBytes += static_cast<std::int64_t>(entry.storedName.size()) + 1;
-        dataBytes += std::int64_t{entry.size} + static_cast<std::int64_t>(kRecordHeadSize);
-    }
-    const PackageLayout layout = LayOutPackage(nameListBytes, members_.size(), dataBytes);
-    CheckPackageLength(layout.length, path);
+    CheckPackageLength(LayOutMembers(members_).layout.length, target);
+}
 
+void EditablePackage::Save(const std::string& path, const OutputRules& rules) const {
+    CheckSavable(path);
     const std::unique_ptr<OutputFile> target = OutputFile::ForPath(path, false, rules);
-    BlockWriter writer(target->file(), 0, ThreadBuffer<CopyBlock>());
+    Save(target->file());
+    target->Commit();
+}
+
+void EditablePackage::Save(ByteSink& out) const {
+    CheckSavable(out.name());
+    const auto [nameListBytes, layout] = LayOutMembers(members_);
+    BlockWriter writer(out, 0, ThreadBuffer<CopyBlock>());
     std::string header(EZXHeader);
     for (std::size_t k = 0; k < kIndexDigitsCount; ++k) {
         header[kIndexDigitsOffset + k] = HexDigitChar(
@@ -336,7 +371,6 @@ void EditablePackage::Save(const std::string& path, const OutputRules& rules) co
         AppendContent(entry, writer);
     }
     writer.Flush();
-    target->Commit();
 }
 
 }  // namespace lumigram

@@ -11,6 +11,8 @@
 
 #include "package/ezx_reader.h"
 #include "platform/byte_file.h"
+#include "platform/byte_sink.h"
+#include "platform/byte_source.h"
 #include "platform/output_file.h"
 
 namespace lumigram {
@@ -37,25 +39,32 @@ struct PackageEntry {
 // A skin package in memory, for editing member by member: read once, written
 // once.
 // - Open checks the package as unpack does (a damaged one raises FormatError)
-//   and keeps its members as references into the file, which stays open.
+//   and keeps its members as references into the package's bytes: a file,
+//   which stays open, or any other source (memory, for the page and the
+//   workbench's own bytes).
 // - Put, Remove and Rename apply pack's rules: a stored name of 1 to 255 bytes
 //   that pack could store, with the extension .k, .g or .a (any case), unique in
 //   the package. A replaced member keeps its place; a new one goes where PackEZX's
 //   ordering (first .k, first .g, first .a, second .k, ...; each group in
 //   SearchOrderLess order) puts it among the others.
-// - Save writes the whole package through the output layer in one pass: members
-//   not changed keep their bytes and their order. It refuses, before anything is
-//   written, a package of no members, of more than 65,536, or of 2 GiB or more.
+// - Save writes the whole package in one pass, to a sink or through the output
+//   layer: members not changed keep their bytes and their order. It refuses,
+//   before anything is written, a package of no members, of more than 65,536,
+//   or of 2 GiB or more.
 // A member's bytes, whole, from wherever entry keeps them; original is the
 // package entries of kind kOriginal are read from.
-std::vector<std::uint8_t> ReadEntryContent(const PackageEntry& entry, ByteFile& original);
+std::vector<std::uint8_t> ReadEntryContent(const PackageEntry& entry, ByteSource& original);
 
 class EditablePackage {
   public:
     EditablePackage() = default;  // a new, empty package
+    // The package in source, which it keeps; path() is then the source's name.
+    static EditablePackage Open(std::unique_ptr<ByteSource> source);
+    // The package file at path (ByteFile::OpenRead).
     static EditablePackage Open(const std::string& path);
     // A damaged package's intact members (ReadIntactMembers), to be looked at,
     // exported or saved as a new package; a sound package opens as with Open.
+    static EditablePackage OpenIntact(std::unique_ptr<ByteSource> source);
     static EditablePackage OpenIntact(const std::string& path);
 
     EditablePackage(EditablePackage&&) noexcept = default;
@@ -94,20 +103,28 @@ class EditablePackage {
     void ReadContentInBlocks(std::size_t index,
                              const std::function<void(std::span<const std::uint8_t>)>& take) const;
     // Writes a member's bytes to out, in order, without holding them whole.
-    void WriteContent(std::size_t index, ByteFile& out) const;
-    // The open package file and the offset of an untouched member's content, for
-    // readers that walk it in place (a ".k" member decoded as PNG).
-    ByteFile& original() { return *original_; }
+    void WriteContent(std::size_t index, ByteSink& out) const;
+    // The bytes the package was opened from, where untouched members' contents
+    // lie, for readers that walk them in place (a ".k" member decoded as PNG).
+    ByteSource& original() { return *original_; }
+    // The file the package was opened from, when it was a file: what outputs
+    // of the same run must not replace. None for a new package or memory.
+    std::optional<FileIdentity> OriginalIdentity() const;
 
     // Why pack would refuse this stored name for a member, or an empty string.
     static std::string NameRefusal(std::string_view storedName);
 
     // rules: the files an output must not replace (the inputs of the run).
     void Save(const std::string& path, const OutputRules& rules = {}) const;
+    // Writes the whole package to out, from its start; what messages name for
+    // the package being written is out's name.
+    void Save(ByteSink& out) const;
 
   private:
-    static EditablePackage Refer(const std::string& path, std::unique_ptr<ByteFile> original,
+    static EditablePackage Refer(std::unique_ptr<ByteSource> original,
                                  const std::vector<PackageMember>& members);
+    // Raises, naming target, what Save refuses before anything is written.
+    void CheckSavable(const std::string& target) const;
     std::size_t Insert(PackageEntry entry);
     std::size_t PlaceFor(const std::string& storedName) const;
     void CheckNewName(const std::string& storedName) const;
@@ -115,7 +132,7 @@ class EditablePackage {
     void AppendContent(const PackageEntry& entry, BlockWriter& writer) const;
 
     std::string path_;
-    std::unique_ptr<ByteFile> original_;
+    std::unique_ptr<ByteSource> original_;
     std::vector<PackageEntry> members_;
     bool modified_ = false;
 };

@@ -5,7 +5,7 @@
 
 #include "package/ezx_format.h"
 #include "package/member_names.h"
-#include "platform/byte_file.h"
+#include "platform/byte_source.h"
 #include "platform/input_limits.h"
 #include "platform/io_error.h"
 #include "platform/little_endian.h"
@@ -13,8 +13,8 @@
 namespace lumigram {
 namespace {
 
-[[noreturn]] void Refuse(const std::string& what, const ByteFile& package) {
-    throw FormatError(kDamagedPackage + what, package.path());
+[[noreturn]] void Refuse(const std::string& what, const ByteSource& package) {
+    throw FormatError(kDamagedPackage + what, package.name());
 }
 
 struct IndexBlock {
@@ -26,7 +26,7 @@ struct IndexBlock {
     std::int32_t dataOffset = 0;
 };
 
-IndexBlock ReadIndexBlock(ByteFile& package, std::uint64_t fileSize) {
+IndexBlock ReadIndexBlock(ByteSource& package, std::uint64_t fileSize) {
     std::array<std::uint8_t, kIndexDigitsCount> digits{};
     if (fileSize < kIndexDigitsOffset + kIndexDigitsCount ||
         package.ReadAt(kIndexDigitsOffset, digits) != digits.size()) {
@@ -89,7 +89,7 @@ class NameWindows {
   public:
     static constexpr std::uint64_t kMaxWhole = 65536u * 256u + kNameWindowBytes;
 
-    NameWindows(ByteFile& package, std::uint64_t fileSize, const IndexBlock& index,
+    NameWindows(ByteSource& package, std::uint64_t fileSize, const IndexBlock& index,
                 std::span<const std::uint8_t> table, std::size_t count)
         : package_(package) {
         if (count == 0 || index.nameListStart < 0) {
@@ -125,7 +125,7 @@ class NameWindows {
     }
 
   private:
-    ByteFile& package_;
+    ByteSource& package_;
     std::uint64_t start_ = 0;
     std::vector<std::uint8_t> whole_;
 };
@@ -158,7 +158,7 @@ std::string CheckName(NameWindows& names, std::uint64_t fileSize, const IndexBlo
 
 // Checks one entry's record; returns an empty string and fills member, or the
 // problem.
-std::string CheckRecord(ByteFile& package, std::uint64_t fileSize, const IndexBlock& index,
+std::string CheckRecord(ByteSource& package, std::uint64_t fileSize, const IndexBlock& index,
                         const TEZXEntry& entry, PackageMember& member) {
     if (entry.RecordOffset < 0) {
         return "negative record offset " + std::to_string(entry.RecordOffset);
@@ -189,7 +189,7 @@ std::uint64_t RecordStart(const PackageMember& member) {
 
 }  // namespace
 
-PackageCheck CheckPackage(ByteFile& package) {
+PackageCheck CheckPackage(ByteSource& package) {
     const std::uint64_t fileSize = package.Size();
     const IndexBlock index = ReadIndexBlock(package, fileSize);
 
@@ -266,7 +266,7 @@ std::vector<MemberFault> FindOverlappingRecords(const std::vector<const PackageM
     return faults;
 }
 
-std::vector<PackageMember> ReadPackageMembers(ByteFile& package) {
+std::vector<PackageMember> ReadPackageMembers(ByteSource& package) {
     PackageCheck check = CheckPackage(package);
     if (!check.problems.empty()) {
         Refuse(check.problems.front().Message(), package);

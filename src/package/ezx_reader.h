@@ -6,7 +6,7 @@
 
 namespace lumigram {
 
-class ByteFile;
+class ByteSource;
 
 // One member of a checked package whose name is not empty (entries with an
 // empty name are skipped: they create no file and their record is not read).
@@ -57,10 +57,10 @@ std::vector<MemberFault> FindOverlappingRecords(const std::vector<const PackageM
 // A fault of the header, index or table raises FormatError at once; faults of
 // single members are collected, one message each ("member 3: content runs past
 // the end of the package").
-PackageCheck CheckPackage(ByteFile& package);
+PackageCheck CheckPackage(ByteSource& package);
 
 // CheckPackage, raising FormatError (naming the package) for its first problem.
-std::vector<PackageMember> ReadPackageMembers(ByteFile& package);
+std::vector<PackageMember> ReadPackageMembers(ByteSource& package);
 
 // The prefix every package refusal starts with.
 inline constexpr const char* kDamagedPackage = "damaged package: ";

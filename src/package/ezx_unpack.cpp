@@ -21,7 +21,7 @@ namespace {
 
 // Copies the member's content from the package into the member file. The
 // check saw the content in the file: running short means it shrank under us.
-void CopyContent(ByteFile& package, const PackageMember& member, ByteFile& output,
+void CopyContent(ByteSource& package, const PackageMember& member, ByteFile& output,
                  CopyBlock& block) {
     BlockWriter writer(output, 0, block);
     CopyExactly(package, member.contentOffset, member.size, writer);
@@ -32,7 +32,7 @@ void CopyContent(ByteFile& package, const PackageMember& member, ByteFile& outpu
 // and the run goes on, with two exceptions that end it: the package itself
 // failing, and a full disk, where every member after would fail the same way.
 template <typename Report>
-bool WriteMember(ByteFile& package, const PackageMember& member, const OutputFolder& folder,
+bool WriteMember(ByteSource& package, const PackageMember& member, const OutputFolder& folder,
                  const std::string& name, const OutputRules& rules, CopyBlock& buffers,
                  const Report& report) {
     std::optional<OutputFile> output;
@@ -50,7 +50,7 @@ bool WriteMember(ByteFile& package, const PackageMember& member, const OutputFol
         output->Commit();
         return true;
     } catch (const IoError& error) {
-        if (error.code() == IoCode::kDiskFull || error.path() == package.path()) {
+        if (error.code() == IoCode::kDiskFull || error.path() == package.name()) {
             throw;
         }
         report("cannot write \"" + EscapeName(name, true) + "\": " + error.what());
@@ -63,6 +63,13 @@ bool WriteMember(ByteFile& package, const PackageMember& member, const OutputFol
 UnpackResult UnpackEZX(const std::string& packageFileName, const std::string& folder,
                        const UnpackOptions& options) {
     ByteFile package = ByteFile::OpenRead(packageFileName);
+    UnpackResult result = UnpackEZX(package, folder, options);
+    package.Close();
+    return result;
+}
+
+UnpackResult UnpackEZX(ByteSource& package, const std::string& folder,
+                       const UnpackOptions& options) {
     const std::vector<PackageMember> members = ReadPackageMembers(package);
     // The folder is made only now that the package has passed its check, and it
     // is opened once: every member is created and renamed relative to it.
@@ -70,7 +77,9 @@ UnpackResult UnpackEZX(const std::string& packageFileName, const std::string& fo
         options.createFolder ? OutputFolder::OpenCreating(folder) : OutputFolder::Open(folder);
     output.ListEntriesOnce();
     OutputRules rules;
-    rules.inputs.push_back(IdentityOf(package));  // a member named like the package
+    if (const auto* file = dynamic_cast<const ByteFile*>(&package)) {
+        rules.inputs.push_back(IdentityOf(*file));  // a member named like the package
+    }
     CopyBlock& buffers = ThreadBuffer<CopyBlock>();
 
     UnpackResult result;
@@ -104,7 +113,6 @@ UnpackResult UnpackEZX(const std::string& packageFileName, const std::string& fo
             break;
         }
     }
-    package.Close();
     return result;
 }
 

@@ -8,6 +8,8 @@
 
 namespace lumigram {
 
+class ByteSource;
+
 // A member that was not written: its name is unsafe, or its file could not be
 // created. The window shows memberPath in its "Error" box; the CLI prints message.
 struct MemberProblem {
@@ -47,6 +49,9 @@ struct UnpackResult {
 // - A full disk, or a failing read of the package, ends the unpacking with
 //   IoError; members already written stay.
 UnpackResult UnpackEZX(const std::string& packageFileName, const std::string& folder,
+                       const UnpackOptions& options = {});
+// The same for a package held by any source (memory, a range of a file).
+UnpackResult UnpackEZX(ByteSource& package, const std::string& folder,
                        const UnpackOptions& options = {});
 
 }  // namespace lumigram

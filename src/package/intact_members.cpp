@@ -6,7 +6,7 @@
 
 namespace lumigram {
 
-std::vector<PackageMember> ReadIntactMembers(ByteFile& package) {
+std::vector<PackageMember> ReadIntactMembers(ByteSource& package) {
     PackageCheck check;
     try {
         check = CheckPackage(package);

@@ -10,7 +10,7 @@
 #include "package/member_names.h"
 #include "package/member_screening.h"
 #include "platform/ansi_codepage.h"
-#include "platform/byte_file.h"
+#include "platform/byte_source.h"
 #include "platform/io_error.h"
 
 namespace lumigram {
@@ -31,7 +31,7 @@ void Add(PackageFindings& out, std::optional<std::size_t> member, FindingSeverit
 }
 
 // The 55 bytes Lumigram writes, the eight index digits aside; lower-case digits.
-void CheckTextHeader(ByteFile& package, PackageFindings& out) {
+void CheckTextHeader(ByteSource& package, PackageFindings& out) {
     std::array<std::uint8_t, kHeaderSize> bytes{};
     const std::size_t got = package.ReadAt(0, bytes);
     for (std::size_t i = 0; i < kHeaderSize; ++i) {
@@ -68,7 +68,7 @@ const char* FindingSeverityName(FindingSeverity severity) {
     return severity == FindingSeverity::kDamaged ? "damaged" : "unusual";
 }
 
-PackageFindings FindPackageFindings(ByteFile& package) {
+PackageFindings FindPackageFindings(ByteSource& package) {
     PackageFindings out;
     CheckTextHeader(package, out);
     PackageCheck check;

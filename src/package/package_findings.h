@@ -7,7 +7,7 @@
 
 namespace lumigram {
 
-class ByteFile;
+class ByteSource;
 
 // How a finding bears on unpacking: a damaged package is refused whole; an
 // unusual one is unpacked, with the odd members skipped or the odd fields ignored.
@@ -35,6 +35,6 @@ struct PackageFindings {
 //   each ID against NameToID of its name, empty names and their records, names
 //   unpacking skips (unsafe, hidden, duplicate), overlaps involving empty names.
 // Findings come in member order, those of the package as a whole first.
-PackageFindings FindPackageFindings(ByteFile& package);
+PackageFindings FindPackageFindings(ByteSource& package);
 
 }  // namespace lumigram

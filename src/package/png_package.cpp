@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <set>
 
 #include "codec/conversion_run.h"
@@ -10,6 +11,7 @@
 #include "codec/skin_from_rgba.h"
 #include "codec/skin_to_png.h"
 #include "package/editable_package.h"
+#include "package/member_intake.h"
 #include "package/member_names.h"
 #include "package/member_screening.h"
 #include "platform/ansi_codepage.h"
@@ -49,7 +51,9 @@ std::vector<FolderFile> Group(const std::string& folder, std::string_view extens
 
 UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& folder,
                          const UnpackOptions& options) {
-    EditablePackage package = EditablePackage::Open(packagePath);
+    auto opened = std::make_unique<ByteFile>(ByteFile::OpenRead(packagePath));
+    ByteFile& original = *opened;
+    EditablePackage package = EditablePackage::Open(std::move(opened));
     std::vector<PackageMember> members;
     for (std::size_t i = 0; i < package.members().size(); ++i) {
         PackageMember member;
@@ -61,7 +65,7 @@ UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& fold
     OutputFolder out =
         options.createFolder ? OutputFolder::OpenCreating(folder) : OutputFolder::Open(folder);
     OutputRules rules;
-    rules.inputs.push_back(IdentityOf(package.original()));
+    rules.inputs.push_back(IdentityOf(original));
     rules.keepExisting = options.skipExisting;
     UnpackResult result;
     std::set<std::string> written;
@@ -88,7 +92,6 @@ UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& fold
             problem(i, path, "another member was already written as \"" + EscapeName(name) + "\"");
             continue;
         }
-        ByteFile& original = package.original();
         const auto writeUnchanged = [&](const std::string& fileName) {
             OutputFile file(out, fileName, rules);
             CopyBlock block{};
@@ -142,7 +145,8 @@ UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& fold
     return result;
 }
 
-PackResult PackFromPng(const std::string& folder, const std::string& packagePath) {
+PackResult PackFromPng(const std::string& folder, const std::string& packagePath,
+                       const ConversionOptions& options) {
     std::array<std::vector<FolderFile>, 3> groups = {Group(folder, ".k"), Group(folder, ".g"),
                                                      Group(folder, ".a")};
     std::set<std::string> skinStems;
@@ -160,8 +164,9 @@ PackResult PackFromPng(const std::string& folder, const std::string& packagePath
                                   EscapeName(k->fileName, true) + "; keep one of them",
                               folder);
         }
-        const std::string ext = ExtensionInCaseOf(".k", ExtractFileExt(png.fileName));
-        png.storedName = ChangeFileExt(png.storedName, ext);
+        png.storedName =
+            PlanMember(JoinPath(folder, png.fileName), PictureKind::kPng, IntakeMode::kByContent)
+                .storedName;
         png.fromPng = true;
         groups[0].push_back(std::move(png));
     }
@@ -193,10 +198,9 @@ PackResult PackFromPng(const std::string& folder, const std::string& packagePath
             }
             const std::string scratchName = std::to_string(++encoded) + ".k";
             {
-                ByteFile input = ByteFile::OpenRead(path);
-                PngRowSource source(input);
                 OutputFile output(*scratchFolder, scratchName);
-                EncodeRowsToSkin(source, output.file(), TransparencyColour{}, true);
+                WriteMemberBytes(MemberPlan{file.storedName, MemberEncoding::kEncodeSkin}, path,
+                                 PictureKind::kPng, output.file(), options);
                 output.Commit();
             }
             const std::string encodedPath = JoinPath(scratch.path(), scratchName);

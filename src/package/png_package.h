@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "codec/picture_conversion.h"
 #include "package/ezx_pack.h"
 #include "package/ezx_unpack.h"
 
@@ -19,7 +20,9 @@ UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& fold
 // NAME.k (alpha as the mask), which takes its place among the ".k" members. A
 // folder holding both NAME.png and NAME.k is refused, naming both. Written
 // through the output layer in one pass; nothing is written when the folder
-// holds nothing to pack.
-PackResult PackFromPng(const std::string& folder, const std::string& packagePath);
+// holds nothing to pack. The names and the encoding follow PlanMember, with the
+// transparency settings of options.
+PackResult PackFromPng(const std::string& folder, const std::string& packagePath,
+                       const ConversionOptions& options = {});
 
 }  // namespace lumigram

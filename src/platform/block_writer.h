@@ -9,9 +9,9 @@ namespace lumigram {
 class ByteSink;
 
 // Gathers consecutive writes to one region of a sink (a file, memory) in a
-// caller-owned buffer and hands them on in large blocks. Regions written this
-// way need not be written in order: the codec fills its pixel rows and its
-// mask plane side by side, each through a writer of its own.
+// caller-owned buffer and hands them to it in large blocks. Regions written this way need not
+// be written in file order: the codec fills its pixel rows and its mask plane
+// side by side, each through a writer of its own.
 class BlockWriter {
   public:
     BlockWriter(ByteSink& sink, std::uint64_t offset, std::span<std::uint8_t> buffer)

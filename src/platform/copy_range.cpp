@@ -98,16 +98,16 @@ void CopyToEnd(ByteFile& from, ByteFile& to, std::span<std::uint8_t> block) {
     }
 }
 
-void CopyExactly(ByteFile& from, std::uint64_t offset, std::uint64_t size, BlockWriter& writer) {
+void CopyExactly(ByteSource& from, std::uint64_t offset, std::uint64_t size, BlockWriter& writer) {
     if (size == 0) {
         return;
     }
-    // Only between two files can the kernel copy; into memory it goes block by block.
-    auto* const file = dynamic_cast<ByteFile*>(&writer.sink());
-    if (size >= kKernelCopyMinimum && file != nullptr) {
+    auto* const fromFile = dynamic_cast<ByteFile*>(&from);
+    auto* const toFile = dynamic_cast<ByteFile*>(&writer.sink());
+    if (size >= kKernelCopyMinimum && fromFile != nullptr && toFile != nullptr) {
         writer.Flush();
-        if (CopyRange(from, offset, *file, writer.offset(), size, writer.buffer()) != size) {
-            throw IoError(IoCode::kReadBeyondEndOfFile, from.path());
+        if (CopyRange(*fromFile, offset, *toFile, writer.offset(), size, writer.buffer()) != size) {
+            throw IoError(IoCode::kReadBeyondEndOfFile, from.name());
         }
         writer.Skip(size);
         return;
@@ -117,7 +117,7 @@ void CopyExactly(ByteFile& from, std::uint64_t offset, std::uint64_t size, Block
     if (size <= writer.buffer().size()) {
         const auto count = static_cast<std::size_t>(size);
         if (from.ReadAt(offset, writer.Reserve(count)) != count) {
-            throw IoError(IoCode::kReadBeyondEndOfFile, from.path());
+            throw IoError(IoCode::kReadBeyondEndOfFile, from.name());
         }
         writer.Commit(count);
         return;
@@ -127,7 +127,7 @@ void CopyExactly(ByteFile& from, std::uint64_t offset, std::uint64_t size, Block
             from.ReadAt(offset, writer.ReserveUpTo(static_cast<std::size_t>(
                                     std::min<std::uint64_t>(size, writer.buffer().size()))));
         if (got == 0) {
-            throw IoError(IoCode::kReadBeyondEndOfFile, from.path());
+            throw IoError(IoCode::kReadBeyondEndOfFile, from.name());
         }
         writer.Commit(got);
         offset += got;

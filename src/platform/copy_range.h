@@ -8,6 +8,7 @@ namespace lumigram {
 
 class BlockWriter;
 class ByteFile;
+class ByteSource;
 
 // The work block of every copy: a package's content chunk, a whole file.
 // Callers that must copy in smaller blocks hand the copy a part of one.
@@ -33,9 +34,10 @@ std::uint64_t CopyRange(ByteFile& from, std::uint64_t fromOffset, ByteFile& to,
 void CopyToEnd(ByteFile& from, ByteFile& to, std::span<std::uint8_t> block);
 
 // Copies exactly size bytes of `from` at offset into the region `writer` fills:
-// large ones through CopyRange (with the writer's buffer for the fallback),
-// one that fits in the buffer in a single read. Raises IoError "Read beyond end
-// of file" naming `from` when it ends first.
-void CopyExactly(ByteFile& from, std::uint64_t offset, std::uint64_t size, BlockWriter& writer);
+// large ones from a file into a file through CopyRange (with the writer's
+// buffer for the fallback), one that fits in the buffer in a single read, the
+// rest block by block. Raises IoError "Read beyond end of file" naming `from`
+// when it ends first.
+void CopyExactly(ByteSource& from, std::uint64_t offset, std::uint64_t size, BlockWriter& writer);
 
 }  // namespace lumigram
