@@ -1,6 +1,7 @@
 # Windows swaps the POSIX files of the platform layer for its own, and the PNG
 # files (no libspng is packaged for the cross-compiler) for ones that say so.
 set(lumigram_posix_sources
+  platform/folder_probe.cpp
   platform/byte_file.cpp
   platform/output_file.cpp
   platform/file_ops.cpp
@@ -18,6 +19,7 @@ get_target_property(lumigram_core_sources lumigram_core SOURCES)
 list(REMOVE_ITEM lumigram_core_sources ${lumigram_posix_sources})
 set_property(TARGET lumigram_core PROPERTY SOURCES ${lumigram_core_sources})
 target_sources(lumigram_core PRIVATE
+  platform/folder_probe_win32.cpp
   platform/wide_text_win32.cpp
   platform/io_error_win32.cpp
   platform/byte_file_win32.cpp
