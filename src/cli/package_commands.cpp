@@ -35,7 +35,7 @@ struct PackageArguments {
 
 // The name a person reads: UTF-8, control characters escaped.
 std::string ShownName(const PackageMember& member) {
-    return EscapeControls(AnsiToUtf8(member.storedName));
+    return ShownMemberName(member.storedName);
 }
 
 int RunPack(const PackageArguments& a) {

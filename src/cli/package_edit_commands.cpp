@@ -44,7 +44,7 @@ struct DiffArguments {
 };
 
 std::string Shown(std::string_view storedName) {
-    return storedName.empty() ? "(empty name)" : EscapeControls(AnsiToUtf8(storedName));
+    return storedName.empty() ? "(empty name)" : ShownMemberName(storedName);
 }
 
 // The index of the member a user named (UTF-8), or a FormatError naming the package.

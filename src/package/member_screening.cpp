@@ -14,7 +14,7 @@ std::vector<std::string> ScreenMemberNames(const std::vector<PackageMember>& mem
     std::unordered_set<std::string_view> seen;
     for (const PackageMember& member : members) {
         const std::string_view name = member.storedName;
-        const std::string quoted = "\"" + EscapeName(name) + "\"";
+        const std::string quoted = "\"" + ShownMemberName(name) + "\"";
         const bool first = seen.insert(name).second;
         const std::string unsafe = UnsafeMemberNameReason(name);
         if (!unsafe.empty()) {

@@ -98,7 +98,7 @@ PackageFindings FindPackageFindings(ByteSource& package) {
     for (std::size_t i = 0; i < check.members.size(); ++i) {
         const PackageMember& member = check.members[i];
         CheckRecordFields(member, out);
-        const std::string shown = "\"" + EscapeName(member.storedName) + "\"";
+        const std::string shown = "\"" + ShownMemberName(member.storedName) + "\"";
         if (skipped[i].empty() && !HasExtensionIgnoringCase(member.storedName, ".k") &&
             !HasExtensionIgnoringCase(member.storedName, ".g") &&
             !HasExtensionIgnoringCase(member.storedName, ".a")) {
@@ -110,7 +110,7 @@ PackageFindings FindPackageFindings(ByteSource& package) {
         if (skipped[i].empty() && !first && alike->second->storedName != member.storedName) {
             Add(out, member.number, FindingSeverity::kUnusual,
                 shown + ": differs from member " + std::to_string(alike->second->number) + ", \"" +
-                    EscapeName(alike->second->storedName) +
+                    ShownMemberName(alike->second->storedName) +
                     "\", only in case: where case is ignored (a memory card), unpacking writes "
                     "only the first");
         }

@@ -262,3 +262,22 @@ TEST(PackageEditCommands, NamedTwiceAndStandardOutputFailing) {
 
 }  // namespace
 }  // namespace lumigram::test
+
+namespace lumigram::test {
+namespace {
+
+// A typed "\x81" and the byte 0x81 never print alike, in list or diff.
+TEST(MemberNamesShown, BackslashesDoubledAndBytesEscaped) {
+    TempDir dir;
+    const std::string package = dir.File("p.ezx");
+    WriteAll(package, BuildPackage({{"\\x81x.k", {1}}, {"\x81x.k", {2}}, {"a\x1b[2J.k", {3}}}));
+    WriteAll(dir.File("empty.ezx"), BuildPackage({{"other.k", {1}}}));
+    const CommandResult list = RunCli(Args("list", package));
+    EXPECT_EQ(list.out, "         1  \\\\x81x.k\n         1  \\x81x.k\n         1  a\\x1b[2J.k\n");
+    const CommandResult diff = RunCli(Args("diff", dir.File("empty.ezx"), package));
+    EXPECT_NE(diff.out.find("added    \\\\x81x.k\nadded    \\x81x.k\n"), std::string::npos)
+        << diff.out;
+}
+
+}  // namespace
+}  // namespace lumigram::test
