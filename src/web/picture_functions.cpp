@@ -109,6 +109,13 @@ val DescribePicture(PictureKind kind, std::span<const std::uint8_t> b) {
     return Description(package ? "ezx" : "other", 0, 0, 0);
 }
 
+// 0xRRGGBB as the codec holds a transparency colour.
+constexpr TransparencyColour ColourOf(unsigned colour) {
+    return TransparencyColour{static_cast<std::uint8_t>(colour & 0xFFu),
+                              static_cast<std::uint8_t>((colour >> 8) & 0xFFu),
+                              static_cast<std::uint8_t>((colour >> 16) & 0xFFu)};
+}
+
 // Runs write into a new file of folder and returns what it wrote.
 template <typename Write>
 val OutputOf(const MemoryFolder& folder, Write write) {
@@ -174,18 +181,18 @@ val DecodeSkin(const val& bytes, const std::string& name, bool transparency, uns
     });
 }
 
-val SkinToBmp(const val& bytes, const std::string& name) {
+val SkinToBmp(const val& bytes, const std::string& name, bool transparency, unsigned colour) {
     return Guarded([&] {
         MemoryFolder folder;
         const std::string input = folder.Put(name, BytesFrom(bytes));
         CheckSkinPictureInput(input);
         const std::string output = folder.PathOf("output.bmp");
-        DecodeSkinPictureTo(input, output, TransparencyColour{}, true);
+        DecodeSkinPictureTo(input, output, ColourOf(colour), transparency);
         return Uint8ArrayOf(ReadWholeFile(output));
     });
 }
 
-val PictureToSkin(const val& bytes, const std::string& name) {
+val PictureToSkin(const val& bytes, const std::string& name, bool transparency, unsigned colour) {
     return Guarded([&] {
         MemoryFolder folder;
         const std::string input = folder.Put(name, BytesFrom(bytes));
@@ -195,12 +202,14 @@ val PictureToSkin(const val& bytes, const std::string& name) {
             throw FormatError(refusal, input);
         }
         return OutputOf(folder, [&](ByteFile& output) {
-            ConvertPicture(input, kind, TargetFormat::kK, output, ConversionOptions{});
+            ConvertPicture(input, kind, TargetFormat::kK, output,
+                           ConversionOptions{ColourOf(colour), transparency});
         });
     });
 }
 
-val RgbaToSkin(const val& rgba, unsigned width, unsigned height, const val& hasAlpha) {
+val RgbaToSkin(const val& rgba, unsigned width, unsigned height, const val& hasAlpha,
+               bool transparency, unsigned colour) {
     return Guarded([&] {
         if (width == 0 || height == 0 || width > kMaxBmpWidth24 || height > kMaxPictureHeight) {
             throw FormatError("a picture of " + std::to_string(width) + " x " +
@@ -223,7 +232,7 @@ val RgbaToSkin(const val& rgba, unsigned width, unsigned height, const val& hasA
             hasAlpha.isUndefined() ? std::nullopt : std::optional(hasAlpha.as<bool>()));
         MemoryFolder folder;
         return OutputOf(folder, [&](ByteFile& output) {
-            EncodeRowsToSkin(source, output, TransparencyColour{}, true);
+            EncodeRowsToSkin(source, output, ColourOf(colour), transparency);
         });
     });
 }

@@ -143,7 +143,7 @@ test('a package opens as a grid of thumbnails', async (t) => {
             const layout = await p.evaluate(
                 () => ({
                     columns: new Set([...document.querySelectorAll('#grid .cell')].map(
-                                         (c) => c.offsetLeft))
+                                         (c) => Math.round(c.getBoundingClientRect().left)))
                                  .size,
                     sideways:
                         document.documentElement.scrollWidth - document.documentElement.clientWidth,
