@@ -44,26 +44,6 @@ QString AskFile(DialogKind kind, const QString& title, const QString& filter, co
     return answer.accepted ? answer.path : QString();
 }
 
-// The stored name a file gets when it is added: its own name, or for a BMP or
-// PNG picture that name with ".k" and for a GIF with ".g", as pack --from-png
-// and update --convert name them.
-std::string MemberNameFor(const std::string& path) {
-    std::string name = ExtractFileName(path);
-    const std::string ext = ExtractFileExt(name);
-    QString lower = QString::fromStdString(ext).toLower();
-    if (lower == ".bmp" || lower == ".png") {
-        name = ChangeFileExt(name, ".k");
-    } else if (lower == ".gif") {
-        name = ChangeFileExt(name, ".g");
-    }
-    const std::optional<std::string> stored = Utf8ToAnsi(name);
-    if (!stored) {
-        throw FormatError("cannot be a member: its name has characters a package cannot store",
-                          path);
-    }
-    return *stored;
-}
-
 QString ShownName(const std::string& storedName) {
     return QString::fromStdString(AnsiToUtf8(storedName));
 }
@@ -204,8 +184,8 @@ void WorkbenchWindow::Export(ExportForm form) {
             continue;
         }
         try {
-            ExportMember(folder, storedName, document_->package().ReadContent(index), form,
-                         scratchFolder_, options, rules);
+            ExportMember(folder, storedName, document_->package().ReadContent(index), form, options,
+                         rules);
             ++written;
         } catch (const std::exception& error) {
             failures << QString::fromStdString(EscapeControls(AnsiToUtf8(storedName)) + ": " +
@@ -238,9 +218,8 @@ void WorkbenchWindow::ReplaceMember() {
     if (path.isEmpty()) {
         return;
     }
-    std::vector<std::uint8_t> bytes =
-        MemberBytesFromFile(entry.storedName, path.toStdString(), scratchFolder_,
-                            {transparency_.colour, transparency_.enabled});
+    std::vector<std::uint8_t> bytes = MemberBytesFromFile(
+        entry.storedName, path.toStdString(), {transparency_.colour, transparency_.enabled});
     // Before and after, side by side, until the user says which.
     QImage now;
     QImage replacement;
@@ -300,18 +279,15 @@ void WorkbenchWindow::AddMember() {
     if (path.isEmpty()) {
         return;
     }
-    const std::string storedName = MemberNameFor(path.toStdString());
+    MemberFromFile member =
+        MemberForFile(path.toStdString(), {transparency_.colour, transparency_.enabled});
+    const std::string storedName = member.storedName;
     if (document_->package().Find(storedName)) {
         throw FormatError(
             "the package holds a member " + AnsiToUtf8(storedName) + " already; Replace changes it",
             path.toStdString());
     }
-    if (const std::string why = EditablePackage::NameRefusal(storedName); !why.empty()) {
-        throw FormatError("cannot be a member: " + why, path.toStdString());
-    }
-    std::vector<std::uint8_t> bytes =
-        MemberBytesFromFile(storedName, path.toStdString(), scratchFolder_,
-                            {transparency_.colour, transparency_.enabled});
+    std::vector<std::uint8_t> bytes = std::move(member.bytes);
     std::size_t added = 0;
     Edit("Add " + EscapeMnemonics(ShownName(storedName)),
          [&](WorkbenchDocument& document) { added = document.Add(storedName, std::move(bytes)); });

@@ -55,8 +55,7 @@ QRect DefaultPlace() {
 
 }  // namespace
 
-WorkbenchWindow::WorkbenchWindow(std::string scratchFolder, QWidget* parent)
-    : QMainWindow(parent, Qt::Window), scratchFolder_(std::move(scratchFolder)) {
+WorkbenchWindow::WorkbenchWindow(QWidget* parent) : QMainWindow(parent, Qt::Window) {
     setObjectName("Workbench");
     setAttribute(Qt::WA_DeleteOnClose, false);
     undo_ = new QUndoStack(this);

@@ -43,8 +43,9 @@ class WorkbenchWindow : public QMainWindow {
     Q_OBJECT
 
   public:
-    // scratchFolder: a private folder for conversions on the way in and out.
-    WorkbenchWindow(std::string scratchFolder, QWidget* parent = nullptr);
+    // Members are read, shown, converted and encoded in memory: the workbench
+    // writes no scratch file.
+    explicit WorkbenchWindow(QWidget* parent = nullptr);
     ~WorkbenchWindow() override;
 
     // Opens path in place of the package shown, after asking about unsaved
@@ -150,7 +151,6 @@ class WorkbenchWindow : public QMainWindow {
     void SelectMember(std::optional<std::size_t> index);
     QString StartFolder() const;
 
-    std::string scratchFolder_;
     Transparency transparency_;
     // While a saved package is opened again: the member shown stays as it is.
     bool keepPreview_ = false;
