@@ -7,10 +7,9 @@
 #include "platform/io_error.h"
 
 namespace lumigram {
-namespace {
 
-std::vector<std::uint8_t> BytesBy(const MemberPlan& plan, const std::string& path, PictureKind kind,
-                                  const ConversionOptions& options) {
+std::vector<std::uint8_t> MemberBytesBy(const MemberPlan& plan, const std::string& path,
+                                        PictureKind kind, const ConversionOptions& options) {
     ByteFile file = ByteFile::OpenRead(path);
     if (file.Size() > static_cast<std::uint64_t>(kMaxPackageBytes)) {
         throw FormatError("file is too large for a package (2 GiB at most)", path);
@@ -27,19 +26,17 @@ std::vector<std::uint8_t> BytesBy(const MemberPlan& plan, const std::string& pat
     return bytes;
 }
 
-}  // namespace
-
 MemberFromFile MemberForFile(const std::string& path, const ConversionOptions& options) {
     const PictureKind kind = ReadPictureKind(path);
     const MemberPlan plan = PlanMember(path, kind, IntakeMode::kByContent);
-    return {plan.storedName, BytesBy(plan, path, kind, options)};
+    return {plan.storedName, MemberBytesBy(plan, path, kind, options)};
 }
 
 std::vector<std::uint8_t> MemberBytesFromFile(const std::string& storedName,
                                               const std::string& path,
                                               const ConversionOptions& options) {
     const PictureKind kind = ReadPictureKind(path);
-    return BytesBy(PlanReplacement(storedName, path, kind), path, kind, options);
+    return MemberBytesBy(PlanReplacement(storedName, path, kind), path, kind, options);
 }
 
 }  // namespace lumigram

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "codec/picture_conversion.h"
+#include "package/member_intake.h"
 
 namespace lumigram {
 
@@ -29,5 +30,10 @@ MemberFromFile MemberForFile(const std::string& path, const ConversionOptions& o
 std::vector<std::uint8_t> MemberBytesFromFile(const std::string& storedName,
                                               const std::string& path,
                                               const ConversionOptions& options);
+
+// The bytes the file at path, of kind, gives a member by plan (PlanMember,
+// PlanReplacement, PlanIntake), encoded in memory.
+std::vector<std::uint8_t> MemberBytesBy(const MemberPlan& plan, const std::string& path,
+                                        PictureKind kind, const ConversionOptions& options);
 
 }  // namespace lumigram

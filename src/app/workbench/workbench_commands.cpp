@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QUndoStack>
 
+#include "app/workbench/batch_replace.h"
 #include "app/workbench/before_after.h"
 #include "app/workbench/compare_window.h"
 #include "app/workbench/member_edit.h"
@@ -292,6 +293,56 @@ void WorkbenchWindow::AddMember() {
     Edit("Add " + EscapeMnemonics(ShownName(storedName)),
          [&](WorkbenchDocument& document) { added = document.Add(storedName, std::move(bytes)); });
     SelectMember(added);
+}
+
+void WorkbenchWindow::ReplaceFromFolder() {
+    if (!document_) {
+        return;
+    }
+    DialogRequest request;
+    request.kind = DialogKind::kDirectory;
+    request.title = "Replace members from the files in";
+    request.initialDir = StartFolder();
+    const DialogAnswer answer = ShowModalDialog(request, this);
+    if (answer.accepted) {
+        ReplaceFromFiles({answer.path});
+    }
+}
+
+void WorkbenchWindow::ReplaceFromFiles(const QStringList& paths) {
+    if (!document_ || document_->readOnly()) {
+        return;
+    }
+    BatchPlan plan = PlanBatch(FilesToOffer(paths), document_->package().members(),
+                               {transparency_.colour, transparency_.enabled});
+    delete batchList_;
+    batchList_ = new BatchReplaceDialog(plan, this);
+    if (!RunModal(*batchList_) || plan.replaced + plan.added == 0) {
+        return;
+    }
+    std::optional<std::size_t> last;
+    Edit(QStringLiteral("Replace from files: %1 replaced, %2 added")
+             .arg(plan.replaced)
+             .arg(plan.added),
+         [&](WorkbenchDocument& document) {
+             // Replaced first, at the places planned; then added where pack puts them.
+             for (BatchStep& made : plan.steps) {
+                 if (made.step.action == IntakeStep::Action::kReplace) {
+                     document.Replace(made.step.member, std::move(made.bytes));
+                     last = made.step.member;
+                 }
+             }
+             for (BatchStep& made : plan.steps) {
+                 if (made.step.action == IntakeStep::Action::kAdd) {
+                     last = document.Add(made.step.plan.storedName, std::move(made.bytes));
+                 }
+             }
+         });
+    SelectMember(last);
+    statusBar()->showMessage(QStringLiteral("%1 members replaced, %2 added, %3 files skipped")
+                                 .arg(plan.replaced)
+                                 .arg(plan.added)
+                                 .arg(plan.skipped));
 }
 
 void WorkbenchWindow::DeleteMembers() {

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -10,6 +12,7 @@
 #include <QListView>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
@@ -58,6 +61,7 @@ QRect DefaultPlace() {
 WorkbenchWindow::WorkbenchWindow(QWidget* parent) : QMainWindow(parent, Qt::Window) {
     setObjectName("Workbench");
     setAttribute(Qt::WA_DeleteOnClose, false);
+    setAcceptDrops(true);  // files and folders dropped replace members
     undo_ = new QUndoStack(this);
     loader_ = new ThumbnailLoader(this);
     model_ = new MemberListModel(cache_, this);
@@ -112,6 +116,8 @@ void WorkbenchWindow::BuildLayout() {
     grid_->setEditTriggers(QAbstractItemView::EditKeyPressed);
     grid_->setModel(filter_);
     grid_->setMinimumWidth(kCellSize.width() + 30);
+    grid_->setAcceptDrops(false);  // a drop goes to the window: batch replace
+    grid_->viewport()->setAcceptDrops(false);
     previewStack_ = new QStackedWidget(split);
     previewArea_ = new TZoomView(previewStack_);
     previewArea_->setObjectName("MemberPreview");
@@ -210,6 +216,13 @@ void WorkbenchWindow::BuildActions() {
          "edit-find-replace",
          QStyle::SP_BrowserReload,
          [this] { ReplaceMember(); }},
+        {replaceFromFolderAction,
+         "ReplaceFromFolder",
+         "Replace from &folder...",
+         {},
+         "",
+         kNoIcon,
+         [this] { ReplaceFromFolder(); }},
         {addMemberAction,
          "Add",
          "&Add...",
@@ -303,7 +316,8 @@ void WorkbenchWindow::BuildMenusAndToolBar() {
     QMenu* edit = menuBar()->addMenu("&Edit");
     edit->addActions({undoAction, redoAction});
     edit->addSeparator();
-    edit->addActions({replaceAction, addMemberAction, deleteAction, renameAction});
+    edit->addActions(
+        {replaceAction, replaceFromFolderAction, addMemberAction, deleteAction, renameAction});
     edit->addSeparator();
     edit->addActions({exportAction, exportPngAction, exportBmpAction});
     viewMenu_ = menuBar()->addMenu("&View");
@@ -335,8 +349,8 @@ void WorkbenchWindow::UpdateTitleAndActions() {
     }
     setWindowTitle(title);
     setWindowModified(modified());
-    for (QAction* action :
-         {saveAction, saveAsAction, replaceAction, addMemberAction, deleteAction, renameAction}) {
+    for (QAction* action : {saveAction, saveAsAction, replaceAction, replaceFromFolderAction,
+                            addMemberAction, deleteAction, renameAction}) {
         action->setEnabled(editable && !pending_);
     }
     salvageAction->setEnabled(open && document_->readOnly());
@@ -559,6 +573,30 @@ void WorkbenchWindow::closeEvent(QCloseEvent* event) {
     UpdateTitleAndActions();
     QMainWindow::closeEvent(event);
     emit closed();
+}
+
+void WorkbenchWindow::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (document_ && !document_->readOnly() && !urls.isEmpty() && urls.first().isLocalFile()) {
+        event->acceptProposedAction();
+    }
+}
+
+void WorkbenchWindow::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            paths << url.toLocalFile();
+        }
+    }
+    if (paths.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    // After the drop has ended: the list asks the user, modally.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { RunCommand([&] { ReplaceFromFiles(paths); }); },
+        Qt::QueuedConnection);
 }
 
 }  // namespace lumigram

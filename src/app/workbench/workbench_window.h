@@ -25,6 +25,7 @@ class QUndoStack;
 
 namespace lumigram {
 
+class BatchReplaceDialog;
 class BeforeAfterPanel;
 class CompareWindow;
 class MemberListModel;
@@ -74,6 +75,11 @@ class WorkbenchWindow : public QMainWindow {
     void CancelReplace();
     bool replacing() const { return pending_.has_value(); }
     void AddMember();
+    // Files matched to members by name with the core's intake rule: asks for a
+    // folder, or takes files and folders dropped on the window; lists what
+    // would be replaced, added and skipped, and applies it as one undo step.
+    void ReplaceFromFolder();
+    void ReplaceFromFiles(const QStringList& paths);
     void DeleteMembers();
     void RenameMember(int row, const QString& newName);
     // Asks for another package and shows how it differs from this one.
@@ -90,6 +96,7 @@ class WorkbenchWindow : public QMainWindow {
     QAction* undoAction;
     QAction* redoAction;
     QAction* replaceAction;
+    QAction* replaceFromFolderAction;
     QAction* addMemberAction;
     QAction* deleteAction;
     QAction* renameAction;
@@ -113,6 +120,8 @@ class WorkbenchWindow : public QMainWindow {
     ThumbnailLoader* loader() const { return loader_; }
     QUndoStack* undoStack() const { return undo_; }
     CompareWindow* compareWindow() const { return compare_; }
+    // The list of the last batch replace, or nullptr.
+    BatchReplaceDialog* batchList() const { return batchList_; }
 
   signals:
     // The window closed (its package let go).
@@ -120,6 +129,8 @@ class WorkbenchWindow : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     struct PendingReplace {
@@ -174,6 +185,7 @@ class WorkbenchWindow : public QMainWindow {
     QMenu* viewMenu_;
     QUndoStack* undo_;
     CompareWindow* compare_ = nullptr;
+    BatchReplaceDialog* batchList_ = nullptr;
 };
 
 }  // namespace lumigram
