@@ -350,8 +350,11 @@ void WorkbenchWindow::DeleteMembers() {
     if (!document_ || members.empty()) {
         return;
     }
-    Edit(QStringLiteral("Delete %1 members").arg(members.size()),
-         [&](WorkbenchDocument& document) { document.Remove(members); });
+    const QString what =
+        members.size() == 1
+            ? "Delete " + EscapeMnemonics(ShownName(document_->member(members.front()).storedName))
+            : QStringLiteral("Delete %1 members").arg(members.size());
+    Edit(what, [&](WorkbenchDocument& document) { document.Remove(members); });
     // The member after the first one deleted, or the last one left.
     if (document_->size() > 0) {
         SelectMember(std::min(members.front(), document_->size() - 1));
