@@ -168,7 +168,9 @@ async function openFile(file, handle = null) {
         setStatus(`Opening ${name}…`);
         // A file too damaged to be recognised goes by its extension, so that the
         // core names what is wrong with it.
-        const described = (await core.call('describe', {bytes: bytes.slice(), name})).kind;
+        // What a file holds is told by its first bytes: a large file is not copied.
+        const head = bytes.slice(0, 65536);
+        const described = (await core.call('describe', {bytes: head, name}, [head.buffer])).kind;
         const extension = name.slice(name.lastIndexOf('.') + 1).toLowerCase();
         const kind = described === 'other' && (extension === 'k' || extension === 'ezx') ?
             extension :

@@ -5,7 +5,7 @@
 // recently shown.
 
 const kMarginRows = 3;
-const kMostThumbnails = 3000;
+const kMostThumbnails = 1500;
 
 function label(text) {
     const div = document.createElement('div');
