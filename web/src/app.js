@@ -350,6 +350,18 @@ async function redrawForSettings() {
     }
 }
 
+// convert's PNG from the core; from a core built without PNG, the browser's
+// PNG encoder over the pixels on the canvas (transparent pixels stay so).
+async function skinAsPng(args) {
+    try {
+        return await core.call('skinToPng', args());
+    } catch (e) {
+        if (!/PNG pictures are not supported by this build/.test(e.message))
+            throw e;
+        return new Promise((resolve) => ui.canvas.toBlob(resolve, 'image/png'));
+    }
+}
+
 async function downloadShown(how) {
     const item = state.shown;
     if (!item)
@@ -361,10 +373,7 @@ async function downloadShown(how) {
         } else if (how === 'bmp') {
             download(await core.call('skinToBmp', args()), `${stemOf(item.name)}.bmp`, 'image/bmp');
         } else if (how === 'png') {
-            // The browser's PNG encoder, from the pixels on the canvas: transparent
-            // pixels stay transparent.
-            const blob = await new Promise((resolve) => ui.canvas.toBlob(resolve, 'image/png'));
-            download(blob, `${stemOf(item.name)}.png`, 'image/png');
+            download(await skinAsPng(args), `${stemOf(item.name)}.png`, 'image/png');
         } else if (how === 'k') {
             download(await core.call('pictureToSkin', args()), `${stemOf(item.name)}.k`);
         }
