@@ -12,6 +12,7 @@
 #include "codec/conversion_run.h"
 #include "codec/picture_conversion.h"
 #include "platform/byte_file.h"
+#include "platform/folder_writes.h"
 #include "platform/io_error.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
@@ -85,6 +86,7 @@ int RunToFolder(const ConvertArguments& a) {
     OutputRules rules;
     rules.inputs = InputIdentities(a.inputs);
     ConversionRun run(a.noClobber);
+    FolderWrites writes(*folder);
     for (std::size_t i = 0; i < a.inputs.size(); ++i) {
         const std::string& input = a.inputs[i];
         if (progress) {
@@ -108,6 +110,11 @@ int RunToFolder(const ConvertArguments& a) {
             if (decision.verdict == OutputVerdict::kCollides) {
                 throw FormatError(decision.message, input);
             }
+            if (const auto earlier = writes.EarlierOutput(name)) {
+                throw FormatError("not written: another file's output, " +
+                                      EscapeControls(*earlier) + ", " + writes.SameFileReason(),
+                                  input);
+            }
             if (decision.verdict == OutputVerdict::kExists) {
                 skipped = true;
                 return;
@@ -116,6 +123,7 @@ int RunToFolder(const ConvertArguments& a) {
             ConvertPicture(input, kind, *target, output.file(), OptionsOf(a));
             output.Commit();
             run.Written(input, destination);
+            writes.Written(name);
         });
         if (code != kExitOk) {
             ++failed;

@@ -35,7 +35,7 @@ struct PackageArguments {
 
 // The name a person reads: UTF-8, control characters escaped.
 std::string ShownName(const PackageMember& member) {
-    return EscapeControls(AnsiToUtf8(member.storedName));
+    return ShownMemberName(member.storedName);
 }
 
 int RunPack(const PackageArguments& a) {
@@ -195,7 +195,9 @@ void AddPackageCommands(CLI::App& app, int& exitCode) {
         "names or records outside the file, records that overlap;\n"
         "  unusual (unpack goes on): text header, index magic, record magics, IDs that are not "
         "their name's, empty names, unsafe, hidden (\".name\") or duplicate names (unpack "
-        "skips those members and exits 1).\n"
+        "skips those members and exits 1), names that differ only in case (where case is "
+        "ignored, as on a memory card, unpacking writes only the first), names pack would not "
+        "store (not .k, .g or .a).\n"
         "Exit status: 0 when nothing is found (\"sound\"), 1 for any finding or when the file "
         "cannot be read, 2 for a usage error.\n"
         "Example:\n  lumigram-cli verify myskin.ezx && echo sound");

@@ -1,6 +1,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <memory>
+#include <set>
 #include <nlohmann/json.hpp>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "platform/ansi_codepage.h"
 #include "platform/byte_file.h"
 #include "platform/file_ops.h"
+#include "platform/folder_writes.h"
 #include "platform/io_error.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
@@ -42,7 +44,7 @@ struct DiffArguments {
 };
 
 std::string Shown(std::string_view storedName) {
-    return EscapeControls(AnsiToUtf8(storedName));
+    return storedName.empty() ? "(empty name)" : ShownMemberName(storedName);
 }
 
 // The index of the member a user named (UTF-8), or a FormatError naming the package.
@@ -82,6 +84,7 @@ int RunExtract(const EditArguments& a) {
         }) != kExitOk) {
         return kExitFailed;
     }
+    FolderWrites writes(*folder);
     std::size_t written = 0;
     int code = kExitOk;
     for (const std::string& name : a.names) {
@@ -96,9 +99,20 @@ int RunExtract(const EditArguments& a) {
                 throw FormatError("member \"" + EscapeName(stored) + "\" not written: " + why,
                                   a.package);
             }
-            OutputFile output(*folder, AnsiToUtf8(stored), rules);
+            const std::string fileName = AnsiToUtf8(stored);
+            // The same member named twice is written twice; another member
+            // never replaces one this run wrote.
+            if (const auto earlier = writes.EarlierOutput(fileName);
+                earlier && *earlier != fileName) {
+                throw FormatError("member \"" + EscapeName(stored) +
+                                      "\" not written: another member, " +
+                                      EscapeName(*earlier, true) + ", " + writes.SameFileReason(),
+                                  a.package);
+            }
+            OutputFile output(*folder, fileName, rules);
             package->WriteContent(index, output.file());
             output.Commit();
+            writes.Written(fileName);
             ++written;
         });
         code = one != kExitOk ? one : code;
@@ -166,11 +180,17 @@ int RunUpdate(const EditArguments& a) {
 int RunDelete(const EditArguments& a) {
     return RunReportingErrors(a.package, [&] {
         EditablePackage package = EditablePackage::Open(a.package);
+        // A MEMBER named twice is deleted once.
+        std::set<std::string> named;
+        std::size_t deleted = 0;
         for (const std::string& name : a.names) {
-            package.Remove(MemberNamed(package, name));
+            if (named.insert(name).second) {
+                package.Remove(MemberNamed(package, name));
+                ++deleted;
+            }
         }
         package.Save(a.package);
-        std::cout << "deleted " << a.names.size() << " members from " << EscapeControls(a.package)
+        std::cout << "deleted " << deleted << " members from " << EscapeControls(a.package)
                   << '\n';
     });
 }
@@ -178,9 +198,9 @@ int RunDelete(const EditArguments& a) {
 int RunDiff(const DiffArguments& a) {
     bool same = true;
     const int code = RunReportingErrors(a.a, [&] {
-        const EditablePackage first = EditablePackage::Open(a.a);
-        const EditablePackage second = EditablePackage::Open(a.b);
-        const PackageDiff diff = ComparePackages(first, second);
+        EditablePackage first = EditablePackage::Open(a.a);
+        EditablePackage second = EditablePackage::Open(a.b);
+        const PackageDiff diff = ComparePackageFiles(first, second);
         same = diff.empty();
         if (a.json) {
             const auto names = [](const std::vector<std::string>& list) {

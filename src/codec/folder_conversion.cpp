@@ -2,13 +2,16 @@
 
 #include <limits>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "codec/conversion_run.h"
 #include "codec/convert_one_file.h"
 #include "codec/picture_groups.h"
+#include "platform/folder_writes.h"
 #include "platform/io_error.h"
 #include "platform/output_file.h"
+#include "platform/printable_text.h"
 #include "platform/scratch.h"
 
 namespace lumigram {
@@ -55,11 +58,21 @@ FolderConversionResult ConvertFolder(const std::string& folder, FileKind group,
     FolderConversionResult result;
     result.files = names.size();
     ConversionRun run(options.noClobber);
+    FolderWrites writes(output);
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string source = InFolder(folder, names[i]);
         try {
-            const OutputDecision decision = run.Decide(PlannedOutputPath(source, outputFolder));
-            if (decision.verdict == OutputVerdict::kExists) {
+            const std::string planned = PlannedOutputPath(source, outputFolder);
+            const OutputDecision decision = run.Decide(planned);
+            const std::optional<std::string> earlier =
+                planned.empty() || decision.verdict == OutputVerdict::kCollides
+                    ? std::nullopt
+                    : writes.EarlierOutput(ExtractFileName(planned));
+            if (earlier) {
+                ++result.failed;
+                fail(source, "not written: another file's output, " + EscapeControls(*earlier) +
+                                 ", " + writes.SameFileReason());
+            } else if (decision.verdict == OutputVerdict::kExists) {
                 ++result.leftAlone;
                 if (options.onLeftAlone) {
                     options.onLeftAlone(source, decision.message);
@@ -74,6 +87,7 @@ FolderConversionResult ConvertFolder(const std::string& folder, FileKind group,
                 if (outcome.written) {
                     ++result.written;
                     run.Written(source, outcome.destination);
+                    writes.Written(ExtractFileName(outcome.destination));
                 } else if (outcome.destination.empty()) {
                     ++result.noOutput;
                     if (options.onNoOutput) {

@@ -137,9 +137,17 @@ std::vector<MemberFile> CollectMemberFiles(const std::string& folder) {
             }
         }
         if (!any) {
-            return members;
+            break;
         }
     }
+    std::vector<std::string> names;
+    for (const MemberFile& member : members) {
+        names.push_back(member.fileName);
+    }
+    if (const std::string why = CaseFoldPairReason(names); !why.empty()) {
+        throw FormatError(why, folder);
+    }
+    return members;
 }
 
 PackResult PackEZX(const std::string& folder, const std::string& packageFileName,

@@ -11,6 +11,7 @@
 #include "platform/block_writer.h"
 #include "platform/byte_file.h"
 #include "platform/copy_range.h"
+#include "platform/folder_writes.h"
 #include "platform/io_error.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
@@ -75,6 +76,8 @@ UnpackResult UnpackEZX(ByteSource& package, const std::string& folder,
     // is opened once: every member is created and renamed relative to it.
     OutputFolder output =
         options.createFolder ? OutputFolder::OpenCreating(folder) : OutputFolder::Open(folder);
+    // Probed before the listing, so that the probe is never among the entries.
+    FolderWrites writes(output);
     output.ListEntriesOnce();
     OutputRules rules;
     if (const auto* file = dynamic_cast<const ByteFile*>(&package)) {
@@ -100,6 +103,11 @@ UnpackResult UnpackEZX(ByteSource& package, const std::string& folder,
         const std::string path = output.PathOf(name);
         if (!skipped[i].empty()) {
             report(member, path, skipped[i]);
+        } else if (const std::optional<std::string> earlier = writes.EarlierOutput(name)) {
+            // The first of the names wins, as for duplicate names.
+            report(
+                member, path,
+                "another member, " + EscapeName(*earlier, true) + ", " + writes.SameFileReason());
         } else if (options.skipExisting && output.Holds(name)) {
             ++result.skipped;
         } else {
@@ -107,6 +115,9 @@ UnpackResult UnpackEZX(ByteSource& package, const std::string& folder,
             if (WriteMember(package, member, output, name, rules, buffers, reportThis)) {
                 ++result.written;
             }
+            // Taken even when it failed: the first member of a file's names is
+            // the one for it, as for duplicate names.
+            writes.Written(name);
         }
         if (options.onProgress && !options.onProgress(i + 1, members.size())) {
             result.cancelled = i + 1 < members.size();

@@ -1,5 +1,7 @@
 #include "package/member_names.h"
 
+#include "platform/ansi_codepage.h"
+#include "platform/printable_text.h"
 #include "platform/windows_names.h"
 
 namespace lumigram {
@@ -47,6 +49,17 @@ std::string EscapeName(std::string_view bytes, bool keepNonAscii) {
         }
     }
     return out;
+}
+
+std::string ShownMemberName(std::string_view storedName) {
+    std::string doubled;
+    for (const char c : AnsiToUtf8(storedName)) {
+        doubled += c;
+        if (c == '\\') {
+            doubled += c;
+        }
+    }
+    return EscapeControls(doubled);
 }
 
 }  // namespace lumigram

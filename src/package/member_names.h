@@ -17,4 +17,10 @@ std::string UnsafeMemberNameReason(std::string_view storedName);
 // unchanged (for UTF-8 text shown to a person) and only controls are escaped.
 std::string EscapeName(std::string_view bytes, bool keepNonAscii = false);
 
+// A stored member name as list, verify's text and diff print it: its UTF-8
+// form, a backslash as "\\", control characters and bytes that are not UTF-8 as
+// EscapeControls writes them ("\x81"). So a name holding the four characters
+// \x81 ("\\x81") never prints like the byte 0x81.
+std::string ShownMemberName(std::string_view storedName);
+
 }  // namespace lumigram

@@ -1,8 +1,10 @@
 #include "package/member_screening.h"
 
+#include <unordered_map>
 #include <unordered_set>
 
 #include "package/member_names.h"
+#include "platform/case_folding.h"
 
 namespace lumigram {
 
@@ -12,7 +14,7 @@ std::vector<std::string> ScreenMemberNames(const std::vector<PackageMember>& mem
     std::unordered_set<std::string_view> seen;
     for (const PackageMember& member : members) {
         const std::string_view name = member.storedName;
-        const std::string quoted = "\"" + EscapeName(name) + "\"";
+        const std::string quoted = "\"" + ShownMemberName(name) + "\"";
         const bool first = seen.insert(name).second;
         const std::string unsafe = UnsafeMemberNameReason(name);
         if (!unsafe.empty()) {
@@ -44,6 +46,19 @@ std::string UnstorableNameReason(std::string_view storedName) {
     const std::string unsafe = UnsafeMemberNameReason(storedName);
     if (!unsafe.empty()) {
         return "unpacking would refuse its name: " + unsafe;
+    }
+    return {};
+}
+
+std::string CaseFoldPairReason(const std::vector<std::string>& names) {
+    std::unordered_map<std::string, const std::string*> byFolded;
+    for (const std::string& name : names) {
+        const auto [earlier, first] = byFolded.emplace(FoldCase(name), &name);
+        if (!first && *earlier->second != name) {
+            return EscapeName(*earlier->second, true) + " and " + EscapeName(name, true) +
+                   " differ only in case: where case is ignored (a memory card) they would "
+                   "unpack to one file; keep one of them";
+        }
     }
     return {};
 }

@@ -23,4 +23,10 @@ std::vector<std::string> ScreenMemberNames(const std::vector<PackageMember>& mem
 // (NUL, unsafe, hidden). The reason names the offending character.
 std::string UnstorableNameReason(std::string_view storedName);
 
+// Why the packer must not store these names (UTF-8, in member order) together,
+// or an empty string: two that are equal when case is ignored ("Icon.k" and
+// "icon.k") unpack to one file on a file system that ignores case (a memory
+// card), and only the first would be there.
+std::string CaseFoldPairReason(const std::vector<std::string>& names);
+
 }  // namespace lumigram

@@ -2,84 +2,148 @@
 
 #include <algorithm>
 #include <array>
+#include <deque>
+#include <functional>
 #include <unordered_map>
 
 #include "package/editable_package.h"
+#include "package/ezx_reader.h"
+#include "platform/byte_source.h"
 #include "platform/sha256.h"
 
 namespace lumigram {
 namespace {
 
-std::array<std::uint8_t, 32> DigestOf(const EditablePackage& package, std::size_t index) {
-    Sha256 hash;
-    package.ReadContentInBlocks(index,
-                                [&](std::span<const std::uint8_t> bytes) { hash.Update(bytes); });
-    return hash.Finish();
+using Digest = std::array<std::uint8_t, 32>;
+
+// One record of a package, as diff compares it.
+struct Record {
+    std::string name;
+    std::uint32_t size = 0;
+    std::function<Digest()> digest;
+};
+
+std::vector<Record> RecordsOf(const EditablePackage& package) {
+    std::vector<Record> records;
+    for (std::size_t i = 0; i < package.members().size(); ++i) {
+        records.push_back(
+            {package.members()[i].storedName, package.members()[i].size, [&package, i] {
+                 Sha256 hash;
+                 package.ReadContentInBlocks(
+                     i, [&](std::span<const std::uint8_t> bytes) { hash.Update(bytes); });
+                 return hash.Finish();
+             }});
+    }
+    return records;
+}
+
+// The matched pairs (in B's order) that every longest run keeping both
+// packages' order holds. Whichever package comes first, the pairs are the same:
+// the others are the moved ones (two swapped members are both moved).
+std::vector<bool> InEveryLongestRun(const std::vector<std::size_t>& placesInA) {
+    const std::size_t n = placesInA.size();
+    // ending[k]: the longest increasing run ending at k; starting[k]: from k.
+    std::vector<std::size_t> ending(n);
+    std::vector<std::size_t> starting(n);
+    std::vector<std::size_t> tails;
+    for (std::size_t k = 0; k < n; ++k) {
+        const auto at = std::lower_bound(tails.begin(), tails.end(), placesInA[k]);
+        ending[k] = static_cast<std::size_t>(at - tails.begin()) + 1;
+        if (at == tails.end()) {
+            tails.push_back(placesInA[k]);
+        } else {
+            *at = placesInA[k];
+        }
+    }
+    const std::size_t longest = tails.size();
+    tails.clear();
+    for (std::size_t k = n; k-- > 0;) {
+        // Runs read backwards decrease: negate by taking the distance from the end.
+        const std::size_t value = SIZE_MAX - placesInA[k];
+        const auto at = std::lower_bound(tails.begin(), tails.end(), value);
+        starting[k] = static_cast<std::size_t>(at - tails.begin()) + 1;
+        if (at == tails.end()) {
+            tails.push_back(value);
+        } else {
+            *at = value;
+        }
+    }
+    std::vector<std::size_t> holders(longest + 1, 0);
+    for (std::size_t k = 0; k < n; ++k) {
+        if (ending[k] + starting[k] - 1 == longest) {
+            ++holders[ending[k]];
+        }
+    }
+    std::vector<bool> kept(n, false);
+    for (std::size_t k = 0; k < n; ++k) {
+        kept[k] = ending[k] + starting[k] - 1 == longest && holders[ending[k]] == 1;
+    }
+    return kept;
+}
+
+PackageDiff CompareRecords(const std::vector<Record>& a, const std::vector<Record>& b) {
+    PackageDiff diff;
+    // Each record of B takes the first unmatched record of A of its name.
+    std::unordered_map<std::string, std::deque<std::size_t>> unmatchedInA;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        unmatchedInA[a[i].name].push_back(i);
+    }
+    std::vector<bool> matchedInA(a.size(), false);
+    std::vector<std::size_t> placesInA;
+    std::vector<std::size_t> indicesInB;
+    for (std::size_t j = 0; j < b.size(); ++j) {
+        std::deque<std::size_t>& candidates = unmatchedInA[b[j].name];
+        if (candidates.empty()) {
+            diff.added.push_back(b[j].name);
+            continue;
+        }
+        const std::size_t i = candidates.front();
+        candidates.pop_front();
+        matchedInA[i] = true;
+        if (a[i].size != b[j].size || a[i].digest() != b[j].digest()) {
+            diff.changed.push_back(ChangedMember{b[j].name, a[i].size, b[j].size});
+        }
+        placesInA.push_back(i);
+        indicesInB.push_back(j);
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (!matchedInA[i]) {
+            diff.removed.push_back(a[i].name);
+        }
+    }
+    const std::vector<bool> kept = InEveryLongestRun(placesInA);
+    for (std::size_t k = 0; k < placesInA.size(); ++k) {
+        if (!kept[k]) {
+            diff.moved.push_back(b[indicesInB[k]].name);
+        }
+    }
+    return diff;
 }
 
 }  // namespace
 
 PackageDiff ComparePackages(const EditablePackage& a, const EditablePackage& b) {
-    PackageDiff diff;
-    std::unordered_map<std::string, std::size_t> inA;
-    for (std::size_t i = 0; i < a.members().size(); ++i) {
-        inA.emplace(a.members()[i].storedName, i);
-    }
-    std::unordered_map<std::string, std::size_t> inB;
-    for (std::size_t i = 0; i < b.members().size(); ++i) {
-        inB.emplace(b.members()[i].storedName, i);
-    }
-    for (const PackageEntry& entry : a.members()) {
-        if (!inB.contains(entry.storedName)) {
-            diff.removed.push_back(entry.storedName);
+    return CompareRecords(RecordsOf(a), RecordsOf(b));
+}
+
+PackageDiff ComparePackageFiles(EditablePackage& a, EditablePackage& b) {
+    std::vector<Record> records[2] = {RecordsOf(a), RecordsOf(b)};
+    EditablePackage* packages[2] = {&a, &b};
+    for (int p = 0; p < 2; ++p) {
+        ByteSource& source = packages[p]->original();
+        // Entries with an empty name hold records too; unpacking skips them.
+        for (const PackageMember& member : CheckPackage(source).emptyNamed) {
+            records[p].push_back({"", member.size, [&source, member] {
+                                      Sha256 hash;
+                                      std::vector<std::uint8_t> bytes(member.size);
+                                      const std::size_t got =
+                                          source.ReadAt(member.contentOffset, bytes);
+                                      hash.Update(std::span(bytes.data(), got));
+                                      return hash.Finish();
+                                  }});
         }
     }
-    // The common members in B's order, each with its place in A.
-    std::vector<std::size_t> placesInA;
-    std::vector<std::size_t> indicesInB;
-    for (std::size_t j = 0; j < b.members().size(); ++j) {
-        const PackageEntry& entry = b.members()[j];
-        const auto found = inA.find(entry.storedName);
-        if (found == inA.end() || found->second == SIZE_MAX) {
-            if (found == inA.end()) {
-                diff.added.push_back(entry.storedName);
-            }
-            continue;
-        }
-        const std::size_t i = found->second;
-        const PackageEntry& before = a.members()[i];
-        if (before.size != entry.size || DigestOf(a, i) != DigestOf(b, j)) {
-            diff.changed.push_back(ChangedMember{entry.storedName, before.size, entry.size});
-        }
-        placesInA.push_back(i);
-        indicesInB.push_back(j);
-    }
-    // Members outside the longest run that keeps A's order are the moved ones.
-    std::vector<std::size_t> tails;  // index into placesInA of each run's last
-    std::vector<std::size_t> previous(placesInA.size(), SIZE_MAX);
-    for (std::size_t k = 0; k < placesInA.size(); ++k) {
-        const auto at =
-            std::lower_bound(tails.begin(), tails.end(), placesInA[k],
-                             [&](std::size_t t, std::size_t v) { return placesInA[t] < v; });
-        if (at != tails.begin()) {
-            previous[k] = *(at - 1);
-        }
-        if (at == tails.end()) {
-            tails.push_back(k);
-        } else {
-            *at = k;
-        }
-    }
-    std::vector<bool> kept(placesInA.size(), false);
-    for (std::size_t k = tails.empty() ? SIZE_MAX : tails.back(); k != SIZE_MAX; k = previous[k]) {
-        kept[k] = true;
-    }
-    for (std::size_t k = 0; k < placesInA.size(); ++k) {
-        if (!kept[k]) {
-            diff.moved.push_back(b.members()[indicesInB[k]].storedName);
-        }
-    }
-    return diff;
+    return CompareRecords(records[0], records[1]);
 }
 
 }  // namespace lumigram

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 #include <set>
+#include <unordered_map>
 
 #include "package/ezx_format.h"
 #include "package/ezx_reader.h"
@@ -11,6 +12,8 @@
 #include "package/member_screening.h"
 #include "platform/ansi_codepage.h"
 #include "platform/byte_source.h"
+#include "platform/case_folding.h"
+#include "platform/folder_search.h"
 #include "platform/io_error.h"
 
 namespace lumigram {
@@ -91,8 +94,26 @@ PackageFindings FindPackageFindings(ByteSource& package) {
         Add(out, fault.member, FindingSeverity::kDamaged, fault.what);
     }
     const std::vector<std::string> skipped = ScreenMemberNames(check.members);
+    std::unordered_map<std::string, const PackageMember*> byFolded;
     for (std::size_t i = 0; i < check.members.size(); ++i) {
-        CheckRecordFields(check.members[i], out);
+        const PackageMember& member = check.members[i];
+        CheckRecordFields(member, out);
+        const std::string shown = "\"" + ShownMemberName(member.storedName) + "\"";
+        if (skipped[i].empty() && !HasExtensionIgnoringCase(member.storedName, ".k") &&
+            !HasExtensionIgnoringCase(member.storedName, ".g") &&
+            !HasExtensionIgnoringCase(member.storedName, ".a")) {
+            Add(out, member.number, FindingSeverity::kUnusual,
+                shown + ": not a .k, .g or .a name, which pack would not store");
+        }
+        const auto [alike, first] =
+            byFolded.emplace(FoldCase(AnsiToUtf8(member.storedName)), &member);
+        if (skipped[i].empty() && !first && alike->second->storedName != member.storedName) {
+            Add(out, member.number, FindingSeverity::kUnusual,
+                shown + ": differs from member " + std::to_string(alike->second->number) + ", \"" +
+                    ShownMemberName(alike->second->storedName) +
+                    "\", only in case: where case is ignored (a memory card), unpacking writes "
+                    "only the first");
+        }
         if (!skipped[i].empty()) {
             Add(out, check.members[i].number, FindingSeverity::kUnusual, skipped[i]);
         } else if (const std::size_t onDisk = AnsiToUtf8(check.members[i].storedName).size();

@@ -7,6 +7,7 @@
 
 #include "codec/conversion_run.h"
 #include "codec/png_reader.h"
+#include "codec/skin_decoder.h"
 #include "codec/skin_from_rgba.h"
 #include "codec/skin_to_png.h"
 #include "package/editable_package.h"
@@ -19,6 +20,7 @@
 #include "platform/copy_range.h"
 #include "platform/file_ops.h"
 #include "platform/folder_search.h"
+#include "platform/folder_writes.h"
 #include "platform/io_error.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
@@ -66,6 +68,7 @@ UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& fold
     OutputRules rules;
     rules.inputs.push_back(IdentityOf(original));
     rules.keepExisting = options.skipExisting;
+    FolderWrites writes(out);
     UnpackResult result;
     std::set<std::string> written;
     const auto problem = [&](std::size_t i, const std::string& path, const std::string& what) {
@@ -91,8 +94,15 @@ UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& fold
             problem(i, path, "another member was already written as \"" + EscapeName(name) + "\"");
             continue;
         }
-        const auto writeUnchanged = [&](const std::string& fileName) {
-            OutputFile file(out, fileName, rules);
+        if (const std::optional<std::string> earlier = writes.EarlierOutput(name)) {
+            problem(
+                i, path,
+                "another member, " + EscapeName(*earlier, true) + ", " + writes.SameFileReason());
+            continue;
+        }
+        std::string fileName = name;  // the name the member's file gets
+        const auto writeUnchanged = [&](const std::string& target) {
+            OutputFile file(out, target, rules);
             CopyBlock block{};
             BlockWriter writer(file.file(), 0, block);
             CopyExactly(original, entry.source.offset, entry.size, writer);
@@ -106,26 +116,32 @@ UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& fold
                 // pack --from-png takes it back as it was.
                 bool pngForm = true;
                 try {
-                    const SkinHeader header =
-                        ReadCheckedSkinHeaderAt(original, entry.source.offset, entry.size);
+                    SubSource member(original, entry.source.offset, entry.size);
+                    const SkinHeader header = ReadCheckedSkinHeader(member);
                     pngForm = (header.bitsPerPixel == 18 || header.bitsPerPixel == 32) &&
                               header.width > 0 && header.height > 0;
                     if (pngForm) {
                         OutputFile file(out, name, rules);
-                        EncodeSkinAsPng(original, entry.source.offset, entry.size, header,
-                                        file.file(), true);
+                        EncodeSkinAsPng(member, header, file.file(), true);
                         file.Commit();
                     }
                 } catch (const FormatError&) {
                     pngForm = false;
                 }
                 if (!pngForm) {
-                    writeUnchanged(AnsiToUtf8(entry.storedName));
+                    fileName = AnsiToUtf8(entry.storedName);
+                    if (const std::optional<std::string> earlier = writes.EarlierOutput(fileName)) {
+                        throw FormatError("another member, " + EscapeName(*earlier, true) + ", " +
+                                              writes.SameFileReason(),
+                                          path);
+                    }
+                    writeUnchanged(fileName);
                 }
             } else {
                 writeUnchanged(name);
             }
             ++result.written;
+            writes.Written(fileName);
         } catch (const IoError& error) {
             // A full disk or a failing package ends the run; a path that cannot
             // take this member (a folder, FIFO or device there, no permission)
@@ -169,6 +185,15 @@ PackResult PackFromPng(const std::string& folder, const std::string& packagePath
                 .storedName;
         png.fromPng = true;
         groups[0].push_back(std::move(png));
+    }
+    std::vector<std::string> names;
+    for (const auto& group : groups) {
+        for (const FolderFile& file : group) {
+            names.push_back(AnsiToUtf8(file.storedName));
+        }
+    }
+    if (const std::string why = CaseFoldPairReason(names); !why.empty()) {
+        throw FormatError(why, folder);
     }
     for (auto& group : groups) {
         std::sort(group.begin(), group.end(), [](const FolderFile& a, const FolderFile& b) {

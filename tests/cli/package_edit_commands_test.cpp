@@ -2,6 +2,7 @@
 // package through PNG: unpack --png, pack --from-png.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
@@ -104,7 +105,7 @@ TEST_F(PackageEditTest, DiffListsAddedRemovedChangedAndMoved) {
     EXPECT_EQ(nlohmann::json::parse(json.out),
               nlohmann::json::parse(R"({"added":["n.a"],"removed":["m.a"],)"
                                     R"("changed":[{"name":"a.k","size_a":3,"size_b":2}],)"
-                                    R"("moved":["w.g"]})"));
+                                    R"("moved":["w.g","a.k"]})"));
     const CommandResult text = RunCli("diff " + Args(Pkg(), Pkg()));
     EXPECT_EQ(text.exitCode, 0);
     EXPECT_EQ(text.out, "");
@@ -152,6 +153,130 @@ TEST_F(PackageEditTest, UnpackAsPngThenPackFromPngGivesTheSamePackage) {
     EXPECT_EQ(both.exitCode, 1);
     EXPECT_NE(both.err.find("both pic40.png and pic40.k"), std::string::npos) << both.err;
     EXPECT_FALSE(Exists(dir_.File("three.ezx")));
+}
+
+}  // namespace
+}  // namespace lumigram::test
+
+namespace lumigram::test {
+namespace {
+
+// diff A B and diff B A give the same differences mirrored, every record counted.
+TEST(PackageDiffCommand, IsSymmetricAndCountsEveryRecord) {
+    const struct {
+        const char* what;
+        std::vector<Member> a;
+        std::vector<Member> b;
+        const char* json;  // diff A B; diff B A swaps added and removed, sizes
+    } rows[] = {
+        {"a duplicate name",
+         {{"a.k", {1}}, {"a.k", {2}}},
+         {{"a.k", {1}}},
+         R"({"added":[],"removed":["a.k"],"changed":[],"moved":[]})"},
+        {"an extra empty name",
+         {{"a.k", {1}}},
+         {{"a.k", {1}}, {"", {7}}},
+         R"({"added":[""],"removed":[],"changed":[],"moved":[]})"},
+        {"a swap moves both",
+         {{"x.k", {1}}, {"y.k", {2}}},
+         {{"y.k", {2}}, {"x.k", {1}}},
+         R"({"added":[],"removed":[],"changed":[],"moved":["y.k","x.k"]})"},
+        {"one moved to the end",
+         {{"a.k", {1}}, {"b.k", {2}}, {"c.k", {3}}},
+         {{"b.k", {2}}, {"c.k", {3}}, {"a.k", {1}}},
+         R"({"added":[],"removed":[],"changed":[],"moved":["a.k"]})"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        TempDir dir;
+        WriteAll(dir.File("a.ezx"), BuildPackage(row.a));
+        WriteAll(dir.File("b.ezx"), BuildPackage(row.b));
+        const CommandResult forth =
+            RunCli(Args("diff", dir.File("a.ezx"), dir.File("b.ezx"), "--json"));
+        const CommandResult back =
+            RunCli(Args("diff", dir.File("b.ezx"), dir.File("a.ezx"), "--json"));
+        EXPECT_EQ(forth.exitCode, 1);
+        EXPECT_EQ(back.exitCode, 1);
+        nlohmann::json expected = nlohmann::json::parse(row.json);
+        EXPECT_EQ(nlohmann::json::parse(forth.out), expected);
+        std::swap(expected["added"], expected["removed"]);
+        nlohmann::json mirrored = nlohmann::json::parse(back.out);
+        for (const char* list : {"moved"}) {  // the same names, in the other package's order
+            std::sort(mirrored[list].begin(), mirrored[list].end());
+            std::sort(expected[list].begin(), expected[list].end());
+        }
+        EXPECT_EQ(mirrored, expected);
+    }
+}
+
+// The editing commands say what they did, once, and refuse before writing.
+TEST(PackageEditCommands, NamedTwiceAndStandardOutputFailing) {
+    TempDir dir;
+    const std::string package = dir.File("p.ezx");
+    const std::vector<Member> start = {{"icon.k", {1}}, {"wall.g", {2}}};
+    std::filesystem::create_directories(dir.File("a"));
+    std::filesystem::create_directories(dir.File("b"));
+    WriteAll(dir.File("a/icon.k"), {7});
+    WriteAll(dir.File("b/icon.k"), {8});
+    WriteAll(dir.File("icon.bmp"), MakeBmp({.width = 2, .height = 2}));
+    const struct {
+        const char* what;
+        std::string command;  // a whole command line where it starts with "("
+        int exitCode;
+        std::string says;  // in stderr, or stdout when exitCode is 0
+        std::vector<Member> after;
+    } rows[] = {
+        {"two FILEs for one member",
+         Args("update", package, dir.File("a/icon.k"), dir.File("b/icon.k")), 1,
+         "as " + dir.File("a/icon.k") + " does", start},
+        {"--convert: a BMP and a .k for one member",
+         Args("update", "--convert", package, dir.File("a/icon.k"), dir.File("icon.bmp")), 1,
+         "goes into the member \"icon.k\"", start},
+        {"a member named twice is deleted once",
+         Args("delete", package, "wall.g", "wall.g"),
+         0,
+         "deleted 1 members",
+         {{"icon.k", {1}}}},
+        {"standard output failing after the package was written: 1",
+         "(" + Args(LUMIGRAM_CLI, "delete", package, "wall.g") + " >/dev/full)",
+         1,
+         "standard output",
+         {{"icon.k", {1}}}},
+        {"the same for update",
+         "(" + Args(LUMIGRAM_CLI, "update", package, dir.File("a/icon.k")) + " >/dev/full)",
+         1,
+         "standard output",
+         {{"icon.k", {7}}, {"wall.g", {2}}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        WriteAll(package, BuildPackage(start));
+        const CommandResult result =
+            row.command.starts_with("(") ? RunCommand(row.command) : RunCli(row.command);
+        EXPECT_EQ(result.exitCode, row.exitCode) << result.err;
+        EXPECT_NE((row.exitCode == 0 ? result.out : result.err).find(row.says), std::string::npos)
+            << result.out << result.err;
+        EXPECT_EQ(ReadAll(package), BuildPackage(row.after));
+    }
+}
+
+}  // namespace
+}  // namespace lumigram::test
+
+namespace lumigram::test {
+namespace {
+
+// A typed "\x81" and the byte 0x81 never print alike, in list or diff.
+TEST(MemberNamesShown, BackslashesDoubledAndBytesEscaped) {
+    TempDir dir;
+    const std::string package = dir.File("p.ezx");
+    WriteAll(package, BuildPackage({{"\\x81x.k", {1}}, {"\x81x.k", {2}}, {"a\x1b[2J.k", {3}}}));
+    WriteAll(dir.File("empty.ezx"), BuildPackage({{"other.k", {1}}}));
+    const CommandResult list = RunCli(Args("list", package));
+    EXPECT_EQ(list.out, "         1  \\\\x81x.k\n         1  \\x81x.k\n         1  a\\x1b[2J.k\n");
+    const CommandResult diff = RunCli(Args("diff", dir.File("empty.ezx"), package));
+    EXPECT_NE(diff.out.find("added    \\\\x81x.k\nadded    \\x81x.k\n"), std::string::npos)
+        << diff.out;
 }
 
 }  // namespace
