@@ -292,7 +292,7 @@ void OutputFile::ReplaceTarget() {
         }
     }
     // Left alone means left alone even when the name appears after the check.
-    switch (sys::Rename(from, to, noReplace_, shownPath_)) {
+    switch (sys::Rename(from, to, noReplace_, inPlace_.has_value(), shownPath_)) {
         case sys::Renamed::kDone:
             return;
         case sys::Renamed::kTargetExists:

@@ -90,8 +90,10 @@ void SyncFolder(int folder, const std::string& shown);
 enum class Renamed { kDone, kTargetExists, kTargetIsFolder };
 // Renames from over to, in one folder; with noReplace, only if to is free.
 // When the system cannot replace a file that is open (Windows), what holds the
-// package open must be closed first: see kReplacesOpenFiles.
-Renamed Rename(const EntryRef& from, const EntryRef& to, bool noReplace, const std::string& shown);
+// package open must be closed first (see kReplacesOpenFiles); with
+// waitForReaders, a target another program has open is waited for a moment.
+Renamed Rename(const EntryRef& from, const EntryRef& to, bool noReplace, bool waitForReaders,
+               const std::string& shown);
 void RemoveQuietly(const EntryRef& entry) noexcept;
 
 inline constexpr bool kReplacesOpenFiles =

@@ -204,7 +204,8 @@ void SyncFolder(int folder, const std::string& shown) {
     }
 }
 
-Renamed Rename(const EntryRef& from, const EntryRef& to, bool noReplace, const std::string& shown) {
+Renamed Rename(const EntryRef& from, const EntryRef& to, bool noReplace, bool,
+               const std::string& shown) {
     int renamed;
     if (noReplace) {
 #ifdef __EMSCRIPTEN__

@@ -207,13 +207,25 @@ void SyncFolder(int, const std::string&) {
     // MOVEFILE_WRITE_THROUGH has the rename written before the move returns.
 }
 
-Renamed Rename(const EntryRef& from, const EntryRef& to, bool noReplace, const std::string& shown) {
+Renamed Rename(const EntryRef& from, const EntryRef& to, bool noReplace, bool waitForReaders,
+               const std::string& shown) {
     const DWORD flags =
         noReplace ? MOVEFILE_WRITE_THROUGH : MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    if (::MoveFileExW(Widen(from.path).c_str(), Widen(to.path).c_str(), flags)) {
-        return Renamed::kDone;
+    const std::wstring fromPath = Widen(from.path);
+    const std::wstring toPath = Widen(to.path);
+    DWORD error = ERROR_SUCCESS;
+    // A program reading the package (another edit among them, before it lets
+    // go of it) keeps it from being replaced; such reads are short.
+    for (int tries = waitForReaders ? 40 : 1; tries > 0; --tries) {
+        if (::MoveFileExW(fromPath.c_str(), toPath.c_str(), flags)) {
+            return Renamed::kDone;
+        }
+        error = ::GetLastError();
+        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) {
+            break;
+        }
+        ::Sleep(25);
     }
-    const DWORD error = ::GetLastError();
     if (noReplace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)) {
         return Renamed::kTargetExists;
     }
