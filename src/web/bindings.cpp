@@ -19,11 +19,18 @@ EMSCRIPTEN_BINDINGS(lumigram) {
     emscripten::class_<WebPackage>("Package")
         .function("size", &WebPackage::size)
         .function("member", &WebPackage::member)
+        .function("members", &WebPackage::members)
         .function("bytes", &WebPackage::bytes)
         .function("put", &WebPackage::put)
         .function("putConverted", &WebPackage::putConverted)
+        .function("replace", &WebPackage::replace)
+        .function("planIntake", &WebPackage::planIntake)
+        .function("planReplacement", &WebPackage::planReplacement)
         .function("remove", &WebPackage::remove)
         .function("rename", &WebPackage::rename)
+        .function("checkpoint", &WebPackage::checkpoint)
+        .function("restore", &WebPackage::restore)
+        .function("oldest", &WebPackage::oldest)
         .function("save", &WebPackage::save)
         .function("findings", &WebPackage::findings);
 }
