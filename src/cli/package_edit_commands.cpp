@@ -1,8 +1,8 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <memory>
-#include <set>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <vector>
 
 #include "cli/cli_support.h"
@@ -196,8 +196,7 @@ int RunDelete(const EditArguments& a) {
             }
         }
         SaveInPlace(package, a.package, package.openedStamp(), {.force = a.force});
-        std::cout << "deleted " << deleted << " members from " << EscapeControls(a.package)
-                  << '\n';
+        std::cout << "deleted " << deleted << " members from " << EscapeControls(a.package) << '\n';
     });
 }
 

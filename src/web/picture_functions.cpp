@@ -195,6 +195,18 @@ val PictureToSkin(const val& bytes, const std::string& name, bool transparency, 
     });
 }
 
+val SkinToPng(const val& bytes, const std::string& name, bool transparency, unsigned colour) {
+    return Guarded([&] {
+        const std::vector<std::uint8_t> content = BytesFrom(bytes);
+        MemorySource input(content, name);
+        CheckSkinPictureInput(input);
+        return OutputOf([&](ByteSink& output) {
+            ConvertPicture(input, PictureKind::kSkin, TargetFormat::kPng, output,
+                           ConversionOptions{ColourOf(colour), transparency});
+        });
+    });
+}
+
 val RgbaToSkin(const val& rgba, unsigned width, unsigned height, const val& hasAlpha,
                bool transparency, unsigned colour) {
     return Guarded([&] {

@@ -168,7 +168,9 @@ async function openFile(file, handle = null) {
         setStatus(`Opening ${name}…`);
         // A file too damaged to be recognised goes by its extension, so that the
         // core names what is wrong with it.
-        const described = (await core.call('describe', {bytes: bytes.slice(), name})).kind;
+        // What a file holds is told by its first bytes: a large file is not copied.
+        const head = bytes.slice(0, 65536);
+        const described = (await core.call('describe', {bytes: head, name}, [head.buffer])).kind;
         const extension = name.slice(name.lastIndexOf('.') + 1).toLowerCase();
         const kind = described === 'other' && (extension === 'k' || extension === 'ezx') ?
             extension :
@@ -348,6 +350,18 @@ async function redrawForSettings() {
     }
 }
 
+// convert's PNG from the core; from a core built without PNG, the browser's
+// PNG encoder over the pixels on the canvas (transparent pixels stay so).
+async function skinAsPng(args) {
+    try {
+        return await core.call('skinToPng', args());
+    } catch (e) {
+        if (!/PNG pictures are not supported by this build/.test(e.message))
+            throw e;
+        return new Promise((resolve) => ui.canvas.toBlob(resolve, 'image/png'));
+    }
+}
+
 async function downloadShown(how) {
     const item = state.shown;
     if (!item)
@@ -359,10 +373,7 @@ async function downloadShown(how) {
         } else if (how === 'bmp') {
             download(await core.call('skinToBmp', args()), `${stemOf(item.name)}.bmp`, 'image/bmp');
         } else if (how === 'png') {
-            // The browser's PNG encoder, from the pixels on the canvas: transparent
-            // pixels stay transparent.
-            const blob = await new Promise((resolve) => ui.canvas.toBlob(resolve, 'image/png'));
-            download(blob, `${stemOf(item.name)}.png`, 'image/png');
+            download(await skinAsPng(args), `${stemOf(item.name)}.png`, 'image/png');
         } else if (how === 'k') {
             download(await core.call('pictureToSkin', args()), `${stemOf(item.name)}.k`);
         }
