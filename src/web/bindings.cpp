@@ -13,6 +13,7 @@ EMSCRIPTEN_BINDINGS(lumigram) {
     emscripten::function("describe", &Describe);
     emscripten::function("decodeSkin", &DecodeSkin);
     emscripten::function("skinToBmp", &SkinToBmp);
+    emscripten::function("skinToPng", &SkinToPng);
     emscripten::function("pictureToSkin", &PictureToSkin);
     emscripten::function("rgbaToSkin", &RgbaToSkin);
     emscripten::function("openPackage", &WebPackage::Open);

@@ -24,6 +24,11 @@ emscripten::val DecodeSkin(const emscripten::val& bytes, const std::string& name
 emscripten::val SkinToBmp(const emscripten::val& bytes, const std::string& name, bool transparency,
                           unsigned colour);
 
+// What `lumigram-cli convert NAME.k -o out.png` writes, with the same
+// transparency options (a build without PNG refuses it, naming the picture).
+emscripten::val SkinToPng(const emscripten::val& bytes, const std::string& name, bool transparency,
+                          unsigned colour);
+
 // What `lumigram-cli convert NAME -o out.k` writes for a BMP, with the same
 // transparency options.
 emscripten::val PictureToSkin(const emscripten::val& bytes, const std::string& name,

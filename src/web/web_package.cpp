@@ -15,7 +15,6 @@
 #include "platform/path.h"
 #include "platform/printable_text.h"
 #include "web/js_bytes.h"
-#include "web/memory_files.h"
 
 namespace lumigram::web {
 namespace {
@@ -73,8 +72,8 @@ std::string FindingLines(ByteSource& package) {
 // What a file's bytes hold, told from their head as ReadPictureKind tells it.
 PictureKind KindOf(const val& bytes) {
     const std::vector<std::uint8_t> content = BytesFrom(bytes);
-    MemoryFolder folder;
-    return ReadPictureKind(folder.PutHead("file", content, kSkinHeaderSize + 2));
+    MemorySource source(content, "file");
+    return PictureKindOf(source);
 }
 
 // A plan for the page: the member's name, and whether the file is encoded
@@ -162,22 +161,16 @@ val WebPackage::put(const std::string& name, const val& content) {
 
 val WebPackage::putConverted(const std::string& name, const val& content) {
     return Guarded([&] {
-        const std::vector<std::uint8_t> bytes = BytesFrom(content);
-        // Pictures are still converted from files; the package is not.
-        MemoryFolder folder;
-        const std::string input = folder.Put(name, bytes);
-        const PictureKind kind = ReadPictureKind(input);
+        std::vector<std::uint8_t> bytes = BytesFrom(content);
+        MemorySource input(bytes, name);
+        const PictureKind kind = PictureKindOf(input);
         const MemberPlan plan = PlanMember(name, kind, IntakeMode::kByContent);
         if (plan.encoding == MemberEncoding::kUnchanged) {
-            return val(package_.Put(plan.storedName, bytes));
+            return val(package_.Put(plan.storedName, std::move(bytes)));
         }
-        const std::string encoded = folder.PathOf("member.k");
-        {
-            const std::unique_ptr<OutputFile> output = OutputFile::ForPath(encoded, false, {});
-            WriteMemberBytes(plan, input, kind, output->file(), ConversionOptions{});
-            output->Commit();
-        }
-        return val(package_.Put(plan.storedName, ReadWholeFile(encoded)));
+        MemorySink encoded;
+        ConvertPicture(input, kind, TargetFormat::kK, encoded, ConversionOptions{});
+        return val(package_.Put(plan.storedName, encoded.Take()));
     });
 }
 

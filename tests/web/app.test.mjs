@@ -209,6 +209,34 @@ test('a file changed behind the page\'s back is not overwritten without asking',
     await p.close();
 });
 
+test('without the File System Access API Save downloads, and says so once', async () => {
+    const p = await browser.context.newPage();
+    await p.addInitScript(() => {
+        delete window.showOpenFilePicker;
+        delete window.showSaveFilePicker;
+    });
+    await p.goto(site.url);
+    await p.waitForFunction(() => document.documentElement.dataset.ready === 'true');
+    // Open falls back to the file input.
+    const [chooser] = await Promise.all([p.waitForEvent('filechooser'), p.click('#open')]);
+    await chooser.setFiles(fx.path('skin.ezx'));
+    await gridFilled(p);
+    const notes = [];
+    for (const name of ['m000.k', 'm001.k']) {
+        await select(p, name);
+        await p.keyboard.press('Delete');
+        await p.waitForFunction(() => document.title.startsWith('•'));
+        const saved = await downloaded(p, () => p.keyboard.press('Control+S'));
+        assert.ok(saved.equals(await packageBytes(p)));
+        await p.waitForFunction(() => !document.title.startsWith('•'));
+        notes.push(await p.textContent('#note'));
+        await p.evaluate(() => (document.getElementById('note').textContent = ''));
+    }
+    assert.match(notes[0], /^This browser cannot write into files: Save downloads the package/);
+    assert.equal(notes[1], '');
+    await p.close();
+});
+
 test('a file launched by the operating system opens, and saves back into it', async () => {
     const p = await browser.context.newPage();
     // The browser hands launched files to the consumer the page sets.

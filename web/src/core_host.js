@@ -62,6 +62,9 @@ function shrink(rgba, width, height) {
     return {rgba: out, width: w, height: h};
 }
 
+// The refusal of a core built without PNG.
+export const isNoPng = (e) => /PNG pictures are not supported by this build/.test(messageOf(e));
+
 const messageOf = (e) => String(e && e.message !== undefined ? e.message : e);
 
 // decodePng(bytes) → {rgba, width, height}: the browser's canvas, unless the
@@ -95,14 +98,18 @@ export function createCoreHost(L, post, {decodePng = rgbaOfPng} = {}) {
         ++generation;  // positions shift: thumbnails under way are stale
     }
 
-    // A PNG is decoded by the browser; whether it carried transparency decides
-    // its mask, as convert decides. Other pictures go to the core with the
-    // user's transparency settings.
+    // Pictures go to the core with the user's transparency settings. A core
+    // built without PNG says so, and a PNG is then decoded by the browser:
+    // whether it carried transparency decides its mask, as convert decides.
     async function skinOfPicture(bytes, name, transparency, colour) {
-        const {kind, alpha} = L.describe(bytes, name);
-        if (kind !== 'png')
+        try {
             return L.pictureToSkin(bytes, name, transparency, colour);
+        } catch (e) {
+            if (!isNoPng(e) || L.describe(bytes, name).kind !== 'png')
+                throw e;
+        }
         const {rgba, width, height} = await decodePng(bytes);
+        const alpha = L.describe(bytes, name).alpha;
         return L.rgbaToSkin(rgba, width, height, alpha, transparency, colour);
     }
 
@@ -260,6 +267,8 @@ export function createCoreHost(L, post, {decodePng = rgbaOfPng} = {}) {
         },
         skinToBmp: ({bytes, name, transparency, colour}) =>
             L.skinToBmp(bytes, name, transparency, colour),
+        skinToPng: ({bytes, name, transparency, colour}) =>
+            L.skinToPng(bytes, name, transparency, colour),
         pictureToSkin: ({bytes, name, transparency, colour}) =>
             skinOfPicture(bytes, name, transparency, colour),
         openPackage: ({bytes, name, salvage}) => {

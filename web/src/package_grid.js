@@ -5,7 +5,7 @@
 // recently shown.
 
 const kMarginRows = 3;
-const kMostThumbnails = 3000;
+const kMostThumbnails = 1500;
 
 function label(text) {
     const div = document.createElement('div');
@@ -24,6 +24,7 @@ export class PackageGrid {
         this.grid = grid;
         this.sizer = document.createElement('div');
         this.sizer.className = 'grid-sizer';
+        this.sizer.setAttribute('aria-hidden', 'true');
         this.requestThumbnails = requestThumbnails;
         this.onSelect = onSelect;
         this.onFilled = onFilled;
@@ -141,7 +142,11 @@ export class PackageGrid {
             cell.style.width = `${cellWidth}px`;
             cell.style.height = `${rowHeight}px`;
             cell.dataset.index = i;
+            // Only some cells exist: each says where it stands among all.
+            cell.setAttribute('aria-posinset', String(i + 1));
         }
+        if (cell.getAttribute('aria-setsize') !== String(this.members.length))
+            cell.setAttribute('aria-setsize', String(this.members.length));
         if (cell.dataset.id !== String(member.id) || cell.dataset.name !== member.name) {
             cell.dataset.id = member.id;
             cell.dataset.name = member.name;

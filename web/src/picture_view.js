@@ -99,9 +99,14 @@ export class PictureView {
         this.place();
     }
 
+    // Sized rather than scaled, so that the checkerboard behind the picture
+    // keeps its squares at every zoom.
     place() {
+        const {width, height} = this.size();
         for (const element of [this.canvas, this.image]) {
-            element.style.transform = `translate(${this.x}px, ${this.y}px) scale(${this.zoom})`;
+            element.style.transform = `translate(${this.x}px, ${this.y}px)`;
+            element.style.width = `${width * this.zoom}px`;
+            element.style.height = `${height * this.zoom}px`;
         }
         this.stage.dataset.zoom = String(this.zoom);
     }

@@ -87,6 +87,7 @@ export const requests = {
         }),
     },
     skinToBmp: {args: T.object(withSettings), result: T.bytes},
+    skinToPng: {args: T.object(withSettings), result: T.bytes},
     pictureToSkin: {args: T.object(withSettings), result: T.bytes},
     openPackage: {
         args: T.object({...picture, salvage: T.bool}),
