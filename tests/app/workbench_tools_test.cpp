@@ -3,6 +3,7 @@
 #include <QListView>
 #include <QMenuBar>
 #include <QSortFilterProxyModel>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -328,6 +329,37 @@ TEST_F(WorkbenchToolsTest, BatchReplaceListsWhatUpdateConvertDoesAndIsOneUndoSte
     ASSERT_EQ(cli.exitCode, 0) << cli.err;
     EXPECT_EQ(ReadAll(Pic("skin.ezx")), ReadAll(dir_.File("expected.ezx")));
     EXPECT_TRUE(Messages().empty());
+}
+
+}  // namespace
+}  // namespace lumigram::test
+
+namespace lumigram::test {
+namespace {
+
+TEST_F(WorkbenchToolsTest, APackageChangedOnDiskIsReloadedWhenNothingIsUnsaved) {
+    WorkbenchWindow& bench =
+        Open({{"a.k", Solid(63, 0, 0)}, {"b.k", Solid(0, 63, 0)}, {"c.k", Solid(0, 0, 63)}});
+    Select(bench, 1);
+    const auto del = [&](const char* name) {
+        return RunCommand(std::string(LUMIGRAM_CLI) + " delete " + ShellQuote(Pic("a.ezx")) + " " +
+                          name)
+            .exitCode;
+    };
+    ASSERT_EQ(del("a.k"), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bench.document()->size() == 2; }, 5000));
+    EXPECT_EQ(bench.statusBar()->currentMessage(),
+              "a.ezx was changed by another program: reloaded");
+    EXPECT_EQ(Middle(*bench.previewArea()), qRgb(0, 0, 252));  // the second member now: c.k
+
+    // With changes of its own it keeps them, and says so.
+    Trigger(bench.deleteAction);
+    ASSERT_EQ(del("b.k"), 0);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return bench.statusBar()->currentMessage().contains("Save asks"); }, 5000));
+    EXPECT_EQ(bench.document()->size(), 1u);
+    EXPECT_TRUE(bench.modified());
+    Expect({DialogAnswer::Button(1)});  // Discard, at the end of the test
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileSystemWatcher>
+#include <QTimer>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -35,6 +37,7 @@
 #include "dialogs/dialog_seam.h"
 #include "display/preview_image.h"
 #include "display/zoom_view.h"
+#include "package/package_edit.h"
 #include "platform/ansi_codepage.h"
 #include "platform/path.h"
 
@@ -63,6 +66,10 @@ WorkbenchWindow::WorkbenchWindow(QWidget* parent) : QMainWindow(parent, Qt::Wind
     setAttribute(Qt::WA_DeleteOnClose, false);
     setAcceptDrops(true);  // files and folders dropped replace members
     undo_ = new QUndoStack(this);
+    watcher_ = new QFileSystemWatcher(this);
+    settle_ = new QTimer(this);
+    settle_->setSingleShot(true);
+    settle_->setInterval(250);
     loader_ = new ThumbnailLoader(this);
     model_ = new MemberListModel(cache_, this);
     filter_ = new QSortFilterProxyModel(this);
@@ -78,7 +85,50 @@ WorkbenchWindow::WorkbenchWindow(QWidget* parent) : QMainWindow(parent, Qt::Wind
     connect(model_, &MemberListModel::renameRequested, this,
             [this](int row, const QString& name) { RunCommand([&] { RenameMember(row, name); }); });
     connect(undo_, &QUndoStack::cleanChanged, this, [this] { UpdateTitleAndActions(); });
+    connect(watcher_, &QFileSystemWatcher::fileChanged, settle_, qOverload<>(&QTimer::start));
+    connect(settle_, &QTimer::timeout, this,
+            [this] { RunCommand([this] { PackageChangedOnDisk(); }); });
     UpdateTitleAndActions();
+}
+
+void WorkbenchWindow::Watch() {
+    if (!watcher_->files().isEmpty()) {
+        watcher_->removePaths(watcher_->files());
+    }
+    if (document_) {
+        // A file replaced by a rename is a new file: watched again each time.
+        watcher_->addPath(QString::fromStdString(document_->path()));
+    }
+}
+
+void WorkbenchWindow::PackageChangedOnDisk() {
+    if (!document_) {
+        return;
+    }
+    Watch();
+    const std::string& path = document_->path();
+    const QString name = QString::fromStdString(ExtractFileName(path));
+    const std::optional<FileStamp> now = PackageStampNow(path);
+    if (now && now == document_->package().openedStamp()) {
+        return;  // this window's own save, or nothing that matters
+    }
+    if (!now) {
+        statusBar()->showMessage(
+            QStringLiteral("%1 is no longer on disk; Save writes it again").arg(name));
+        return;
+    }
+    if (modified() || pending_) {
+        statusBar()->showMessage(
+            QStringLiteral("%1 was changed by another program; Save asks what to do").arg(name));
+        return;
+    }
+    const std::optional<std::size_t> shown = CurrentMember();
+    Reopen(path);
+    if (shown && document_->size() > 0) {
+        SelectMember(std::min(*shown, document_->size() - 1));
+    }
+    statusBar()->showMessage(
+        QStringLiteral("%1 was changed by another program: reloaded").arg(name));
 }
 
 WorkbenchWindow::~WorkbenchWindow() {
@@ -422,6 +472,7 @@ void WorkbenchWindow::Reopen(const std::string& path,
             QString::fromStdString(finding.message));
     }
     findings_->setVisible(document_->readOnly());
+    Watch();
     if (!keepPreview_) {
         ShowImage(*previewArea_, {}, "Select a member");
         details_->clear();
@@ -565,6 +616,7 @@ void WorkbenchWindow::closeEvent(QCloseEvent* event) {
     loader_->Cancel();
     requested_.clear();
     document_.reset();
+    Watch();
     model_->SetMembers({}, {});
     previewStack_->setCurrentWidget(previewArea_);
     ShowImage(*previewArea_, {}, "Select a member");

@@ -14,12 +14,14 @@
 #include "package/editable_package.h"
 
 class QAction;
+class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 class QListView;
 class QListWidget;
 class QSortFilterProxyModel;
 class QStackedWidget;
+class QTimer;
 class QToolBar;
 class QUndoStack;
 
@@ -147,6 +149,10 @@ class WorkbenchWindow : public QMainWindow {
     void Refresh();
     void ShowSelected();
     void ShowCount();
+    // The package file changed on disk (another program, or this window's own
+    // save): reloaded when nothing here is unsaved, else said in the status bar.
+    void PackageChangedOnDisk();
+    void Watch();
     void ThumbnailLoaded(quint64 key, const Thumbnail& thumbnail);
     void UpdateTitleAndActions();
     void SaveTo(const std::string& path);
@@ -184,6 +190,8 @@ class WorkbenchWindow : public QMainWindow {
     QToolBar* toolBar_;
     QMenu* viewMenu_;
     QUndoStack* undo_;
+    QFileSystemWatcher* watcher_;
+    QTimer* settle_;  // a change on disk is looked at once the writer is done
     CompareWindow* compare_ = nullptr;
     BatchReplaceDialog* batchList_ = nullptr;
 };
