@@ -3,11 +3,10 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileSystemWatcher>
-#include <QTimer>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +20,7 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QUndoStack>
 #include <QVBoxLayout>
