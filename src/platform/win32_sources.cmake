@@ -1,5 +1,4 @@
-# Windows swaps the POSIX files of the platform layer for its own, and the PNG
-# files (no libspng is packaged for the cross-compiler) for ones that say so.
+# Windows swaps the POSIX files of the platform layer for its own.
 set(lumigram_posix_sources
   platform/folder_probe.cpp
   platform/byte_file.cpp
@@ -8,12 +7,6 @@ set(lumigram_posix_sources
   platform/interrupt_cleanup.cpp
   platform/temporary_folder.cpp
   platform/private_scratch.cpp
-  codec/png_context.cpp
-  codec/png_reader.cpp
-  codec/skin_to_png.cpp
-  codec/png_writer.cpp
-  codec/png_filters.cpp
-  codec/png_image_data.cpp
 )
 get_target_property(lumigram_core_sources lumigram_core SOURCES)
 list(REMOVE_ITEM lumigram_core_sources ${lumigram_posix_sources})
@@ -29,7 +22,6 @@ target_sources(lumigram_core PRIVATE
   platform/interrupt_cleanup_win32.cpp
   platform/temporary_folder_win32.cpp
   platform/private_scratch_win32.cpp
-  codec/png_unavailable.cpp
 )
 # Windows 8 and later (GetFinalPathNameByHandleW, FindFirstFileExW's large
 # fetch); UNICODE so that no ANSI call slips in unnoticed.
