@@ -1,22 +1,12 @@
-# Windows swaps the POSIX files of the platform layer for its own.
-set(lumigram_posix_sources
-  platform/folder_probe.cpp
-  platform/byte_file.cpp
-  platform/output_file.cpp
-  platform/file_ops.cpp
-  platform/interrupt_cleanup.cpp
-  platform/temporary_folder.cpp
-  platform/private_scratch.cpp
-)
-get_target_property(lumigram_core_sources lumigram_core SOURCES)
-list(REMOVE_ITEM lumigram_core_sources ${lumigram_posix_sources})
-set_property(TARGET lumigram_core PROPERTY SOURCES ${lumigram_core_sources})
+# The Windows side of the platform layer.
 target_sources(lumigram_core PRIVATE
   platform/folder_probe_win32.cpp
   platform/wide_text_win32.cpp
   platform/io_error_win32.cpp
   platform/byte_file_win32.cpp
-  platform/output_file_win32.cpp
+  platform/win32/handles.cpp
+  platform/win32/output_calls.cpp
+  platform/win32/edit_calls.cpp
   platform/file_ops_win32.cpp
   platform/folder_search_win32.cpp
   platform/interrupt_cleanup_win32.cpp
