@@ -97,9 +97,8 @@ void PngImageData::Read(std::span<std::uint8_t> out) {
         if (ended_) {
             Fail("the image data ends before the picture does");
         }
-        if (pending_.empty()) {
-            Refill();
-        }
+        // What the inflater already holds comes first; more input only when
+        // it has nothing more to give.
         const Inflater::Step step = inflater_->Inflate(pending_, out);
         if (step.error != nullptr) {
             Fail(std::string("the image data does not inflate (") + step.error + ")");
@@ -107,6 +106,12 @@ void PngImageData::Read(std::span<std::uint8_t> out) {
         pending_ = pending_.subspan(step.consumed);
         out = out.subspan(step.produced);
         ended_ = step.ended;
+        if (step.consumed == 0 && step.produced == 0 && !step.ended) {
+            if (!pending_.empty()) {
+                Fail("the image data does not inflate");
+            }
+            Refill();
+        }
     }
 }
 

@@ -132,7 +132,8 @@ void PngRowSource::Start() {
     imageData_.reset();
     info_ = ReadPngInfo(input_);
     nextRow_ = 0;
-    stride_ = info_.RowBytes(info_.width);
+    stride_ =
+        static_cast<std::size_t>(info_.RowBytes(info_.width));  // below 2^18: the width is checked
     const std::uint64_t rgbaBytes = std::uint64_t{info_.width} * 4 * info_.height;
     if (info_.interlaced && rgbaBytes > kMaxInterlacedPngBytes) {
         throw FormatError("unsupported PNG: an interlaced picture of " +
@@ -141,7 +142,7 @@ void PngRowSource::Start() {
                           input_.name());
     }
     // The filter byte, the row, and 8 spare bytes for four-byte loads past it.
-    filtered_.assign(static_cast<std::size_t>(stride_) + 9, 0);
+    filtered_.assign(stride_ + 9, 0);
     prior_.assign(filtered_.size(), 0);
     imageData_ = std::make_unique<PngImageData>(input_, info_.imageDataAt);
     if (info_.interlaced) {
@@ -150,14 +151,13 @@ void PngRowSource::Start() {
     }
     rowsLeft_ = info_.height;
     if (kHelperThread && rgbaBytes >= kPrefetchBytes) {
-        prefetch_ =
-            std::make_unique<RowPrefetch>(static_cast<std::size_t>(stride_) + 1, info_.height,
-                                          [this](std::span<std::uint8_t> row) {
-                                              imageData_->Read(row);
-                                              if (--rowsLeft_ == 0) {
-                                                  imageData_->Finish();
-                                              }
-                                          });
+        prefetch_ = std::make_unique<RowPrefetch>(stride_ + 1, info_.height,
+                                                  [this](std::span<std::uint8_t> row) {
+                                                      imageData_->Read(row);
+                                                      if (--rowsLeft_ == 0) {
+                                                          imageData_->Finish();
+                                                      }
+                                                  });
     }
 }
 

@@ -83,8 +83,9 @@ EM_JS(int, lumigram_deflate_piece, (int level, const std::uint8_t* dictionary, i
     if (deflater.err) {
         return -1;
     }
-    Module.lumigramDeflated = {chunks: deflater.chunks};
-    return deflater.chunks.reduce((sum, chunk) => sum + chunk.length, 0);
+    // pako gathers a finished stream into its result, and drops the chunks.
+    Module.lumigramDeflated = {chunks: deflater.ended ? [deflater.result] : deflater.chunks};
+    return Module.lumigramDeflated.chunks.reduce((sum, chunk) => sum + chunk.length, 0);
 });
 // clang-format on
 
@@ -180,8 +181,7 @@ Inflater::Step Inflater::Inflate(std::span<const std::uint8_t> in, std::span<std
     Step step;
     if (s.handed == s.waiting.size() && !lumigram_inflate_ended(s.id) && !in.empty()) {
         step.consumed = std::min(in.size(), kInputStep);
-        const int made =
-            lumigram_inflate_push(s.id, in.data(), static_cast<int>(step.consumed));
+        const int made = lumigram_inflate_push(s.id, in.data(), static_cast<int>(step.consumed));
         if (made < 0) {
             lumigram_inflate_message(s.id, s.message.data(), static_cast<int>(s.message.size()));
             step.error = s.message.data();
