@@ -72,7 +72,7 @@ void Deflater::DeflatePiece(std::span<const std::uint8_t> dictionary,
     if (!dictionary.empty()) {
         deflateSetDictionary(&z, dictionary.data(), static_cast<uInt>(dictionary.size()));
     }
-    out.resize(deflateBound(&z, in.size()) + 64);
+    out.resize(deflateBound(&z, static_cast<uLong>(in.size())) + 64);
     z.next_in = const_cast<Bytef*>(in.data());
     z.avail_in = static_cast<uInt>(in.size());
     std::size_t produced = 0;

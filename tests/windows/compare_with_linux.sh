@@ -153,7 +153,7 @@ fi
 rm -rf "$work/windows"
 prepare "$work/windows"
 run windows "$work/windows" info "$work/windows/in/icon.k"
-if [ "$(cat "$work/windows/status")" = 0 ] && grep -q "18 bits per pixel" "$work/windows/stdout"; then
+if [ "$(cat "$work/windows/status")" = 0 ] && grep -q "bits per pixel: 18" "$work/windows/stdout"; then
   echo "same: a path beginning with / is a path"
 else
   echo "DIFFERENT: info /...: exit $(cat "$work/windows/status")"
