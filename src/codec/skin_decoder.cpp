@@ -17,42 +17,6 @@
 
 namespace lumigram {
 
-SkinHeader ReadCheckedSkinHeader(ByteFile& input) {
-    const std::uint64_t fileSize = input.Size();
-    std::array<std::uint8_t, kSkinHeaderSize> bytes{};
-    input.Seek(0);
-    const std::size_t got = input.Read(bytes);
-    if (got < kSkinHeaderSize || fileSize < kSkinHeaderSize) {
-        throw FormatError("not a skin picture: the file is " + std::to_string(fileSize) +
-                              " bytes, shorter than the 16-byte header",
-                          input.path());
-    }
-    const SkinHeader header = ParseSkinHeader(bytes);
-    const std::uint64_t pixelEnd =
-        kSkinHeaderSize + std::uint64_t{header.height} * header.rowStride;
-    if (pixelEnd > fileSize) {
-        throw FormatError("pixel rows run past the end of the file: " + std::to_string(pixelEnd) +
-                              " bytes needed, the file has " + std::to_string(fileSize),
-                          input.path());
-    }
-    if (header.bitsPerPixel == 18 && header.width > kMaxSkinWidth18) {
-        throw FormatError("picture too wide: " + std::to_string(header.width) +
-                              " pixels at 18 bits per pixel, at most " +
-                              std::to_string(kMaxSkinWidth18),
-                          input.path());
-    }
-    const std::uint64_t pixelBytes = RowPixelBytes(header);
-    if (header.rowStride < pixelBytes) {
-        throw FormatError("RowStride " + std::to_string(header.rowStride) +
-                              " is shorter than the " + std::to_string(pixelBytes) +
-                              " bytes of one row's pixels (" + std::to_string(header.width) +
-                              " pixels at " + std::to_string(header.bitsPerPixel) +
-                              " bits per pixel)",
-                          input.path());
-    }
-    return header;
-}
-
 void DecodeSkinPictureTo(const std::string& inputPath, const std::string& outputPath,
                          TransparencyColour colour, bool transparencyEnabled) {
     ByteFile input = ByteFile::OpenRead(inputPath);

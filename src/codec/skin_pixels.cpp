@@ -16,12 +16,7 @@ std::uint32_t Widen(std::uint32_t sixBits) {
 
 SampledPicture DecodeSkinPixels(std::span<const std::uint8_t> bytes, bool transparencyEnabled,
                                 const std::string& shownName) {
-    if (bytes.size() < kSkinHeaderSize) {
-        throw FormatError("not a skin picture: " + std::to_string(bytes.size()) +
-                              " bytes, shorter than the 16-byte header",
-                          shownName);
-    }
-    const SkinHeader header = ParseSkinHeader(bytes.first<kSkinHeaderSize>());
+    const SkinHeader header = CheckSkinHeader(bytes, bytes.size(), SkinBytes::kPicture, shownName);
     const bool bits32 = header.bitsPerPixel == 32;
     if (!bits32 && header.bitsPerPixel != 18) {
         throw FormatError("a skin picture of " + std::to_string(header.bitsPerPixel) +
@@ -30,17 +25,6 @@ SampledPicture DecodeSkinPixels(std::span<const std::uint8_t> bytes, bool transp
     }
     const std::uint64_t pixelEnd =
         kSkinHeaderSize + std::uint64_t{header.height} * header.rowStride;
-    if (pixelEnd > bytes.size()) {
-        throw FormatError(
-            "pixel rows run past the end of the picture: " + std::to_string(pixelEnd) +
-                " bytes needed, it has " + std::to_string(bytes.size()),
-            shownName);
-    }
-    if (header.rowStride < RowPixelBytes(header)) {
-        throw FormatError("RowStride " + std::to_string(header.rowStride) +
-                              " is shorter than the bytes of one row's pixels",
-                          shownName);
-    }
     const std::uint64_t pixels = std::uint64_t{header.width} * header.height;
     if (pixels == 0 || pixels > kMaxShownPixels) {
         throw FormatError("a picture of " + std::to_string(header.width) + " x " +
