@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
     const double replaceAndSave = bench::BestSeconds(5, [&] {
         bench.grid()->setCurrentIndex(bench.grid()->model()->index(250, 0));
         bench.ReplaceMember();
+        bench.AcceptReplace();
         bench.Save();
     });
     const double saveOnly =

@@ -6,7 +6,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-bash scripts/build.sh release
+# Only what it starts: the window, lumigram-cli and the thumbnail helper. The
+# tests and benchmarks are built by scripts/test.sh and the bench target.
+cmake --preset release >/dev/null
+cmake --build --preset release -j2 --target lumigram lumigram-cli lumigram-thumbnail
 app=build/release/src/lumigram
 cli=build/release/src/cli/lumigram-cli
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs clang-tidy with the project's .clang-tidy over every source file in src/
-# of the Linux build (the *_win32.cpp twins are left to the Windows build, the
-# WebAssembly bindings and *_web.cpp files to emscripten's headers).
+# of the Linux build (the *_win32.cpp twins are left to the Windows build), then
+# over the WebAssembly bindings (src/web) with the web preset's compile commands
+# and emscripten's headers, where emscripten is installed.
 # Needs build/dev/compile_commands.json: configure the dev preset first
 # (cmake --preset dev) and build it once, so that Qt's generated headers exist.
 # Exits non-zero when clang-tidy reports anything.
@@ -24,3 +25,24 @@ if grep -E ': (warning|error):' "$log"; then
     exit 1
 fi
 echo "tidy.sh: ${#files[@]} files, no findings"
+
+# The bindings, as em++ compiles them: its target, sysroot and defines, which
+# the compile commands leave to em++ itself.
+if ! command -v em++ >/dev/null; then
+    echo "tidy.sh: src/web skipped: emscripten is not installed (scripts/debian-packages-web.txt)"
+    exit 0
+fi
+if [[ ! -f build/web/compile_commands.json ]]; then
+    NODE_PATH=/usr/share/nodejs cmake --preset web >/dev/null
+fi
+sysroot=/usr/share/emscripten/cache/sysroot
+mapfile -t web < <(git ls-files 'src/web/*.cpp')
+clang-tidy -p build/web --quiet --extra-arg=--target=wasm32-unknown-emscripten \
+    --extra-arg=--sysroot=$sysroot --extra-arg=-D__EMSCRIPTEN__ --extra-arg=-DEMSCRIPTEN \
+    --extra-arg=-D_LIBCPP_ABI_VERSION=2 --extra-arg=-Xclang \
+    --extra-arg=-iwithsysroot/include/compat "${web[@]}" >"$log" 2>/dev/null || true
+if grep -E ': (warning|error):' "$log"; then
+    echo "tidy.sh: clang-tidy reported the findings above in src/web" >&2
+    exit 1
+fi
+echo "tidy.sh: ${#web[@]} files of src/web, no findings"

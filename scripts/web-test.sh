@@ -16,7 +16,7 @@ fi
 unset NODE_PATH
 passed=0
 failed=0
-for test in tests/web/vectors.test.mjs; do
+for test in tests/web/vectors.test.mjs tests/web/edit_cases.test.mjs; do
   log=$(mktemp)
   node "$test" build/web/lumigram.js "$cli" | tee "$log" || true
   last=$(tail -n 1 "$log")
@@ -32,9 +32,9 @@ done
 # The page in headless Chromium (Debian's; playwright-core pinned in
 # tests/web/package-lock.json downloads no browser). Counted by its top-level
 # tests, whose rows are subtests.
-(cd tests/web && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error)
+bash scripts/web-npm.sh tests/web
 log=$(mktemp)
-node --test --test-reporter=tap tests/web/browser.test.mjs | tee "$log" || true
+node --test --test-concurrency=1 --test-reporter=tap tests/web/browser.test.mjs tests/web/app.test.mjs | tee "$log" || true
 browser_passed=$(grep -c '^ok ' "$log" || true)
 browser_failed=$(grep -c '^not ok ' "$log" || true)
 rm -f "$log"

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The page: installs emscripten (scripts/debian-packages-web.txt), builds the
-# web preset (build/web/lumigram.js), assembles build/web/site/ from web/ and
-# lumigram.js, and serves it on http://127.0.0.1:8000 with Python's
-# http.server. --build-only stops after assembling the site.
+# web preset (build/web/lumigram.js), assembles build/web/site/ with
+# web/build.mjs (esbuild and ESLint pinned in web/package-lock.json, installed
+# by npm ci when missing or out of date), and serves it on
+# http://127.0.0.1:8000 with Python's http.server. --build-only stops after
+# assembling the site.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 serve=1
@@ -17,13 +19,10 @@ LUMIGRAM_PACKAGES=scripts/debian-packages-web.txt bash scripts/setup.sh
 export NODE_PATH=/usr/share/nodejs
 cmake --preset web >/dev/null
 cmake --build --preset web
+bash scripts/web-npm.sh web
+unset NODE_PATH
 site=build/web/site
-rm -rf "$site"
-mkdir -p "$site"
-if [ -d web ]; then
-  cp -R web/. "$site/"
-fi
-cp build/web/lumigram.js "$site/"
+node web/build.mjs "$site" build/web/lumigram.js
 echo "site: $site ($(du -sh "$site" | cut -f1)); lumigram.js $(stat -c %s build/web/lumigram.js) bytes"
 if [ "$serve" -eq 1 ]; then
   echo "serving http://127.0.0.1:8000 (Ctrl+C to stop)"

@@ -17,6 +17,13 @@ void ShowErrorBox(const std::exception& error) {
                    QApplication::activeWindow());
 }
 
+void ShowErrorBoxQuietly(const std::exception& error) noexcept {
+    try {
+        ShowErrorBox(error);
+    } catch (...) {  // NOLINT(bugprone-empty-catch): nothing is left to tell the user with
+    }
+}
+
 bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);

@@ -7,8 +7,8 @@
 
 namespace lumigram {
 
-TGrowLayout::TGrowLayout(QWidget* parent, QSize defaultSize)
-    : QLayout(parent), defaultSize_(defaultSize) {
+TGrowLayout::TGrowLayout(QWidget* parent, QSize defaultSize, QSize maxShrink)
+    : QLayout(parent), defaultSize_(defaultSize), maxShrink_(maxShrink) {
     setContentsMargins(0, 0, 0, 0);
 }
 
@@ -39,8 +39,8 @@ QLayoutItem* TGrowLayout::takeAt(int index) {
 
 void TGrowLayout::setGeometry(const QRect& rect) {
     QLayout::setGeometry(rect);
-    const int extraWidth = std::max(0, rect.width() - defaultSize_.width());
-    const int extraHeight = std::max(0, rect.height() - defaultSize_.height());
+    const int extraWidth = std::max(-maxShrink_.width(), rect.width() - defaultSize_.width());
+    const int extraHeight = std::max(-maxShrink_.height(), rect.height() - defaultSize_.height());
     const auto share = [](double part, int extra) {
         return static_cast<int>(std::lround(part * extra));
     };

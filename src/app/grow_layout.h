@@ -9,8 +9,10 @@ namespace lumigram {
 
 // Places each widget at its rectangle of the window's default client size and
 // hands out the room that a larger window adds: each edge of a widget moves by
-// its share (0 to 1) of the extra width or height. At the default size, or
-// smaller, every widget sits exactly at its rectangle.
+// its share (0 to 1) of the extra width or height. A smaller window, down to
+// the default size less maxShrink (a small screen, a large scale factor), takes
+// room away by the same shares, so that no control falls off its edge. At the
+// default size every widget sits exactly at its rectangle.
 class TGrowLayout : public QLayout {
   public:
     // How a widget's left, top, right and bottom edges follow the extra room.
@@ -18,7 +20,7 @@ class TGrowLayout : public QLayout {
         double left = 0, top = 0, right = 0, bottom = 0;
     };
 
-    TGrowLayout(QWidget* parent, QSize defaultSize);
+    TGrowLayout(QWidget* parent, QSize defaultSize, QSize maxShrink = {});
 
     void Add(QWidget* widget, const QRect& atDefault, Shares shares);
 
@@ -27,7 +29,7 @@ class TGrowLayout : public QLayout {
     QLayoutItem* itemAt(int index) const override;
     QLayoutItem* takeAt(int index) override;
     QSize sizeHint() const override { return defaultSize_; }
-    QSize minimumSize() const override { return {}; }
+    QSize minimumSize() const override { return defaultSize_ - maxShrink_; }
     void setGeometry(const QRect& rect) override;
 
   private:
@@ -37,6 +39,7 @@ class TGrowLayout : public QLayout {
         Shares shares;
     };
     QSize defaultSize_;
+    QSize maxShrink_;
     std::vector<Entry> entries_;
 };
 

@@ -1,7 +1,6 @@
 #include "app/sdi_main.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -19,17 +18,18 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
-#include <array>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "app/about_box.h"
 #include "app/batch_progress.h"
+#include "app/command.h"
 #include "app/file_list_box.h"
 #include "app/glyphs.h"
 #include "app/grow_layout.h"
-#include "app/picture_status.h"
 #include "app/shape.h"
+#include "app/window_placement.h"
 #include "app/window_settings.h"
 #include "app/workbench/workbench_window.h"
 #include "codec/conversion_run.h"
@@ -42,12 +42,12 @@
 #include "dialogs/open_dir.h"
 #include "display/file_picture.h"
 #include "display/preview_image.h"
+#include "display/zoom_view.h"
 #include "package/ezx_existing.h"
 #include "package/ezx_pack.h"
 #include "package/ezx_unpack.h"
 #include "package/member_names.h"
 #include "platform/byte_file.h"
-#include "platform/copy_by_blocks.h"
 #include "platform/file_ops.h"
 #include "platform/folder_search.h"
 #include "platform/io_error.h"
@@ -60,12 +60,11 @@ namespace {
 
 const QString kPictureFilter = ".k/g files|*.g;*.k|Images|*.bmp;*.gif;*.png";
 const QString kPackageFilter = "EZX files|*.ezx";
-const QString kImageSaveFilter = "Images|*.png;*.gif;*.bmp";
-const QString kSkinSaveFilter = ".k/g files|*.k;*.g";
 const QString kOpenTitle = "Open file";
 const QString kSaveTitle = "Save converted file";
 const QString kPackageTitle = "Select an .ezx file";
 const QString kOutputFolderTitle = "Select directory to save converted files";
+const QString kPlaceKey = QStringLiteral("main");
 
 QString ToQt(const std::string& text) {
     return QString::fromStdString(text);
@@ -83,29 +82,10 @@ QString FolderOf(const QString& file) {
     return QFileInfo(file).absolutePath();
 }
 
-// A hint is "short|long": the tool tip and the status-bar text.
-void SetHint(QAction* action, const QString& hint) {
-    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
-    action->setToolTip(hint.left(bar));
-    action->setStatusTip(hint.mid(bar + 1));
-}
-
-QAction* MakeAction(QObject* parent, const char* name, const char* category, const QString& caption,
-                    const QString& hint, const QKeySequence& shortcut = {}) {
-    auto* action = new QAction(caption, parent);
-    action->setObjectName(name);
-    action->setProperty("category", category);
-    SetHint(action, hint);
-    action->setShortcut(shortcut);
-    return action;
-}
-
-// The zoom steps, smallest first; the View menu also offers fitting.
-constexpr std::array<int, 4> kZoomSteps = {1, 2, 4, 8};
-
 }  // namespace
 
-TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent) {
+TSDIAppForm::TSDIAppForm(QWidget* parent)
+    : QMainWindow(parent), document_(new PictureDocument(this)), state_(document_->state()) {
     setObjectName("SDIAppForm");
     QFont font = this->font();
     font.setPixelSize(13);
@@ -118,22 +98,37 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent) {
     colourDialog_ = new TColorDialog(this);
     folderPicker_ = new TOpenDirectory(this);
 
+    // Outer size 544 x 524 at (197, 111); Qt sizes the client area, frame aside.
+    resize(536, 490);
     BuildActions();
     BuildMenus();
-    BuildViewMenu();
     statusBar()->setObjectName("StatusBar");
     statusBar()->setSizeGripEnabled(true);
     batchSummary_ = new QLabel(statusBar());
     batchSummary_->setObjectName("BatchSummary");
     statusBar()->addWidget(batchSummary_, 1);
+    zoomInfo_ = new QLabel(statusBar());
+    zoomInfo_->setObjectName("ZoomInfo");
+    statusBar()->addPermanentWidget(zoomInfo_);
     pictureInfo_ = new QLabel(statusBar());
     pictureInfo_->setObjectName("PictureInfo");
     statusBar()->addPermanentWidget(pictureInfo_);
-
-    // Outer size 544 x 524 at (197, 111); Qt sizes the client area, frame aside.
-    move(197, 111);
-    resize(536, 490);
+    // Measured with the menu bar and the status bar in place.
     BuildClientArea();
+    const ZoomActions zoom = AddZoomActions(*viewMenu_, *previewArea_);
+    zoomInAction = zoom.zoomIn;
+    zoomOutAction = zoom.zoomOut;
+    zoomActualAction = zoom.actualSize;
+    zoomFactorActions = zoom.factors;
+    // On any screen at any scale: within its available room, where it was last.
+    PlaceWindow(*this, kPlaceKey, QRect(197, 111, 536, 490));
+
+    connect(document_, &PictureDocument::pictureChanged, this, &TSDIAppForm::ShowPicture);
+    connect(document_, &PictureDocument::fileListChanged, this, &TSDIAppForm::ShowFileList);
+    connect(document_, &PictureDocument::transparencyChanged, this, &TSDIAppForm::ShowTransparency);
+    connect(document_, &PictureDocument::messageChanged, this, &TSDIAppForm::ShowMessage);
+    connect(previewArea_, &TZoomView::zoomChanged, this,
+            [this] { zoomInfo_->setText(previewArea_->ZoomText()); });
     FormCreate();
     aboutBox_ = new TAboutBox(this);
     aboutBox_->hide();
@@ -142,49 +137,87 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent) {
 TSDIAppForm::~TSDIAppForm() = default;
 
 void TSDIAppForm::FormCreate() {
-    state_ = WindowState{};
-    batchScratch_ = JoinPath(scratch_.path(), "batch");
+    batchScratch_ = JoinPath(document_->ScratchFolder(), "batch");
     ShowCurrentFileInTitle();
     RefreshRecentMenu();
 }
 
 void TSDIAppForm::BuildActions() {
+    // Every action of the window, with its caption, hint ("short|long": the
+    // tool tip and the status bar's text), shortcut, glyph and command.
     const QStyle& look = *style();
-    FileNew1 = MakeAction(this, "FileNew1", "File", "&New", "New|Create a new file",
-                          QKeySequence("Ctrl+N"));
-    FileNew1->setIcon(GlyphIcon(Glyph::kNew, look));
-    FileOpen1 =
-        MakeAction(this, "FileOpen1", "File", "&Open", "Open|Open a file", QKeySequence("Ctrl+O"));
-    FileOpen1->setIcon(GlyphIcon(Glyph::kOpen, look));
-    FileSave1 = MakeAction(this, "FileSave1", "File", "&Save", "Save|Save current file",
-                           QKeySequence("Ctrl+S"));
-    FileSave1->setIcon(GlyphIcon(Glyph::kSave, look));
-    FileSaveAs1 = MakeAction(this, "FileSaveAs1", "File", "Save &As...",
-                             "Save As|Save current file with different name");
-    FileExit1 = MakeAction(this, "FileExit1", "File", "E&xit", "Exit|Exit application");
-    EditCut1 =
-        MakeAction(this, "EditCut1", "Edit", "Cu&t",
-                   "Cut|Cuts the selection and puts it on the Clipboard", QKeySequence("Ctrl+X"));
-    EditCut1->setIcon(GlyphIcon(Glyph::kCut, look));
-    EditCopy1 = MakeAction(this, "EditCopy1", "Edit", "&Copy",
-                           "Copy|Copies the selection and puts it on the Clipboard",
-                           QKeySequence("Ctrl+C"));
-    EditCopy1->setIcon(GlyphIcon(Glyph::kCopy, look));
-    EditPaste1 = MakeAction(this, "EditPaste1", "Edit", "&Paste",
-                            "Paste|Inserts Clipboard contents", QKeySequence("Ctrl+V"));
-    EditPaste1->setIcon(GlyphIcon(Glyph::kPaste, look));
-    HelpAbout1 = MakeAction(this, "HelpAbout1", "Help", "&About...",
-                            "About|Displays program information, version number, and copyright");
-
+    struct Spec {
+        QAction*& action;
+        const char* name;
+        const char* category;
+        const char* caption;
+        const char* hint;
+        const char* shortcut;
+        std::optional<Glyph> glyph;
+        void (TSDIAppForm::*command)();
+    };
+    const Spec specs[] = {
+        {FileNew1, "FileNew1", "File", "&New", "New|Create a new file", "Ctrl+N", Glyph::kNew,
+         nullptr},
+        {FileOpen1, "FileOpen1", "File", "&Open", "Open|Open a file", "Ctrl+O", Glyph::kOpen,
+         &TSDIAppForm::FileOpen1Execute},
+        {FileSave1, "FileSave1", "File", "&Save", "Save|Save current file", "Ctrl+S", Glyph::kSave,
+         &TSDIAppForm::FileSave1Execute},
+        {FileSaveAs1, "FileSaveAs1", "File", "Save &As...",
+         "Save As|Save current file with different name", "", std::nullopt,
+         &TSDIAppForm::FileSave1Execute},
+        {FileExit1, "FileExit1", "File", "E&xit", "Exit|Exit application", "", std::nullopt,
+         &TSDIAppForm::FileExit1Execute},
+        {EditCut1, "EditCut1", "Edit", "Cu&t",
+         "Cut|Cuts the selection and puts it on the Clipboard", "Ctrl+X", Glyph::kCut, nullptr},
+        {EditCopy1, "EditCopy1", "Edit", "&Copy",
+         "Copy|Copies the selection and puts it on the Clipboard", "Ctrl+C", Glyph::kCopy, nullptr},
+        {EditPaste1, "EditPaste1", "Edit", "&Paste", "Paste|Inserts Clipboard contents", "Ctrl+V",
+         Glyph::kPaste, nullptr},
+        {HelpAbout1, "HelpAbout1", "Help", "&About...",
+         "About|Displays program information, version number, and copyright", "", std::nullopt,
+         &TSDIAppForm::HelpAbout1Execute},
+        // Beyond the design: access keys that no other item of the File menu
+        // uses, and no shortcut of their own but Ctrl+B.
+        {Convertall1, "Convertall1", "File", "&Convert all", "", "", std::nullopt,
+         &TSDIAppForm::Convertall1Click},
+        {OpenEZX1, "OpenEZX1", "File", "Open &EZX", "", "", std::nullopt,
+         &TSDIAppForm::OpenEZX1Click},
+        {SaveEZX1, "SaveEZX1", "File", "Save E&ZX...", "", "", std::nullopt,
+         &TSDIAppForm::SaveEZX1Click},
+        {exportPngAction, "exportPngAction", "File", "Export &PNG...",
+         "|Write the current picture as PNG with its transparency", "", std::nullopt,
+         &TSDIAppForm::ExportPngClick},
+        {saveSkinPictureAction, "saveSkinPictureAction", "File", "Save as s&kin picture...",
+         "|Write the current BMP or PNG as a .k, PNG alpha as the mask", "", std::nullopt,
+         &TSDIAppForm::SaveSkinPictureClick},
+        {browsePackageAction, "browsePackageAction", "File", "&Browse package...",
+         "|Open a skin package in the workbench", "Ctrl+B", std::nullopt,
+         &TSDIAppForm::BrowsePackageClick},
+    };
+    for (const Spec& spec : specs) {
+        spec.action = new QAction(spec.caption, this);
+        spec.action->setObjectName(spec.name);
+        spec.action->setProperty("category", spec.category);
+        const QString hint = spec.hint;
+        if (!hint.isEmpty()) {
+            const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+            spec.action->setToolTip(bar > 0 ? hint.left(bar) : QString());
+            spec.action->setStatusTip(hint.mid(bar + 1));
+        }
+        spec.action->setShortcut(QKeySequence(spec.shortcut));
+        if (spec.glyph) {
+            spec.action->setIcon(GlyphIcon(*spec.glyph, look));
+        }
+        if (spec.command != nullptr) {
+            ConnectCommand(spec.action, &QAction::triggered, this,
+                           [this, command = spec.command] { (this->*command)(); });
+        }
+    }
     // Shortcuts are live whether or not a menu item shows them. New and the
     // clipboard actions have no target in this window: they do nothing.
-    addActions({FileNew1, FileOpen1, FileSave1, EditCut1, EditCopy1, EditPaste1});
-
-    connect(FileOpen1, &QAction::triggered, this, &TSDIAppForm::FileOpen1Execute);
-    connect(FileSave1, &QAction::triggered, this, &TSDIAppForm::FileSave1Execute);
-    connect(FileSaveAs1, &QAction::triggered, this, &TSDIAppForm::FileSave1Execute);
-    connect(FileExit1, &QAction::triggered, this, &TSDIAppForm::FileExit1Execute);
-    connect(HelpAbout1, &QAction::triggered, this, &TSDIAppForm::HelpAbout1Execute);
+    addActions(
+        {FileNew1, FileOpen1, FileSave1, EditCut1, EditCopy1, EditPaste1, browsePackageAction});
 }
 
 void TSDIAppForm::BuildMenus() {
@@ -195,63 +228,13 @@ void TSDIAppForm::BuildMenus() {
     fileMenu_->addAction(FileOpen1);
     recentMenu_ = fileMenu_->addMenu("Open &Recent");
     recentMenu_->setObjectName("OpenRecent1");
-    // Access keys that no other item of the menu uses; no shortcut changes.
-    Convertall1 = fileMenu_->addAction("&Convert all");
-    Convertall1->setObjectName("Convertall1");
-    OpenEZX1 = fileMenu_->addAction("Open &EZX");
-    OpenEZX1->setObjectName("OpenEZX1");
-    SaveEZX1 = fileMenu_->addAction("Save E&ZX...");
-    SaveEZX1->setObjectName("SaveEZX1");
-    exportPngAction = fileMenu_->addAction("Export &PNG...");
-    exportPngAction->setObjectName("exportPngAction");
-    exportPngAction->setStatusTip("Write the current picture as PNG with its transparency");
-    saveSkinPictureAction = fileMenu_->addAction("Save as s&kin picture...");
-    saveSkinPictureAction->setObjectName("saveSkinPictureAction");
-    saveSkinPictureAction->setStatusTip(
-        "Write the current BMP or PNG as a .k, PNG alpha as the mask");
-    browsePackageAction = fileMenu_->addAction("&Browse package...");
-    browsePackageAction->setObjectName("browsePackageAction");
-    browsePackageAction->setShortcut(QKeySequence("Ctrl+B"));
-    addAction(browsePackageAction);
-    fileMenu_->addAction(FileSaveAs1);
+    fileMenu_->addActions({Convertall1, OpenEZX1, SaveEZX1, exportPngAction, saveSkinPictureAction,
+                           browsePackageAction, FileSaveAs1});
     fileMenu_->addSeparator()->setObjectName("N1");
     fileMenu_->addAction(FileExit1);
 
-    connect(Convertall1, &QAction::triggered, this, &TSDIAppForm::Convertall1Click);
-    connect(OpenEZX1, &QAction::triggered, this, &TSDIAppForm::OpenEZX1Click);
-    connect(SaveEZX1, &QAction::triggered, this, &TSDIAppForm::SaveEZX1Click);
-    connect(exportPngAction, &QAction::triggered, this, &TSDIAppForm::ExportPngClick);
-    connect(saveSkinPictureAction, &QAction::triggered, this, &TSDIAppForm::SaveSkinPictureClick);
-    connect(browsePackageAction, &QAction::triggered, this, &TSDIAppForm::BrowsePackageClick);
-}
-
-void TSDIAppForm::BuildViewMenu() {
     viewMenu_ = menuBar()->addMenu("&View");
-    viewMenu_->setObjectName("View1");
-    zoomInAction = viewMenu_->addAction("Zoom &In");
-    zoomInAction->setShortcuts({QKeySequence::ZoomIn, QKeySequence("Ctrl+=")});
-    zoomOutAction = viewMenu_->addAction("Zoom &Out");
-    zoomOutAction->setShortcuts(QKeySequence::ZoomOut);
-    zoomActualAction = viewMenu_->addAction("&Actual Size");
-    zoomActualAction->setShortcut(QKeySequence("Ctrl+0"));
-    viewMenu_->addSeparator();
-    auto* factors = new QActionGroup(this);
-    for (const int zoom : kZoomSteps) {
-        QAction* action = viewMenu_->addAction(QStringLiteral("&%1\u00D7").arg(zoom));
-        action->setCheckable(true);
-        action->setChecked(zoom == 1);
-        factors->addAction(action);
-        zoomFactorActions.push_back(action);
-        connect(action, &QAction::triggered, this, [this, zoom] { SetZoom(zoom); });
-    }
-    QAction* fit = viewMenu_->addAction("&Fit to Window");
-    fit->setCheckable(true);
-    factors->addAction(fit);
-    zoomFactorActions.push_back(fit);
-    connect(fit, &QAction::triggered, this, [this] { SetZoom(TPreviewImage::kZoomFit); });
-    connect(zoomInAction, &QAction::triggered, this, [this] { StepZoom(+1); });
-    connect(zoomOutAction, &QAction::triggered, this, [this] { StepZoom(-1); });
-    connect(zoomActualAction, &QAction::triggered, this, [this] { SetZoom(1); });
+    viewMenu_->setObjectName("View1");  // its zoom items come with the preview
 
     helpMenu_ = menuBar()->addMenu("&Help");
     helpMenu_->setObjectName("Help1");
@@ -264,9 +247,10 @@ void TSDIAppForm::BuildClientArea() {
     client->setObjectName("client");
     setCentralWidget(client);
     // The client area's size at the window's default size: the layout keeps
-    // every control where it is at that size and grows preview and list beyond.
+    // every control where it is at that size, grows preview and list beyond,
+    // and shrinks them on a screen too small for it.
     layout()->activate();
-    auto* grow = new TGrowLayout(client, client->size());
+    auto* grow = new TGrowLayout(client, client->size(), QSize(150, 150));
     using Shares = TGrowLayout::Shares;
     const Shares previewSide{0, 0, 0.5, 1};
     const Shares listSide{0.5, 0, 1, 1};
@@ -278,8 +262,7 @@ void TSDIAppForm::BuildClientArea() {
     toolBar_->setIconSize(QSize(16, 16));
     toolBar_->setMovable(false);
     toolBar_->setContentsMargins(5, 0, 0, 0);
-    toolBar_->addAction(FileOpen1);
-    toolBar_->addAction(FileSave1);
+    toolBar_->addActions({FileOpen1, FileSave1});
     openButton_ = qobject_cast<QToolButton*>(toolBar_->widgetForAction(FileOpen1));
     saveButton_ = qobject_cast<QToolButton*>(toolBar_->widgetForAction(FileSave1));
     grow->Add(toolBar_, {0, 0, client->width(), 30}, {0, 0, 1, 0});
@@ -292,10 +275,14 @@ void TSDIAppForm::BuildClientArea() {
     previewFrame_->setObjectName("Shape1");
     grow->Add(previewFrame_, {16, 64, 257, 337}, previewSide);
 
-    preview_ = new TPreviewImage(client);
+    // The preview in a scroll area of its place and size: a picture that fits
+    // shows as it always did, a larger or zoomed one scrolls.
+    previewArea_ = new TZoomView(client);
+    previewArea_->setObjectName("PreviewArea");
+    preview_ = previewArea_->preview();
     preview_->setObjectName("PreviewImage1");
     preview_->SetCheckerboard(true);
-    grow->Add(preview_, {24, 72, 241, 321}, previewSide);
+    grow->Add(previewArea_, {24, 72, 241, 321}, previewSide);
 
     fileList_ = new TFileListBox(client);
     fileList_->setObjectName("ListBox1");
@@ -330,9 +317,48 @@ void TSDIAppForm::BuildClientArea() {
 
     // Only a move of the selection by the user shows a file: a row that Qt
     // makes current by itself (the list getting the focus) shows nothing.
-    connect(fileList_, &TFileListBox::userChoseRow, this, &TSDIAppForm::ListBox1Click);
-    connect(transparencyBox_, &QCheckBox::toggled, this, &TSDIAppForm::CheckBox1Click);
-    connect(colourButton_, &QPushButton::clicked, this, &TSDIAppForm::Button1Click);
+    ConnectCommand(fileList_, &TFileListBox::userChoseRow, this, [this] { ListBox1Click(); });
+    ConnectCommand(transparencyBox_, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
+    ConnectCommand(colourButton_, &QPushButton::clicked, this, [this] { Button1Click(); });
+}
+
+void TSDIAppForm::ShowPicture(bool anotherFile) {
+    preview_->SetPicture(&document_->picture());
+    if (anotherFile) {
+        previewArea_->PictureChanged();
+    }
+    ShowCurrentFileInTitle();
+    pictureInfo_->setText(document_->pictureInfo());
+    zoomInfo_->setText(previewArea_->ZoomText());
+    SelectCurrentRow();
+}
+
+void TSDIAppForm::ShowFileList() {
+    const QSignalBlocker quiet(fileList_);  // filling the list shows nothing
+    fileList_->clear();
+    for (const std::string& path : state_.FileList) {
+        fileList_->addItem(ToQt(ExtractFileName(path)));
+    }
+    SelectCurrentRow();
+}
+
+void TSDIAppForm::ShowTransparency() {
+    const bool enabled = state_.transparency.enabled;
+    {
+        const QSignalBlocker quiet(transparencyBox_);
+        transparencyBox_->setChecked(enabled);
+    }
+    colourButton_->setEnabled(enabled);
+    colourSwatch_->setHidden(!enabled);
+    colourSwatch_->SetBrushColour(ToQColor(state_.transparency.colour));
+    if (workbench_ != nullptr) {
+        workbench_->SetTransparency(state_.transparency);
+    }
+}
+
+void TSDIAppForm::ShowMessage() {
+    batchSummary_->setText(document_->message());
+    statusBar()->clearMessage();
 }
 
 void TSDIAppForm::ShowCurrentFileInTitle() {
@@ -350,8 +376,7 @@ QString TSDIAppForm::StartFolder(const char* dialog) const {
 }
 
 void TSDIAppForm::ShowSummary(const QString& text) {
-    batchSummary_->setText(text);
-    statusBar()->clearMessage();
+    document_->SetMessage(text);
 }
 
 void TSDIAppForm::ShowFailures(const QString& caption, const QString& heading,
@@ -366,43 +391,13 @@ void TSDIAppForm::ShowFailures(const QString& caption, const QString& heading,
     }
 }
 
-void TSDIAppForm::LoadAndPreview(const std::string& name) {
-    const FileKind kind = FileKindOf(name);
-    const Transparency& transparency = state_.transparency;
-    const std::string scratch =
-        PrepareScratchFile(name, scratch_.path(), transparency.colour, transparency.enabled);
-    if (kind == FileKind::kGPicture && scratch.empty()) {
-        throw FormatError("not a GIF or PNG picture", name);
-    }
-    const std::string preview = kind == FileKind::kOrdinary ? name : scratch;
-    // Opened once on its own first, so that a refusal ("is a FIFO, not a
-    // regular file") reaches the error box; the picture object swallows it.
-    ByteFile::OpenRead(preview).Close();
-    TFilePicture picture;
-    picture.LoadFromFile(ToQt(preview));
-    if (picture.GetEmpty()) {
-        throw IoError(IoCode::kFileNotFound, preview);
-    }
-    // Everything worked: only now does name become the current file.
-    state_.CurrentFile = name;
-    state_.kind = kind;
-    state_.PreviewFile = preview;
-    preview_->SetPicture(&picture);
-    ShowCurrentFileInTitle();
-    try {
-        pictureInfo_->setText(DescribePicture(name, kind, preview));
-    } catch (const std::exception& error) {
-        pictureInfo_->setText(QString::fromStdString(error.what()));
-    }
-}
-
 void TSDIAppForm::FileOpen1Execute() {
     openDialog_->Title = kOpenTitle;
     openDialog_->Filter = kPictureFilter;
     openDialog_->defaultExt.clear();
     openDialog_->InitialDir = StartFolder(kOpenDialogName);
     if (!openDialog_->Execute(this)) {
-        FillFileList();  // a cancelled Open still lists the current folder
+        document_->ListFolder();  // a cancelled Open still lists the current folder
         return;
     }
     WindowSettings::SetLastFolder(kOpenDialogName, FolderOf(openDialog_->fileName));
@@ -410,8 +405,8 @@ void TSDIAppForm::FileOpen1Execute() {
 }
 
 void TSDIAppForm::OpenPicture(const std::string& name) {
-    LoadAndPreview(name);
-    FillFileList();
+    document_->LoadAndPreview(name);
+    document_->ListFolder();
     WindowSettings::AddRecentFile(ToQt(name));
     RefreshRecentMenu();
 }
@@ -431,37 +426,18 @@ void TSDIAppForm::OpenPath(const std::string& path) {
     }
 }
 
-void TSDIAppForm::FillFileList() {
-    const std::string folder = ExtractFilePath(state_.CurrentFile);
-    const std::vector<std::string> names = ListGroupFiles(folder, state_.kind, kFileListLimit);
-    state_.FileList.clear();
-    const QSignalBlocker quiet(fileList_);  // filling the list shows nothing
-    fileList_->clear();
-    for (const std::string& name : names) {
-        state_.FileList.push_back(folder + name);
-        fileList_->addItem(ToQt(name));
-    }
-    SelectCurrentRow();
-}
-
 void TSDIAppForm::SelectCurrentRow() {
-    const auto found =
-        std::find(state_.FileList.begin(), state_.FileList.end(), state_.CurrentFile);
     const QSignalBlocker quiet(fileList_);
-    if (found == state_.FileList.end()) {
-        fileList_->setCurrentRow(-1);
-        return;
-    }
-    fileList_->setCurrentRow(static_cast<int>(found - state_.FileList.begin()));
+    fileList_->setCurrentRow(document_->CurrentRow());
 }
 
 void TSDIAppForm::ListBox1Click() {
     const int i = fileList_->currentRow();
-    if (i < 0 || static_cast<std::size_t>(i) >= state_.FileList.size()) {
+    if (i < 0) {
         return;
     }
     try {
-        LoadAndPreview(state_.FileList[static_cast<std::size_t>(i)]);
+        document_->ShowRow(static_cast<std::size_t>(i));
     } catch (...) {
         SelectCurrentRow();  // the list goes back to the file still shown
         throw;
@@ -469,18 +445,9 @@ void TSDIAppForm::ListBox1Click() {
 }
 
 void TSDIAppForm::CheckBox1Click() {
-    const bool ticked = transparencyBox_->isChecked();
-    colourButton_->setEnabled(ticked);
-    colourSwatch_->setHidden(!ticked);
-    state_.transparency.enabled = ticked;
-    if (workbench_ != nullptr) {
-        workbench_->SetTransparency(state_.transparency);
-    }
-    // A ".k" on screen shows the new setting at once; an ordinary picture is
-    // encoded with it at the next Save.
-    if (state_.kind == FileKind::kSkin) {
-        LoadAndPreview(state_.CurrentFile);
-    }
+    Transparency transparency = state_.transparency;
+    transparency.enabled = transparencyBox_->isChecked();
+    document_->SetTransparency(transparency);
 }
 
 void TSDIAppForm::Button1Click() {
@@ -488,43 +455,27 @@ void TSDIAppForm::Button1Click() {
         return;
     }
     const std::uint32_t colour = colourDialog_->color;  // 0x00BBGGRR
-    state_.transparency.colour = TransparencyColour{static_cast<std::uint8_t>(colour >> 16),
-                                                    static_cast<std::uint8_t>(colour >> 8),
-                                                    static_cast<std::uint8_t>(colour)};
-    colourSwatch_->SetBrushColour(ToQColor(state_.transparency.colour));
-    if (workbench_ != nullptr) {
-        workbench_->SetTransparency(state_.transparency);
-    }
-    if (state_.kind == FileKind::kSkin) {
-        LoadAndPreview(state_.CurrentFile);
-    }
+    Transparency transparency = state_.transparency;
+    transparency.colour = TransparencyColour{static_cast<std::uint8_t>(colour >> 16),
+                                             static_cast<std::uint8_t>(colour >> 8),
+                                             static_cast<std::uint8_t>(colour)};
+    document_->SetTransparency(transparency);
 }
 
 void TSDIAppForm::FileSave1Execute() {
-    const bool pictureKind = state_.kind == FileKind::kSkin || state_.kind == FileKind::kGPicture;
     saveDialog_->Title = kSaveTitle;
-    saveDialog_->Filter = pictureKind ? kImageSaveFilter : kSkinSaveFilter;
-    saveDialog_->defaultExt.clear();
-    saveDialog_->fileName = ToQt(ExtractFileName(state_.CurrentFile));
+    saveDialog_->Filter = document_->SaveFilter();
+    // The name in the direction the save writes: the source is never the
+    // default target, and a name typed bare gets the extension of its content.
+    saveDialog_->defaultExt = ToQt(document_->SaveExtension());
+    saveDialog_->fileName = ToQt(document_->ProposedSaveName());
     saveDialog_->confirmOverwrite = true;
     saveDialog_->InitialDir = StartFolder(kSaveDialogName);
     if (!saveDialog_->Execute(this)) {
         return;
     }
-    const std::string name = FromQt(saveDialog_->fileName);
     WindowSettings::SetLastFolder(kSaveDialogName, FolderOf(saveDialog_->fileName));
-    if (pictureKind) {
-        preview_->Picture().SaveToFile(ToQt(name));
-        return;
-    }
-    if (state_.CurrentFile.empty()) {
-        throw Error("There is no picture to save", name);
-    }
-    // Encoded now, so that the transparency settings of this moment apply.
-    const std::string encoded =
-        PrepareScratchFile(state_.CurrentFile, scratch_.path(), state_.transparency.colour,
-                           state_.transparency.enabled);
-    CopyFileByBlocks(encoded, name);
+    document_->SaveTo(FromQt(saveDialog_->fileName));
 }
 
 void TSDIAppForm::Convertall1Click() {
@@ -605,16 +556,23 @@ void TSDIAppForm::BrowsePackageClick() {
     BrowsePackage(openDialog_->fileName);
 }
 
-void TSDIAppForm::BrowsePackage(const QString& path) {
+WorkbenchWindow& TSDIAppForm::Workbench() {
     if (workbench_ == nullptr) {
-        CreateFolders(JoinPath(scratch_.path(), "workbench"));
-        workbench_ = new WorkbenchWindow(JoinPath(scratch_.path(), "workbench"), this);
+        const std::string scratch = JoinPath(document_->ScratchFolder(), "workbench");
+        CreateFolders(scratch);
+        workbench_ = new WorkbenchWindow(scratch, this);
+        workbench_->SetTransparency(state_.transparency);
     }
-    workbench_->SetTransparency(state_.transparency);
+    return *workbench_;
+}
+
+void TSDIAppForm::BrowsePackage(const QString& path) {
+    WorkbenchWindow& workbench = Workbench();
     // Shown only once the package is open: a refused one leaves no empty window.
-    if (workbench_->OpenPackage(FromQt(QFileInfo(path).absoluteFilePath()))) {
-        workbench_->show();
-        workbench_->raise();
+    if (workbench.OpenPackage(FromQt(QFileInfo(path).absoluteFilePath()))) {
+        workbench.show();
+        workbench.raise();
+        workbench.activateWindow();
     }
 }
 
@@ -632,7 +590,7 @@ void TSDIAppForm::UnpackPackage(const std::string& package) {
         const int answer = AskQuestion(
             "Open EZX",
             QStringLiteral("%1 files in %2 will be replaced").arg(existing.size()).arg(folder),
-            {"Replace", "Skip existing", "Cancel"}, this);
+            {"&Replace", "&Skip existing", "&Cancel"}, this);
         if (answer != 0 && answer != 1) {
             return;
         }
@@ -706,31 +664,9 @@ void TSDIAppForm::RefreshRecentMenu() {
         const QString& path = files[i];
         QAction* action =
             recentMenu_->addAction(QStringLiteral("&%1 %2").arg((i + 1) % 10).arg(path));
-        connect(action, &QAction::triggered, this, [this, path] { OpenPath(path); });
+        ConnectCommand(action, &QAction::triggered, this, [this, path] { OpenPath(path); });
     }
     recentMenu_->setEnabled(!files.isEmpty());
-}
-
-void TSDIAppForm::SetZoom(int zoom) {
-    preview_->SetZoom(zoom);
-    const auto step = std::find(kZoomSteps.begin(), kZoomSteps.end(), zoom);
-    const std::size_t index = step == kZoomSteps.end()
-                                  ? zoomFactorActions.size() - 1
-                                  : static_cast<std::size_t>(step - kZoomSteps.begin());
-    zoomFactorActions[index]->setChecked(true);
-}
-
-void TSDIAppForm::StepZoom(int direction) {
-    const int zoom = preview_->Zoom();
-    if (zoom == TPreviewImage::kZoomFit) {
-        SetZoom(direction > 0 ? kZoomSteps[1] : kZoomSteps[0]);
-        return;
-    }
-    const auto step = std::find(kZoomSteps.begin(), kZoomSteps.end(), zoom);
-    const auto index =
-        std::clamp<std::ptrdiff_t>((step - kZoomSteps.begin()) + direction, 0,
-                                   static_cast<std::ptrdiff_t>(kZoomSteps.size()) - 1);
-    SetZoom(kZoomSteps[static_cast<std::size_t>(index)]);
 }
 
 void TSDIAppForm::FileExit1Execute() {
@@ -742,7 +678,8 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
         event->ignore();  // the package's changes are still wanted
         return;
     }
-    scratch_.Remove();  // by Exit or by the close box alike
+    RememberPlace(*this, kPlaceKey);
+    document_->RemoveScratchFolder();  // by Exit or by the close box alike
     QMainWindow::closeEvent(event);
 }
 
@@ -759,7 +696,7 @@ void TSDIAppForm::dropEvent(QDropEvent* event) {
         return;
     }
     event->acceptProposedAction();
-    OpenPath(urls.first().toLocalFile());
+    RunCommand([this, file = urls.first().toLocalFile()] { OpenPath(file); });
 }
 
 void TSDIAppForm::HelpAbout1Execute() {

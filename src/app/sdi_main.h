@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "app/picture_document.h"
 #include "app/window_state.h"
-#include "platform/private_scratch.h"
+#include "app/zoom_actions.h"
 
 class QAction;
 class QActionGroup;
@@ -26,12 +27,15 @@ class TFileListBox;
 class TOpenDirectory;
 class TPreviewImage;
 class TShape;
+class TZoomView;
 class WorkbenchWindow;
 
 // The main window: the preview, the list of sibling files and the transparency
 // controls, under a menu bar and a tool bar, with a status bar that describes
-// the picture shown. Its handlers let every error escape to the application's
-// error box; a command that fails leaves the window as it was before it.
+// the picture shown. What it works on lives in its PictureDocument; the
+// widgets show that document and follow its signals. Every command runs
+// through RunCommand, so an error reaches the error box and a command that
+// fails leaves the window as it was before it.
 class TSDIAppForm : public QMainWindow {
     Q_OBJECT
 
@@ -40,9 +44,10 @@ class TSDIAppForm : public QMainWindow {
     ~TSDIAppForm() override;
 
     const WindowState& state() const { return state_; }
+    PictureDocument& document() const { return *document_; }
     // This window's own scratch folder, removed when the window closes.
-    const std::string& ScratchFolder() const { return scratch_.path(); }
-    void RemoveScratchFolder() { scratch_.Remove(); }
+    const std::string& ScratchFolder() const { return document_->ScratchFolder(); }
+    void RemoveScratchFolder() { document_->RemoveScratchFolder(); }
 
     // Opens a file given from outside (the command line, a drop, Open Recent):
     // a picture is shown; a ".ezx" package opens in the workbench.
@@ -52,6 +57,8 @@ class TSDIAppForm : public QMainWindow {
     void BrowsePackage(const QString& path);
     // The workbench, or nullptr before the first package was browsed.
     WorkbenchWindow* workbench() const { return workbench_; }
+    // The workbench, made on first use (not shown).
+    WorkbenchWindow& Workbench();
 
     // The window's actions: what the menus, tool buttons and shortcuts run.
     QAction* FileNew1;
@@ -99,6 +106,9 @@ class TSDIAppForm : public QMainWindow {
   private:
     friend class WidgetAccess;
 
+    PictureDocument* document_;  // a child, made first
+    const WindowState& state_;   // the document's
+
     // Dialogs, single objects of the window.
     TFileDialog* openDialog_;
     TFileDialog* saveDialog_;
@@ -114,33 +124,33 @@ class TSDIAppForm : public QMainWindow {
     QMenu* helpMenu_;
     TShape* previewFrame_;
     QLabel* previewLabel_;
-    TPreviewImage* preview_;
+    TZoomView* previewArea_;
+    TPreviewImage* preview_;  // inside previewArea_
     TFileListBox* fileList_;
     TShape* colourSwatch_;
     QPushButton* colourButton_;
     QCheckBox* transparencyBox_;
     QLabel* pictureInfo_;   // the status bar's description of the picture
-    QLabel* batchSummary_;  // the status bar's report of the last batch command
+    QLabel* batchSummary_;  // the status bar's message about the file shown or the last command
+    QLabel* zoomInfo_;      // the status bar's zoom level
     TAboutBox* aboutBox_;
     WorkbenchWindow* workbench_ = nullptr;
 
     void FormCreate();
     void BuildActions();
     void BuildMenus();
-    void BuildViewMenu();
     void BuildClientArea();
-    // Shows name: prepares its scratch file and its picture, and only when both
-    // worked makes it the current file. Raises, changing nothing, otherwise.
-    void LoadAndPreview(const std::string& name);
+    // The widgets follow the document.
+    void ShowPicture(bool anotherFile);
+    void ShowFileList();
+    void ShowTransparency();
+    void ShowMessage();
     // Opens a picture as Open does: shows it, lists its folder, remembers it.
     void OpenPicture(const std::string& name);
     void UnpackPackage(const std::string& package);
-    void FillFileList();
     void SelectCurrentRow();
     void ShowCurrentFileInTitle();
     void RefreshRecentMenu();
-    void SetZoom(int zoom);
-    void StepZoom(int direction);
     // The folder a dialog opens in: the current picture's, else the one the
     // dialog was last used in, else the home folder.
     QString StartFolder(const char* dialog) const;
@@ -148,9 +158,7 @@ class TSDIAppForm : public QMainWindow {
     static void ShowFailures(const QString& caption, const QString& heading,
                              const QStringList& failures);
 
-    PrivateScratchFolder scratch_;
     std::string batchScratch_;  // Convert all's own part of the scratch folder
-    WindowState state_;
 };
 
 }  // namespace lumigram

@@ -23,6 +23,8 @@ struct WindowWidgets {
     QMenu* fileMenu;
     QMenu* recentMenu;
     QToolButton* saveButton;
+    TZoomView* previewArea;
+    QLabel* zoomInfo;
 };
 
 class WidgetAccess {
@@ -32,7 +34,7 @@ class WidgetAccess {
                 window.previewLabel_,    window.colourSwatch_, window.colourButton_,
                 window.transparencyBox_, window.pictureInfo_,  window.batchSummary_,
                 window.aboutBox_,        window.fileMenu_,     window.recentMenu_,
-                window.saveButton_};
+                window.saveButton_,      window.previewArea_,  window.zoomInfo_};
     }
 };
 

@@ -1,8 +1,8 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <memory>
-#include <set>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <vector>
 
 #include "cli/cli_support.h"
@@ -12,6 +12,7 @@
 #include "codec/conversion_run.h"
 #include "codec/picture_conversion.h"
 #include "package/editable_package.h"
+#include "package/package_edit.h"
 #include "package/member_intake.h"
 #include "package/member_names.h"
 #include "package/package_diff.h"
@@ -34,6 +35,7 @@ struct EditArguments {
     std::string output;
     std::string folder;
     bool convert = false;
+    bool force = false;  // edit a write-protected package all the same
     TransparencyOptions transparency;
 };
 
@@ -171,7 +173,11 @@ int RunUpdate(const EditArguments& a) {
             }
         }
         const std::string& target = a.output.empty() ? a.package : a.output;
-        package.Save(target, rules);
+        if (a.output.empty()) {
+            SaveInPlace(package, a.package, package.openedStamp(), {.force = a.force});
+        } else {
+            package.Save(target, rules);
+        }
         std::cout << "updated " << EscapeControls(target) << ": " << replaced << " replaced, "
                   << added << " added\n";
     });
@@ -189,9 +195,8 @@ int RunDelete(const EditArguments& a) {
                 ++deleted;
             }
         }
-        package.Save(a.package);
-        std::cout << "deleted " << deleted << " members from " << EscapeControls(a.package)
-                  << '\n';
+        SaveInPlace(package, a.package, package.openedStamp(), {.force = a.force});
+        std::cout << "deleted " << deleted << " members from " << EscapeControls(a.package) << '\n';
     });
 }
 
@@ -241,6 +246,21 @@ int RunDiff(const DiffArguments& a) {
         }
     });
     return code == kExitOk && !same ? kExitFailed : code;
+}
+
+// What an edit in place promises, for the help of every command that makes one.
+constexpr const char* kInPlaceFooter =
+    "PACKAGE is replaced in place, whole, once the new package is complete and synced to "
+    "disk: a symbolic link is followed and the file it finally names is replaced, the link "
+    "left as it is; a hard link to the package is broken (the package becomes a file of its "
+    "own, as with sed -i). A write-protected PACKAGE is refused unless --force is given. "
+    "While another program edits the same package this waits up to two seconds, then "
+    "refuses (\"is being changed by another program; try again\"); a package that changed on "
+    "disk since it was read is left as it is (\"changed on disk since it was read; nothing "
+    "was written\").\n";
+
+void AddForceFlag(CLI::App& command, bool& force) {
+    command.add_flag("--force", force, "Edit PACKAGE even if it is write-protected");
 }
 
 CLI::App* AddPackageArgument(CLI::App& app, const char* name, const char* description,
@@ -296,10 +316,12 @@ void AddPackageEditCommands(CLI::App& app, int& exitCode) {
         "The package is read once and replaced once, when complete; any refused FILE leaves it "
         "as it was. A new member goes where pack would put it. Refused before anything is "
         "written: two FILEs for one member, a FILE whose member name two members share, and "
-        "a FILE matching a member only when case is ignored.\n"
+        "a FILE matching a member only when case is ignored.\n" +
+        std::string(kInPlaceFooter) +
         "Examples:\n  lumigram-cli update myskin.ezx icon.k wall.g\n"
         "  lumigram-cli update myskin.ezx icon.k -o newskin.ezx\n"
         "  lumigram-cli update myskin.ezx icon.png --convert");
+    AddForceFlag(*updateCommand, update->force);
     updateCommand->callback([update, &exitCode] { exitCode = RunUpdate(*update); });
 
     auto remove = std::make_shared<EditArguments>();
@@ -309,8 +331,9 @@ void AddPackageEditCommands(CLI::App& app, int& exitCode) {
     deleteCommand->add_option("MEMBER", remove->names, "Members to remove")
         ->required()
         ->check(NonEmptyPath());
+    AddForceFlag(*deleteCommand, remove->force);
     deleteCommand->footer(
-        "A MEMBER the package does not hold leaves it as it was.\n"
+        "A MEMBER the package does not hold leaves it as it was.\n" + std::string(kInPlaceFooter) +
         "Example:\n  lumigram-cli delete myskin.ezx old_icon.k");
     deleteCommand->callback([remove, &exitCode] { exitCode = RunDelete(*remove); });
 

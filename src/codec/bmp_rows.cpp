@@ -1,7 +1,7 @@
 #include "codec/bmp_rows.h"
 
 #include "codec/bmp_header.h"
-#include "platform/byte_file.h"
+#include "platform/byte_source.h"
 #include "platform/input_limits.h"
 #include "platform/io_error.h"
 
@@ -26,9 +26,9 @@ bool IsPaletteOr16BitBmp(std::span<const std::uint8_t> head) {
     return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16;
 }
 
-BmpRowSource::BmpRowSource(ByteFile& input, TransparencyColour colour, bool keyed)
+BmpRowSource::BmpRowSource(ByteSource& input, TransparencyColour colour, bool keyed)
     : input_(input), colour_(colour), keyed_(keyed) {
-    const std::string& path = input.path();
+    const std::string& path = input.name();
     const std::uint64_t fileSize = input.Size();
     std::array<std::uint8_t, kBmpProbeSize> head{};
     const std::size_t got = input.ReadAt(0, head);

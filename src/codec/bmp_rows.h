@@ -11,7 +11,7 @@
 
 namespace lumigram {
 
-class ByteFile;
+class ByteSource;
 
 // Whether a BMP's first bytes (at least 54) describe a picture BmpRowSource reads
 // and the 24/32-bit encoder does not: uncompressed 1-, 4- or 8-bit palette, or
@@ -27,7 +27,7 @@ bool IsPaletteOr16BitBmp(std::span<const std::uint8_t> head);
 class BmpRowSource final : public RgbaRowSource {
   public:
     // With keyed false every pixel is opaque.
-    BmpRowSource(ByteFile& input, TransparencyColour colour, bool keyed = true);
+    BmpRowSource(ByteSource& input, TransparencyColour colour, bool keyed = true);
 
     std::uint32_t width() const override { return width_; }
     std::uint32_t height() const override { return height_; }
@@ -36,7 +36,7 @@ class BmpRowSource final : public RgbaRowSource {
     void Rewind() override { nextRow_ = 0; }
 
   private:
-    ByteFile& input_;
+    ByteSource& input_;
     TransparencyColour colour_;
     bool keyed_ = true;
     std::uint32_t width_ = 0;

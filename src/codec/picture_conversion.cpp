@@ -29,10 +29,9 @@ std::string Lower(std::string_view text) {
     return lower;
 }
 
-void CopyUnchanged(ByteFile& input, ByteFile& output) {
+void CopyUnchanged(ByteSource& input, ByteSink& output) {
     CopyBlock block{};
-    input.Seek(0);
-    CopyToEnd(input, output, block);
+    CopyWhole(input, output, block);
 }
 
 }  // namespace
@@ -78,6 +77,12 @@ const char* TargetExtension(TargetFormat target) {
 
 PictureKind ReadPictureKind(const std::string& path) {
     ByteFile file = ByteFile::OpenRead(path);
+    const PictureKind kind = PictureKindOf(file);
+    file.Close();
+    return kind;
+}
+
+PictureKind PictureKindOf(ByteSource& file) {
     std::array<std::uint8_t, kSkinHeaderSize + 2> head{};
     const std::size_t got = file.ReadAt(0, head);
     switch (SniffPictureFormat(std::span(head.data(), got))) {
@@ -157,19 +162,17 @@ std::string ConversionRefusal(PictureKind kind, TargetFormat target) {
     return "is neither a .k skin picture nor a BMP, PNG or GIF picture";
 }
 
-void ConvertPicture(const std::string& inputPath, PictureKind kind, TargetFormat target,
-                    ByteFile& output, const ConversionOptions& options) {
+void ConvertPicture(ByteSource& input, PictureKind kind, TargetFormat target, ByteSink& output,
+                    const ConversionOptions& options) {
     if (const std::string refusal = ConversionRefusal(kind, target); !refusal.empty()) {
-        throw FormatError(refusal, inputPath);
+        throw FormatError(refusal, input.name());
     }
-    ByteFile input = ByteFile::OpenRead(inputPath);
     if (target == TargetFormat::kG) {
         CopyUnchanged(input, output);
     } else if (kind == PictureKind::kSkin) {
-        const std::uint64_t size = input.Size();
-        const SkinHeader header = ReadCheckedSkinHeaderAt(input, 0, size);
+        const SkinHeader header = ReadCheckedSkinHeader(input);
         if (target == TargetFormat::kPng) {
-            EncodeSkinAsPng(input, 0, size, header, output, options.transparencyEnabled);
+            EncodeSkinAsPng(input, header, output, options.transparencyEnabled);
         } else {
             DecodeCheckedSkinPicture(input, header, output, options.colour,
                                      options.transparencyEnabled);
@@ -185,11 +188,35 @@ void ConvertPicture(const std::string& inputPath, PictureKind kind, TargetFormat
             EncodeRowsToSkin(source, output, options.colour, options.transparencyEnabled);
         } else {
             const BmpLayout bmp =
-                CheckBmpForEncoding(std::span(head.data(), got), input.Size(), inputPath);
+                CheckBmpForEncoding(std::span(head.data(), got), input.Size(), input.name());
             EncodeCheckedBmp(input, bmp, output, options.colour, options.transparencyEnabled);
         }
     }
+}
+
+void ConvertPicture(const std::string& inputPath, PictureKind kind, TargetFormat target,
+                    ByteSink& output, const ConversionOptions& options) {
+    if (const std::string refusal = ConversionRefusal(kind, target); !refusal.empty()) {
+        throw FormatError(refusal, inputPath);
+    }
+    ByteFile input = ByteFile::OpenRead(inputPath);
+    ConvertPicture(input, kind, target, output, options);
     input.Close();
+}
+
+void ExportPictureAsPng(ByteSource& input, ByteSink& output, const ConversionOptions& options) {
+    const PictureKind kind = PictureKindOf(input);
+    if (kind == PictureKind::kSkin) {
+        ConvertPicture(input, kind, TargetFormat::kPng, output, options);
+    } else if (kind == PictureKind::kBmp) {
+        BmpRowSource rows(input, options.colour, options.transparencyEnabled);
+        WriteRowsAsPng(rows, output);
+    } else if (kind == PictureKind::kPng) {
+        CopyUnchanged(input, output);
+    } else {
+        throw FormatError("only a .k skin picture, a BMP or a PNG can be exported as PNG",
+                          input.name());
+    }
 }
 
 void ExportPictureAsPng(const std::string& inputPath, const std::string& outputPath,
@@ -206,6 +233,7 @@ void ExportPictureAsPng(const std::string& inputPath, const std::string& outputP
     ByteFile input = ByteFile::OpenRead(inputPath);
     std::unique_ptr<BmpRowSource> rows;
     if (kind == PictureKind::kBmp) {
+        // Checked before the output is made: a refused BMP leaves it untouched.
         rows = std::make_unique<BmpRowSource>(input, options.colour, options.transparencyEnabled);
     }
     const std::unique_ptr<OutputFile> output = OutputFile::ForPath(outputPath, false);

@@ -8,7 +8,8 @@
 
 namespace lumigram {
 
-class ByteFile;
+class ByteSink;
+class ByteSource;
 
 // What a file holds, told by its content alone: a ".k" header (18 or 32 bits per
 // pixel, with every pixel row in the file), or a BMP, PNG or GIF signature.
@@ -22,7 +23,9 @@ std::optional<TargetFormat> TargetFromExtension(std::string_view path);
 std::optional<TargetFormat> TargetFromName(std::string_view name);
 const char* TargetExtension(TargetFormat target);  // ".k", ".g", ".bmp", ".png"
 
-// Reads the first bytes of path; raises IoError when it cannot be read.
+// Reads the first bytes of a source; raises what the source raises.
+PictureKind PictureKindOf(ByteSource& input);
+// The same for the file at path; raises IoError when it cannot be read.
 PictureKind ReadPictureKind(const std::string& path);
 
 // Where an input goes when nothing names a format: a ".k" to PNG, a BMP or PNG
@@ -38,27 +41,32 @@ struct ConversionOptions {
     bool transparencyEnabled = true;
 };
 
-// Converts the file at inputPath, of kind, into output (from its start, strictly
-// in order when output is a stream). Refused conversions raise FormatError
-// naming the input.
+// Converts a source of kind (see PictureKindOf) into output (from its start,
+// strictly in order when output is a stream). Refused conversions raise
+// FormatError naming the input.
 // - ".k" to PNG (transparency as alpha) or BMP (the decode);
 // - BMP to ".k": 24- and 32-bit as encode packs them, 1-, 4-, 8-bit palette and
 //   16-bit pictures through their RGBA rows;
 // - PNG to ".k" with its alpha as the mask;
 // - GIF or PNG to ".g": copied unchanged.
+void ConvertPicture(ByteSource& input, PictureKind kind, TargetFormat target, ByteSink& output,
+                    const ConversionOptions& options);
+// The same for the file at inputPath.
 void ConvertPicture(const std::string& inputPath, PictureKind kind, TargetFormat target,
-                    ByteFile& output, const ConversionOptions& options);
+                    ByteSink& output, const ConversionOptions& options);
 
 // ConvertPicture into a whole output at outputPath through the output layer
 // ("-", a FIFO or a character device written straight).
 void ConvertPictureTo(const std::string& inputPath, const std::string& outputPath,
                       TargetFormat target, const ConversionOptions& options);
 
-// The window's Export PNG: the picture at inputPath as a PNG at outputPath, with
-// its transparency. A ".k" as convert writes it (its mask as alpha when
-// transparency is enabled); a BMP with its pixels of exactly the transparency
-// colour transparent (when enabled); a PNG copied unchanged. Anything else is
-// refused with a FormatError naming the input.
+// The window's Export PNG: a picture as a PNG, with its transparency. A ".k" as
+// convert writes it (its mask as alpha when transparency is enabled); a BMP
+// with its pixels of exactly the transparency colour transparent (when
+// enabled); a PNG copied unchanged. Anything else is refused with a
+// FormatError naming the input.
+void ExportPictureAsPng(ByteSource& input, ByteSink& output, const ConversionOptions& options);
+// The same from the file at inputPath to one at outputPath.
 void ExportPictureAsPng(const std::string& inputPath, const std::string& outputPath,
                         const ConversionOptions& options);
 

@@ -6,6 +6,7 @@
 
 #include "codec/bmp_header.h"
 #include "platform/byte_file.h"
+#include "platform/byte_source.h"
 #include "platform/folder_search.h"
 #include "platform/io_error.h"
 #include "platform/little_endian.h"
@@ -78,7 +79,16 @@ PictureFormat ReadPictureFormat(const std::string& path) {
 }
 
 void CheckSkinPictureInput(const std::string& input) {
-    const PictureFormat format = ReadPictureFormat(input);
+    RefuseOrdinaryPicture(ReadPictureFormat(input), input);
+}
+
+void CheckSkinPictureInput(ByteSource& input) {
+    PictureHead head;
+    head.size = input.ReadAt(0, head.bytes);
+    RefuseOrdinaryPicture(SniffPictureFormat(head.span()), input.name());
+}
+
+void RefuseOrdinaryPicture(PictureFormat format, const std::string& input) {
     if (format == PictureFormat::kUnknown) {
         return;
     }

@@ -6,6 +6,8 @@
 
 namespace lumigram {
 
+class ByteSource;
+
 // What an ordinary picture file is, told by its signature.
 enum class PictureFormat { kUnknown, kBmp, kGif, kPng };
 
@@ -26,6 +28,10 @@ PictureFormat ReadPictureFormat(const std::string& path);
 // - A skin picture to be decoded or described must not be a BMP, GIF or PNG
 //   ("is a PNG picture, not a skin picture").
 void CheckSkinPictureInput(const std::string& input);
+// The same for a source (the page's bytes); the message names the source.
+void CheckSkinPictureInput(ByteSource& input);
+// The refusal itself, for a picture of format (none for kUnknown).
+void RefuseOrdinaryPicture(PictureFormat format, const std::string& input);
 // - A picture to be encoded must not be a ".k" (any case); it must begin with
 //   "BM" (the encoder checks the rest) or be a GIF or PNG, and a GIF or PNG is
 //   only copied unchanged to an output ending in ".g" (any case). (A PNG to an

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "platform/byte_file.h"
+#include "platform/byte_source.h"
 #include "platform/io_error.h"
 
 namespace lumigram {
@@ -22,15 +22,14 @@ std::uint32_t Be32(const std::uint8_t* at) {
 
 }  // namespace
 
-PngImageData::PngImageData(ByteFile& file) : file_(file) {
+PngImageData::PngImageData(ByteSource& source) : source_(source) {
     // Raw deflate: the zlib header is checked here and its Adler-32 trailer
     // left unread, as every chunk's CRC-32 already finds damage.
     if (inflateInit2(&stream_, -15) != Z_OK) {
         throw std::bad_alloc();
     }
     try {
-        std::uint64_t at = kSignatureBytes;
-        file_.Seek(at);
+        position_ = kSignatureBytes;
         for (;;) {
             std::array<std::uint8_t, 8> header{};
             ReadExactly(header, "before its image data");
@@ -43,8 +42,7 @@ PngImageData::PngImageData(ByteFile& file) : file_(file) {
                 crc_ = static_cast<std::uint32_t>(crc32(0, kIdat, 4));
                 break;
             }
-            at += 8 + std::uint64_t{length} + 4;
-            file_.Seek(at);
+            position_ += std::uint64_t{length} + 4;
         }
         TakeZlibHeader();
     } catch (...) {
@@ -58,11 +56,13 @@ PngImageData::~PngImageData() {
 }
 
 void PngImageData::Fail(const std::string& what) const {
-    throw FormatError("damaged PNG: " + what, file_.path());
+    throw FormatError("damaged PNG: " + what, source_.name());
 }
 
 void PngImageData::ReadExactly(std::span<std::uint8_t> bytes, const char* what) {
-    if (file_.Read(bytes) != bytes.size()) {
+    const std::size_t got = source_.ReadAt(position_, bytes);
+    position_ += got;
+    if (got != bytes.size()) {
         Fail(std::string("the file ends ") + what);
     }
 }
@@ -75,8 +75,9 @@ void PngImageData::NextChunk() {
     if (Be32(tail.data()) != crc_) {
         Fail("CRC mismatch in an IDAT chunk");
     }
-    if (file_.Read(std::span(tail).subspan(4)) != 8 ||
-        std::memcmp(tail.data() + 8, kIdat, 4) != 0) {
+    const std::size_t got = source_.ReadAt(position_, std::span(tail).subspan(4));
+    position_ += got;
+    if (got != 8 || std::memcmp(tail.data() + 8, kIdat, 4) != 0) {
         Fail("the image data ends before the picture does");
     }
     chunkLeft_ = Be32(tail.data() + 4);

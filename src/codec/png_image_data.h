@@ -9,7 +9,7 @@
 
 namespace lumigram {
 
-class ByteFile;
+class ByteSource;
 
 // The pixel data of a PNG straight from its file: the IDAT chunks in turn,
 // each one's CRC-32 checked, inflated into filtered rows. It is for a PNG whose
@@ -19,7 +19,7 @@ class ByteFile;
 // that does not inflate) is a FormatError naming the file and what is wrong.
 class PngImageData {
   public:
-    explicit PngImageData(ByteFile& file);
+    explicit PngImageData(ByteSource& source);
     ~PngImageData();
     PngImageData(const PngImageData&) = delete;
     PngImageData& operator=(const PngImageData&) = delete;
@@ -36,7 +36,8 @@ class PngImageData {
     void Refill();
     void TakeZlibHeader();
 
-    ByteFile& file_;
+    ByteSource& source_;
+    std::uint64_t position_ = 0;
     z_stream stream_{};
     std::uint32_t chunkLeft_ = 0;  // bytes of the current IDAT not yet read
     std::uint32_t crc_ = 0;        // of the current chunk's type and data so far

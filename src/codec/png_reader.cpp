@@ -11,7 +11,7 @@
 #include "codec/png_image_data.h"
 #include "codec/png_unfilter.h"
 #include "codec/row_prefetch.h"
-#include "platform/byte_file.h"
+#include "platform/byte_source.h"
 #include "platform/input_limits.h"
 #include "platform/io_error.h"
 
@@ -38,7 +38,7 @@ bool IsSkinBits32(spng_ctx* context) {
 
 }  // namespace
 
-PngRowSource::PngRowSource(ByteFile& input) : input_(input) {
+PngRowSource::PngRowSource(ByteSource& input) : input_(input) {
     Start();
 }
 
@@ -47,7 +47,6 @@ PngRowSource::~PngRowSource() = default;
 void PngRowSource::Start() {
     prefetch_.reset();
     imageData_.reset();
-    input_.Seek(0);
     png_ = PngContext::Decoder(input_);
     spng_ihdr ihdr{};
     png_->Check(spng_get_ihdr(png_->get(), &ihdr), "unreadable PNG");
@@ -66,7 +65,7 @@ void PngRowSource::Start() {
     if (width_ > maxWidth) {
         throw FormatError("unsupported PNG: " + std::to_string(width_) + " pixels wide, at most " +
                               std::to_string(maxWidth) + " for a skin picture",
-                          input_.path());
+                          input_.name());
     }
     nextRow_ = 0;
     whole_.clear();
@@ -76,7 +75,7 @@ void PngRowSource::Start() {
             throw FormatError("unsupported PNG: an interlaced picture of " +
                                   std::to_string(width_) + " x " + std::to_string(height_) +
                                   " pixels is too large; save it without interlacing",
-                              input_.path());
+                              input_.name());
         }
         whole_.resize(static_cast<std::size_t>(bytes));
         const std::size_t rowBytes = std::size_t{width_} * 4;
@@ -137,7 +136,7 @@ void PngRowSource::RestoreRow(std::span<std::uint8_t> row) {
                         std::span(restored_).subspan(1, stride), channels_)) {
         throw FormatError("damaged PNG: row " + std::to_string(nextRow_) +
                               " has an unknown filter type " + std::to_string(filtered_[0]),
-                          input_.path());
+                          input_.name());
     }
     filtered_.swap(restored_);  // this row is the one above the next
     const std::uint8_t* pixels = restored_.data() + 1;

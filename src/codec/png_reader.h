@@ -10,7 +10,7 @@ struct spng_trns;
 
 namespace lumigram {
 
-class ByteFile;
+class ByteSource;
 class PngContext;
 class PngImageData;
 class RowPrefetch;
@@ -26,7 +26,7 @@ class RowPrefetch;
 // may be, higher than 65,535 rows) or an interlaced one too large to hold.
 class PngRowSource final : public RgbaRowSource {
   public:
-    explicit PngRowSource(ByteFile& input);
+    explicit PngRowSource(ByteSource& input);
     ~PngRowSource() override;
 
     std::uint32_t width() const override { return width_; }
@@ -42,7 +42,7 @@ class PngRowSource final : public RgbaRowSource {
     void StartSplit(unsigned channels, const spng_trns& trns);
     void RestoreRow(std::span<std::uint8_t> row);
 
-    ByteFile& input_;
+    ByteSource& input_;
     std::unique_ptr<PngContext> png_;
     std::uint32_t width_ = 0;
     std::uint32_t height_ = 0;

@@ -8,7 +8,8 @@
 #include "codec/png_reader.h"
 #include "codec/row_prefetch.h"
 #include "codec/skin_to_png.h"
-#include "platform/byte_file.h"
+#include "platform/byte_sink.h"
+#include "platform/byte_source.h"
 #include "platform/io_error.h"
 
 namespace lumigram {
@@ -27,35 +28,38 @@ namespace {
 
 void SpngContextDeleter::operator()(spng_ctx*) const noexcept {}
 
-std::unique_ptr<PngContext> PngContext::Decoder(ByteFile& file) {
-    NoPng(file.path());
+std::unique_ptr<PngContext> PngContext::Decoder(ByteSource& source) {
+    NoPng(source.name());
 }
 
 void PngContext::Check(int, const std::string&) {
-    NoPng(file_.path());
+    NoPng(source_.name());
 }
 
-PngRowSource::PngRowSource(ByteFile& input) : input_(input) {
-    NoPng(input.path());
+PngRowSource::PngRowSource(ByteSource& input) : input_(input) {
+    NoPng(input.name());
 }
 
 PngRowSource::~PngRowSource() = default;
 
 void PngRowSource::NextRow(std::span<std::uint8_t>) {
-    NoPng(input_.path());
+    NoPng(input_.name());
 }
 
 void PngRowSource::Rewind() {
-    NoPng(input_.path());
+    NoPng(input_.name());
 }
 
-void EncodeSkinAsPng(ByteFile& input, std::uint64_t, std::uint64_t, const SkinHeader&, ByteFile&,
-                     bool) {
-    NoPng(input.path());
+void EncodeSkinAsPng(ByteSource& input, const SkinHeader&, ByteSink&, bool) {
+    NoPng(input.name());
 }
 
-void WriteRowsAsPng(RgbaRowSource&, ByteFile& output) {
-    NoPng(output.path());
+void SkinToPng(ByteSource& input, ByteSink&, bool) {
+    NoPng(input.name());
+}
+
+void WriteRowsAsPng(RgbaRowSource&, ByteSink& output) {
+    NoPng(output.name());
 }
 
 void DecodeSkinPictureToPng(const std::string& inputPath, const std::string&, bool) {

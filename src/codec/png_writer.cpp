@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "codec/png_filters.h"
-#include "platform/byte_file.h"
+#include "platform/byte_sink.h"
 #include "platform/io_error.h"
 
 namespace lumigram {
@@ -44,14 +44,14 @@ void PutBigEndian(std::uint8_t* at, std::uint32_t value) {
     at[3] = static_cast<std::uint8_t>(value);
 }
 
-void WriteChunk(ByteFile& output, const char* type,
+void WriteChunk(ByteSink& output, const char* type,
                 std::initializer_list<std::span<const std::uint8_t>> parts) {
     std::size_t length = 0;
     for (const auto part : parts) {
         length += part.size();
     }
     if (length > 0x7FFFFFFF) {
-        throw FormatError("cannot write PNG: a chunk is too large", output.path());
+        throw FormatError("cannot write PNG: a chunk is too large", output.name());
     }
     std::array<std::uint8_t, 8> head{};
     PutBigEndian(head.data(), static_cast<std::uint32_t>(length));
@@ -154,7 +154,7 @@ void DeflateBand(Deflater& deflater, Band& band, std::size_t rowBytes, unsigned 
 // written in order by the calling thread.
 class BandPipeline {
   public:
-    BandPipeline(ByteFile& output, const PngLayout& layout, const PngRowFiller& fill)
+    BandPipeline(ByteSink& output, const PngLayout& layout, const PngRowFiller& fill)
         : output_(output),
           fill_(fill),
           bytesPerPixel_(layout.alpha ? 4 : 3),
@@ -336,7 +336,7 @@ class BandPipeline {
         }
     }
 
-    ByteFile& output_;
+    ByteSink& output_;
     const PngRowFiller& fill_;
     const unsigned bytesPerPixel_;
     const std::size_t rowBytes_;
@@ -361,9 +361,9 @@ class BandPipeline {
 
 }  // namespace
 
-void WritePng(ByteFile& output, const PngLayout& layout, const PngRowFiller& fill) {
+void WritePng(ByteSink& output, const PngLayout& layout, const PngRowFiller& fill) {
     if (layout.width == 0 || layout.height == 0) {
-        throw FormatError("an empty picture has no PNG form", output.path());
+        throw FormatError("an empty picture has no PNG form", output.name());
     }
     static constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 'P',  'N',  'G',
                                                                '\r', '\n', 0x1A, '\n'};

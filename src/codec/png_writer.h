@@ -9,7 +9,7 @@
 
 namespace lumigram {
 
-class ByteFile;
+class ByteSink;
 
 // What a written PNG holds: 8-bit RGB or RGBA, not interlaced, and at most one
 // tEXt chunk (none when its keyword is empty). An RGB one may name one colour
@@ -34,6 +34,6 @@ using PngRowFiller = std::function<void(std::uint32_t y, std::span<std::uint8_t>
 // a small one on the calling thread alone. Rows are read and the file written
 // on the calling thread only; whatever it raises stops the helper thread
 // before it leaves. Memory stays a few MiB whatever the picture's size.
-void WritePng(ByteFile& output, const PngLayout& layout, const PngRowFiller& fill);
+void WritePng(ByteSink& output, const PngLayout& layout, const PngRowFiller& fill);
 
 }  // namespace lumigram

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "platform/byte_file.h"
+#include "platform/byte_source.h"
 
 namespace lumigram {
 
-RowReader::RowReader(ByteFile& file, std::uint64_t planeOffset, std::uint32_t rowBytes,
+RowReader::RowReader(ByteSource& source, std::uint64_t planeOffset, std::uint32_t rowBytes,
                      std::uint32_t rowCount, std::span<std::uint8_t> block)
-    : file_(file),
+    : source_(source),
       planeOffset_(planeOffset),
       rowBytes_(rowBytes),
       rowCount_(rowCount),
@@ -24,8 +24,8 @@ std::size_t RowReader::Read(std::uint32_t index, std::span<std::uint8_t> into, b
         const std::uint32_t count = std::min(fits, rowCount_);
         first_ = descending ? (index + 1 >= count ? index + 1 - count : 0) : index;
         held_ = std::min(count, rowCount_ - first_);
-        arrived_ = file_.ReadAt(planeOffset_ + std::uint64_t{first_} * rowBytes_,
-                                block_.first(std::size_t{held_} * rowBytes_));
+        arrived_ = source_.ReadAt(planeOffset_ + std::uint64_t{first_} * rowBytes_,
+                                  block_.first(std::size_t{held_} * rowBytes_));
     }
     const std::size_t start = std::size_t{index - first_} * rowBytes_;
     const std::size_t got =

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <span>
 
 #include "codec/bmp_header.h"
@@ -11,42 +12,56 @@
 #include "platform/block_writer.h"
 #include "platform/byte_file.h"
 #include "platform/copy_by_blocks.h"
-#include "platform/copy_range.h"
 #include "platform/file_ops.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
 #include "platform/scratch.h"
 
 namespace lumigram {
-namespace {}  // namespace
+namespace {
+
+// What an input is, told by its first bytes: the BMP checked for packing, or
+// nothing for an input that is copied unchanged.
+std::optional<BmpLayout> BmpToPack(ByteSource& input) {
+    std::array<std::uint8_t, kBmpProbeSize> head{};
+    const std::size_t got = input.ReadAt(0, head);
+    if (!HasBmpSignature(std::span(head.data(), got))) {
+        return std::nullopt;
+    }
+    return CheckBmpForEncoding(std::span(head.data(), got), input.Size(), input.name());
+}
+
+void Encode(ByteSource& input, const std::optional<BmpLayout>& bmp, ByteSink& output,
+            TransparencyColour colour, bool transparencyEnabled) {
+    if (bmp) {
+        EncodeCheckedBmp(input, *bmp, output, colour, transparencyEnabled);
+    } else {
+        CopyWhole(input, output, std::span(CodecRowBuffers().row.data(), kCopyBlockSize));
+    }
+}
+
+}  // namespace
+
+EncodeOutcome EncodeToSkin(ByteSource& input, ByteSink& output, TransparencyColour colour,
+                           bool transparencyEnabled) {
+    const std::optional<BmpLayout> bmp = BmpToPack(input);
+    Encode(input, bmp, output, colour, transparencyEnabled);
+    return bmp ? EncodeOutcome::kPacked : EncodeOutcome::kCopied;
+}
 
 EncodeOutcome EncodeSkinPictureTo(const std::string& inputPath, const std::string& outputPath,
                                   TransparencyColour colour, bool transparencyEnabled) {
     ByteFile input = ByteFile::OpenRead(inputPath);
-    std::array<std::uint8_t, kBmpProbeSize> head{};
-    const std::size_t got = input.Read(head);
-    RowBuffers& buffers = CodecRowBuffers();
-
-    if (!HasBmpSignature(std::span(head.data(), got))) {
-        const std::unique_ptr<OutputFile> output =
-            OutputFile::ForPath(outputPath, true, OutputRules{{IdentityOf(input)}, false});
-        input.Seek(0);
-        CopyToEnd(input, output->file(), std::span(buffers.row.data(), kCopyBlockSize));
-        input.Close();
-        output->Commit();
-        return EncodeOutcome::kCopied;
-    }
-
-    const BmpLayout bmp = CheckBmpForEncoding(std::span(head.data(), got), input.Size(), inputPath);
+    const std::optional<BmpLayout> bmp = BmpToPack(input);
     const std::unique_ptr<OutputFile> output =
         OutputFile::ForPath(outputPath, true, OutputRules{{IdentityOf(input)}, false});
-    EncodeCheckedBmp(input, bmp, output->file(), colour, transparencyEnabled);
+    Encode(input, bmp, output->file(), colour, transparencyEnabled);
     input.Close();
     output->Commit();
-    return EncodeOutcome::kPacked;
+    return bmp ? EncodeOutcome::kPacked : EncodeOutcome::kCopied;
 }
 
-void EncodeCheckedBmp(ByteFile& input, const BmpLayout& bmp, ByteFile& output,
+void EncodeCheckedBmp(ByteSource& input, const BmpLayout& bmp, ByteSink& output,
                       TransparencyColour colour, bool transparencyEnabled) {
     RowBuffers& buffers = CodecRowBuffers();
     const bool pack = bmp.bitCount == 24;

@@ -8,7 +8,8 @@
 
 namespace lumigram {
 
-class ByteFile;
+class ByteSink;
+class ByteSource;
 
 // What the encoder did with its input.
 enum class EncodeOutcome {
@@ -16,18 +17,23 @@ enum class EncodeOutcome {
     kCopied,  // anything else (in practice GIF or PNG), copied unchanged
 };
 
-// Encodes the picture at inputPath into outputPath. A file beginning with "BM" is
-// checked (see CheckBmpForEncoding) and packed: pixels narrowed to 6:6:6 and, with
+// Encodes a picture into output. One beginning with "BM" is checked (see
+// CheckBmpForEncoding) and packed: pixels narrowed to 6:6:6 and, with
 // transparency enabled, pixels of exactly colour marked transparent in a mask
-// plane. Any other file is copied unchanged. The input is opened and checked
-// before the output is created, so a refused input leaves any earlier output
-// untouched.
+// plane. Anything else is copied unchanged. A stream output is written strictly
+// in order.
+EncodeOutcome EncodeToSkin(ByteSource& input, ByteSink& output, TransparencyColour colour,
+                           bool transparencyEnabled);
+
+// EncodeToSkin from the file at inputPath into outputPath. The input is opened
+// and checked before the output is created, so a refused input leaves any
+// earlier output untouched.
 EncodeOutcome EncodeSkinPictureTo(const std::string& inputPath, const std::string& outputPath,
                                   TransparencyColour colour, bool transparencyEnabled);
 
-// Packs an opened BMP, checked by CheckBmpForEncoding, into output from its
-// start; a stream output is written strictly in order.
-void EncodeCheckedBmp(ByteFile& input, const BmpLayout& bmp, ByteFile& output,
+// Packs a BMP, checked by CheckBmpForEncoding, into output from its start; a
+// stream output is written strictly in order.
+void EncodeCheckedBmp(ByteSource& input, const BmpLayout& bmp, ByteSink& output,
                       TransparencyColour colour, bool transparencyEnabled);
 
 // Encodes fileName into scratchDir + "temp.k" and, for input that is not a BMP,

@@ -42,18 +42,6 @@ constexpr std::uint64_t RowPixelBytes(const SkinHeader& header) {
     return std::uint64_t{header.width} * (header.bitsPerPixel == 32 ? 4 : 3);
 }
 
-// What a skin picture's checks call the bytes it lies in: a file of its own,
-// or a picture inside something else (a package member, bytes in memory).
-enum class SkinBytes { kFile, kPicture };
-
-// The header at the start of head (the bytes read there: fewer than 16 when the
-// picture is shorter), checked against the picture's size before any pixel is
-// read: a whole header, pixel rows within size, an 18-bit width the decoder's
-// row buffer holds, a RowStride that holds a row's pixels. Raises FormatError
-// naming name.
-SkinHeader CheckSkinHeader(std::span<const std::uint8_t> head, std::uint64_t size, SkinBytes what,
-                           const std::string& name);
-
 // A row of rowBytes rounded up to the next multiple of 4.
 constexpr std::uint32_t RoundUpTo4(std::uint32_t rowBytes) {
     return (rowBytes + 3) & ~3u;

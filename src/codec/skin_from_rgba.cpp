@@ -13,7 +13,7 @@
 #include "codec/row_kernels.h"
 #include "codec/work_buffers.h"
 #include "platform/block_writer.h"
-#include "platform/byte_file.h"
+#include "platform/byte_sink.h"
 
 namespace lumigram {
 namespace {
@@ -97,7 +97,7 @@ void PackRgbaRow32(std::span<const std::uint8_t> rgba, std::uint32_t width,
 
 }  // namespace
 
-void EncodeRowsToSkin(RgbaRowSource& source, ByteFile& output, TransparencyColour colour,
+void EncodeRowsToSkin(RgbaRowSource& source, ByteSink& output, TransparencyColour colour,
                       bool transparencyEnabled) {
     const bool bits32 = source.keeps32Bits();
     const std::uint32_t width = source.width();

@@ -4,7 +4,7 @@
 
 namespace lumigram {
 
-class ByteFile;
+class ByteSink;
 class RgbaRowSource;
 
 // Encodes RGBA rows into a ".k" picture written to output from its start.
@@ -18,7 +18,7 @@ class RgbaRowSource;
 //   bytes a pixel, with no mask plane.
 // A stream output gets every pixel row first and then, after the source is
 // rewound, the mask plane, so that it is written strictly in order.
-void EncodeRowsToSkin(RgbaRowSource& source, ByteFile& output, TransparencyColour colour,
+void EncodeRowsToSkin(RgbaRowSource& source, ByteSink& output, TransparencyColour colour,
                       bool transparencyEnabled);
 
 }  // namespace lumigram

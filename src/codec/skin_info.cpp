@@ -20,6 +20,12 @@ const char* MaskPresenceName(MaskPresence presence) {
 
 SkinPictureInfo InspectSkinPicture(const std::string& path) {
     ByteFile input = ByteFile::OpenRead(path);
+    SkinPictureInfo info = InspectSkinPicture(input);
+    input.Close();
+    return info;
+}
+
+SkinPictureInfo InspectSkinPicture(ByteSource& input) {
     const SkinHeader header = ReadCheckedSkinHeader(input);
     SkinPictureInfo info;
     info.width = header.width;
@@ -35,7 +41,6 @@ SkinPictureInfo InspectSkinPicture(const std::string& path) {
     if (info.bitsPerPixel == 18 && maskBytes > 0 && present > 0) {
         info.mask = present >= maskBytes ? MaskPresence::kFull : MaskPresence::kPartial;
     }
-    input.Close();
     return info;
 }
 

@@ -5,6 +5,8 @@
 
 namespace lumigram {
 
+class ByteSource;
+
 // How much of an 18-bit picture's mask plane is in the file.
 enum class MaskPresence { kNone, kPartial, kFull };
 
@@ -23,6 +25,7 @@ struct SkinPictureInfo {
 // Reads and checks a ".k" header as the decoder does (raising the same errors),
 // and tells how much of the mask plane follows the pixel rows. Only 18-bit
 // pictures with a non-zero MaskStride can carry a mask.
+SkinPictureInfo InspectSkinPicture(ByteSource& input);
 SkinPictureInfo InspectSkinPicture(const std::string& path);
 
 }  // namespace lumigram

@@ -6,7 +6,7 @@
 
 #include "codec/skin_decoder.h"
 #include "codec/skin_format.h"
-#include "codec/work_buffers.h"
+#include "codec/skin_rows.h"
 #include "platform/byte_file.h"
 #include "platform/io_error.h"
 
@@ -22,69 +22,32 @@ struct Sum {
     std::uint32_t count = 0;
 };
 
-// One source row, as stored, with its mask row (maskBytes of it present).
-class SourceRow {
-  public:
-    SourceRow(ByteFile& input, const SkinHeader& header)
-        : input_(input),
-          header_(header),
-          maskStride_(MaskStrideFor(header.width)),
-          maskPlane_(kSkinHeaderSize + std::uint64_t{header.height} * header.rowStride),
-          buffers_(CodecRowBuffers()) {}
-
-    void Load(std::uint32_t s) {
-        if (s == loaded_) {
-            return;
-        }
-        // Complete: the header check saw every row in the file.
-        input_.ReadAt(kSkinHeaderSize + std::uint64_t{s} * header_.rowStride,
-                      std::span(buffers_.row.data(), header_.rowStride));
-        maskBytes_ = 0;
-        if (header_.bitsPerPixel == 18 && maskStride_ > 0) {
-            maskBytes_ = input_.ReadAt(maskPlane_ + std::uint64_t{s} * maskStride_,
-                                       std::span(buffers_.mask.data(), maskStride_));
-        }
-        loaded_ = s;
+// Adds pixel x of the current row to sum: its colour widened as the BMP
+// decode gives it (at depths other than 18 and 32, the row's 24-bit pixels).
+void Add(const SkinRows& rows, const SkinHeader& header, std::uint32_t x, Sum& sum) {
+    std::uint32_t blue = 0;
+    std::uint32_t green = 0;
+    std::uint32_t red = 0;
+    if (header.bitsPerPixel == 18) {
+        const std::uint32_t v = Stored666(rows.pixels() + 3 * std::size_t{x});
+        blue = WidenSix(v);
+        green = WidenSix(v >> 6);
+        red = WidenSix(v >> 12);
+    } else {
+        const std::uint8_t* p =
+            rows.pixels() + (header.bitsPerPixel == 32 ? 4 : 3) * std::size_t{x};
+        blue = p[0];
+        green = p[1];
+        red = p[2];
     }
-
-    void Add(std::uint32_t x, Sum& sum) const {
-        const std::uint8_t* row = buffers_.row.data();
-        std::uint32_t blue = 0;
-        std::uint32_t green = 0;
-        std::uint32_t red = 0;
-        bool opaque = true;
-        if (header_.bitsPerPixel == 18) {
-            const std::uint8_t* p = row + 3 * std::size_t{x};
-            const std::uint32_t v = p[0] | (p[1] << 8) | (std::uint32_t{p[2]} << 16);
-            blue = (v & 63) << 2;
-            green = ((v >> 6) & 63) << 2;
-            red = ((v >> 12) & 63) << 2;
-            // A mask bit that is not in the file counts as opaque, as in decoding.
-            opaque = x / 8 >= maskBytes_ || ((buffers_.mask[x / 8] >> (x % 8)) & 1);
-        } else {
-            const std::uint8_t* p = row + (header_.bitsPerPixel == 32 ? 4 : 3) * std::size_t{x};
-            blue = p[0];
-            green = p[1];
-            red = p[2];
-        }
-        ++sum.count;
-        if (opaque) {
-            sum.alpha += 255;
-            sum.red += red;
-            sum.green += green;
-            sum.blue += blue;
-        }
+    ++sum.count;
+    if (rows.Opaque(x)) {
+        sum.alpha += 255;
+        sum.red += red;
+        sum.green += green;
+        sum.blue += blue;
     }
-
-  private:
-    ByteFile& input_;
-    SkinHeader header_;
-    std::uint32_t maskStride_;
-    std::uint64_t maskPlane_;
-    RowBuffers& buffers_;
-    std::uint32_t loaded_ = UINT32_MAX;
-    std::size_t maskBytes_ = 0;
-};
+}
 
 std::uint32_t Pixel(const Sum& sum) {
     if (sum.alpha == 0) {
@@ -109,11 +72,17 @@ std::uint32_t SampleAt(std::uint32_t i, std::uint32_t k, std::uint32_t n, std::u
 
 SampledPicture SampleSkinPicture(const std::string& path, std::uint32_t maxSide) {
     ByteFile input = ByteFile::OpenRead(path);
+    SampledPicture out = SampleSkinPicture(input, maxSide);
+    input.Close();
+    return out;
+}
+
+SampledPicture SampleSkinPicture(ByteSource& input, std::uint32_t maxSide) {
     const SkinHeader header = ReadCheckedSkinHeader(input);
     const std::uint32_t width = header.width;
     const std::uint32_t height = header.height;
     if (width == 0 || height == 0 || maxSide == 0) {
-        throw FormatError("the picture has no pixels to show", path);
+        throw FormatError("the picture has no pixels to show", input.name());
     }
     SampledPicture out;
     out.width = width;
@@ -130,15 +99,15 @@ SampledPicture SampleSkinPicture(const std::string& path, std::uint32_t maxSide)
     const std::uint32_t n = out.width == width && out.height == height ? 1 : 2;
     out.argb.resize(std::size_t{out.width} * out.height);
 
-    SourceRow row(input, header);
+    SkinRows rows(input, header, true);
     std::vector<Sum> sums(out.width);
     for (std::uint32_t y = 0; y < out.height; ++y) {
         std::fill(sums.begin(), sums.end(), Sum{});
         for (std::uint32_t ky = 0; ky < n; ++ky) {
-            row.Load(SampleAt(y, ky, n, out.height, height));
+            rows.Load(SampleAt(y, ky, n, out.height, height));
             for (std::uint32_t x = 0; x < out.width; ++x) {
                 for (std::uint32_t kx = 0; kx < n; ++kx) {
-                    row.Add(SampleAt(x, kx, n, out.width, width), sums[x]);
+                    Add(rows, header, SampleAt(x, kx, n, out.width, width), sums[x]);
                 }
             }
         }
@@ -146,7 +115,6 @@ SampledPicture SampleSkinPicture(const std::string& path, std::uint32_t maxSide)
             out.argb[std::size_t{y} * out.width + x] = Pixel(sums[x]);
         }
     }
-    input.Close();
     return out;
 }
 

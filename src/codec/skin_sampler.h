@@ -6,6 +6,8 @@
 
 namespace lumigram {
 
+class ByteSource;
+
 // A small picture made from a ".k" file: width × height pixels, top row first,
 // each 0xAARRGGBB with straight (not premultiplied) alpha.
 struct SampledPicture {
@@ -20,6 +22,7 @@ struct SampledPicture {
 // each once, two a scaled row: time and memory follow the output's size, never
 // the picture's (a 16,383 × 65,535 picture costs what a small one does).
 // Raises FormatError for a refused header or a picture with no pixels.
+SampledPicture SampleSkinPicture(ByteSource& input, std::uint32_t maxSide);
 SampledPicture SampleSkinPicture(const std::string& path, std::uint32_t maxSide);
 
 }  // namespace lumigram

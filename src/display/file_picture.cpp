@@ -46,7 +46,23 @@ TFilePicture::~TFilePicture() = default;
 void TFilePicture::SetBytes(QByteArray bytes) {
     data_ = std::move(bytes);
     decoded_.reset();
+    pixels_ = QImage();
+    mask_ = QImage();
     transparentBmp_ = QImage();
+}
+
+void TFilePicture::LoadFromPixels(const QImage& pixels) {
+    SetBytes({});
+    pixels_ = pixels;
+    empty_ = false;
+    emit cleared();
+    emit changed();
+}
+
+void TFilePicture::SetTransparencyMask(const QImage& alpha) {
+    mask_ = alpha;
+    transparentBmp_ = QImage();
+    emit changed();
 }
 
 void TFilePicture::Assign(const QObject* source) {
@@ -59,6 +75,8 @@ void TFilePicture::Assign(const QObject* source) {
     }
     if (const auto* picture = qobject_cast<const TFilePicture*>(source)) {
         SetBytes(picture->data_);
+        pixels_ = picture->pixels_;
+        mask_ = picture->mask_;
         empty_ = false;
         emit changed();
         return;
@@ -120,12 +138,14 @@ void TFilePicture::SaveToFile(const QString& fileName) const {
 }
 
 const TImagingImage* TFilePicture::Decoded() {
-    if (empty_ || data_.isEmpty()) {
+    if (empty_ || (data_.isEmpty() && pixels_.isNull())) {
         return nullptr;
     }
     if (!decoded_) {
         try {
-            decoded_ = std::make_unique<TImagingImage>(data_);
+            decoded_ = pixels_.isNull()
+                           ? std::make_unique<TImagingImage>(data_)
+                           : std::make_unique<TImagingImage>(pixels_, kImageFormatMemoryBmp);
         } catch (const std::bad_alloc&) {
             throw Error(kNoMemory, "");
         }
@@ -143,23 +163,35 @@ bool TFilePicture::GetImageSizes() {
     return true;
 }
 
-const QImage& TFilePicture::BmpWithAutomaticTransparency() {
+const QImage& TFilePicture::BmpWithTransparency() {
     if (transparentBmp_.isNull() && !decoded_->IsNull()) {
         try {
             const QImage& source = decoded_->image();
-            // The transparent colour is the bottom-left pixel's; white for a
-            // monochrome bitmap.
-            const bool mono =
-                source.format() == QImage::Format_Mono || source.format() == QImage::Format_MonoLSB;
-            constexpr QRgb kColourBits = 0x00FFFFFF;
-            const QRgb key =
-                (mono ? qRgb(255, 255, 255) : source.pixel(0, source.height() - 1)) & kColourBits;
             QImage image = source.convertToFormat(QImage::Format_ARGB32);
-            for (int y = 0; y < image.height(); ++y) {
-                auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-                for (int x = 0; x < image.width(); ++x) {
-                    if ((row[x] & kColourBits) == key) {
-                        row[x] = 0;  // fully transparent: the canvas shows through
+            constexpr QRgb kColourBits = 0x00FFFFFF;
+            if (!mask_.isNull() && mask_.size() == image.size()) {
+                // Straight alpha from the mask, the colour from the BMP.
+                for (int y = 0; y < image.height(); ++y) {
+                    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+                    const uchar* alpha = mask_.constScanLine(y);
+                    for (int x = 0; x < image.width(); ++x) {
+                        row[x] = (row[x] & kColourBits) | (QRgb{alpha[x]} << 24);
+                    }
+                }
+            } else {
+                // The transparent colour is the bottom-left pixel's; white for
+                // a monochrome bitmap.
+                const bool mono = source.format() == QImage::Format_Mono ||
+                                  source.format() == QImage::Format_MonoLSB;
+                const QRgb key =
+                    (mono ? qRgb(255, 255, 255) : source.pixel(0, source.height() - 1)) &
+                    kColourBits;
+                for (int y = 0; y < image.height(); ++y) {
+                    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+                    for (int x = 0; x < image.width(); ++x) {
+                        if ((row[x] & kColourBits) == key) {
+                            row[x] = 0;  // fully transparent: the canvas shows through
+                        }
                     }
                 }
             }
@@ -171,6 +203,14 @@ const QImage& TFilePicture::BmpWithAutomaticTransparency() {
     return transparentBmp_;
 }
 
+QImage TFilePicture::OwnSizeImage() {
+    const TImagingImage* image = Decoded();
+    if (image == nullptr || image->IsNull()) {
+        return {};
+    }
+    return image->GetFormat() == kImageFormatBmp ? BmpWithTransparency() : image->image();
+}
+
 void TFilePicture::Draw(QPainter& canvas, const QRect& rect) {
     const TImagingImage* image = Decoded();
     if (image == nullptr) {
@@ -178,7 +218,7 @@ void TFilePicture::Draw(QPainter& canvas, const QRect& rect) {
     }
     if (image->GetFormat() == kImageFormatBmp) {
         // Own size, top-left corner; the cached size is left alone.
-        const QImage& transparent = BmpWithAutomaticTransparency();
+        const QImage& transparent = BmpWithTransparency();
         if (!transparent.isNull()) {
             canvas.drawImage(rect.topLeft(), transparent);
         }

@@ -17,7 +17,8 @@ class TImagingImage;
 // writes back the very file that was loaded, and decodes them only to report its
 // size or to draw itself.
 // - A BMP is drawn at its own size at the rectangle's top-left corner, with every
-//   pixel of the bottom-left pixel's colour left transparent.
+//   pixel of the bottom-left pixel's colour left transparent, or, given a
+//   transparency mask (a ".k" decoded to BMP), see-through where the mask says.
 // - Every other format is drawn scaled to fill the rectangle.
 // - Width and height change only when a decode runs (GetImageSizes, or a draw of
 //   a picture that is not a BMP); loading new bytes does not reset them.
@@ -63,6 +64,21 @@ class TFilePicture : public QObject {
     // when the picture is empty or holds no bytes.
     bool GetImageSizes();
 
+    // Pixels already decoded (a package member), drawn scaled as a PNG is; no
+    // bytes are kept. Cleared then changed are emitted.
+    void LoadFromPixels(const QImage& pixels);
+
+    // Which pixels of a BMP are see-through, in place of its automatic
+    // transparency: an alpha plane of the picture's size (Format_Alpha8; 0
+    // see-through, 255 opaque, between partly), as a ".k"'s mask gives it. A
+    // null image goes back to the automatic transparency. New bytes drop it.
+    void SetTransparencyMask(const QImage& alpha);
+
+    // The picture as it is drawn at its own size: a BMP with its transparency,
+    // anything else as decoded; null when there is nothing to draw. Kept
+    // between calls while the bytes stay the same (shared, not copied).
+    QImage OwnSizeImage();
+
     // The kept bytes, exactly as loaded.
     const QByteArray& DataStream() const { return data_; }
 
@@ -74,7 +90,7 @@ class TFilePicture : public QObject {
     // The decode of the current bytes, made on first need; nullptr when the
     // picture is empty or holds no bytes.
     const TImagingImage* Decoded();
-    const QImage& BmpWithAutomaticTransparency();
+    const QImage& BmpWithTransparency();
     void SetBytes(QByteArray bytes);
 
     QByteArray data_;
@@ -82,6 +98,8 @@ class TFilePicture : public QObject {
     int width_ = 0;
     int height_ = 0;
     std::unique_ptr<TImagingImage> decoded_;
+    QImage pixels_;  // LoadFromPixels's picture, which has no bytes
+    QImage mask_;
     QImage transparentBmp_;
 };
 

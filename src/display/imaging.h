@@ -40,6 +40,8 @@ inline constexpr int kDecodeAllocationLimitMiB = 256;
 class TImagingImage : public TImagingBase {
   public:
     explicit TImagingImage(const QByteArray& bytes);
+    // Pixels decoded elsewhere, with the format code to report for them.
+    TImagingImage(QImage image, int format) : image_(std::move(image)), format_(format) {}
 
     int GetFormat() const { return format_; }
     // Pixel size, 0 when the bytes did not decode.

@@ -1,9 +1,12 @@
 #include "display/preview_image.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPen>
 #include <algorithm>
 #include <cmath>
+
+#include "display/checkerboard.h"
 
 namespace lumigram {
 
@@ -40,52 +43,57 @@ void TPreviewImage::SetCheckerboard(bool on) {
     update();
 }
 
-void TPreviewImage::DrawScaled(QPainter& canvas) {
+double TPreviewImage::Scale() {
     picture_->GetImageSizes();
     const int width = picture_->GetWidth();
     const int height = picture_->GetHeight();
+    if (zoom_ != kZoomFit || width <= 0 || height <= 0) {
+        return zoom_ == kZoomFit ? 1 : zoom_;
+    }
+    const double scale = std::min(static_cast<double>(this->width()) / width,
+                                  static_cast<double>(this->height()) / height);
+    // Enlarged by a whole factor, every picture pixel stays the same size.
+    return scale >= 1 ? std::floor(scale) : scale;
+}
+
+QRect TPreviewImage::PictureRect() {
+    if (picture_->GetEmpty()) {
+        return {};
+    }
+    const double scale = Scale();
+    const int width = picture_->GetWidth();
+    const int height = picture_->GetHeight();
     if (width <= 0 || height <= 0) {
-        return;
-    }
-    // The picture draws itself at its own size (a BMP with its automatic
-    // transparency), and that is then enlarged pixel by pixel.
-    QImage own(width, height, QImage::Format_ARGB32_Premultiplied);
-    own.fill(Qt::transparent);
-    {
-        QPainter painter(&own);
-        picture_->Draw(painter, QRect(0, 0, width, height));
-    }
-    double scale = zoom_;
-    if (zoom_ == kZoomFit) {
-        scale = std::min(static_cast<double>(this->width()) / width,
-                         static_cast<double>(this->height()) / height);
-        // Enlarged by a whole factor, every picture pixel stays the same size.
-        if (scale >= 1) {
-            scale = std::floor(scale);
-        }
+        return {};
     }
     const int shownWidth = std::max(1, static_cast<int>(width * scale));
     const int shownHeight = std::max(1, static_cast<int>(height * scale));
-    const QRect target((this->width() - shownWidth) / 2, (this->height() - shownHeight) / 2,
-                       shownWidth, shownHeight);
+    // Signed division rounds toward zero: a picture larger than the control is
+    // cut off equally on both sides.
+    return {(this->width() - shownWidth) / 2, (this->height() - shownHeight) / 2, shownWidth,
+            shownHeight};
+}
+
+void TPreviewImage::SetPlaceholder(const QString& text) {
+    placeholder_ = text;
+    update();
+}
+
+void TPreviewImage::DrawScaled(QPainter& canvas) {
+    const QRect target = PictureRect();
+    if (target.isEmpty()) {
+        return;
+    }
+    // The picture at its own size (a BMP with its transparency), enlarged or
+    // reduced pixel by pixel.
+    const QImage own = picture_->OwnSizeImage();
+    if (own.isNull()) {
+        return;
+    }
     if (checkerboard_) {
-        // Squares counted from the picture's corner, drawn only where visible.
-        constexpr int kSquare = 8;
-        const QRect visible = target & rect();
-        const int firstColumn = (visible.left() - target.left()) / kSquare;
-        const int firstRow = (visible.top() - target.top()) / kSquare;
-        canvas.save();
-        canvas.setClipRect(visible, Qt::IntersectClip);
-        for (int row = firstRow; target.top() + row * kSquare <= visible.bottom(); ++row) {
-            for (int column = firstColumn; target.left() + column * kSquare <= visible.right();
-                 ++column) {
-                const bool light = (row + column) % 2 == 0;
-                canvas.fillRect(target.left() + column * kSquare, target.top() + row * kSquare,
-                                kSquare, kSquare,
-                                light ? QColor(255, 255, 255) : QColor(214, 214, 214));
-            }
-        }
-        canvas.restore();
+        const QRect visible =
+            canvas.hasClipping() ? rect() & canvas.clipBoundingRect().toAlignedRect() : rect();
+        DrawCheckerboard(canvas, target, visible);
     }
     canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
     canvas.drawImage(target, own);
@@ -105,14 +113,20 @@ void TPreviewImage::DrawPicture(QPainter& canvas) {
         picture_->Draw(canvas, QRect(x, y, picture_->GetWidth(), picture_->GetHeight()));
         return;
     }
+    if (!placeholder_.isEmpty()) {
+        canvas.setPen(palette().color(QPalette::PlaceholderText));
+        canvas.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, placeholder_);
+        return;
+    }
     QPen pen(QColor(0, 0, 255), 0, Qt::DotLine);  // cosmetic: one pixel wide
     canvas.setPen(pen);
     canvas.setBrush(Qt::NoBrush);
     canvas.drawRect(0, 0, width() - 1, height() - 1);
 }
 
-void TPreviewImage::paintEvent(QPaintEvent*) {
+void TPreviewImage::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    painter.setClipRect(event->rect());  // a large zoomed picture: only what is exposed
     DrawPicture(painter);
 }
 

@@ -42,9 +42,18 @@ class TPreviewImage : public QWidget {
     void SetZoom(int zoom);
     int Zoom() const { return zoom_; }
 
+    // The scale the picture is drawn at in this control's present size, and
+    // where it lands (centred, rounding toward zero); an empty rectangle when
+    // there is no picture to draw.
+    double Scale();
+    QRect PictureRect();
+
     // With the checkerboard on, the picture's rectangle is first filled with a
     // light checkerboard, so that pixels left transparent show as such.
     void SetCheckerboard(bool on);
+    // Shown, centred, in place of the dotted outline while there is no picture
+    // ("Select a member"); empty by default.
+    void SetPlaceholder(const QString& text);
 
   signals:
     void mouseEntered();
@@ -62,6 +71,7 @@ class TPreviewImage : public QWidget {
     THintInfo* previewHint_;
     int zoom_ = 1;
     bool checkerboard_ = false;
+    QString placeholder_;
 };
 
 }  // namespace lumigram

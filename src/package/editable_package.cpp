@@ -77,9 +77,23 @@ EditablePackage EditablePackage::Refer(std::unique_ptr<ByteSource> original,
     return package;
 }
 
+namespace {
+
+std::optional<FileStamp> StampOfSource(const ByteSource& source) {
+    if (const auto* file = dynamic_cast<const ByteFile*>(&source)) {
+        return StampOf(*file);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 EditablePackage EditablePackage::Open(std::unique_ptr<ByteSource> source) {
+    const std::optional<FileStamp> stamp = StampOfSource(*source);
     const std::vector<PackageMember> members = ReadPackageMembers(*source);
-    return Refer(std::move(source), members);
+    EditablePackage package = Refer(std::move(source), members);
+    package.openedStamp_ = stamp;
+    return package;
 }
 
 EditablePackage EditablePackage::Open(const std::string& path) {
@@ -87,8 +101,11 @@ EditablePackage EditablePackage::Open(const std::string& path) {
 }
 
 EditablePackage EditablePackage::OpenIntact(std::unique_ptr<ByteSource> source) {
+    const std::optional<FileStamp> stamp = StampOfSource(*source);
     const std::vector<PackageMember> members = ReadIntactMembers(*source);
-    return Refer(std::move(source), members);
+    EditablePackage package = Refer(std::move(source), members);
+    package.openedStamp_ = stamp;
+    return package;
 }
 
 EditablePackage EditablePackage::OpenIntact(const std::string& path) {
@@ -96,10 +113,7 @@ EditablePackage EditablePackage::OpenIntact(const std::string& path) {
 }
 
 std::optional<FileIdentity> EditablePackage::OriginalIdentity() const {
-    if (const auto* file = dynamic_cast<const ByteFile*>(original_.get())) {
-        return IdentityOf(*file);
-    }
-    return std::nullopt;
+    return openedStamp_ ? std::optional(openedStamp_->identity) : std::nullopt;
 }
 
 std::optional<std::size_t> EditablePackage::Find(std::string_view storedName) const {

@@ -112,6 +112,13 @@ class EditablePackage {
     // The file the package was opened from, when it was a file: what outputs
     // of the same run must not replace. None for a new package or memory.
     std::optional<FileIdentity> OriginalIdentity() const;
+    // That file as it was when it was opened, before anything was read: what
+    // an edit in place must find unchanged when it writes the package back.
+    const std::optional<FileStamp>& openedStamp() const noexcept { return openedStamp_; }
+    // Lets go of the bytes the package was opened from, for a system that
+    // cannot replace a file while it is open; untouched members can no longer
+    // be read afterwards, so the package must be opened again.
+    void CloseOriginal() noexcept { original_.reset(); }
 
     // Why pack would refuse this stored name for a member, or an empty string.
     static std::string NameRefusal(std::string_view storedName);
@@ -125,12 +132,13 @@ class EditablePackage {
     // the package being written is out's name. Returns false when onProgress
     // stopped it (what was written to out so far is then incomplete).
     bool Save(ByteSink& out, const ProgressCallback& onProgress = {}) const;
+    // Raises, naming target, what Save refuses before anything is written: no
+    // members, more than 65,536, or 2 GiB or more.
+    void CheckSavable(const std::string& target) const;
 
   private:
     static EditablePackage Refer(std::unique_ptr<ByteSource> original,
                                  const std::vector<PackageMember>& members);
-    // Raises, naming target, what Save refuses before anything is written.
-    void CheckSavable(const std::string& target) const;
     std::size_t Insert(PackageEntry entry);
     std::size_t PlaceFor(const std::string& storedName) const;
     void CheckNewName(const std::string& storedName) const;
@@ -139,6 +147,7 @@ class EditablePackage {
 
     std::string path_;
     std::unique_ptr<ByteSource> original_;
+    std::optional<FileStamp> openedStamp_;
     std::vector<PackageEntry> members_;
     bool modified_ = false;
 };

@@ -7,6 +7,7 @@
 
 #include "codec/conversion_run.h"
 #include "codec/png_reader.h"
+#include "codec/skin_decoder.h"
 #include "codec/skin_from_rgba.h"
 #include "codec/skin_to_png.h"
 #include "package/editable_package.h"
@@ -115,14 +116,13 @@ UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& fold
                 // pack --from-png takes it back as it was.
                 bool pngForm = true;
                 try {
-                    const SkinHeader header =
-                        ReadCheckedSkinHeaderAt(original, entry.source.offset, entry.size);
+                    SubSource member(original, entry.source.offset, entry.size);
+                    const SkinHeader header = ReadCheckedSkinHeader(member);
                     pngForm = (header.bitsPerPixel == 18 || header.bitsPerPixel == 32) &&
                               header.width > 0 && header.height > 0;
                     if (pngForm) {
                         OutputFile file(out, name, rules);
-                        EncodeSkinAsPng(original, entry.source.offset, entry.size, header,
-                                        file.file(), true);
+                        EncodeSkinAsPng(member, header, file.file(), true);
                         file.Commit();
                     }
                 } catch (const FormatError&) {

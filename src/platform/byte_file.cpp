@@ -136,16 +136,7 @@ ByteFile ByteFile::CreateExclusive(const std::string& path) {
     return Open(path, O_RDWR | O_CREAT | O_EXCL);
 }
 
-ByteFile ByteFile::CreateExclusiveAt(int folderFd, const std::string& name, std::string shownPath) {
-    FailIfInjected(IoOp::kCreate, shownPath);
-    int fd;
-    do {
-        fd = ::openat(folderFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                      0666);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        ThrowIoErrorFromErrno(errno, shownPath);
-    }
+ByteFile ByteFile::Adopt(int fd, std::string shownPath) {
     return ByteFile(fd, std::move(shownPath));
 }
 

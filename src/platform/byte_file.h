@@ -27,9 +27,9 @@ class ByteFile final : public ByteSource, public ByteSink {
     static ByteFile Create(const std::string& path);
     // A new file that must not exist yet.
     static ByteFile CreateExclusive(const std::string& path);
-    // A new file named name in the folder open as folderFd, that must not exist
-    // yet and is never reached through a link; shownPath is what messages name.
-    static ByteFile CreateExclusiveAt(int folderFd, const std::string& name, std::string shownPath);
+    // A regular file opened elsewhere (the output layer's temporary); takes
+    // ownership of fd. shownPath is what messages name.
+    static ByteFile Adopt(int fd, std::string shownPath);
     // An open stream (standard output, a FIFO, a character device), written in
     // order: positioned writes must continue exactly where the last one ended.
     // Takes ownership of fd.

@@ -120,24 +120,8 @@ ByteFile ByteFile::CreateExclusive(const std::string& path) {
     return Open(path, O_RDWR | O_CREAT | O_EXCL);
 }
 
-ByteFile ByteFile::CreateExclusiveAt(int folderFd, const std::string& name, std::string shownPath) {
-    // Windows' API creates files by path only: the folder's own path, as the
-    // system resolves its handle now, stands in for the handle.
-    FailIfInjected(IoOp::kCreate, shownPath);
-    wchar_t folder[MAX_PATH * 4];
-    const DWORD length =
-        ::GetFinalPathNameByHandleW(HandleOf(folderFd), folder, MAX_PATH * 4, FILE_NAME_NORMALIZED);
-    if (length == 0 || length >= MAX_PATH * 4) {
-        ThrowIoErrorFromLastError(shownPath);
-    }
-    const std::wstring path = std::wstring(folder, length) + L"\\" + Widen(name);
-    const HANDLE handle =
-        ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareForWriting, nullptr,
-                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        ThrowIoErrorFromLastError(shownPath);
-    }
-    return ByteFile(AdoptHandle(handle, shownPath), std::move(shownPath));
+ByteFile ByteFile::Adopt(int fd, std::string shownPath) {
+    return ByteFile(fd, std::move(shownPath));
 }
 
 ByteFile ByteFile::AdoptStream(int fd, std::string shownPath) {

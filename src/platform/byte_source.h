@@ -83,4 +83,10 @@ class SubSource final : public ByteSource {
 // header); raises what the source raises.
 std::vector<std::uint8_t> ReadWhole(ByteSource& source);
 
+class ByteSink;
+
+// Copies the source from its start to its end (read until nothing more comes)
+// to sink, in order, through block: one write when it is already in memory.
+void CopyWhole(ByteSource& source, ByteSink& sink, std::span<std::uint8_t> block);
+
 }  // namespace lumigram

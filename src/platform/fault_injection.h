@@ -7,7 +7,7 @@
 namespace lumigram {
 
 // The byte-file operations that a test can make fail.
-enum class IoOp { kOpen, kCreate, kRead, kWrite, kSeek, kClose, kRename };
+enum class IoOp { kOpen, kCreate, kRead, kWrite, kSeek, kClose, kRename, kSync };
 
 // A test seam: when set, the hook is asked before every byte-file operation and
 // returns an errno value to make that operation fail with, or 0 to let it run.

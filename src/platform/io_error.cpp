@@ -21,6 +21,8 @@ std::string IoErrorText(IoCode code) {
             return "Disk full";
         case IoCode::kInvalidNumericInput:
             return "Invalid numeric input";
+        case IoCode::kFolderNotFound:
+            return "Folder not found";
         default:
             break;
     }

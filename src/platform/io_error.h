@@ -31,6 +31,9 @@ enum class IoCode : int {
     kDiskFull = 101,
     kFileNotOpen = 103,
     kInvalidNumericInput = 106,
+    // A folder named as a place to read from or write into does not exist;
+    // apart from kFileNotFound so that a caller can say which folder is missing.
+    kFolderNotFound = 1002,
 };
 
 // Operating-system errors that have no runtime code of their own are carried as
@@ -77,6 +80,34 @@ IoCode IoCodeFromWindowsError(unsigned long error);
 // The same for the calling thread's last error.
 [[noreturn]] void ThrowIoErrorFromLastError(const std::string& path);
 #endif
+
+// An in-place edit found that the file it read was changed or replaced by
+// someone else before it could be written back: nothing was written.
+class FileChangedError : public IoError {
+  public:
+    explicit FileChangedError(std::string path)
+        : IoError(IoCode::kFileAccessDenied, std::move(path),
+                  "changed on disk since it was read; nothing was written") {}
+};
+
+// Another program holds the edit lock of the file; holder names it when the
+// system can tell ("lumigram-cli, process 4711"), else it is empty.
+class FileBusyError : public IoError {
+  public:
+    FileBusyError(std::string path, const std::string& holder)
+        : IoError(IoCode::kFileAccessDenied, std::move(path),
+                  "is being changed by another program" +
+                      (holder.empty() ? std::string() : " (" + holder + ")") + "; try again") {}
+};
+
+// The user may not write the file (or, for an administrator, its mode allows
+// nobody to): an edit in place is refused unless forced.
+class WriteProtectedError : public IoError {
+  public:
+    explicit WriteProtectedError(std::string path)
+        : IoError(IoCode::kFileAccessDenied, std::move(path),
+                  "is write-protected; nothing was written") {}
+};
 
 // Bytes that are not what their format requires: a refused picture or package.
 class FormatError : public Error {

@@ -63,6 +63,18 @@ std::vector<std::uint8_t> ReadWhole(ByteSource& source) {
     return bytes;
 }
 
+void CopyWhole(ByteSource& source, ByteSink& sink, std::span<std::uint8_t> block) {
+    if (const std::span<const std::uint8_t> whole = source.InMemory(); !whole.empty()) {
+        sink.Write(whole);
+        return;
+    }
+    std::uint64_t at = 0;
+    while (const std::size_t got = source.ReadAt(at, block)) {
+        sink.Write(block.first(got));
+        at += got;
+    }
+}
+
 void MemorySink::Write(std::span<const std::uint8_t> data) {
     WriteAt(position_, data);
     position_ += data.size();

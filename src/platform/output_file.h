@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -10,23 +12,20 @@
 #include <vector>
 
 #include "platform/byte_file.h"
+#include "platform/edit_lock.h"
+#include "platform/file_stamp.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/unique_fd.h"
 
 namespace lumigram {
 
-// Which file a descriptor or path reaches, to tell an input from an output even
-// through links.
-struct FileIdentity {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
-};
-
 // The identity of an open file.
 FileIdentity IdentityOf(const ByteFile& file);
 // The identity of the file a path reaches (links followed), if there is one.
 std::optional<FileIdentity> IdentityOfPath(const std::string& path);
+// The stamp of an open file, and of the file a path reaches (links followed).
+FileStamp StampOf(const ByteFile& file);
+std::optional<FileStamp> StampOfPath(const std::string& path);
 
 // A folder that outputs are written into, opened once: every output in it is
 // created, replaced and renamed relative to this descriptor, so a folder
@@ -61,6 +60,18 @@ class OutputFolder {
     std::optional<std::unordered_set<std::string>> entries_;
 };
 
+// An output that writes back a file it read (update, delete, the workbench's
+// Save). Its path is the file itself, links already followed.
+struct InPlaceEdit {
+    // What messages name: the path as the user gave it.
+    std::string shownPath;
+    // The file as it was read. Just before the rename, under the edit lock,
+    // the file at the path must still be exactly this one, or nothing is
+    // replaced (FileChangedError). None: whatever is there is replaced.
+    std::optional<FileStamp> expected;
+    std::chrono::milliseconds lockWait = kEditLockWait;
+};
+
 // The refusals an output can meet before anything is written.
 struct OutputRules {
     // Files this run reads: an output that would replace one of them is
@@ -68,7 +79,13 @@ struct OutputRules {
     std::vector<FileIdentity> inputs;
     // Leave every existing entry alone, refusing the output ("already exists").
     bool keepExisting = false;
+    std::optional<InPlaceEdit> inPlace = std::nullopt;
 };
+
+// A test seam: called while an edit in place holds its lock, just before it
+// checks the file and renames over it. Production code never sets it.
+using EditPauseHook = std::function<void()>;
+EditPauseHook& EditPauseHookSlot();
 
 // One output file, written in full before it replaces anything.
 // - The bytes go to a temporary of a short, fixed-length hidden name
@@ -77,9 +94,16 @@ struct OutputRules {
 //   goes away uncommitted, after a failure, the temporary is removed (on an
 //   interrupt too, when InstallInterruptCleanup is in force).
 // - A symbolic or hard link at the target is replaced, never written through.
-// - A replaced file's permission bits (and, as root, its owner and group) carry
-//   over; a new file gets 0666 less the umask.
+// - A replaced file's permission bits, extended attributes (ACLs among them)
+//   and, as root, its owner and group carry over, as far as the file system
+//   keeps them (FAT keeps none: that is no error); a new file gets 0666 less
+//   the umask.
+// - When a regular file is replaced, the temporary's data is synced before
+//   the rename and the folder after it, so a power cut leaves the old file or
+//   the new one, never an empty one. New files are not synced.
 // - A folder, FIFO, device or socket at the target is refused, never opened.
+// - An edit in place (OutputRules::inPlace) takes the file's edit lock for
+//   the check and the rename, and replaces only the very file it read.
 // Every message names the target, never the temporary.
 class OutputFile {
   public:
@@ -109,19 +133,38 @@ class OutputFile {
     struct StreamTag {};
     OutputFile(StreamTag, ByteFile stream);
     struct OwnFolderTag {};
-    OutputFile(OwnFolderTag, OutputFolder folder, const std::string& path);
+    OutputFile(OwnFolderTag, OutputFolder folder, const std::string& path, std::string shown);
     void Begin(const OutputRules& rules);
+    void ReplaceTarget();
+
+    // The temporary's name, removed when the object goes away unless kept:
+    // also when Begin fails halfway, before the object is whole.
+    struct Temporary {
+        int folder;
+        std::string name;
+        std::string path;
+        bool kept = false;
+        Temporary(int folderFd, std::string temporaryName, std::string temporaryPath)
+            : folder(folderFd), name(std::move(temporaryName)), path(std::move(temporaryPath)) {}
+        Temporary(const Temporary&) = delete;
+        Temporary& operator=(const Temporary&) = delete;
+        ~Temporary();
+    };
 
     std::optional<OutputFolder> ownFolder_;  // the folder of a path given by the user
     int folder_ = -1;                        // the folder's descriptor, borrowed
     bool mayExist_ = true;                   // false: the folder's listing did not hold the name
     std::string name_;
-    std::string shownPath_;
-    std::string temporaryName_;
-    std::optional<ByteFile> file_;
+    std::string targetPath_;  // the folder's path joined with name_
+    std::string shownPath_;   // what messages name
     bool noReplace_ = false;
+    bool replacing_ = false;  // a regular file stands at the target
+    std::optional<InPlaceEdit> inPlace_;
+    // Destroyed in this order: the file closed, then the temporary removed,
+    // then its interrupt cleanup let go.
     std::optional<InterruptCleanupEntry> cleanup_;
-    bool committed_ = false;
+    std::optional<Temporary> temporary_;
+    std::optional<ByteFile> file_;
 };
 
 // Writes bytes as one whole output at path (see OutputFile::ForPath).

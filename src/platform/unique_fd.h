@@ -23,6 +23,8 @@ class UniqueFd {
     ~UniqueFd() { Reset(-1); }
 
     int get() const noexcept { return fd_; }
+    // Gives the descriptor up to the caller, who closes it.
+    int release() noexcept { return std::exchange(fd_, -1); }
     explicit operator bool() const noexcept { return fd_ >= 0; }
 
   private:

@@ -1,9 +1,8 @@
 # The WebAssembly build keeps the POSIX platform layer (emscripten's in-memory
-# file system stands in for the disk) but for signals, which a page has none
-# of, and swaps the PNG files for ones that refuse PNG: no libspng is built for
-# WebAssembly here, and the page converts PNG through the browser's canvas.
-set(lumigram_unused_sources
-  platform/interrupt_cleanup.cpp
+# file system stands in for the disk) and swaps the PNG files for ones that
+# refuse PNG: no libspng is built for WebAssembly here, and the page converts
+# PNG through the browser's canvas.
+set(lumigram_png_sources
   codec/png_context.cpp
   codec/png_reader.cpp
   codec/skin_to_png.cpp
@@ -12,9 +11,8 @@ set(lumigram_unused_sources
   codec/png_image_data.cpp
 )
 get_target_property(lumigram_core_sources lumigram_core SOURCES)
-list(REMOVE_ITEM lumigram_core_sources ${lumigram_unused_sources})
+list(REMOVE_ITEM lumigram_core_sources ${lumigram_png_sources})
 set_property(TARGET lumigram_core PROPERTY SOURCES ${lumigram_core_sources}
-                                           platform/interrupt_cleanup_web.cpp
                                            codec/png_unavailable.cpp)
 target_compile_options(lumigram_core PUBLIC -fexceptions)
 # emscripten's libc++ marks std::filesystem::u8path deprecated in C++20 (GCC's

@@ -1,13 +1,6 @@
-# Windows swaps the POSIX files of the platform layer for its own, and the PNG
-# files (no libspng is packaged for the cross-compiler) for ones that say so.
-set(lumigram_posix_sources
-  platform/folder_probe.cpp
-  platform/byte_file.cpp
-  platform/output_file.cpp
-  platform/file_ops.cpp
-  platform/interrupt_cleanup.cpp
-  platform/temporary_folder.cpp
-  platform/private_scratch.cpp
+# The Windows side of the platform layer, and the PNG files swapped for ones
+# that say so (no libspng is packaged for the cross-compiler).
+set(lumigram_png_sources
   codec/png_context.cpp
   codec/png_reader.cpp
   codec/skin_to_png.cpp
@@ -16,14 +9,16 @@ set(lumigram_posix_sources
   codec/png_image_data.cpp
 )
 get_target_property(lumigram_core_sources lumigram_core SOURCES)
-list(REMOVE_ITEM lumigram_core_sources ${lumigram_posix_sources})
+list(REMOVE_ITEM lumigram_core_sources ${lumigram_png_sources})
 set_property(TARGET lumigram_core PROPERTY SOURCES ${lumigram_core_sources})
 target_sources(lumigram_core PRIVATE
   platform/folder_probe_win32.cpp
   platform/wide_text_win32.cpp
   platform/io_error_win32.cpp
   platform/byte_file_win32.cpp
-  platform/output_file_win32.cpp
+  platform/win32/handles.cpp
+  platform/win32/output_calls.cpp
+  platform/win32/edit_calls.cpp
   platform/file_ops_win32.cpp
   platform/folder_search_win32.cpp
   platform/interrupt_cleanup_win32.cpp

@@ -13,17 +13,25 @@ EMSCRIPTEN_BINDINGS(lumigram) {
     emscripten::function("describe", &Describe);
     emscripten::function("decodeSkin", &DecodeSkin);
     emscripten::function("skinToBmp", &SkinToBmp);
+    emscripten::function("skinToPng", &SkinToPng);
     emscripten::function("pictureToSkin", &PictureToSkin);
     emscripten::function("rgbaToSkin", &RgbaToSkin);
     emscripten::function("openPackage", &WebPackage::Open);
     emscripten::class_<WebPackage>("Package")
         .function("size", &WebPackage::size)
         .function("member", &WebPackage::member)
+        .function("members", &WebPackage::members)
         .function("bytes", &WebPackage::bytes)
         .function("put", &WebPackage::put)
         .function("putConverted", &WebPackage::putConverted)
+        .function("replace", &WebPackage::replace)
+        .function("planIntake", &WebPackage::planIntake)
+        .function("planReplacement", &WebPackage::planReplacement)
         .function("remove", &WebPackage::remove)
         .function("rename", &WebPackage::rename)
+        .function("checkpoint", &WebPackage::checkpoint)
+        .function("restore", &WebPackage::restore)
+        .function("oldest", &WebPackage::oldest)
         .function("save", &WebPackage::save)
         .function("findings", &WebPackage::findings);
 }

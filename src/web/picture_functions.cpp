@@ -12,13 +12,12 @@
 #include "codec/skin_from_rgba.h"
 #include "codec/skin_pixels.h"
 #include "package/ezx_format.h"
-#include "platform/byte_file.h"
+#include "platform/byte_sink.h"
+#include "platform/byte_source.h"
 #include "platform/input_limits.h"
 #include "platform/io_error.h"
 #include "platform/little_endian.h"
-#include "platform/output_file.h"
 #include "web/js_bytes.h"
-#include "web/memory_files.h"
 #include "web/rgba_memory_source.h"
 
 namespace lumigram::web {
@@ -58,10 +57,6 @@ bool PngHasTransparentColour(std::span<const std::uint8_t> b) {
     }
     return false;
 }
-
-// Every check made before a picture is read looks no further than this: the
-// ".k" header and a BMP's information header size.
-constexpr std::size_t kHeadBytes = kSkinHeaderSize + 2;
 
 // 0xAARRGGBB as 0xAABBGGRR: in memory, R, G, B, A.
 constexpr std::uint32_t SwapRedBlue(std::uint32_t pixel) {
@@ -109,14 +104,19 @@ val DescribePicture(PictureKind kind, std::span<const std::uint8_t> b) {
     return Description(package ? "ezx" : "other", 0, 0, 0);
 }
 
-// Runs write into a new file of folder and returns what it wrote.
+// 0xRRGGBB as the codec holds a transparency colour.
+constexpr TransparencyColour ColourOf(unsigned colour) {
+    return TransparencyColour{static_cast<std::uint8_t>(colour & 0xFFu),
+                              static_cast<std::uint8_t>((colour >> 8) & 0xFFu),
+                              static_cast<std::uint8_t>((colour >> 16) & 0xFFu)};
+}
+
+// Runs write into memory and returns what it wrote.
 template <typename Write>
-val OutputOf(const MemoryFolder& folder, Write write) {
-    const std::string path = folder.PathOf("output");
-    const std::unique_ptr<OutputFile> output = OutputFile::ForPath(path, false, {});
-    write(output->file());
-    output->Commit();
-    return Uint8ArrayOf(ReadWholeFile(path));
+val OutputOf(Write write) {
+    MemorySink output;
+    write(output);
+    return Uint8ArrayOf(output.bytes());
 }
 
 }  // namespace
@@ -124,25 +124,19 @@ val OutputOf(const MemoryFolder& folder, Write write) {
 val Describe(const val& bytes, const std::string& name) {
     return Guarded([&] {
         const std::vector<std::uint8_t> content = BytesFrom(bytes);
-        MemoryFolder folder;
-        const PictureKind kind = ReadPictureKind(folder.PutHead(name, content, kHeadBytes));
-        return DescribePicture(kind, content);
+        MemorySource source(content, name);
+        return DescribePicture(PictureKindOf(source), content);
     });
 }
 
 val DecodeSkin(const val& bytes, const std::string& name, bool transparency, unsigned colour) {
     return Guarded([&] {
         const std::vector<std::uint8_t> content = BytesFrom(bytes);
-        {
-            // Refused in the words of `lumigram-cli decode`, whose checks read a
-            // file's first bytes and its size only.
-            MemoryFolder folder;
-            const std::string path = folder.PutHead(name, content, kHeadBytes);
-            CheckSkinPictureInput(path);
-            ByteFile file = ByteFile::OpenRead(path);
-            ReadCheckedSkinHeader(file);
-        }
-        SampledPicture picture = DecodeSkinPixels(content, transparency, name);
+        MemorySource source(content, name);
+        // Refused in the words of `lumigram-cli decode`.
+        CheckSkinPictureInput(source);
+        ReadCheckedSkinHeader(source);
+        SampledPicture picture = DecodeSkinPixels(source, transparency);
         const SkinHeader header = ParseSkinHeader(std::span(content).first<kSkinHeaderSize>());
         const bool bits18 = header.bitsPerPixel == 18;
         const std::uint64_t pixelEnd =
@@ -174,33 +168,47 @@ val DecodeSkin(const val& bytes, const std::string& name, bool transparency, uns
     });
 }
 
-val SkinToBmp(const val& bytes, const std::string& name) {
+val SkinToBmp(const val& bytes, const std::string& name, bool transparency, unsigned colour) {
     return Guarded([&] {
-        MemoryFolder folder;
-        const std::string input = folder.Put(name, BytesFrom(bytes));
+        const std::vector<std::uint8_t> content = BytesFrom(bytes);
+        MemorySource input(content, name);
         CheckSkinPictureInput(input);
-        const std::string output = folder.PathOf("output.bmp");
-        DecodeSkinPictureTo(input, output, TransparencyColour{}, true);
-        return Uint8ArrayOf(ReadWholeFile(output));
-    });
-}
-
-val PictureToSkin(const val& bytes, const std::string& name) {
-    return Guarded([&] {
-        MemoryFolder folder;
-        const std::string input = folder.Put(name, BytesFrom(bytes));
-        const PictureKind kind = ReadPictureKind(input);
-        if (const std::string refusal = ConversionRefusal(kind, TargetFormat::kK);
-            !refusal.empty()) {
-            throw FormatError(refusal, input);
-        }
-        return OutputOf(folder, [&](ByteFile& output) {
-            ConvertPicture(input, kind, TargetFormat::kK, output, ConversionOptions{});
+        return OutputOf([&](ByteSink& output) {
+            DecodeSkinToBmp(input, output, ColourOf(colour), transparency);
         });
     });
 }
 
-val RgbaToSkin(const val& rgba, unsigned width, unsigned height, const val& hasAlpha) {
+val PictureToSkin(const val& bytes, const std::string& name, bool transparency, unsigned colour) {
+    return Guarded([&] {
+        const std::vector<std::uint8_t> content = BytesFrom(bytes);
+        MemorySource input(content, name);
+        const PictureKind kind = PictureKindOf(input);
+        if (const std::string refusal = ConversionRefusal(kind, TargetFormat::kK);
+            !refusal.empty()) {
+            throw FormatError(refusal, name);
+        }
+        return OutputOf([&](ByteSink& output) {
+            ConvertPicture(input, kind, TargetFormat::kK, output,
+                           ConversionOptions{ColourOf(colour), transparency});
+        });
+    });
+}
+
+val SkinToPng(const val& bytes, const std::string& name, bool transparency, unsigned colour) {
+    return Guarded([&] {
+        const std::vector<std::uint8_t> content = BytesFrom(bytes);
+        MemorySource input(content, name);
+        CheckSkinPictureInput(input);
+        return OutputOf([&](ByteSink& output) {
+            ConvertPicture(input, PictureKind::kSkin, TargetFormat::kPng, output,
+                           ConversionOptions{ColourOf(colour), transparency});
+        });
+    });
+}
+
+val RgbaToSkin(const val& rgba, unsigned width, unsigned height, const val& hasAlpha,
+               bool transparency, unsigned colour) {
     return Guarded([&] {
         if (width == 0 || height == 0 || width > kMaxBmpWidth24 || height > kMaxPictureHeight) {
             throw FormatError("a picture of " + std::to_string(width) + " x " +
@@ -221,9 +229,8 @@ val RgbaToSkin(const val& rgba, unsigned width, unsigned height, const val& hasA
         RgbaMemorySource source(
             pixels, width, height,
             hasAlpha.isUndefined() ? std::nullopt : std::optional(hasAlpha.as<bool>()));
-        MemoryFolder folder;
-        return OutputOf(folder, [&](ByteFile& output) {
-            EncodeRowsToSkin(source, output, TransparencyColour{}, true);
+        return OutputOf([&](ByteSink& output) {
+            EncodeRowsToSkin(source, output, ColourOf(colour), transparency);
         });
     });
 }

@@ -19,17 +19,27 @@ emscripten::val Describe(const emscripten::val& bytes, const std::string& name);
 emscripten::val DecodeSkin(const emscripten::val& bytes, const std::string& name, bool transparency,
                            unsigned colour);
 
-// What `lumigram-cli decode NAME out.bmp` writes.
-emscripten::val SkinToBmp(const emscripten::val& bytes, const std::string& name);
+// What `lumigram-cli decode NAME out.bmp` writes, with --transparency-color
+// colour (0xRRGGBB), or --no-transparency when transparency is false.
+emscripten::val SkinToBmp(const emscripten::val& bytes, const std::string& name, bool transparency,
+                          unsigned colour);
 
-// What `lumigram-cli convert NAME -o out.k` writes for a BMP.
-emscripten::val PictureToSkin(const emscripten::val& bytes, const std::string& name);
+// What `lumigram-cli convert NAME.k -o out.png` writes, with the same
+// transparency options (a build without PNG refuses it, naming the picture).
+emscripten::val SkinToPng(const emscripten::val& bytes, const std::string& name, bool transparency,
+                          unsigned colour);
 
-// What `lumigram-cli convert` writes for a PNG of these straight-alpha pixels.
+// What `lumigram-cli convert NAME -o out.k` writes for a BMP, with the same
+// transparency options.
+emscripten::val PictureToSkin(const emscripten::val& bytes, const std::string& name,
+                              bool transparency, unsigned colour);
+
+// What `lumigram-cli convert` writes for a PNG of these straight-alpha pixels,
+// with the transparency options as for PictureToSkin.
 // hasAlpha: the PNG's describe().alpha; when undefined, whether any pixel is
 // less than fully opaque (which differs only for a PNG with an alpha channel
 // and no transparent pixel: convert gives that one an all-opaque mask).
 emscripten::val RgbaToSkin(const emscripten::val& rgba, unsigned width, unsigned height,
-                           const emscripten::val& hasAlpha);
+                           const emscripten::val& hasAlpha, bool transparency, unsigned colour);
 
 }  // namespace lumigram::web

@@ -41,38 +41,75 @@ function lumigramWhole(value, what) {
 // Flags keep JavaScript's truth, as embind gives them.
 function lumigramAsIs(value) { return value; }
 
+// [{name, bytes}], each checked as a name and bytes are.
+function lumigramFiles(value, what) {
+    if (!Array.isArray(value)) {
+        throw new Error(what + ' must be an array of {name, bytes}');
+    }
+    return value.map(function(file, i) {
+        const where = what + '[' + i + ']';
+        if (file === null || typeof file !== 'object') {
+            throw new Error(where + ' must be {name, bytes}');
+        }
+        return {name: lumigramName(file.name, where + '.name'),
+                bytes: lumigramBytes(file.bytes, where + '.bytes')};
+    });
+}
+
+// Transparency options left out are the CLI's defaults: on, magenta.
+function lumigramTransparency(value) { return value === undefined ? true : value; }
+
+function lumigramColour(value, what) {
+    return value === undefined ? 0xFF00FF : lumigramWhole(value, what);
+}
+
 // Each entry: the argument checks, in order; the last argument of rgbaToSkin
 // may be left out, which embind alone refuses.
 const lumigramFunctions = {
     'describe': [lumigramBytes, lumigramName],
     'decodeSkin': [lumigramBytes, lumigramName, lumigramAsIs, lumigramWhole],
-    'skinToBmp': [lumigramBytes, lumigramName],
-    'pictureToSkin': [lumigramBytes, lumigramName],
-    'rgbaToSkin': [lumigramBytes, lumigramWhole, lumigramWhole, lumigramAsIs],
+    'skinToBmp': [lumigramBytes, lumigramName, lumigramTransparency, lumigramColour],
+    'skinToPng': [lumigramBytes, lumigramName, lumigramTransparency, lumigramColour],
+    'pictureToSkin': [lumigramBytes, lumigramName, lumigramTransparency, lumigramColour],
+    'rgbaToSkin': [lumigramBytes, lumigramWhole, lumigramWhole, lumigramAsIs,
+        lumigramTransparency, lumigramColour],
     'openPackage': [lumigramBytes, lumigramName, lumigramAsIs],
 };
 const lumigramMethods = {
     'member': [lumigramWhole],
     'bytes': [lumigramWhole],
+    'members': [],
     'put': [lumigramName, lumigramBytes],
     'putConverted': [lumigramName, lumigramBytes],
-    'remove': [lumigramName],
-    'rename': [lumigramName, lumigramName],
+    'replace': [lumigramWhole, lumigramBytes],
+    'planIntake': [lumigramFiles],
+    'planReplacement': [lumigramWhole, lumigramName, lumigramBytes],
+    'remove': [lumigramWhole],
+    'rename': [lumigramWhole, lumigramName],
+    'checkpoint': [],
+    'restore': [lumigramWhole],
     'save': [],
 };
 const lumigramArgumentNames = {
     'describe': ['bytes', 'name'],
     'decodeSkin': ['bytes', 'name', 'transparency', 'colour'],
-    'skinToBmp': ['bytes', 'name'],
-    'pictureToSkin': ['bytes', 'name'],
-    'rgbaToSkin': ['rgba', 'width', 'height', 'hasAlpha'],
+    'skinToBmp': ['bytes', 'name', 'transparency', 'colour'],
+    'skinToPng': ['bytes', 'name', 'transparency', 'colour'],
+    'pictureToSkin': ['bytes', 'name', 'transparency', 'colour'],
+    'rgbaToSkin': ['rgba', 'width', 'height', 'hasAlpha', 'transparency', 'colour'],
     'openPackage': ['bytes', 'name', 'salvage'],
     'member': ['index'],
     'bytes': ['index'],
+    'members': [],
     'put': ['name', 'bytes'],
     'putConverted': ['name', 'bytes'],
-    'remove': ['name'],
-    'rename': ['oldName', 'newName'],
+    'replace': ['index', 'bytes'],
+    'planIntake': ['files'],
+    'planReplacement': ['index', 'fileName', 'bytes'],
+    'remove': ['index'],
+    'rename': ['index', 'newName'],
+    'checkpoint': [],
+    'restore': ['state'],
     'save': [],
 };
 

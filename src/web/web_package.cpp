@@ -1,12 +1,15 @@
 #include "web/web_package.h"
 
-#include <unistd.h>
-
 #include "codec/conversion_run.h"
 #include "codec/picture_conversion.h"
+#include "codec/skin_format.h"
+#include "package/member_intake.h"
 #include "package/package_findings.h"
 #include "platform/ansi_codepage.h"
 #include "platform/byte_file.h"
+#include "platform/byte_sink.h"
+#include "platform/byte_source.h"
+#include "platform/input_limits.h"
 #include "platform/io_error.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
@@ -55,10 +58,9 @@ void CheckMemberName(const std::string& stored, const std::string& name) {
 }
 
 // verify's lines for the findings, as it prints them after the package's name.
-std::string FindingLines(const std::string& path) {
-    ByteFile file = ByteFile::OpenRead(path);
+std::string FindingLines(ByteSource& package) {
     std::string lines;
-    for (const PackageFinding& finding : FindPackageFindings(file).findings) {
+    for (const PackageFinding& finding : FindPackageFindings(package).findings) {
         const std::string member =
             finding.member ? "member " + std::to_string(*finding.member) + ": " : "";
         lines += std::string(lines.empty() ? "" : "\n") + FindingSeverityName(finding.severity) +
@@ -67,32 +69,56 @@ std::string FindingLines(const std::string& path) {
     return lines;
 }
 
-// Each open package keeps its file open, and the in-memory file system has a
-// few thousand descriptors for everything; past this many packages the page
-// has forgotten to delete() some, and a clear refusal beats every later call
-// failing with "Too many open files".
-constexpr unsigned kMostOpenPackages = 1000;
+// What a file's bytes hold, told from their head as ReadPictureKind tells it.
+PictureKind KindOf(const val& bytes) {
+    const std::vector<std::uint8_t> content = BytesFrom(bytes);
+    MemorySource source(content, "file");
+    return PictureKindOf(source);
+}
+
+// A plan for the page: the member's name, and whether the file is encoded
+// into a ".k" (with the user's transparency settings) or put as it is.
+val PlanObject(const MemberPlan& plan) {
+    val object = val::object();
+    object.set("name", AnsiToUtf8(plan.storedName));
+    object.set("encode", plan.encoding == MemberEncoding::kEncodeSkin);
+    return object;
+}
+
+// A member for the page: its name, and that name as the CLI shows it (control
+// characters escaped), for display.
+val MemberObject(const PackageEntry& entry) {
+    val object = val::object();
+    const std::string name = AnsiToUtf8(entry.storedName);
+    object.set("name", name);
+    object.set("shown", EscapeControls(name));
+    object.set("size", entry.size);
+    object.set("kind", MemberKind(entry.storedName));
+    return object;
+}
+
+// Undo keeps earlier member lists; their bytes are shared, but each entry
+// costs its name and bookkeeping. Past this many entries in all the oldest
+// states are let go (a package of 65,536 members keeps about 60 steps).
+constexpr std::size_t kMostKeptEntries = std::size_t{4} << 20;
 
 }  // namespace
 
-unsigned WebPackage::open_ = 0;
-
 val WebPackage::Open(const val& bytes, const std::string& name, bool salvage) {
     return Guarded([&] {
-        if (open_ >= kMostOpenPackages) {
-            throw FormatError("too many packages open (" + std::to_string(open_) +
-                                  "): delete() the ones no longer needed",
-                              name);
-        }
+        // The page's bytes, read in place: no file system in between.
+        const auto content = std::make_shared<const std::vector<std::uint8_t>>(BytesFrom(bytes));
         auto opened = std::make_unique<WebPackage>();
-        const std::string path = opened->folder_->Put(name, BytesFrom(bytes));
+        auto source = std::make_unique<MemorySource>(content, name);
         if (salvage) {
-            opened->package_ = EditablePackage::OpenIntact(path);
+            opened->package_ = EditablePackage::OpenIntact(std::move(source));
         } else {
-            opened->package_ = EditablePackage::Open(path);
+            opened->package_ = EditablePackage::Open(std::move(source));
         }
         // A sound package may still hold members verify warns about.
-        opened->findings_ = FindingLines(path);
+        MemorySource whole(content, name);
+        opened->findings_ = FindingLines(whole);
+        opened->states_.push_back(opened->package_.members());
         return val(std::move(opened));
     });
 }
@@ -106,23 +132,18 @@ std::size_t WebPackage::Checked(std::size_t index) const {
     return index;
 }
 
-std::size_t WebPackage::Named(const std::string& name) const {
-    const std::optional<std::string> stored = Utf8ToAnsi(name);
-    const std::optional<std::size_t> index = stored ? package_.Find(*stored) : std::nullopt;
-    if (!index) {
-        throw FormatError("no member named \"" + EscapeControls(name) + "\"", package_.path());
-    }
-    return *index;
+val WebPackage::member(std::size_t index) const {
+    return Guarded([&] { return MemberObject(package_.members()[Checked(index)]); });
 }
 
-val WebPackage::member(std::size_t index) const {
+val WebPackage::members() const {
     return Guarded([&] {
-        const PackageEntry& entry = package_.members()[Checked(index)];
-        val object = val::object();
-        object.set("name", AnsiToUtf8(entry.storedName));
-        object.set("size", entry.size);
-        object.set("kind", MemberKind(entry.storedName));
-        return object;
+        val list = val::array();
+        const std::vector<PackageEntry>& entries = package_.members();
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            list.set(i, MemberObject(entries[i]));
+        }
+        return list;
     });
 }
 
@@ -134,56 +155,137 @@ val WebPackage::put(const std::string& name, const val& content) {
     return Guarded([&] {
         const std::string stored = StoredName(ExtractFileName(name));
         CheckMemberName(stored, name);
-        package_.Put(stored, BytesFrom(content));
-        return val::undefined();
+        return val(package_.Put(stored, BytesFrom(content)));
     });
 }
 
 val WebPackage::putConverted(const std::string& name, const val& content) {
     return Guarded([&] {
-        std::string stored = StoredName(ExtractFileName(name));
-        const std::string input = folder_->Put(name, BytesFrom(content));
-        const PictureKind kind = ReadPictureKind(input);
-        std::string source = input;
-        if (kind == PictureKind::kBmp || kind == PictureKind::kPng) {
-            // As update --convert: the picture goes in as a ".k" of its name.
-            stored = ChangeFileExt(stored, ExtensionInCaseOf(".k", ExtractFileExt(stored)));
-            source = input + ".k";
-            const std::unique_ptr<OutputFile> output = OutputFile::ForPath(source, false, {});
-            ConvertPicture(input, kind, TargetFormat::kK, output->file(), ConversionOptions{});
-            output->Commit();
+        std::vector<std::uint8_t> bytes = BytesFrom(content);
+        MemorySource input(bytes, name);
+        const PictureKind kind = PictureKindOf(input);
+        const MemberPlan plan = PlanMember(name, kind, IntakeMode::kByContent);
+        if (plan.encoding == MemberEncoding::kUnchanged) {
+            return val(package_.Put(plan.storedName, std::move(bytes)));
         }
-        CheckMemberName(stored, name);
-        ByteFile check = ByteFile::OpenRead(source);
-        package_.PutFile(stored, source, check.Size());
+        MemorySink encoded;
+        ConvertPicture(input, kind, TargetFormat::kK, encoded, ConversionOptions{});
+        return val(package_.Put(plan.storedName, encoded.Take()));
+    });
+}
+
+val WebPackage::planIntake(const val& files) const {
+    return Guarded([&] {
+        std::vector<IntakeFile> intake;
+        const auto count = files["length"].as<std::size_t>();
+        for (std::size_t i = 0; i < count; ++i) {
+            intake.push_back({files[i]["name"].as<std::string>(), KindOf(files[i]["bytes"])});
+        }
+        val steps = val::array();
+        const std::vector<IntakeStep> planned =
+            PlanIntake(intake, package_.members(), IntakeMode::kByContent);
+        for (std::size_t i = 0; i < planned.size(); ++i) {
+            const IntakeStep& step = planned[i];
+            val object = PlanObject(step.plan);
+            object.set("action", step.action == IntakeStep::Action::kReplace ? "replace"
+                                 : step.action == IntakeStep::Action::kAdd   ? "add"
+                                                                             : "skip");
+            object.set("member", step.member);
+            object.set("reason", step.reason);
+            steps.set(i, object);
+        }
+        return steps;
+    });
+}
+
+val WebPackage::planReplacement(std::size_t index, const std::string& fileName,
+                                const val& content) const {
+    return Guarded([&] {
+        const std::string& storedName = package_.members()[Checked(index)].storedName;
+        return PlanObject(PlanReplacement(storedName, fileName, KindOf(content)));
+    });
+}
+
+val WebPackage::replace(std::size_t index, const val& content) {
+    return Guarded([&] {
+        Checked(index);
+        std::vector<std::uint8_t> bytes = BytesFrom(content);
+        if (bytes.size() > static_cast<std::uint64_t>(kMaxPackageBytes)) {
+            throw FormatError("too large for a package (2 GiB at most)",
+                              AnsiToUtf8(package_.members()[index].storedName));
+        }
+        // Put by name would take the first of two members of one name; this
+        // one is replaced where it stands.
+        std::vector<PackageEntry> entries = package_.members();
+        PackageEntry& entry = entries[index];
+        entry.size = static_cast<std::uint32_t>(bytes.size());
+        entry.source = MemberSource{};
+        entry.source.kind = MemberSource::Kind::kBytes;
+        entry.source.bytes = std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes));
+        package_.Restore(std::move(entries));
+        return val(index);
+    });
+}
+
+val WebPackage::remove(std::size_t index) {
+    return Guarded([&] {
+        package_.Remove(Checked(index));
         return val::undefined();
     });
 }
 
-val WebPackage::remove(const std::string& name) {
+val WebPackage::rename(std::size_t index, const std::string& newName) {
     return Guarded([&] {
-        package_.Remove(Named(name));
-        return val::undefined();
-    });
-}
-
-val WebPackage::rename(const std::string& oldName, const std::string& newName) {
-    return Guarded([&] {
-        const std::size_t index = Named(oldName);
+        Checked(index);
         const std::string stored = StoredName(newName);
+        if (package_.members()[index].storedName == stored) {
+            return val(index);  // one of two members of that name stays where it is
+        }
         CheckMemberName(stored, newName);
         package_.Rename(index, stored);
-        return val::undefined();
+        // A new name is unique in the package, so it finds the member.
+        return val(package_.Find(stored).value_or(index));
+    });
+}
+
+val WebPackage::checkpoint() {
+    return Guarded([&] {
+        // States after the current one were undone; a new edit lets them go.
+        states_.resize(currentState_ - firstState_ + 1);
+        states_.push_back(package_.members());
+        ++currentState_;
+        std::size_t kept = 0;
+        for (const std::vector<PackageEntry>& state : states_) {
+            kept += state.size();
+        }
+        while (states_.size() > 1 && kept > kMostKeptEntries) {
+            kept -= states_.front().size();
+            states_.pop_front();
+            ++firstState_;
+        }
+        return val(currentState_);
+    });
+}
+
+val WebPackage::restore(std::size_t state) {
+    return Guarded([&] {
+        if (state < firstState_ || state - firstState_ >= states_.size()) {
+            throw FormatError("no state " + std::to_string(state) + " is kept (states " +
+                                  std::to_string(firstState_) + " to " +
+                                  std::to_string(firstState_ + states_.size() - 1) + ")",
+                              package_.path());
+        }
+        package_.Restore(states_[state - firstState_]);
+        currentState_ = state;
+        return val(state);
     });
 }
 
 val WebPackage::save() {
     return Guarded([&] {
-        const std::string path = folder_->PathOf("saved-" + std::to_string(saves_++) + ".ezx");
-        package_.Save(path);
-        val saved = Uint8ArrayOf(ReadWholeFile(path));
-        ::unlink(path.c_str());
-        return saved;
+        MemorySink saved;
+        package_.Save(saved);
+        return Uint8ArrayOf(saved.bytes());
     });
 }
 

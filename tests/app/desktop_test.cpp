@@ -15,6 +15,7 @@
 #include "app/workbench/workbench_document.h"
 #include "app/workbench/workbench_window.h"
 #include "codec/skin_encoder.h"
+#include "display/zoom_view.h"
 #include "support/packages.h"
 
 namespace lumigram::test {
@@ -159,7 +160,7 @@ TEST_F(DesktopTest, TheLayoutKeepsItsPlacesAndGrowsPreviewAndList) {
         QRect grown;
     } rows[] = {
         {Widgets().previewFrame, {16, 64, 257, 337}, {0, 0, 100, 100}},
-        {Widgets().preview, {24, 72, 241, 321}, {0, 0, 100, 100}},
+        {Widgets().previewArea, {24, 72, 241, 321}, {0, 0, 100, 100}},
         {Widgets().fileList, {296, 64, 225, 217}, {100, 0, 100, 100}},
         {Widgets().transparencyBox, {304, 312, 201, 17}, {100, 100, 0, 0}},
         {Widgets().colourButton, {304, 352, 145, 33}, {100, 100, 0, 0}},

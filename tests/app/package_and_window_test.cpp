@@ -50,8 +50,8 @@ TEST_F(PackageAndWindowTest, OpenAndSaveEzxRoundTripAndEachCommandSetsItsOwnDial
     Expect({Accept(Pic("pic.bmp")), Accept(dir_.File("noext"))});
     Trigger(window_->FileOpen1);
     Trigger(window_->FileSave1);
-    EXPECT_EQ(requests_.back().defaultExtension, "");
-    EXPECT_TRUE(Exists(dir_.File("noext")));
+    EXPECT_EQ(requests_.back().defaultExtension, ".k");  // what it writes, not ".ezx"
+    EXPECT_TRUE(Exists(dir_.File("noext.k")));
     EXPECT_FALSE(Exists(dir_.File("noext.ezx")));
 
     // An empty folder: nothing to pack, said so.

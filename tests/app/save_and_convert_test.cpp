@@ -27,7 +27,7 @@ TEST_F(SaveAndConvertTest, SaveWritesWhatThePreviewOrTheEncoderHolds) {
     Trigger(window_->FileSave1);
     EXPECT_EQ(requests_[1].filter, "Images|*.png;*.gif;*.bmp");
     EXPECT_EQ(requests_[1].title, "Save converted file");
-    EXPECT_EQ(requests_[1].fileName, "icon.k");
+    EXPECT_EQ(requests_[1].fileName, "icon.bmp");  // the stem, in the direction it writes
     EXPECT_TRUE(requests_[1].confirmOverwrite);
     EXPECT_EQ(ReadAll(dir_.File("out.png")), ReadAll(Scratch() + "/temp.bmp"));
 
@@ -73,7 +73,7 @@ TEST_F(SaveAndConvertTest, APictureThatFailedToLoadLeavesTheShownOneToSave) {
     Expect({Accept(dir_.File("out.gif"))});
     Trigger(window_->FileSave1);
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(requests_.back().fileName, "wall.g");
+    EXPECT_EQ(requests_.back().fileName, "wall.gif");
     EXPECT_EQ(ReadAll(dir_.File("out.gif")), ReadAll(Pic("wall.g")));
 
     // Nothing shown yet: no picture to save.
@@ -188,6 +188,54 @@ TEST_F(SaveAndConvertTest, KindsIgnoreCaseAndConvertAllReportsCollisions) {
     Trigger(window_->FileOpen1);
     EXPECT_FALSE(Widgets().preview->Picture().GetEmpty());
     EXPECT_EQ(Widgets().fileList->count(), 2);  // LOGO.G, UPPER.K
+}
+
+}  // namespace
+}  // namespace lumigram::test
+
+namespace lumigram::test {
+namespace {
+
+TEST_F(SaveAndConvertTest, SaveProposesTheNameItWritesAndSaysSo) {
+    Put("pic.bmp", MakeBmp(Small()));
+    EncodeSkinPictureTo(Pic("pic.bmp"), Pic("wall1.k"), TransparencyColour{}, true);
+    Put("anim.gif", Bytes{'G', 'I', 'F', '8', '9', 'a', 0, 1});
+    Put("logo.g", ReadAll(Pic("anim.gif")));
+    QImage png(2, 2, QImage::Format_RGB32);
+    png.fill(Qt::green);
+    png.save(QString::fromStdString(Pic("photo.png")), "PNG");
+    Put("shot.g", ReadAll(Pic("photo.png")));
+    const struct {
+        const char* open;
+        const char* proposed;  // the stem with what the save writes
+        const char* extension;
+        Bytes written;  // what a bare name typed in the dialog receives
+    } rows[] = {
+        {"wall1.k", "wall1.bmp", ".bmp", {}},
+        {"logo.g", "logo.gif", ".gif", ReadAll(Pic("anim.gif"))},
+        {"shot.g", "shot.png", ".png", ReadAll(Pic("photo.png"))},
+        {"pic.bmp", "pic.k", ".k", ReadAll(Pic("wall1.k"))},
+        {"anim.gif", "anim.g", ".g", ReadAll(Pic("anim.gif"))},
+        {"photo.png", "photo.g", ".g", ReadAll(Pic("photo.png"))},
+    };
+    int saved = 0;
+    for (const auto& row : rows) {
+        const std::string bare = dir_.File("out" + std::to_string(saved++));
+        Expect({Accept(Pic(row.open)), Accept(bare)});
+        Trigger(window_->FileOpen1);
+        Trigger(window_->FileSave1);
+        EXPECT_EQ(requests_.back().fileName.toStdString(), row.proposed) << row.open;
+        EXPECT_EQ(requests_.back().defaultExtension.toStdString(), row.extension) << row.open;
+        const std::string written = bare + row.extension;
+        const Bytes expected = row.written.empty() ? ReadAll(Scratch() + "/temp.bmp") : row.written;
+        EXPECT_EQ(ReadAll(written), expected) << row.open;
+        EXPECT_EQ(Widgets().batchSummary->text().toStdString(), "Saved " + ExtractFileName(written))
+            << row.open;
+    }
+    // The message belongs to the file saved: another file shown clears it.
+    Choose(0);
+    EXPECT_TRUE(Widgets().batchSummary->text().isEmpty());
+    EXPECT_TRUE(Messages().empty());
 }
 
 }  // namespace

@@ -170,7 +170,7 @@ TEST_F(WindowFixesTest, ARefusedOpenLeavesTheWindowAsItWas) {
     EXPECT_EQ(window_->state().CurrentFile, Pic("ok.bmp"));
     Expect({Accept(dir_.File("out.k"))});
     Trigger(window_->FileSave1);
-    EXPECT_EQ(requests_.back().fileName, "ok.bmp");
+    EXPECT_EQ(requests_.back().fileName, "ok.k");
     EncodeSkinPictureTo(Pic("ok.bmp"), dir_.File("expected.k"), TransparencyColour{}, true);
     EXPECT_EQ(ReadAll(dir_.File("out.k")), ReadAll(dir_.File("expected.k")));
 }
@@ -218,7 +218,7 @@ TEST_F(WindowFixesTest, OpenEzxAsksBeforeReplacingFiles) {
         const DialogRequest& question = requests_.back();
         EXPECT_EQ(question.kind, DialogKind::kQuestion);
         EXPECT_EQ(question.text.toStdString(), "1 files in " + out + " will be replaced");
-        EXPECT_EQ(question.buttons, (QStringList{"Replace", "Skip existing", "Cancel"}));
+        EXPECT_EQ(question.buttons, (QStringList{"&Replace", "&Skip existing", "&Cancel"}));
         EXPECT_EQ(ReadAll(out + "/icon.k"), row.icon) << row.button;
         EXPECT_EQ(Exists(out + "/wall.g"), row.wallWritten) << row.button;
     }

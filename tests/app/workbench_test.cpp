@@ -88,11 +88,16 @@ TEST_F(WorkbenchTest, OpensWithThumbnailsSizesFilterAndPreview) {
     WorkbenchWindow& bench = Open(SkinMembers());
     EXPECT_TRUE(bench.isVisible());
     ASSERT_EQ(bench.filterModel()->rowCount(), 4);
+    // Every cell's picture fills the same square at one whole factor (4 x 3
+    // grows 16 times to 64 x 48), so that the names under them line up.
     const QImage thumb = Row(bench, 0).data(Qt::DecorationRole).value<QImage>();
-    EXPECT_EQ(thumb.size(), QSize(4, 3));
-    EXPECT_EQ(thumb.pixel(1, 1), qRgb(252, 0, 0));
+    EXPECT_EQ(thumb.size(), QSize(kThumbnailSide, kThumbnailSide));
+    EXPECT_EQ(thumb.pixel(32, 32), qRgb(252, 0, 0));
+    EXPECT_EQ(thumb.pixel(32, 8), qRgb(252, 0, 0));
+    EXPECT_EQ(qAlpha(thumb.pixel(32, 7)), 0);
     EXPECT_EQ(Row(bench, 0).data().toString().toStdString(), "a.k\n52 bytes\n4 \u00D7 3");
-    EXPECT_EQ(Row(bench, 1).data(Qt::DecorationRole).value<QImage>().size(), QSize(3, 2));
+    EXPECT_EQ(Row(bench, 1).data(Qt::DecorationRole).value<QImage>().size(),
+              QSize(kThumbnailSide, kThumbnailSide));
     EXPECT_TRUE(Row(bench, 2).data(Qt::DecorationRole).canConvert<QIcon>());
     EXPECT_EQ(Row(bench, 2).data().toString().toStdString(), "x.a\n3 bytes");
 
@@ -113,6 +118,7 @@ TEST_F(WorkbenchTest, ReplaceFromPngSavesEncodedMemberAndKeepsTheOthersBytes) {
     Select(bench, 3);
     Expect({Accept(png)});
     Trigger(bench.replaceAction);
+    Trigger(bench.acceptReplaceAction);
     EXPECT_TRUE(bench.modified());
     Trigger(bench.saveAction);
     EXPECT_FALSE(bench.modified());
@@ -207,7 +213,7 @@ TEST_F(WorkbenchTest, UnsavedChangesAskSaveDiscardOrCancel) {
         Expect({DialogAnswer::Button(row.button)});
         bench.close();
         ASSERT_EQ(requests_.size(), asked + 1);
-        EXPECT_EQ(requests_.back().buttons, (QStringList{"Save", "Discard", "Cancel"}));
+        EXPECT_EQ(requests_.back().buttons, (QStringList{"&Save", "&Discard", "&Cancel"}));
         EXPECT_EQ(bench.isVisible(), !row.closed) << row.button;
         EXPECT_EQ(Saved().members().size(), row.fileChanged ? 3U : 4U) << row.button;
         if (!row.closed) {

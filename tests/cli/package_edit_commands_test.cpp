@@ -96,6 +96,29 @@ TEST_F(PackageEditTest, UpdateAndDeleteRewriteThePackageOnceKeepingTheRest) {
     }
 }
 
+TEST_F(PackageEditTest, EditsInPlaceGoThroughLinksAndSpareWriteProtectedPackages) {
+    WriteAll(File("c.g"), {8});
+    const std::string link = dir_.File("current.ezx");
+    std::filesystem::create_symlink("skin.ezx", link);
+    EXPECT_EQ(RunCli("update " + Args(link, File("c.g"))).exitCode, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    const Bytes updated = ReadAll(Pkg());
+    EXPECT_NE(updated, BuildPackage(kMembers));
+
+    std::filesystem::permissions(Pkg(), std::filesystem::perms::owner_read |
+                                            std::filesystem::perms::group_read |
+                                            std::filesystem::perms::others_read);
+    const CommandResult refused = RunCli("delete " + Args(link, "c.g"));
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, "lumigram-cli: " + link + ": is write-protected; nothing was written\n");
+    EXPECT_EQ(ReadAll(Pkg()), updated);
+    EXPECT_EQ(RunCli("delete --force " + Args(link, "c.g")).exitCode, 0);
+    EXPECT_EQ(ReadAll(Pkg()), BuildPackage(kMembers));
+    EXPECT_EQ(std::filesystem::status(Pkg()).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                  std::filesystem::perms::others_read);
+}
+
 TEST_F(PackageEditTest, DiffListsAddedRemovedChangedAndMoved) {
     WriteAll(
         dir_.File("other.ezx"),

@@ -2,6 +2,8 @@
 
 #include "codec/codec_test_support.h"
 #include "codec/skin_info.h"
+#include "platform/byte_sink.h"
+#include "platform/byte_source.h"
 #include "platform/scratch.h"
 
 namespace lumigram::test {
@@ -167,9 +169,9 @@ TEST_F(DecoderTest, RowStrideShorterThanThePixelsIsRefused) {
         EXPECT_EQ(DecodeRefusal(MakeSkin(3, 2, c.bits, c.stride, Bytes(2 * c.stride, 0))),
                   c.message);
     }
-    // Exactly the pixels, and any padding beyond them, are decoded.
+    // Exactly the pixels are decoded; a wider stride's extra bytes are dropped.
     EXPECT_EQ(Decode(MakeSkin(3, 1, 32, 12, Bytes(12, 7))).size(), 54u + 12);
-    EXPECT_EQ(Decode(MakeSkin(3, 1, 18, 16, Bytes(16, 0))).size(), 54u + 16);
+    EXPECT_EQ(Decode(MakeSkin(3, 1, 18, 16, Bytes(16, 0))).size(), 54u + 12);
 }
 
 TEST_F(DecoderTest, UntrustworthyHeadersAreRefusedBeforeAnyOutput) {
@@ -191,8 +193,64 @@ TEST_F(DecoderTest, UntrustworthyHeadersAreRefusedBeforeAnyOutput) {
 TEST_F(DecoderTest, WidestRowThatFitsTheBufferIsDecoded) {
     const Bytes rows = Rows18(21845, 1, 65535, {0x4C, 0x26, 3});
     const Bytes bmp = Decode(MakeSkin(21845, 1, 18, 65535, rows), kMagenta, false);
-    ASSERT_EQ(bmp.size(), 54u + 65535);
+    ASSERT_EQ(bmp.size(), 54u + 65536);  // a BMP row is a multiple of 4 bytes
     EXPECT_EQ(BmpPixel(bmp, 21844, 0), (Rgb{48, 100, 200}));
+    EXPECT_EQ(bmp.back(), 0);
+}
+
+TEST_F(DecoderTest, BmpRowsAreStandardWhateverTheRowStride) {
+    // Two rows of pixels (200, 100, 48) at 18 bits or (1, 2, 3, 4) at 32, each
+    // stored row ending in padding bytes 0xA5; the BMP row holds the pixels and
+    // then its padding: the stored padding where the stride is standard, zeros
+    // otherwise.
+    struct Row {
+        const char* what;
+        std::uint16_t width;
+        std::uint8_t bits;
+        std::uint16_t stride;
+        std::uint32_t bmpRow;
+        bool ownPadding;
+    };
+    const Row rows[] = {
+        {"narrow: 5 pixels in 15 bytes", 5, 18, 15, 16, false},
+        {"exact: 5 pixels in 16 bytes", 5, 18, 16, 16, true},
+        {"wide: 2 pixels in 12 bytes", 2, 18, 12, 8, false},
+        {"wide 32-bit: 1 pixel in 8 bytes", 1, 32, 8, 4, true},
+        {"exact at another depth: 2 pixels in 8 bytes", 2, 24, 8, 8, true},
+        {"wide at another depth: 2 pixels in 10 bytes", 2, 24, 10, 8, false},
+    };
+    for (const Row& row : rows) {
+        const std::size_t pixelBytes = row.width * (row.bits == 32 ? 4u : 3u);
+        Bytes stored(2u * row.stride, 0xA5);
+        for (std::size_t y = 0; y < 2; ++y) {
+            for (std::size_t i = 0; i < pixelBytes; ++i) {
+                const std::uint8_t pixel18[] = {0x4C, 0x26, 0x03};
+                stored[y * row.stride + i] =
+                    row.bits == 18 ? pixel18[i % 3] : static_cast<std::uint8_t>(1 + i % 4);
+            }
+        }
+        const Bytes skin = MakeSkin(row.width, 2, row.bits, row.stride, stored);
+        const Bytes bmp = Decode(skin, kMagenta, false);
+        ASSERT_EQ(bmp.size(), 54 + 2 * row.bmpRow) << row.what;
+        EXPECT_EQ(Le32(bmp, 2), bmp.size()) << row.what;
+        EXPECT_EQ(Le32(bmp, 34), 2 * row.bmpRow) << row.what;
+        for (std::size_t y = 0; y < 2; ++y) {
+            const std::size_t at = 54 + y * row.bmpRow;
+            for (std::size_t i = pixelBytes; i < row.bmpRow; ++i) {
+                EXPECT_EQ(bmp[at + i], row.ownPadding ? 0xA5 : 0) << row.what;
+            }
+        }
+        if (row.bits == 18) {
+            EXPECT_EQ(BmpPixel(bmp, row.width - 1, 1), (Rgb{48, 100, 200})) << row.what;
+            // Lumigram takes its own BMP back.
+            EXPECT_EQ(Encode(bmp, kMagenta, false).size(), 16 + 2 * row.bmpRow) << row.what;
+        }
+        // From memory into memory, the same bytes.
+        MemorySource source(skin, "p.k");
+        MemorySink sink;
+        DecodeSkinToBmp(source, sink, kMagenta, false);
+        EXPECT_EQ(sink.bytes(), bmp) << row.what;
+    }
 }
 
 TEST_F(DecoderTest, ReadOnlyInputIsDecoded) {

@@ -102,13 +102,38 @@ test('pictures download with the CLI\'s bytes', async (t) => {
         {open: 'soft.png', button: '#download-k', cli: ['convert', 'soft.png', '-o', 'out-soft.k']},
         {open: 'icon.bmp', button: '#download-k', cli: ['convert', 'icon.bmp', '-o', 'out-bmp.k']},
         {open: 'icon.k', button: '#download-bmp', cli: ['decode', 'icon.k', 'out-k.bmp']},
+        // The panel's transparency settings, as the CLI's options.
+        {
+            open: 'icon.k',
+            button: '#download-bmp',
+            colour: '#00ff00',
+            cli: ['decode', '--transparency-color', '00FF00', 'icon.k', 'out-green.bmp'],
+        },
+        {
+            open: 'icon.k',
+            button: '#download-bmp',
+            transparency: false,
+            cli: ['decode', '--no-transparency', 'icon.k', 'out-opaque.bmp'],
+        },
+        {
+            open: 'icon.bmp',
+            button: '#download-k',
+            colour: '#00ff00',
+            cli: ['convert', '--transparency-color', '00FF00', 'icon.bmp', '-o', 'out-green.k'],
+        },
     ];
     for (const row of rows) {
-        await t.test(`${row.open} ${row.button}`, async () => {
-            cliOk(...row.cli.map((a) => (a.includes('.') ? fx.path(a) : a)));
+        const options = row.cli.filter((a) => a.startsWith('--')).join(' ');
+        await t.test(`${row.open} ${row.button} ${options}`, async () => {
+            cliOk(...row.cli.map((a) => (/\.(k|bmp|png)$/.test(a) ? fx.path(a) : a)));
             const p = await page();
             await choose(p, row.open);
             await p.waitForSelector(`${row.button}:not([hidden])`);
+            await p.$eval('#colour', (input, colour) => {
+                input.value = colour;
+                input.dispatchEvent(new Event('change'));
+            }, row.colour || '#ff00ff');
+            await p.setChecked('#transparency', row.transparency !== false);
             const bytes = await downloaded(p, () => p.click(row.button));
             assert.ok(bytes.equals(readFileSync(fx.path(row.cli.at(-1)))));
             await p.close();
@@ -143,7 +168,7 @@ test('a package opens as a grid of thumbnails', async (t) => {
             const layout = await p.evaluate(
                 () => ({
                     columns: new Set([...document.querySelectorAll('#grid .cell')].map(
-                                         (c) => c.offsetLeft))
+                                         (c) => Math.round(c.getBoundingClientRect().left)))
                                  .size,
                     sideways:
                         document.documentElement.scrollWidth - document.documentElement.clientWidth,

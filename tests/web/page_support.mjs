@@ -21,19 +21,23 @@ const types = {
     '.css': 'text/css',
     '.wasm': 'application/wasm',
     '.png': 'image/png',
+    '.webmanifest': 'application/manifest+json',
 };
 
-// A static server on a free port of 127.0.0.1, as any static host would serve the site.
-export async function serveSite() {
+// A static server on a free port of 127.0.0.1, as any static host would serve
+// the site, under prefix (a folder of the host). alter(path, body) may change
+// what a file serves (a new version of the site).
+export async function serveSite({prefix = '/', alter = (path, body) => body} = {}) {
     const server = createServer((request, response) => {
-        const path = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-        const file = normalize(join(siteDir, path === '/' ? 'index.html' : path));
-        if (!file.startsWith(siteDir)) {
+        const full = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+        const path = full.startsWith(prefix) ? `/${full.slice(prefix.length)}` : null;
+        const file = path && normalize(join(siteDir, path === '/' ? 'index.html' : path));
+        if (!file || !file.startsWith(siteDir)) {
             response.writeHead(403).end();
             return;
         }
         try {
-            const body = readFileSync(file);
+            const body = alter(path, readFileSync(file));
             response.writeHead(
                 200, {'content-type': types[extname(file)] || 'application/octet-stream'});
             response.end(body);
@@ -42,7 +46,13 @@ export async function serveSite() {
         }
     });
     await new Promise((ready) => server.listen(0, '127.0.0.1', ready));
-    return {url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close()};
+    return {
+        url: `http://127.0.0.1:${server.address().port}${prefix}`,
+        close: () => {
+            server.closeAllConnections();
+            server.close();
+        },
+    };
 }
 
 // Headless Chromium from the system; its own background connections are off,
@@ -84,7 +94,10 @@ export async function openPage(context, url, viewport = {
     return page;
 }
 
-export function cli(...args) { return spawnSync(cliPath, args, {encoding: 'buffer'}); }
+// Its output may be long: a list of 65,536 members.
+export function cli(...args) {
+    return spawnSync(cliPath, args, {encoding: 'buffer', maxBuffer: 1 << 26});
+}
 
 export function cliOk(...args) {
     execFileSync(cliPath, args, {stdio: ['ignore', 'ignore', 'pipe']});
@@ -185,4 +198,60 @@ export function makeFixtures(count = 6, member = smallMember, name = numbered) {
     writeFileSync(path('cut.ezx'), whole.subarray(0, whole.length - 40));
     writeFileSync(path('cut.k'), readFileSync(path('icon.k')).subarray(0, 30));
     return {dir, path, close: () => rmSync(dir, {recursive: true, force: true})};
+}
+
+// fx's huge.ezx: count copies of its icon.k.
+export function hugePackage(fx, count) {
+    mkdirSync(fx.path('huge'));
+    const member = readFileSync(fx.path('icon.k'));
+    for (let i = 0; i < count; ++i)
+        writeFileSync(fx.path(`huge/p${String(i).padStart(5, '0')}.k`), member);
+    cliOk('pack', fx.path('huge'), fx.path('huge.ezx'));
+}
+
+// The longest wait between two frames while the open package's grid is
+// scrolled from top to bottom in two seconds.
+export function longestScrollFrame(page) {
+    return page.evaluate(async () => {
+        const grid = document.getElementById('grid');
+        grid.scrollTop = 0;
+        let longest = 0;
+        let previous = performance.now();
+        const started = previous;
+        await new Promise((resolve) => {
+            const frame = (now) => {
+                longest = Math.max(longest, now - previous);
+                previous = now;
+                const done = Math.min(1, (now - started) / 2000);
+                grid.scrollTop = done * (grid.scrollHeight - grid.clientHeight);
+                if (done < 1)
+                    requestAnimationFrame(frame);
+                else
+                    resolve();
+            };
+            requestAnimationFrame(frame);
+        });
+        return longest;
+    });
+}
+
+// Milliseconds from a key pressed on the focused element (Ctrl held for "z")
+// to the package's title telling count members.
+export function timeKey(page, key, count) {
+    return page.evaluate(({key, count}) => new Promise((resolve) => {
+        const title = document.getElementById('package-title');
+        const started = performance.now();
+        new MutationObserver((_, observer) => {
+            if (title.textContent.endsWith(`${count} members`)) {
+                observer.disconnect();
+                resolve(performance.now() - started);
+            }
+        }).observe(title, {childList: true, characterData: true, subtree: true});
+        document.activeElement.dispatchEvent(new KeyboardEvent('keydown', {
+            key,
+            ctrlKey: key === 'z',
+            bubbles: true,
+            cancelable: true,
+        }));
+    }), {key, count});
 }

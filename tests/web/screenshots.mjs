@@ -1,8 +1,9 @@
 // Screenshots of the page for the README, taken in headless Chromium:
 //   node tests/web/screenshots.mjs   (after bash scripts/web.sh --build-only)
-// docs/web-picture.png: a ".k" picture zoomed 4× at desktop width;
-// docs/web-package.png: a package's grid with a member selected;
-// docs/web-phone.png: the same package at a phone's width (375 px).
+// docs/web-app.png: a package with a member selected, at a desktop window's size;
+// docs/web-dark.png: the same in the dark theme, with an unsaved edit;
+// docs/web-phone.png: the member's sheet over the grid at a phone's width;
+// docs/web-picture.png: a ".k" picture opened on its own.
 import {dirname, join, resolve} from 'node:path';
 import {fileURLToPath} from 'node:url';
 
@@ -20,39 +21,39 @@ const site = await serveSite();
 const browser = await launchBrowser();
 try {
     const shots = [
+        {file: 'web-app.png', viewport: {width: 1280, height: 800}, open: 'skin.ezx', select: 'clock.k'},
         {
-            file: 'web-picture.png',
-            viewport: {width: 1100, height: 760},
-            open: 'skin/call.k',
-            zoom: '4'
-        },
-        {
-            file: 'web-package.png',
-            viewport: {width: 1100, height: 900},
+            file: 'web-dark.png',
+            viewport: {width: 1280, height: 800},
+            scheme: 'dark',
             open: 'skin.ezx',
-            select: 'clock.k'
+            select: 'music.k',
+            remove: 'video.k',
         },
-        {file: 'web-phone.png', viewport: {width: 375, height: 800}, open: 'skin.ezx'},
+        {file: 'web-phone.png', viewport: {width: 360, height: 740}, open: 'skin.ezx', select: 'camera.k'},
+        {file: 'web-picture.png', viewport: {width: 1100, height: 700}, open: 'skin/call.k'},
     ];
     for (const shot of shots) {
-        const page = await openPage(browser.context, site.url, shot.viewport);
-        await page.setInputFiles('#file', fx.path(shot.open));
-        if (shot.open.endsWith('.ezx')) {
-            await page.waitForSelector('#grid[data-complete=true]');
-        } else {
-            await page.waitForSelector('#canvas:not([hidden])');
+        const shown = await openPage(browser.context, site.url, shot.viewport);
+        await shown.emulateMedia({colorScheme: shot.scheme || 'light'});
+        await shown.setInputFiles('#file', fx.path(shot.open));
+        if (shot.open.endsWith('.ezx'))
+            await shown.waitForSelector('#grid[data-complete=true]');
+        if (shot.remove) {
+            await shown.click(`.cell[data-name="${shot.remove}"]`);
+            await shown.keyboard.press('Delete');
+            await shown.waitForFunction(() => document.title.startsWith('•'));
         }
-        if (shot.zoom)
-            await page.selectOption('#zoom', shot.zoom);
         if (shot.select) {
-            await page.click(`.cell[data-name="${shot.select}"]`);
-            await page.waitForSelector('#canvas:not([hidden])');
-            await page.selectOption('#zoom', '2');
+            await shown.click(`.cell[data-name="${shot.select}"]`);
+            await shown.waitForFunction(
+                (name) => document.getElementById('picture-title').textContent === name, shot.select);
         }
-        await page.waitForTimeout(200);  // ".g" thumbnails decode asynchronously
-        await page.screenshot({path: join(docs, shot.file), fullPage: false});
+        await shown.waitForSelector('#canvas:not([hidden])');
+        await shown.waitForTimeout(300);  // ".g" thumbnails decode asynchronously
+        await shown.screenshot({path: join(docs, shot.file), fullPage: false});
         console.log(`docs/${shot.file}`);
-        await page.close();
+        await shown.close();
     }
 } finally {
     await browser.close();

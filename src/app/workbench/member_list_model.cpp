@@ -34,15 +34,6 @@ void MemberListModel::ThumbnailReady(quint64 key) {
     }
 }
 
-int MemberListModel::RowOf(const std::string& storedName) const {
-    for (std::size_t row = 0; row < members_.size(); ++row) {
-        if (members_[row].storedName == storedName) {
-            return static_cast<int>(row);
-        }
-    }
-    return -1;
-}
-
 int MemberListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(members_.size());
 }

@@ -31,8 +31,6 @@ class MemberListModel : public QAbstractListModel {
 
     const PackageEntry& Entry(int row) const { return members_[static_cast<std::size_t>(row)]; }
     quint64 Key(int row) const { return keys_[static_cast<std::size_t>(row)]; }
-    // The row of a stored name, or -1.
-    int RowOf(const std::string& storedName) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;

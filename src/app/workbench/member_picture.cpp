@@ -1,6 +1,6 @@
 #include "app/workbench/member_picture.h"
 
-#include "codec/skin_pixels.h"
+#include "display/skin_image.h"
 #include "platform/folder_search.h"
 #include "platform/io_error.h"
 
@@ -9,14 +9,8 @@ namespace lumigram {
 QImage DecodeMemberPicture(const std::string& storedName, std::span<const std::uint8_t> bytes,
                            bool transparencyEnabled, const std::string& shownName) {
     if (HasExtensionIgnoringCase(storedName, ".k")) {
-        const SampledPicture picture = DecodeSkinPixels(bytes, transparencyEnabled, shownName);
-        QImage image(static_cast<int>(picture.width), static_cast<int>(picture.height),
-                     QImage::Format_ARGB32);
-        for (std::uint32_t y = 0; y < picture.height; ++y) {
-            std::copy_n(picture.argb.data() + std::size_t{y} * picture.width, picture.width,
-                        reinterpret_cast<std::uint32_t*>(image.scanLine(static_cast<int>(y))));
-        }
-        return image;
+        // As the main window shows the same picture.
+        return SkinImage(bytes, transparencyEnabled, shownName);
     }
     if (HasExtensionIgnoringCase(storedName, ".g")) {
         QImage image;

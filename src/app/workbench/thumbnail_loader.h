@@ -38,7 +38,14 @@ class ThumbnailLoader : public QObject {
     int pending_ = 0;
 };
 
+// A picture as the grid shows it: in a square cell of kThumbnailSide (times the
+// screen's pixel ratio), at one scale (a whole factor up, or smoothly down to
+// fit), centred, over the preview's checkerboard where it is see-through. Every
+// cell is the same size, so the names under them line up.
+QImage ThumbnailImage(const QImage& picture, qreal pixelRatio);
+
 // Decodes one member into its thumbnail (on any thread).
-Thumbnail MakeThumbnail(const MemberBytesSource& source, bool transparencyEnabled);
+Thumbnail MakeThumbnail(const MemberBytesSource& source, bool transparencyEnabled,
+                        qreal pixelRatio = 1);
 
 }  // namespace lumigram

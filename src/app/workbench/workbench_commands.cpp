@@ -1,19 +1,24 @@
-// The workbench's commands: what its menus run. Each lets its errors escape to
-// the application's error box, leaving the package as it was.
+// The workbench's commands: what its menus, tool bar and keys run, each through
+// RunCommand. An error ends the command and leaves the package as it was.
 #include <QDir>
 #include <QFileInfo>
 #include <QListView>
 #include <QSortFilterProxyModel>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QStringList>
 #include <QUndoStack>
 
+#include "app/workbench/before_after.h"
+#include "app/workbench/compare_window.h"
 #include "app/workbench/member_edit.h"
 #include "app/workbench/member_from_file.h"
 #include "app/workbench/member_list_model.h"
+#include "app/workbench/member_picture.h"
 #include "app/workbench/workbench_document.h"
 #include "app/workbench/workbench_window.h"
 #include "dialogs/dialog_seam.h"
+#include "display/zoom_view.h"
 #include "platform/ansi_codepage.h"
 #include "platform/io_error.h"
 #include "platform/path.h"
@@ -59,6 +64,15 @@ std::string MemberNameFor(const std::string& path) {
     return *stored;
 }
 
+QString ShownName(const std::string& storedName) {
+    return QString::fromStdString(AnsiToUtf8(storedName));
+}
+
+// A name in a menu item's text ("Undo Rename to a&b.k") shows its "&".
+QString EscapeMnemonics(QString text) {
+    return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 }  // namespace
 
 template <typename Change>
@@ -66,7 +80,7 @@ void WorkbenchWindow::Edit(const QString& text, Change change) {
     EditablePackage& package = document_->package();
     std::vector<PackageEntry> before = package.members();
     try {
-        change(package);
+        change(*document_);
     } catch (...) {
         package.Restore(before);
         throw;
@@ -90,10 +104,7 @@ void WorkbenchWindow::SaveTo(const std::string& path) {
                     document_ ? document_->path() : path);
     }
     document_->package().Save(path);
-    const std::string selected =
-        grid_->currentIndex().isValid()
-            ? model_->Entry(filter_->mapToSource(grid_->currentIndex()).row()).storedName
-            : std::string();
+    const std::optional<std::size_t> selected = CurrentMember();
     // The saved package holds the same members in the same order: their
     // thumbnails carry over rather than being made again.
     std::vector<Thumbnail> kept(static_cast<std::size_t>(model_->rowCount()));
@@ -113,7 +124,7 @@ void WorkbenchWindow::SaveTo(const std::string& path) {
     }
     keepPreview_ = false;
     statusBar()->showMessage(QStringLiteral("Saved %1 members into %2")
-                                 .arg(document_->package().members().size())
+                                 .arg(document_->size())
                                  .arg(QString::fromStdString(path)));
 }
 
@@ -178,7 +189,7 @@ void WorkbenchWindow::Export(ExportForm form) {
         const int choice = AskQuestion(
             "Export",
             QStringLiteral("%1 files in %2 will be replaced").arg(existing).arg(answer.path),
-            {"Replace", "Skip existing", "Cancel"}, this);
+            {"&Replace", "&Skip existing", "&Cancel"}, this);
         if (choice != 0 && choice != 1) {
             return;
         }
@@ -219,19 +230,65 @@ void WorkbenchWindow::ReplaceMember() {
     if (!document_ || members.size() != 1) {
         throw Error("Select the one member to replace first", "");
     }
-    const std::string storedName = document_->package().members()[members.front()].storedName;
+    const std::size_t index = members.front();
+    const PackageEntry entry = document_->member(index);
+    const QString name = ShownName(entry.storedName);
     const QString path =
-        AskFile(DialogKind::kOpenFile, "Replace " + QString::fromStdString(AnsiToUtf8(storedName)),
-                kMemberFileFilter, StartFolder(), this);
+        AskFile(DialogKind::kOpenFile, "Replace " + name, kMemberFileFilter, StartFolder(), this);
     if (path.isEmpty()) {
         return;
     }
     std::vector<std::uint8_t> bytes =
-        MemberBytesFromFile(storedName, path.toStdString(), scratchFolder_,
+        MemberBytesFromFile(entry.storedName, path.toStdString(), scratchFolder_,
                             {transparency_.colour, transparency_.enabled});
-    Edit("Replace " + QString::fromStdString(AnsiToUtf8(storedName)),
-         [&](EditablePackage& package) { package.Put(storedName, std::move(bytes)); });
-    SelectMember(storedName);
+    // Before and after, side by side, until the user says which.
+    QImage now;
+    QImage replacement;
+    try {
+        now = document_->MemberImage(index, transparency_.enabled);
+        replacement =
+            DecodeMemberPicture(entry.storedName, bytes, transparency_.enabled, path.toStdString());
+    } catch (const std::exception&) {
+        // A picture that does not decode shows as "(none)"; the bytes still go in.
+    }
+    pending_ = PendingReplace{index, entry, std::move(bytes)};
+    beforeAfter_->Show(name + QStringLiteral(" now"), now,
+                       QFileInfo(path).fileName() + QStringLiteral(" in its place"), replacement);
+    previewStack_->setCurrentWidget(beforeAfter_);
+    statusBar()->showMessage(QStringLiteral("Enter replaces %1 with %2; Esc keeps it")
+                                 .arg(name, QFileInfo(path).fileName()));
+    UpdateTitleAndActions();
+}
+
+void WorkbenchWindow::AcceptReplace() {
+    if (!pending_ || !document_) {
+        return;
+    }
+    PendingReplace replace = std::move(*pending_);
+    pending_.reset();
+    previewStack_->setCurrentWidget(previewArea_);
+    statusBar()->clearMessage();
+    UpdateTitleAndActions();
+    if (replace.index >= document_->size() ||
+        document_->Find(replace.entry) != static_cast<std::ptrdiff_t>(replace.index)) {
+        throw Error("the member to replace has changed meanwhile; nothing was replaced", "");
+    }
+    const QString name = ShownName(replace.entry.storedName);
+    Edit("Replace " + EscapeMnemonics(name), [&](WorkbenchDocument& document) {
+        document.Replace(replace.index, std::move(replace.bytes));
+    });
+    SelectMember(replace.index);
+    ShowSelected();
+}
+
+void WorkbenchWindow::CancelReplace() {
+    if (!pending_) {
+        return;
+    }
+    pending_.reset();
+    previewStack_->setCurrentWidget(previewArea_);
+    statusBar()->clearMessage();
+    UpdateTitleAndActions();
 }
 
 void WorkbenchWindow::AddMember() {
@@ -255,9 +312,10 @@ void WorkbenchWindow::AddMember() {
     std::vector<std::uint8_t> bytes =
         MemberBytesFromFile(storedName, path.toStdString(), scratchFolder_,
                             {transparency_.colour, transparency_.enabled});
-    Edit("Add " + QString::fromStdString(AnsiToUtf8(storedName)),
-         [&](EditablePackage& package) { package.Put(storedName, std::move(bytes)); });
-    SelectMember(storedName);
+    std::size_t added = 0;
+    Edit("Add " + EscapeMnemonics(ShownName(storedName)),
+         [&](WorkbenchDocument& document) { added = document.Add(storedName, std::move(bytes)); });
+    SelectMember(added);
 }
 
 void WorkbenchWindow::DeleteMembers() {
@@ -265,16 +323,17 @@ void WorkbenchWindow::DeleteMembers() {
     if (!document_ || members.empty()) {
         return;
     }
-    Edit(QStringLiteral("Delete %1 members").arg(members.size()), [&](EditablePackage& package) {
-        for (auto index = members.rbegin(); index != members.rend(); ++index) {
-            package.Remove(*index);
-        }
-    });
+    Edit(QStringLiteral("Delete %1 members").arg(members.size()),
+         [&](WorkbenchDocument& document) { document.Remove(members); });
+    // The member after the first one deleted, or the last one left.
+    if (document_->size() > 0) {
+        SelectMember(std::min(members.front(), document_->size() - 1));
+    }
 }
 
 void WorkbenchWindow::RenameMember(int row, const QString& newName) {
     if (!document_ || document_->readOnly() || row < 0 ||
-        static_cast<std::size_t>(row) >= document_->package().members().size()) {
+        static_cast<std::size_t>(row) >= document_->size()) {
         return;
     }
     const std::optional<std::string> stored = Utf8ToAnsi(newName.toStdString());
@@ -282,9 +341,35 @@ void WorkbenchWindow::RenameMember(int row, const QString& newName) {
         throw FormatError("cannot be a member's name: it has characters a package cannot store",
                           newName.toStdString());
     }
-    Edit("Rename to " + newName,
-         [&](EditablePackage& package) { package.Rename(static_cast<std::size_t>(row), *stored); });
-    SelectMember(*stored);
+    std::size_t now = static_cast<std::size_t>(row);
+    Edit("Rename to " + EscapeMnemonics(newName), [&](WorkbenchDocument& document) {
+        now = document.Rename(static_cast<std::size_t>(row), *stored);
+    });
+    SelectMember(now);
+}
+
+void WorkbenchWindow::CompareWith() {
+    if (!document_) {
+        return;
+    }
+    const QString path =
+        AskFile(DialogKind::kOpenFile, "Compare with", kPackageFilter, StartFolder(), this);
+    if (!path.isEmpty()) {
+        ShowComparison(document_->path(), path.toStdString());
+    }
+}
+
+CompareWindow& WorkbenchWindow::ShowComparison(const std::string& before,
+                                               const std::string& after) {
+    if (compare_ == nullptr) {
+        compare_ = new CompareWindow(this);
+    }
+    compare_->SetTransparency(transparency_);
+    compare_->Compare(before, after);
+    compare_->show();
+    compare_->raise();
+    compare_->activateWindow();
+    return *compare_;
 }
 
 }  // namespace lumigram

@@ -1,40 +1,56 @@
 #include "app/workbench/workbench_window.h"
 
 #include <QAction>
-#include <QBuffer>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
 #include <QUndoStack>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <array>
 
-#include "app/error_box.h"
+#include "app/command.h"
+#include "app/window_placement.h"
+#include "app/workbench/before_after.h"
+#include "app/workbench/compare_window.h"
 #include "app/workbench/member_list_model.h"
-#include "app/workbench/member_picture.h"
 #include "app/workbench/thumbnail_loader.h"
 #include "app/workbench/workbench_document.h"
+#include "app/zoom_actions.h"
 #include "dialogs/dialog_seam.h"
 #include "display/preview_image.h"
+#include "display/zoom_view.h"
 #include "platform/ansi_codepage.h"
 #include "platform/path.h"
 
 namespace lumigram {
 namespace {
 
-constexpr std::array<int, 4> kZoomSteps = {1, 2, 4, 8};
+const QString kPlaceKey = QStringLiteral("workbench");
 
 QString ShownName(const std::string& storedName) {
     return QString::fromStdString(AnsiToUtf8(storedName));
+}
+
+// Where the workbench first opens: 900 x 600, centred on the main screen.
+QRect DefaultPlace() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect room = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    QRect place(0, 0, 900, 600);
+    place.moveCenter(room.center());
+    return place;
 }
 
 }  // namespace
@@ -43,7 +59,6 @@ WorkbenchWindow::WorkbenchWindow(std::string scratchFolder, QWidget* parent)
     : QMainWindow(parent, Qt::Window), scratchFolder_(std::move(scratchFolder)) {
     setObjectName("Workbench");
     setAttribute(Qt::WA_DeleteOnClose, false);
-    resize(900, 600);
     undo_ = new QUndoStack(this);
     loader_ = new ThumbnailLoader(this);
     model_ = new MemberListModel(cache_, this);
@@ -51,16 +66,24 @@ WorkbenchWindow::WorkbenchWindow(std::string scratchFolder, QWidget* parent)
     filter_->setSourceModel(model_);
     filter_->setFilterRole(MemberListModel::kNameRole);
     filter_->setFilterCaseSensitivity(Qt::CaseInsensitive);
-    BuildActions();
     BuildLayout();
+    BuildActions();
+    BuildMenusAndToolBar();
+    setMinimumSize(420, 320);
+    PlaceWindow(*this, kPlaceKey, DefaultPlace());
     connect(loader_, &ThumbnailLoader::loaded, this, &WorkbenchWindow::ThumbnailLoaded);
-    connect(model_, &MemberListModel::renameRequested, this, &WorkbenchWindow::RenameMember);
+    connect(model_, &MemberListModel::renameRequested, this,
+            [this](int row, const QString& name) { RunCommand([&] { RenameMember(row, name); }); });
     connect(undo_, &QUndoStack::cleanChanged, this, [this] { UpdateTitleAndActions(); });
     UpdateTitleAndActions();
 }
 
 WorkbenchWindow::~WorkbenchWindow() {
     undo_->clear();  // its steps refer to the package
+}
+
+TPreviewImage* WorkbenchWindow::preview() const {
+    return previewArea_->preview();
 }
 
 void WorkbenchWindow::BuildLayout() {
@@ -89,82 +112,213 @@ void WorkbenchWindow::BuildLayout() {
     grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grid_->setEditTriggers(QAbstractItemView::EditKeyPressed);
     grid_->setModel(filter_);
-    preview_ = new TPreviewImage(split);
-    preview_->setObjectName("MemberPreview");
-    preview_->SetCheckerboard(true);
-    preview_->setMinimumSize(240, 300);
+    grid_->setMinimumWidth(kCellSize.width() + 30);
+    previewStack_ = new QStackedWidget(split);
+    previewArea_ = new TZoomView(previewStack_);
+    previewArea_->setObjectName("MemberPreview");
+    previewArea_->preview()->setObjectName("MemberPicture");
+    previewArea_->preview()->SetCheckerboard(true);
+    previewArea_->preview()->SetPlaceholder("Select a member");
+    previewArea_->setMinimumSize(200, 200);
+    previewStack_->addWidget(previewArea_);
+    beforeAfter_ = new BeforeAfterPanel(previewStack_);
+    beforeAfter_->setObjectName("BeforeAfter");
+    previewStack_->addWidget(beforeAfter_);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
     column->addWidget(split, 1);
     setCentralWidget(client);
+    count_ = new QLabel(statusBar());
+    count_->setObjectName("MemberCount");
+    statusBar()->addPermanentWidget(count_);
     details_ = new QLabel(statusBar());
     details_->setObjectName("MemberDetails");
     statusBar()->addPermanentWidget(details_);
+    zoomInfo_ = new QLabel(statusBar());
+    zoomInfo_->setObjectName("ZoomInfo");
+    statusBar()->addPermanentWidget(zoomInfo_);
 
-    connect(filterBox_, &QLineEdit::textChanged, filter_,
-            &QSortFilterProxyModel::setFilterFixedString);
-    connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this] { ShowSelected(); });
+    connect(filterBox_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        filter_->setFilterFixedString(text);
+        ShowCount();
+    });
+    connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+        RunCommand([this] {
+            if (pending_) {
+                CancelReplace();  // the replacement was for the member shown before
+            }
+            ShowSelected();
+        });
+    });
+    connect(previewArea_, &TZoomView::zoomChanged, this,
+            [this] { zoomInfo_->setText(previewArea_->ZoomText()); });
 }
 
 void WorkbenchWindow::BuildActions() {
-    const auto make = [this](const char* name, const QString& caption,
-                             const QList<QKeySequence>& keys = {}) {
-        auto* action = new QAction(caption, this);
-        action->setObjectName(name);
-        action->setShortcuts(keys);
-        return action;
+    // Every action of the workbench, with its caption (an access key unique in
+    // its menu), shortcuts, themed icon and command.
+    struct Spec {
+        QAction*& action;
+        const char* name;
+        const char* caption;
+        QList<QKeySequence> keys;
+        const char* icon;  // the desktop theme's name
+        QStyle::StandardPixmap fallback;
+        std::function<void()> command;
     };
-    browseAction = make("Browse", "&Browse package...", {QKeySequence("Ctrl+B")});
-    saveAction = make("Save", "&Save", {QKeySequence("Ctrl+S")});
-    saveAsAction = make("SaveAs", "Save &As...");
-    salvageAction = make("Salvage", "Sal&vage...");
+    constexpr QStyle::StandardPixmap kNoIcon = QStyle::SP_CustomBase;
+    const Spec specs[] = {
+        {browseAction,
+         "Browse",
+         "&Browse package...",
+         {QKeySequence("Ctrl+B")},
+         "document-open",
+         QStyle::SP_DialogOpenButton,
+         [this] { BrowsePackage(); }},
+        {saveAction,
+         "Save",
+         "&Save",
+         {QKeySequence::Save},
+         "document-save",
+         QStyle::SP_DialogSaveButton,
+         [this] { Save(); }},
+        {saveAsAction,
+         "SaveAs",
+         "Save &As...",
+         {},
+         "document-save-as",
+         kNoIcon,
+         [this] { SaveAs(); }},
+        {compareAction,
+         "Compare",
+         "Co&mpare with...",
+         {},
+         "edit-copy",
+         QStyle::SP_FileDialogContentsView,
+         [this] { CompareWith(); }},
+        {salvageAction, "Salvage", "Sal&vage...", {}, "", kNoIcon, [this] { Salvage(); }},
+        {closeAction,
+         "Close",
+         "&Close",
+         {QKeySequence::Close},
+         "window-close",
+         kNoIcon,
+         [this] { close(); }},
+        {replaceAction,
+         "Replace",
+         "Re&place...",
+         {},
+         "edit-find-replace",
+         QStyle::SP_BrowserReload,
+         [this] { ReplaceMember(); }},
+        {addMemberAction,
+         "Add",
+         "&Add...",
+         {},
+         "list-add",
+         QStyle::SP_FileDialogNewFolder,
+         [this] { AddMember(); }},
+        {deleteAction,
+         "Delete",
+         "&Delete",
+         {QKeySequence::Delete},
+         "edit-delete",
+         QStyle::SP_TrashIcon,
+         [this] { DeleteMembers(); }},
+        {renameAction,
+         "Rename",
+         "Re&name",
+         {QKeySequence("F2")},
+         "",
+         kNoIcon,
+         [this] {
+             if (grid_->currentIndex().isValid()) {
+                 grid_->edit(grid_->currentIndex());
+             }
+         }},
+        {exportAction,
+         "Export",
+         "&Export...",
+         {},
+         "document-send",
+         QStyle::SP_DriveFDIcon,
+         [this] { Export(ExportForm::kAsStored); }},
+        {exportPngAction,
+         "ExportPng",
+         "Export as PN&G...",
+         {},
+         "",
+         kNoIcon,
+         [this] { Export(ExportForm::kPng); }},
+        {exportBmpAction,
+         "ExportBmp",
+         "Export as B&MP...",
+         {},
+         "",
+         kNoIcon,
+         [this] { Export(ExportForm::kBmp); }},
+        {acceptReplaceAction,
+         "AcceptReplace",
+         "Use the replacement",
+         {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)},
+         "",
+         kNoIcon,
+         [this] { AcceptReplace(); }},
+        {cancelReplaceAction,
+         "CancelReplace",
+         "Keep the member",
+         {QKeySequence(Qt::Key_Escape)},
+         "",
+         kNoIcon,
+         [this] { CancelReplace(); }},
+    };
+    for (const Spec& spec : specs) {
+        spec.action = new QAction(spec.caption, this);
+        spec.action->setObjectName(spec.name);
+        spec.action->setShortcuts(spec.keys);
+        if (*spec.icon != '\0') {
+            spec.action->setIcon(QIcon::fromTheme(
+                spec.icon,
+                spec.fallback == kNoIcon ? QIcon() : style()->standardIcon(spec.fallback)));
+        }
+        ConnectCommand(spec.action, &QAction::triggered, this, spec.command);
+    }
     undoAction = undo_->createUndoAction(this, "&Undo");
-    undoAction->setShortcuts({QKeySequence("Ctrl+Z")});
+    undoAction->setShortcuts(QKeySequence::Undo);
+    undoAction->setIcon(QIcon::fromTheme("edit-undo", style()->standardIcon(QStyle::SP_ArrowBack)));
     redoAction = undo_->createRedoAction(this, "&Redo");
     redoAction->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
-    replaceAction = make("Replace", "Re&place...");
-    addMemberAction = make("Add", "&Add...");
-    deleteAction = make("Delete", "&Delete", {QKeySequence::Delete});
-    renameAction = make("Rename", "Re&name", {QKeySequence("F2")});
-    exportAction = make("Export", "&Export...");
-    exportPngAction = make("ExportPng", "Export as P&NG...");
-    exportBmpAction = make("ExportBmp", "Export as B&MP...");
+    redoAction->setIcon(
+        QIcon::fromTheme("edit-redo", style()->standardIcon(QStyle::SP_ArrowForward)));
+    // Enter and Esc belong to the replacement shown, only while it is.
+    addActions({acceptReplaceAction, cancelReplaceAction});
+    acceptReplaceAction->setEnabled(false);
+    cancelReplaceAction->setEnabled(false);
+}
 
+void WorkbenchWindow::BuildMenusAndToolBar() {
     QMenu* file = menuBar()->addMenu("&File");
-    file->addActions({browseAction, saveAction, saveAsAction, salvageAction});
+    file->addActions({browseAction, saveAction, saveAsAction, compareAction, salvageAction});
     file->addSeparator();
-    file->addAction("&Close", this, &QWidget::close);
+    file->addAction(closeAction);
     QMenu* edit = menuBar()->addMenu("&Edit");
     edit->addActions({undoAction, redoAction});
     edit->addSeparator();
     edit->addActions({replaceAction, addMemberAction, deleteAction, renameAction});
     edit->addSeparator();
     edit->addActions({exportAction, exportPngAction, exportBmpAction});
-    QMenu* view = menuBar()->addMenu("&View");
-    QAction* zoomIn = view->addAction("Zoom &In", this, [this] { StepZoom(+1); });
-    zoomIn->setShortcuts({QKeySequence::ZoomIn, QKeySequence("Ctrl+=")});
-    view->addAction("Zoom &Out", this, [this] { StepZoom(-1); })
-        ->setShortcuts(QKeySequence::ZoomOut);
-    view->addAction("&Actual Size", this, [this] { preview_->SetZoom(1); })
-        ->setShortcut(QKeySequence("Ctrl+0"));
-    view->addAction("&Fit to Window", this, [this] { preview_->SetZoom(TPreviewImage::kZoomFit); });
+    viewMenu_ = menuBar()->addMenu("&View");
+    AddZoomActions(*viewMenu_, *previewArea_);
 
-    connect(browseAction, &QAction::triggered, this, &WorkbenchWindow::BrowsePackage);
-    connect(saveAction, &QAction::triggered, this, &WorkbenchWindow::Save);
-    connect(saveAsAction, &QAction::triggered, this, &WorkbenchWindow::SaveAs);
-    connect(salvageAction, &QAction::triggered, this, &WorkbenchWindow::Salvage);
-    connect(replaceAction, &QAction::triggered, this, &WorkbenchWindow::ReplaceMember);
-    connect(addMemberAction, &QAction::triggered, this, &WorkbenchWindow::AddMember);
-    connect(deleteAction, &QAction::triggered, this, &WorkbenchWindow::DeleteMembers);
-    connect(renameAction, &QAction::triggered, this, [this] {
-        if (grid_->currentIndex().isValid()) {
-            grid_->edit(grid_->currentIndex());
-        }
-    });
-    connect(exportAction, &QAction::triggered, this, [this] { Export(ExportForm::kAsStored); });
-    connect(exportPngAction, &QAction::triggered, this, [this] { Export(ExportForm::kPng); });
-    connect(exportBmpAction, &QAction::triggered, this, [this] { Export(ExportForm::kBmp); });
+    toolBar_ = addToolBar("Tools");
+    toolBar_->setObjectName("WorkbenchTools");
+    toolBar_->setMovable(false);
+    toolBar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    toolBar_->addActions({saveAction, undoAction, redoAction});
+    toolBar_->addSeparator();
+    toolBar_->addActions({addMemberAction, replaceAction, deleteAction, exportAction});
+    toolBar_->addSeparator();
+    toolBar_->addAction(compareAction);
 }
 
 bool WorkbenchWindow::modified() const {
@@ -184,12 +338,14 @@ void WorkbenchWindow::UpdateTitleAndActions() {
     setWindowModified(modified());
     for (QAction* action :
          {saveAction, saveAsAction, replaceAction, addMemberAction, deleteAction, renameAction}) {
-        action->setEnabled(editable);
+        action->setEnabled(editable && !pending_);
     }
     salvageAction->setEnabled(open && document_->readOnly());
-    for (QAction* action : {exportAction, exportPngAction, exportBmpAction}) {
+    for (QAction* action : {exportAction, exportPngAction, exportBmpAction, compareAction}) {
         action->setEnabled(open);
     }
+    acceptReplaceAction->setEnabled(pending_.has_value());
+    cancelReplaceAction->setEnabled(pending_.has_value());
     model_->SetEditable(editable);
 }
 
@@ -201,7 +357,7 @@ bool WorkbenchWindow::ResolveUnsaved() {
         AskQuestion("Lumigram workbench",
                     QStringLiteral("Save the changes to %1?")
                         .arg(QString::fromStdString(ExtractFileName(document_->path()))),
-                    {"Save", "Discard", "Cancel"}, this);
+                    {"&Save", "&Discard", "&Cancel"}, this);
     if (answer == 1) {
         return true;
     }
@@ -214,7 +370,7 @@ bool WorkbenchWindow::ResolveUnsaved() {
         ShowErrorBox(error);
         return false;
     }
-    return true;
+    return !modified();
 }
 
 bool WorkbenchWindow::OpenPackage(const std::string& path) {
@@ -228,6 +384,9 @@ bool WorkbenchWindow::OpenPackage(const std::string& path) {
 void WorkbenchWindow::Reopen(const std::string& path,
                              const std::vector<Thumbnail>& keptThumbnails) {
     std::unique_ptr<WorkbenchDocument> opened = WorkbenchDocument::Open(path);
+    if (pending_) {
+        CancelReplace();
+    }
     undo_->clear();
     loader_->Cancel();
     requested_.clear();
@@ -251,8 +410,9 @@ void WorkbenchWindow::Reopen(const std::string& path,
     }
     findings_->setVisible(document_->readOnly());
     if (!keepPreview_) {
-        preview_->SetPicture(nullptr);
+        ShowImage(*previewArea_, {}, "Select a member");
         details_->clear();
+        filterBox_->clear();
     }
     Refresh();
     UpdateTitleAndActions();
@@ -260,10 +420,9 @@ void WorkbenchWindow::Reopen(const std::string& path,
         statusBar()->showMessage(
             QStringLiteral("Damaged package: read-only; %1 intact members can be exported or "
                            "salvaged")
-                .arg(document_->package().members().size()));
-    } else {
-        statusBar()->showMessage(
-            QStringLiteral("%1 members").arg(document_->package().members().size()));
+                .arg(document_->size()));
+    } else if (!keepPreview_) {
+        statusBar()->clearMessage();  // what was said was about the package before
     }
 }
 
@@ -282,6 +441,11 @@ void WorkbenchWindow::SetTransparency(const Transparency& transparency) {
 }
 
 void WorkbenchWindow::Refresh() {
+    const std::optional<std::size_t> current = CurrentMember();
+    const std::optional<PackageEntry> selected =
+        current && *current < static_cast<std::size_t>(model_->rowCount())
+            ? std::optional<PackageEntry>(model_->Entry(static_cast<int>(*current)))
+            : std::nullopt;
     const std::vector<PackageEntry>& members = document_->package().members();
     std::vector<quint64> keys;
     keys.reserve(members.size());
@@ -293,21 +457,41 @@ void WorkbenchWindow::Refresh() {
             loader_->Load(key, document_->SourceOf(i), transparency_.enabled);
         }
     }
-    const QModelIndex current = grid_->currentIndex();
-    const std::string selected = current.isValid()
-                                     ? model_->Entry(filter_->mapToSource(current).row()).storedName
-                                     : std::string();
     model_->SetMembers(members, std::move(keys));
-    SelectMember(selected);
+    std::optional<std::size_t> again;
+    if (selected) {
+        if (const std::ptrdiff_t at = document_->Find(*selected); at >= 0) {
+            again = static_cast<std::size_t>(at);
+        }
+    }
+    SelectMember(again);
+    ShowCount();
     UpdateTitleAndActions();
 }
 
-void WorkbenchWindow::SelectMember(const std::string& storedName) {
-    const int row = storedName.empty() ? -1 : model_->RowOf(storedName);
-    const QModelIndex at = row < 0 ? QModelIndex() : filter_->mapFromSource(model_->index(row));
+void WorkbenchWindow::ShowCount() {
+    const int all = model_->rowCount();
+    const int shown = filter_->rowCount();
+    count_->setText(filterBox_->text().isEmpty()
+                        ? QStringLiteral("%1 members").arg(all)
+                        : QStringLiteral("%1 of %2 members").arg(shown).arg(all));
+}
+
+std::optional<std::size_t> WorkbenchWindow::CurrentMember() const {
+    const QModelIndex current = grid_->currentIndex();
+    if (!current.isValid()) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(filter_->mapToSource(current).row());
+}
+
+void WorkbenchWindow::SelectMember(std::optional<std::size_t> index) {
+    const QModelIndex at = index && *index < static_cast<std::size_t>(model_->rowCount())
+                               ? filter_->mapFromSource(model_->index(static_cast<int>(*index)))
+                               : QModelIndex();
     grid_->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect);
     if (!at.isValid()) {
-        preview_->SetPicture(nullptr);
+        ShowImage(*previewArea_, {}, "Select a member");
         details_->clear();
     }
 }
@@ -318,47 +502,28 @@ void WorkbenchWindow::ThumbnailLoaded(quint64 key, const Thumbnail& thumbnail) {
 }
 
 void WorkbenchWindow::ShowSelected() {
-    const QModelIndex current = grid_->currentIndex();
-    if (!current.isValid() || !document_ || keepPreview_) {
+    const std::optional<std::size_t> index = CurrentMember();
+    if (!index || !document_ || keepPreview_) {
         return;
     }
-    const int row = filter_->mapToSource(current).row();
-    const PackageEntry& entry = model_->Entry(row);
-    const QString name = ShownName(entry.storedName);
-    QString details = QStringLiteral("%1 \u2014 %2 bytes").arg(name).arg(entry.size);
-    TFilePicture picture;
+    const PackageEntry& entry = document_->member(*index);
+    QString details =
+        QStringLiteral("%1 \u2014 %2 bytes").arg(ShownName(entry.storedName)).arg(entry.size);
+    QImage image;
+    QString placeholder = QStringLiteral("%1 holds no picture").arg(ShownName(entry.storedName));
     try {
-        const std::vector<std::uint8_t> bytes =
-            document_->package().ReadContent(static_cast<std::size_t>(row));
-        const QImage image =
-            DecodeMemberPicture(entry.storedName, bytes, transparency_.enabled, name.toStdString());
+        // The member's own pixels, straight from its bytes in memory.
+        image = document_->MemberImage(*index, transparency_.enabled);
         if (!image.isNull()) {
             details +=
                 QStringLiteral(" \u2014 %1 \u00D7 %2").arg(image.width()).arg(image.height());
-            QBuffer buffer;
-            buffer.open(QIODevice::ReadWrite);
-            image.save(&buffer, "PNG", 100);  // stored, not compressed: it is read at once
-            buffer.seek(0);
-            picture.LoadFromStream(&buffer);
         }
     } catch (const std::exception& error) {
         details += QStringLiteral(" \u2014 ") + QString::fromStdString(error.what());
+        placeholder = QString::fromStdString(error.what());
     }
-    preview_->SetPicture(picture.GetEmpty() ? nullptr : &picture);
+    ShowImage(*previewArea_, image, placeholder);
     details_->setText(details);
-}
-
-void WorkbenchWindow::StepZoom(int direction) {
-    const int zoom = preview_->Zoom();
-    if (zoom == TPreviewImage::kZoomFit) {
-        preview_->SetZoom(direction > 0 ? kZoomSteps[1] : kZoomSteps[0]);
-        return;
-    }
-    const auto step = std::find(kZoomSteps.begin(), kZoomSteps.end(), zoom);
-    const auto index =
-        std::clamp<std::ptrdiff_t>((step - kZoomSteps.begin()) + direction, 0,
-                                   static_cast<std::ptrdiff_t>(kZoomSteps.size()) - 1);
-    preview_->SetZoom(kZoomSteps[static_cast<std::size_t>(index)]);
 }
 
 std::vector<std::size_t> WorkbenchWindow::SelectedMembers() const {
@@ -380,16 +545,21 @@ void WorkbenchWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    RememberPlace(*this, kPlaceKey);
     // Changes discarded are gone: the next open starts from the file.
+    pending_.reset();
     undo_->clear();
     loader_->Cancel();
     requested_.clear();
     document_.reset();
     model_->SetMembers({}, {});
-    preview_->SetPicture(nullptr);
+    previewStack_->setCurrentWidget(previewArea_);
+    ShowImage(*previewArea_, {}, "Select a member");
     details_->clear();
+    count_->clear();
     UpdateTitleAndActions();
     QMainWindow::closeEvent(event);
+    emit closed();
 }
 
 }  // namespace lumigram

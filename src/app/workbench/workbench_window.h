@@ -2,12 +2,16 @@
 
 #include <QMainWindow>
 #include <QSet>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/window_state.h"
 #include "app/workbench/member_export.h"
 #include "app/workbench/thumbnail_cache.h"
+#include "package/editable_package.h"
 
 class QAction;
 class QLabel;
@@ -15,20 +19,26 @@ class QLineEdit;
 class QListView;
 class QListWidget;
 class QSortFilterProxyModel;
+class QStackedWidget;
+class QToolBar;
 class QUndoStack;
 
 namespace lumigram {
 
+class BeforeAfterPanel;
+class CompareWindow;
 class MemberListModel;
 class TPreviewImage;
+class TZoomView;
 class ThumbnailLoader;
 class WorkbenchDocument;
 
 // The package workbench: every member of one package as a grid of thumbnails
 // with a filter box, the selected member in a zoomable preview and its details
 // in the status bar, and the commands that change members (replace, add,
-// delete, rename; each undoable until the package is saved), save it, export
-// members and, for a damaged package opened read-only, salvage the intact ones.
+// delete, rename; each undoable until the package is saved), save it, compare
+// it with another, export members and, for a damaged package opened
+// read-only, salvage the intact ones. Members are addressed by position.
 class WorkbenchWindow : public QMainWindow {
     Q_OBJECT
 
@@ -45,6 +55,7 @@ class WorkbenchWindow : public QMainWindow {
     bool ResolveUnsaved();
     // The transparency setting ".k" members are shown and encoded with.
     void SetTransparency(const Transparency& transparency);
+    const Transparency& transparency() const { return transparency_; }
 
     const WorkbenchDocument* document() const { return document_.get(); }
     bool modified() const;
@@ -55,15 +66,26 @@ class WorkbenchWindow : public QMainWindow {
     void SaveAs();
     void Salvage();
     void Export(ExportForm form);
+    // Asks for the file, then shows the member's picture and the replacement
+    // side by side until AcceptReplace (Enter) or CancelReplace (Esc).
     void ReplaceMember();
+    void AcceptReplace();
+    void CancelReplace();
+    bool replacing() const { return pending_.has_value(); }
     void AddMember();
     void DeleteMembers();
     void RenameMember(int row, const QString& newName);
+    // Asks for another package and shows how it differs from this one.
+    void CompareWith();
+    // Shows how after differs from before in the compare window.
+    CompareWindow& ShowComparison(const std::string& before, const std::string& after);
 
     QAction* browseAction;
     QAction* saveAction;
     QAction* saveAsAction;
+    QAction* compareAction;
     QAction* salvageAction;
+    QAction* closeAction;
     QAction* undoAction;
     QAction* redoAction;
     QAction* replaceAction;
@@ -73,27 +95,46 @@ class WorkbenchWindow : public QMainWindow {
     QAction* exportAction;
     QAction* exportPngAction;
     QAction* exportBmpAction;
+    QAction* acceptReplaceAction;
+    QAction* cancelReplaceAction;
 
     // The widgets, for the tests and the benchmark.
     QListView* grid() const { return grid_; }
     QSortFilterProxyModel* filterModel() const { return filter_; }
     QLineEdit* filterBox() const { return filterBox_; }
-    TPreviewImage* preview() const { return preview_; }
+    TZoomView* previewArea() const { return previewArea_; }
+    TPreviewImage* preview() const;
+    BeforeAfterPanel* beforeAfter() const { return beforeAfter_; }
     QListWidget* findingsList() const { return findings_; }
     QLabel* details() const { return details_; }
+    QLabel* count() const { return count_; }
+    QToolBar* toolBar() const { return toolBar_; }
     ThumbnailLoader* loader() const { return loader_; }
     QUndoStack* undoStack() const { return undo_; }
+    CompareWindow* compareWindow() const { return compare_; }
+
+  signals:
+    // The window closed (its package let go).
+    void closed();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    struct PendingReplace {
+        std::size_t index;
+        PackageEntry entry;  // the member as it was when asked, to check it still is
+        std::vector<std::uint8_t> bytes;
+    };
+
     void BuildActions();
+    void BuildMenusAndToolBar();
     void BuildLayout();
     // Shows the package's members as they are now: asks for the thumbnails not
-    // made yet, keeps the selection by name.
+    // made yet, keeps the selected member selected.
     void Refresh();
     void ShowSelected();
+    void ShowCount();
     void ThumbnailLoaded(quint64 key, const Thumbnail& thumbnail);
     void UpdateTitleAndActions();
     void SaveTo(const std::string& path);
@@ -103,10 +144,10 @@ class WorkbenchWindow : public QMainWindow {
     // Applies change to the package as one undoable step.
     template <typename Change>
     void Edit(const QString& text, Change change);
-    // Package indexes of the selected rows, in package order.
+    // The member of the grid's current row, and the selected ones, by position.
+    std::optional<std::size_t> CurrentMember() const;
     std::vector<std::size_t> SelectedMembers() const;
-    void SelectMember(const std::string& storedName);
-    void StepZoom(int direction);
+    void SelectMember(std::optional<std::size_t> index);
     QString StartFolder() const;
 
     std::string scratchFolder_;
@@ -114,6 +155,7 @@ class WorkbenchWindow : public QMainWindow {
     // While a saved package is opened again: the member shown stays as it is.
     bool keepPreview_ = false;
     std::unique_ptr<WorkbenchDocument> document_;
+    std::optional<PendingReplace> pending_;
     ThumbnailCache cache_;
     QSet<quint64> requested_;
     ThumbnailLoader* loader_;
@@ -121,10 +163,17 @@ class WorkbenchWindow : public QMainWindow {
     QSortFilterProxyModel* filter_;
     QListView* grid_;
     QLineEdit* filterBox_;
-    TPreviewImage* preview_;
+    QStackedWidget* previewStack_;
+    TZoomView* previewArea_;
+    BeforeAfterPanel* beforeAfter_;
     QListWidget* findings_;
     QLabel* details_;
+    QLabel* zoomInfo_;
+    QLabel* count_;
+    QToolBar* toolBar_;
+    QMenu* viewMenu_;
     QUndoStack* undo_;
+    CompareWindow* compare_ = nullptr;
 };
 
 }  // namespace lumigram
