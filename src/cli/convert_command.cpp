@@ -171,6 +171,8 @@ void AddPictureConvertCommand(CLI::App& app, int& exitCode) {
     AddTransparencyOptions(*command, a->transparency);
     command->add_flag("--no-clobber", a->noClobber, "Leave existing output files alone");
     command->footer(
+        "With -d, outputs named alike are written once: the first input's. " +
+        std::string(kCaseBlindFooter) +
         "Exit status: 0 when every input was converted, 1 when any failed (the others are "
         "still converted), 2 for a usage error.\n"
         "Examples:\n"
