@@ -55,9 +55,7 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     bench::ScratchFolder dir(bench::BenchBase());
     const std::string members = dir.File("members");
-    const std::string scratch = dir.File("scratch");
     fs::create_directories(members);
-    fs::create_directories(scratch);
     MakeMembers(members);
     const std::string package = dir.File("skin.ezx");
     bench::RunCommand({LUMIGRAM_CLI, "pack", members, package});
@@ -66,7 +64,7 @@ int main(int argc, char** argv) {
 
     ScopedDialogResponder responder(
         [&](const DialogRequest&) { return DialogAnswer::Accept(QString::fromStdString(png)); });
-    WorkbenchWindow bench(scratch);
+    WorkbenchWindow bench;
     bench.show();
     QCoreApplication::processEvents();
 

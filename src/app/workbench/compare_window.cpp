@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPixmap>
 #include <QSplitter>
 #include <QStatusBar>
@@ -18,6 +19,7 @@
 #include "app/workbench/member_bytes.h"
 #include "app/workbench/member_picture.h"
 #include "app/workbench/thumbnail_loader.h"
+#include "app/zoom_actions.h"
 #include "display/preview_image.h"
 #include "display/zoom_view.h"
 #include "package/editable_package.h"
@@ -96,10 +98,10 @@ CompareWindow::CompareWindow(QWidget* parent) : QMainWindow(parent, Qt::Window) 
     summary_->setObjectName("Summary");
     statusBar()->addWidget(summary_, 1);
 
-    flipAction = new QAction("Show the &new one", this);
+    // The two pictures of a member are best told apart filling the view.
+    view_->SetZoom(TPreviewImage::kZoomFit);
+    flipAction = new QAction("Show the o&ld one", this);
     flipAction->setObjectName("Flip");
-    flipAction->setCheckable(true);
-    flipAction->setChecked(true);
     flipAction->setShortcut(QKeySequence(Qt::Key_Space));
     flipAction->setToolTip("Flip between the old and the new picture (Space)");
     ConnectCommand(flipAction, &QAction::triggered, this, [this] { Flip(); });
@@ -108,7 +110,10 @@ CompareWindow::CompareWindow(QWidget* parent) : QMainWindow(parent, Qt::Window) 
     tools->setMovable(false);
     tools->setToolButtonStyle(Qt::ToolButtonTextOnly);
     tools->addAction(flipAction);
-    addAction(flipAction);
+    QMenu* viewMenu = menuBar()->addMenu("&View");
+    viewMenu->addAction(flipAction);
+    viewMenu->addSeparator();
+    AddZoomActions(*viewMenu, *view_);
 
     QRect place(0, 0, 820, 560);
     if (parent != nullptr) {
@@ -205,7 +210,8 @@ void CompareWindow::ThumbnailLoaded(quint64 key, const Thumbnail& thumbnail) {
 
 void CompareWindow::Flip() {
     showNew_ = !showNew_;
-    flipAction->setChecked(showNew_);
+    flipAction->setText(showNew_ ? QStringLiteral("Show the o&ld one")
+                                 : QStringLiteral("Show the ne&w one"));
     ShowRow();
 }
 
