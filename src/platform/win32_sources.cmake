@@ -15,7 +15,7 @@ target_sources(lumigram_core PRIVATE
   platform/folder_probe_win32.cpp
   platform/wide_text_win32.cpp
   platform/io_error_win32.cpp
-  platform/byte_file_win32.cpp
+  platform/win32/byte_calls.cpp
   platform/win32/handles.cpp
   platform/win32/output_calls.cpp
   platform/win32/edit_calls.cpp
