@@ -3,10 +3,9 @@
 target_sources(lumigram_core PRIVATE
   platform/folder_probe.cpp
   platform/file_ops.cpp
-  platform/temporary_folder.cpp
-  platform/private_scratch.cpp
   platform/posix/byte_calls.cpp
   platform/posix/output_calls.cpp
+  platform/posix/folder_calls.cpp
   platform/posix/edit_calls.cpp
 )
 if(EMSCRIPTEN)

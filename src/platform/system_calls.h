@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
@@ -139,6 +140,23 @@ std::uint64_t RandomSeed();
 FileStamp StampOfOpen(int fd, const std::string& shown);
 // Links followed.
 std::optional<FileStamp> StampOfPath(const std::string& path);
+
+// ---- Private folders and processes
+
+using ProcessId = unsigned long;
+ProcessId CurrentProcess();
+// True while the process runs (under any user).
+bool ProcessRuns(ProcessId pid);
+// The system's temporary folder, and where a window's scratch folder goes
+// ($XDG_RUNTIME_DIR where it is set); neither ends in a separator.
+std::string TemporaryBase();
+std::string ScratchBase();
+// Makes base + separator + prefix + six random letters or digits, a new folder
+// only its user may enter; raises IoError when it cannot.
+std::string MakePrivateFolder(const std::string& base, const std::string& prefix);
+// A path as std::filesystem takes it, from the UTF-8 the program keeps, and back.
+std::filesystem::path NativePath(const std::string& path);
+std::string Utf8Of(const std::filesystem::path& path);
 
 // ---- Edits in place
 

@@ -22,8 +22,7 @@ target_sources(lumigram_core PRIVATE
   platform/file_ops_win32.cpp
   platform/folder_search_win32.cpp
   platform/interrupt_cleanup_win32.cpp
-  platform/temporary_folder_win32.cpp
-  platform/private_scratch_win32.cpp
+  platform/win32/folder_calls.cpp
   codec/png_unavailable.cpp
 )
 # Windows 8 and later (GetFinalPathNameByHandleW, FindFirstFileExW's large
