@@ -1,13 +1,9 @@
-#include <fcntl.h>
-#include <sys/random.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <random>
 
 #include "platform/folder_writes.h"
 #include "platform/interrupt_cleanup.h"
+#include "platform/io_error.h"
+#include "platform/system_calls.h"
 
 namespace lumigram {
 namespace {
@@ -15,11 +11,7 @@ namespace {
 // Six lower-case letters, hidden behind the prefix the output layer's
 // temporaries have, so nothing ever takes the probe for a file to read.
 std::string ProbeName() {
-    unsigned seed = 0;
-    if (::getrandom(&seed, sizeof seed, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof seed)) {
-        seed = std::random_device{}();
-    }
-    std::minstd_rand random(seed);
+    std::minstd_rand random(static_cast<std::minstd_rand::result_type>(sys::RandomSeed()));
     std::string name = ".lumigram-";
     for (int i = 0; i < 6; ++i) {
         name += static_cast<char>('a' + random() % 26);
@@ -36,45 +28,52 @@ std::string Upper(std::string text) {
     return text;
 }
 
-bool Exists(int folder, const std::string& name) {
-    struct ::stat st {};
-    return ::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+// What stands at name in folder, links not followed; kMissing also when it
+// cannot be looked at.
+sys::EntryInfo EntryAt(const OutputFolder& folder, const std::string& name) {
+    const std::string path = folder.PathOf(name);
+    try {
+        return sys::LookAt({folder.descriptor(), name, path}, path);
+    } catch (const IoError&) {
+        return {};
+    }
 }
 
 }  // namespace
 
 bool FolderIgnoresCase(const OutputFolder& folder) {
-    const int fd = folder.descriptor();
     for (int attempt = 0; attempt < 8; ++attempt) {
         const std::string lower = ProbeName();
         const std::string upper = Upper(lower);
-        if (Exists(fd, upper)) {
+        if (EntryAt(folder, upper).kind != EntryKind::kMissing) {
             continue;  // a name taken already tells nothing
         }
-        const int probe =
-            ::openat(fd, lower.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (probe < 0) {
-            if (errno == EEXIST) {
-                continue;
-            }
+        const std::string path = folder.PathOf(lower);
+        const sys::EntryRef probe{folder.descriptor(), lower, path};
+        UniqueFd made;
+        try {
+            made = sys::CreateNew(probe, path);
+        } catch (const IoError&) {
             return false;  // a folder that takes no file: its outputs will say why
         }
-        const InterruptCleanupEntry cleanup(fd, lower);
-        ::close(probe);
-        const bool found = Exists(fd, upper);
-        ::unlinkat(fd, lower.c_str(), 0);
+        if (!made) {
+            continue;
+        }
+        const InterruptCleanupEntry cleanup(folder.descriptor(), lower);
+        made = UniqueFd();
+        const bool found = EntryAt(folder, upper).kind != EntryKind::kMissing;
+        sys::RemoveQuietly(probe);
         return found;
     }
     return false;
 }
 
 std::optional<FileIdentity> EntryIdentity(const OutputFolder& folder, const std::string& name) {
-    struct ::stat st {};
-    if (::fstatat(folder.descriptor(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    const sys::EntryInfo entry = EntryAt(folder, name);
+    if (entry.kind == EntryKind::kMissing) {
         return std::nullopt;
     }
-    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
-                        static_cast<std::uint64_t>(st.st_ino)};
+    return entry.stamp.identity;
 }
 
 }  // namespace lumigram

@@ -1,7 +1,6 @@
 # The POSIX side of the platform layer, for Linux and (with the page's own
 # interrupt handling, which has no signals) WebAssembly.
 target_sources(lumigram_core PRIVATE
-  platform/folder_probe.cpp
   platform/file_ops.cpp
   platform/posix/byte_calls.cpp
   platform/posix/output_calls.cpp

@@ -12,7 +12,6 @@ get_target_property(lumigram_core_sources lumigram_core SOURCES)
 list(REMOVE_ITEM lumigram_core_sources ${lumigram_png_sources})
 set_property(TARGET lumigram_core PROPERTY SOURCES ${lumigram_core_sources})
 target_sources(lumigram_core PRIVATE
-  platform/folder_probe_win32.cpp
   platform/wide_text_win32.cpp
   platform/io_error_win32.cpp
   platform/win32/byte_calls.cpp

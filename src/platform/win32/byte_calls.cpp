@@ -42,13 +42,21 @@ class KeptPosition {
     bool kept_ = false;
 };
 
-OVERLAPPED At(const std::uint64_t* at) {
+// One ReadFile or WriteFile, at *at (the position kept) or at the file
+// position: call(handle, moved, where) makes it.
+template <typename Call>
+std::size_t Transfer(int fd, const std::uint64_t* at, Call call) {
+    const HANDLE handle = HandleOf(fd);
     OVERLAPPED where{};
+    std::optional<KeptPosition> kept;
     if (at != nullptr) {
         where.Offset = static_cast<DWORD>(*at);
         where.OffsetHigh = static_cast<DWORD>(*at >> 32);
+        kept.emplace(handle);
     }
-    return where;
+    DWORD moved = 0;
+    call(handle, moved, at != nullptr ? &where : nullptr);
+    return moved;
 }
 
 }  // namespace
@@ -94,38 +102,27 @@ EntryKind KindOfOpen(int fd, const std::string&) {
 
 std::size_t ReadSome(int fd, std::span<std::uint8_t> data, const std::uint64_t* at,
                      const std::string& path) {
-    const HANDLE handle = HandleOf(fd);
-    std::optional<KeptPosition> kept;
-    if (at != nullptr) {
-        kept.emplace(handle);
-    }
-    OVERLAPPED where = At(at);
-    DWORD moved = 0;
-    if (!::ReadFile(handle, data.data(), static_cast<DWORD>(data.size()), &moved,
-                    at != nullptr ? &where : nullptr)) {
+    return Transfer(fd, at, [&](HANDLE handle, DWORD& moved, OVERLAPPED* where) {
+        if (::ReadFile(handle, data.data(), static_cast<DWORD>(data.size()), &moved, where)) {
+            return true;
+        }
         const DWORD error = ::GetLastError();
         if (error == ERROR_HANDLE_EOF || error == ERROR_BROKEN_PIPE) {
-            return 0;
+            moved = 0;  // the end of the file, or of the pipe's writer
+            return true;
         }
         ThrowIoErrorFromWindowsError(error, path);
-    }
-    return moved;
+    });
 }
 
 std::size_t WriteSome(int fd, std::span<const std::uint8_t> data, const std::uint64_t* at,
                       const std::string& path) {
-    const HANDLE handle = HandleOf(fd);
-    std::optional<KeptPosition> kept;
-    if (at != nullptr) {
-        kept.emplace(handle);
-    }
-    OVERLAPPED where = At(at);
-    DWORD moved = 0;
-    if (!::WriteFile(handle, data.data(), static_cast<DWORD>(data.size()), &moved,
-                     at != nullptr ? &where : nullptr)) {
-        ThrowIoErrorFromLastError(path);
-    }
-    return moved;
+    return Transfer(fd, at, [&](HANDLE handle, DWORD& moved, OVERLAPPED* where) {
+        if (!::WriteFile(handle, data.data(), static_cast<DWORD>(data.size()), &moved, where)) {
+            ThrowIoErrorFromLastError(path);
+        }
+        return true;
+    });
 }
 
 void SeekTo(int fd, std::uint64_t offset, const std::string& path) {
