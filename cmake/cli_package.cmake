@@ -16,8 +16,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The .deb installs under /usr; the tarball holds one folder with bin/ and
 # share/, to unpack anywhere.
 set(CPACK_PACKAGE_FILE_NAME "lumigram-cli-${PROJECT_VERSION}-linux-${CMAKE_SYSTEM_PROCESSOR}")
-# lumigram-cli carries its C++ runtime; libspng is its one library besides the C
+# lumigram-cli carries its C++ runtime; zlib is its one library besides the C
 # library. The full package installs the same program.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libspng0 (>= 0.7), libc6 (>= 2.36)")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "zlib1g (>= 1:1.2.13), libc6 (>= 2.36)")
 set(CPACK_DEBIAN_PACKAGE_CONFLICTS lumigram)
 include(CPack)

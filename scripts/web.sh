@@ -17,6 +17,8 @@ LUMIGRAM_PACKAGES=scripts/debian-packages-web.txt bash scripts/setup.sh
 # em++ runs its JavaScript helpers under the node on PATH, which needs
 # Debian's own modules (node-acorn) put in its way.
 export NODE_PATH=/usr/share/nodejs
+# pako, pinned in src/web/package-lock.json, goes into lumigram.js.
+(cd src/web && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error)
 cmake --preset web >/dev/null
 cmake --build --preset web
 bash scripts/web-npm.sh web

@@ -558,9 +558,7 @@ void TSDIAppForm::BrowsePackageClick() {
 
 WorkbenchWindow& TSDIAppForm::Workbench() {
     if (workbench_ == nullptr) {
-        const std::string scratch = JoinPath(document_->ScratchFolder(), "workbench");
-        CreateFolders(scratch);
-        workbench_ = new WorkbenchWindow(scratch, this);
+        workbench_ = new WorkbenchWindow(this);
         workbench_->SetTransparency(state_.transparency);
     }
     return *workbench_;

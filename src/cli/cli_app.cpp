@@ -80,6 +80,10 @@ int ReportUsageError(const CLI::App& app, const CLI::ParseError& error, int argc
 int RunCli(int argc, char** argv) {
     CLI::App app{"Lumigram command-line companion: convert skin pictures and packages.",
                  "lumigram-cli"};
+    // Only -x and --long are options, on Windows as elsewhere: a path that
+    // begins with "/" (the root of the current drive) is a path. Subcommands
+    // take this from the app as they are added.
+    app.allow_windows_style_options(false);
     app.set_version_flag("--version", std::string("lumigram-cli ") + LUMIGRAM_VERSION);
     app.require_subcommand(1);
     app.footer(

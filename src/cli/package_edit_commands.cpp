@@ -12,10 +12,10 @@
 #include "codec/conversion_run.h"
 #include "codec/picture_conversion.h"
 #include "package/editable_package.h"
-#include "package/package_edit.h"
 #include "package/member_intake.h"
 #include "package/member_names.h"
 #include "package/package_diff.h"
+#include "package/package_edit.h"
 #include "platform/ansi_codepage.h"
 #include "platform/byte_file.h"
 #include "platform/file_ops.h"
@@ -289,9 +289,9 @@ void AddPackageEditCommands(CLI::App& app, int& exitCode) {
                      "current folder; created if missing)")
         ->check(NonEmptyPath())
         ->excludes(output);
-    extractCommand->footer(
-        "Examples:\n  lumigram-cli extract myskin.ezx icon.k wall.g -d parts/\n"
-        "  lumigram-cli extract myskin.ezx icon.k -o - | sha256sum");
+    extractCommand->footer(std::string(kCaseBlindFooter) +
+                           "Examples:\n  lumigram-cli extract myskin.ezx icon.k wall.g -d parts/\n"
+                           "  lumigram-cli extract myskin.ezx icon.k -o - | sha256sum");
     extractCommand->callback([extract, &exitCode] { exitCode = RunExtract(*extract); });
 
     auto update = std::make_shared<EditArguments>();
@@ -332,9 +332,9 @@ void AddPackageEditCommands(CLI::App& app, int& exitCode) {
         ->required()
         ->check(NonEmptyPath());
     AddForceFlag(*deleteCommand, remove->force);
-    deleteCommand->footer(
-        "A MEMBER the package does not hold leaves it as it was.\n" + std::string(kInPlaceFooter) +
-        "Example:\n  lumigram-cli delete myskin.ezx old_icon.k");
+    deleteCommand->footer("A MEMBER the package does not hold leaves it as it was.\n" +
+                          std::string(kInPlaceFooter) +
+                          "Example:\n  lumigram-cli delete myskin.ezx old_icon.k");
     deleteCommand->callback([remove, &exitCode] { exitCode = RunDelete(*remove); });
 
     auto diff = std::make_shared<DiffArguments>();

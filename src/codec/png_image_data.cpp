@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 
+#include "codec/png_zlib.h"
 #include "platform/byte_source.h"
 #include "platform/io_error.h"
 
@@ -11,7 +11,6 @@ namespace lumigram {
 namespace {
 
 constexpr std::uint8_t kIdat[4] = {'I', 'D', 'A', 'T'};
-constexpr std::uint64_t kSignatureBytes = 8;
 // A chunk's length field is below 2^31.
 constexpr std::uint32_t kMaxChunkLength = 0x7FFFFFFFu;
 
@@ -22,38 +21,32 @@ std::uint32_t Be32(const std::uint8_t* at) {
 
 }  // namespace
 
-PngImageData::PngImageData(ByteSource& source) : source_(source) {
-    // Raw deflate: the zlib header is checked here and its Adler-32 trailer
-    // left unread, as every chunk's CRC-32 already finds damage.
-    if (inflateInit2(&stream_, -15) != Z_OK) {
-        throw std::bad_alloc();
+PngImageData::PngImageData(ByteSource& source, std::uint64_t firstChunk)
+    : source_(source), position_(firstChunk) {
+    std::array<std::uint8_t, 8> header{};
+    ReadExactly(header, "inside its image data");
+    chunkLeft_ = Be32(header.data());
+    if (chunkLeft_ > kMaxChunkLength) {
+        Fail("a chunk length of " + std::to_string(chunkLeft_) + " bytes");
     }
-    try {
-        position_ = kSignatureBytes;
-        for (;;) {
-            std::array<std::uint8_t, 8> header{};
-            ReadExactly(header, "before its image data");
-            const std::uint32_t length = Be32(header.data());
-            if (length > kMaxChunkLength) {
-                Fail("a chunk length of " + std::to_string(length) + " bytes");
-            }
-            if (std::memcmp(header.data() + 4, kIdat, 4) == 0) {
-                chunkLeft_ = length;
-                crc_ = static_cast<std::uint32_t>(crc32(0, kIdat, 4));
-                break;
-            }
-            position_ += std::uint64_t{length} + 4;
+    crc_ = Crc32(0, kIdat);
+    std::array<std::uint8_t, 2> zlib{};
+    for (std::uint8_t& byte : zlib) {
+        if (pending_.empty()) {
+            Refill();
         }
-        TakeZlibHeader();
-    } catch (...) {
-        inflateEnd(&stream_);
-        throw;
+        byte = pending_[0];
+        pending_ = pending_.subspan(1);
     }
+    const unsigned cmf = zlib[0];
+    const unsigned flg = zlib[1];
+    if ((cmf & 0x0F) != 8 || (cmf >> 4) > 7 || (cmf * 256 + flg) % 31 != 0 || (flg & 0x20) != 0) {
+        Fail("the image data is not a zlib stream");
+    }
+    inflater_ = std::make_unique<Inflater>(static_cast<int>(cmf >> 4) + 8);
 }
 
-PngImageData::~PngImageData() {
-    inflateEnd(&stream_);
-}
+PngImageData::~PngImageData() = default;
 
 void PngImageData::Fail(const std::string& what) const {
     throw FormatError("damaged PNG: " + what, source_.name());
@@ -84,7 +77,7 @@ void PngImageData::NextChunk() {
     if (chunkLeft_ > kMaxChunkLength) {
         Fail("a chunk length of " + std::to_string(chunkLeft_) + " bytes");
     }
-    crc_ = static_cast<std::uint32_t>(crc32(0, kIdat, 4));
+    crc_ = Crc32(0, kIdat);
 }
 
 void PngImageData::Refill() {
@@ -92,46 +85,32 @@ void PngImageData::Refill() {
         NextChunk();
     }
     const std::size_t take = std::min<std::size_t>(chunkLeft_, input_.size());
-    ReadExactly(std::span(input_).first(take), "inside its image data");
-    crc_ = static_cast<std::uint32_t>(crc32(crc_, input_.data(), static_cast<uInt>(take)));
+    const std::span<std::uint8_t> bytes = std::span(input_).first(take);
+    ReadExactly(bytes, "inside its image data");
+    crc_ = Crc32(crc_, bytes);
     chunkLeft_ -= static_cast<std::uint32_t>(take);
-    stream_.next_in = input_.data();
-    stream_.avail_in = static_cast<uInt>(take);
-}
-
-void PngImageData::TakeZlibHeader() {
-    std::array<std::uint8_t, 2> header{};
-    for (std::uint8_t& byte : header) {
-        if (stream_.avail_in == 0) {
-            Refill();
-        }
-        byte = *stream_.next_in++;
-        --stream_.avail_in;
-    }
-    const unsigned cmf = header[0];
-    const unsigned flg = header[1];
-    if ((cmf & 0x0F) != 8 || (cmf >> 4) > 7 || (cmf * 256 + flg) % 31 != 0 || (flg & 0x20) != 0) {
-        Fail("the image data is not a zlib stream");
-    }
+    pending_ = bytes;
 }
 
 void PngImageData::Read(std::span<std::uint8_t> out) {
-    stream_.next_out = out.data();
-    stream_.avail_out = static_cast<uInt>(out.size());
-    while (stream_.avail_out > 0) {
+    while (!out.empty()) {
         if (ended_) {
             Fail("the image data ends before the picture does");
         }
-        if (stream_.avail_in == 0) {
-            Refill();
+        // What the inflater already holds comes first; more input only when
+        // it has nothing more to give.
+        const Inflater::Step step = inflater_->Inflate(pending_, out);
+        if (step.error != nullptr) {
+            Fail(std::string("the image data does not inflate (") + step.error + ")");
         }
-        const int code = inflate(&stream_, Z_NO_FLUSH);
-        if (code == Z_STREAM_END) {
-            ended_ = true;
-        } else if (code != Z_OK && code != Z_BUF_ERROR) {
-            Fail(std::string("the image data does not inflate (") +
-                 (stream_.msg != nullptr ? stream_.msg : "zlib error " + std::to_string(code)) +
-                 ")");
+        pending_ = pending_.subspan(step.consumed);
+        out = out.subspan(step.produced);
+        ended_ = step.ended;
+        if (step.consumed == 0 && step.produced == 0 && !step.ended) {
+            if (!pending_.empty()) {
+                Fail("the image data does not inflate");
+            }
+            Refill();
         }
     }
 }
@@ -139,8 +118,9 @@ void PngImageData::Read(std::span<std::uint8_t> out) {
 void PngImageData::Finish() {
     while (chunkLeft_ > 0) {
         const std::size_t take = std::min<std::size_t>(chunkLeft_, input_.size());
-        ReadExactly(std::span(input_).first(take), "inside its image data");
-        crc_ = static_cast<std::uint32_t>(crc32(crc_, input_.data(), static_cast<uInt>(take)));
+        const std::span<std::uint8_t> bytes = std::span(input_).first(take);
+        ReadExactly(bytes, "inside its image data");
+        crc_ = Crc32(crc_, bytes);
         chunkLeft_ -= static_cast<std::uint32_t>(take);
     }
     std::array<std::uint8_t, 4> crc{};

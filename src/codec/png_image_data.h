@@ -1,25 +1,27 @@
 #pragma once
 
-#include <zlib.h>
-
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
 namespace lumigram {
 
 class ByteSource;
+class Inflater;
 
-// The pixel data of a PNG straight from its file: the IDAT chunks in turn,
-// each one's CRC-32 checked, inflated into filtered rows. It is for a PNG whose
-// chunks before the pixels have already been read and checked; it skips them.
-// Input passes through a fixed buffer, so no allocation depends on the file.
-// Every fault (the file ending, a chunk's CRC, the data ending early, data
-// that does not inflate) is a FormatError naming the file and what is wrong.
+// The image data of a PNG straight from its source: the IDAT chunks in turn
+// (they must follow one another), each one's CRC-32 checked, inflated into
+// filtered rows. The zlib header is checked; the Adler-32 after the data is
+// not read, as every chunk's CRC-32 already finds damage (the one rule of every
+// build). Input passes through a fixed buffer, so no allocation depends on the
+// source. Every fault (the source ending, a chunk's CRC, the data ending early,
+// data that does not inflate) is a FormatError naming the source.
 class PngImageData {
   public:
-    explicit PngImageData(ByteSource& source);
+    // firstChunk: where the first IDAT chunk begins.
+    PngImageData(ByteSource& source, std::uint64_t firstChunk);
     ~PngImageData();
     PngImageData(const PngImageData&) = delete;
     PngImageData& operator=(const PngImageData&) = delete;
@@ -30,18 +32,18 @@ class PngImageData {
     void Finish();
 
   private:
-    void Fail(const std::string& what) const;
+    [[noreturn]] void Fail(const std::string& what) const;
     void ReadExactly(std::span<std::uint8_t> bytes, const char* what);
     void NextChunk();
     void Refill();
-    void TakeZlibHeader();
 
     ByteSource& source_;
     std::uint64_t position_ = 0;
-    z_stream stream_{};
-    std::uint32_t chunkLeft_ = 0;  // bytes of the current IDAT not yet read
-    std::uint32_t crc_ = 0;        // of the current chunk's type and data so far
-    bool ended_ = false;           // the deflate stream has ended
+    std::unique_ptr<Inflater> inflater_;
+    std::uint32_t chunkLeft_ = 0;            // bytes of the current IDAT not yet read
+    std::uint32_t crc_ = 0;                  // of the current chunk's type and data so far
+    bool ended_ = false;                     // the deflate stream has ended
+    std::span<const std::uint8_t> pending_;  // read, not yet inflated
     std::array<std::uint8_t, 65536> input_{};
 };
 

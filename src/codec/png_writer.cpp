@@ -1,7 +1,5 @@
 #include "codec/png_writer.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <array>
 #include <condition_variable>
@@ -14,6 +12,7 @@
 #include <vector>
 
 #include "codec/png_filters.h"
+#include "codec/png_zlib.h"
 #include "platform/byte_sink.h"
 #include "platform/io_error.h"
 
@@ -34,8 +33,13 @@ constexpr std::size_t kMinBandsForThreads = 3;
 // gets level 5, a few percent smaller still.
 constexpr int kLargeLevel = 4;
 constexpr int kSmallLevel = 5;
-constexpr int kMemLevel = 9;
-constexpr int kStrategy = Z_FILTERED;
+// Without threads (the WebAssembly build) every band is deflated in turn on
+// the calling thread.
+#if defined(__EMSCRIPTEN__)
+constexpr bool kHelperThread = false;
+#else
+constexpr bool kHelperThread = true;
+#endif
 
 void PutBigEndian(std::uint8_t* at, std::uint32_t value) {
     at[0] = static_cast<std::uint8_t>(value >> 24);
@@ -56,11 +60,11 @@ void WriteChunk(ByteSink& output, const char* type,
     std::array<std::uint8_t, 8> head{};
     PutBigEndian(head.data(), static_cast<std::uint32_t>(length));
     std::copy_n(type, 4, head.begin() + 4);
-    uLong crc = crc32_z(0, head.data() + 4, 4);
+    std::uint32_t crc = Crc32(0, std::span(head).subspan(4));
     output.Write(head);
     for (const auto part : parts) {
         if (!part.empty()) {
-            crc = crc32_z(crc, part.data(), part.size());
+            crc = Crc32(crc, part);
             output.Write(part);
         }
     }
@@ -72,23 +76,6 @@ void WriteChunk(ByteSink& output, const char* type,
 std::span<const std::uint8_t> Bytes(const std::string& text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
-
-// One raw deflate stream, reset for every band.
-class Deflater {
-  public:
-    explicit Deflater(int level) {
-        if (deflateInit2(&stream_, level, Z_DEFLATED, -15, kMemLevel, kStrategy) != Z_OK) {
-            throw std::bad_alloc();
-        }
-    }
-    ~Deflater() { deflateEnd(&stream_); }
-    Deflater(const Deflater&) = delete;
-    Deflater& operator=(const Deflater&) = delete;
-    z_stream& get() noexcept { return stream_; }
-
-  private:
-    z_stream stream_{};
-};
 
 // A band of rows on its way through: its raw rows (and those before it that
 // filter to its dictionary), then filtered, then deflated.
@@ -104,7 +91,7 @@ struct Band {
     std::vector<std::uint8_t> raw;
     std::vector<std::uint8_t> filtered;
     std::vector<std::uint8_t> deflated;
-    uLong adler = 0;  // of the band's filtered bytes
+    std::uint32_t adler = 0;  // of the band's filtered bytes
     std::size_t filteredBytes = 0;
 };
 
@@ -117,37 +104,14 @@ void DeflateBand(Deflater& deflater, Band& band, std::size_t rowBytes, unsigned 
                      std::span(band.raw.data() + r * rowBytes, rowBytes), bytesPerPixel,
                      std::span(band.filtered.data() + r * line, line));
     }
-    z_stream& z = deflater.get();
-    deflateReset(&z);
     const std::size_t beforeBytes = std::size_t{band.before} * line;
     const std::size_t dictionary = std::min(kWindowBytes, beforeBytes);
-    if (dictionary > 0) {
-        deflateSetDictionary(&z, band.filtered.data() + beforeBytes - dictionary,
-                             static_cast<uInt>(dictionary));
-    }
-    std::uint8_t* in = band.filtered.data() + beforeBytes;
     band.filteredBytes = std::size_t{band.rows} * line;
-    band.adler = adler32_z(adler32_z(0, nullptr, 0), in, band.filteredBytes);
-    band.deflated.resize(deflateBound(&z, band.filteredBytes) + 64);
-    z.next_in = in;
-    z.avail_in = static_cast<uInt>(band.filteredBytes);
-    std::size_t produced = 0;
-    const int flush = band.last ? Z_FINISH : Z_SYNC_FLUSH;
-    for (;;) {
-        z.next_out = band.deflated.data() + produced;
-        z.avail_out = static_cast<uInt>(band.deflated.size() - produced);
-        const int code = deflate(&z, flush);
-        produced = band.deflated.size() - z.avail_out;
-        if (code == Z_STREAM_ERROR) {
-            throw std::bad_alloc();
-        }
-        const bool finished = band.last ? code == Z_STREAM_END : z.avail_in == 0 && z.avail_out > 0;
-        if (finished) {
-            break;
-        }
-        band.deflated.resize(band.deflated.size() * 2);
-    }
-    band.deflated.resize(produced);
+    const std::span<const std::uint8_t> in(band.filtered.data() + beforeBytes, band.filteredBytes);
+    band.adler = Adler32(1, in);
+    deflater.DeflatePiece(
+        std::span<const std::uint8_t>(band.filtered.data() + beforeBytes - dictionary, dictionary),
+        in, band.last, band.deflated);
 }
 
 // Bands filled by the calling thread, deflated by whichever thread is free,
@@ -170,7 +134,7 @@ class BandPipeline {
         }
         own_.emplace(level_);
         beforeRows_ = static_cast<std::uint32_t>((kWindowBytes + rowBytes_) / (rowBytes_ + 1));
-        if (bands_ > 1) {
+        if (bands_ > 1 && kHelperThread) {
             worker_ = std::thread([this] { Work(); });
         }
     }
@@ -273,16 +237,15 @@ class BandPipeline {
                 }
             }
             Band& band = Slot(written_);
-            adler_ = written_ == 0 ? band.adler
-                                   : adler32_combine(adler_, band.adler,
-                                                     static_cast<z_off_t>(band.filteredBytes));
+            adler_ =
+                written_ == 0 ? band.adler : Adler32Combine(adler_, band.adler, band.filteredBytes);
             // The zlib header goes before the first band, the checksum of all
             // the filtered bytes after the last.
             std::array<std::uint8_t, 2> header{0x78, 0};
             const unsigned flags = (level_ < 2 ? 0 : level_ < 6 ? 1 : level_ == 6 ? 2 : 3) << 6;
             header[1] = static_cast<std::uint8_t>(flags + 31 - (0x7800 + flags) % 31);
             std::array<std::uint8_t, 4> trailer{};
-            PutBigEndian(trailer.data(), static_cast<std::uint32_t>(adler_));
+            PutBigEndian(trailer.data(), adler_);
             WriteChunk(
                 output_, "IDAT",
                 {std::span<const std::uint8_t>(header).first(written_ == 0 ? 2 : 0), band.deflated,
@@ -347,7 +310,7 @@ class BandPipeline {
     std::array<Band, kSlots> slots_;
     int level_ = kLargeLevel;
     std::optional<Deflater> own_;  // the calling thread's
-    uLong adler_ = 0;
+    std::uint32_t adler_ = 0;
 
     std::mutex mutex_;
     std::condition_variable changed_;

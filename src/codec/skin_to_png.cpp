@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "codec/png_context.h"
+#include "codec/png_chunks.h"
 #include "codec/png_writer.h"
 #include "codec/rgba_rows.h"
 #include "codec/skin_decoder.h"

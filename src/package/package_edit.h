@@ -38,7 +38,8 @@ struct InPlaceSaveOptions {
 // own bytes are let go of first (EditablePackage::CloseOriginal), so the
 // package must be opened again after a save there.
 FileStamp SaveInPlace(EditablePackage& package, const std::string& path,
-                      const std::optional<FileStamp>& since, const InPlaceSaveOptions& options = {});
+                      const std::optional<FileStamp>& since,
+                      const InPlaceSaveOptions& options = {});
 
 // The stamp of the package file at path now, links followed; none when there
 // is no file there.

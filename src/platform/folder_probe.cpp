@@ -11,7 +11,7 @@ namespace {
 // Six lower-case letters, hidden behind the prefix the output layer's
 // temporaries have, so nothing ever takes the probe for a file to read.
 std::string ProbeName() {
-    std::minstd_rand random(static_cast<std::minstd_rand::result_type>(sys::RandomSeed()));
+    std::minstd_rand random(static_cast<std::uint_fast32_t>(sys::RandomSeed()));
     std::string name = ".lumigram-";
     for (int i = 0; i < 6; ++i) {
         name += static_cast<char>('a' + random() % 26);
@@ -28,52 +28,51 @@ std::string Upper(std::string text) {
     return text;
 }
 
-// What stands at name in folder, links not followed; kMissing also when it
-// cannot be looked at.
-sys::EntryInfo EntryAt(const OutputFolder& folder, const std::string& name) {
-    const std::string path = folder.PathOf(name);
-    try {
-        return sys::LookAt({folder.descriptor(), name, path}, path);
-    } catch (const IoError&) {
-        return {};
-    }
+bool Exists(const sys::EntryRef& entry) {
+    return sys::LookAt(entry, entry.path).kind != EntryKind::kMissing;
 }
 
 }  // namespace
 
 bool FolderIgnoresCase(const OutputFolder& folder) {
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        const std::string lower = ProbeName();
-        const std::string upper = Upper(lower);
-        if (EntryAt(folder, upper).kind != EntryKind::kMissing) {
-            continue;  // a name taken already tells nothing
+    try {
+        for (int attempt = 0; attempt < 8; ++attempt) {
+            const std::string lower = ProbeName();
+            const std::string upper = Upper(lower);
+            const std::string lowerPath = folder.PathOf(lower);
+            const std::string upperPath = folder.PathOf(upper);
+            const sys::EntryRef lowerEntry{folder.descriptor(), lower, lowerPath};
+            const sys::EntryRef upperEntry{folder.descriptor(), upper, upperPath};
+            if (Exists(upperEntry)) {
+                continue;  // a name taken already tells nothing
+            }
+            UniqueFd probe = sys::CreateNew(lowerEntry, lowerPath);
+            if (!probe) {
+                continue;  // taken meanwhile
+            }
+            const InterruptCleanupEntry cleanup(folder.descriptor(), lower);
+            probe = UniqueFd();  // closed first: Windows removes no open file
+            const bool found = Exists(upperEntry);
+            sys::RemoveQuietly(lowerEntry);
+            return found;
         }
-        const std::string path = folder.PathOf(lower);
-        const sys::EntryRef probe{folder.descriptor(), lower, path};
-        UniqueFd made;
-        try {
-            made = sys::CreateNew(probe, path);
-        } catch (const IoError&) {
-            return false;  // a folder that takes no file: its outputs will say why
-        }
-        if (!made) {
-            continue;
-        }
-        const InterruptCleanupEntry cleanup(folder.descriptor(), lower);
-        made = UniqueFd();
-        const bool found = EntryAt(folder, upper).kind != EntryKind::kMissing;
-        sys::RemoveQuietly(probe);
-        return found;
+    } catch (const IoError&) {
+        // A folder that takes no file: its outputs will say why.
     }
     return false;
 }
 
 std::optional<FileIdentity> EntryIdentity(const OutputFolder& folder, const std::string& name) {
-    const sys::EntryInfo entry = EntryAt(folder, name);
-    if (entry.kind == EntryKind::kMissing) {
-        return std::nullopt;
+    const std::string path = folder.PathOf(name);
+    try {
+        const sys::EntryInfo info = sys::LookAt({folder.descriptor(), name, path}, path);
+        if (info.kind != EntryKind::kMissing) {
+            return info.stamp.identity;
+        }
+    } catch (const IoError&) {
+        // Nothing to compare with: the write itself will say what is wrong.
     }
-    return entry.stamp.identity;
+    return std::nullopt;
 }
 
 }  // namespace lumigram

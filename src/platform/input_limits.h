@@ -32,12 +32,11 @@ inline constexpr std::uint32_t kMaxPictureHeight = 65535;
 // at most RowStride bytes, so decoding a picture costs time and output in
 // proportion to the file's own size, whatever Width claims.
 
-// PNG pictures are read and written through libspng, row by row. Its image
-// limits are the widest and highest picture a ".k" header can hold; its chunk
-// limits bound what it keeps of chunks other than the pixels (text, palette,
-// unknown chunks), so a hostile file cannot make it allocate without end.
-inline constexpr std::uint32_t kMaxPngChunkBytes = 1u << 20;
-inline constexpr std::uint32_t kMaxPngChunkCacheBytes = 4u << 20;
+// PNG pictures are read row by row; the width and height are refused at the
+// IHDR chunk beyond what a ".k" can hold (kMaxBmpWidth24 or, for a 32-bit one,
+// kMaxBmpWidth32; kMaxPictureHeight), before any pixel is read. Of the other
+// chunks only the palette and transparency are kept (at most 1,024 bytes), so
+// no allocation depends on the file but the rows themselves.
 // An interlaced PNG comes in seven passes over the whole picture, so it is
 // decoded whole; one whose RGBA pixels would take more than this is refused.
 inline constexpr std::uint64_t kMaxInterlacedPngBytes = 64u << 20;

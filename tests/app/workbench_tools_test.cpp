@@ -3,6 +3,7 @@
 #include <QListView>
 #include <QMenuBar>
 #include <QSortFilterProxyModel>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -10,6 +11,7 @@
 #include <sstream>
 
 #include "app/window_fixture.h"
+#include "app/workbench/batch_replace.h"
 #include "app/workbench/before_after.h"
 #include "app/workbench/compare_window.h"
 #include "app/workbench/thumbnail_loader.h"
@@ -257,6 +259,107 @@ TEST_F(WorkbenchToolsTest, CountDeleteAndMembersOfTheSameName) {
     EXPECT_EQ(same.document()->ReadMember(0), Solid(0, 0, 63));
     EXPECT_EQ(same.grid()->currentIndex().data(Qt::EditRole).toString(), "first.k");
     EXPECT_TRUE(Messages().empty());
+}
+
+}  // namespace
+}  // namespace lumigram::test
+
+namespace lumigram::test {
+namespace {
+
+TEST_F(WorkbenchToolsTest, BatchReplaceListsWhatUpdateConvertDoesAndIsOneUndoStep) {
+    const std::vector<Member> members = {{"dup.k", Solid(1, 1, 1)},
+                                         {"icon.k", Solid(63, 0, 0)},
+                                         {"logo.g", Bytes{'G', 'I', 'F', '8', '9', 'a'}},
+                                         {"dup.k", Solid(2, 2, 2)},
+                                         {"wall.k", Solid(0, 63, 0)}};
+    WorkbenchWindow& bench = Open(members, "skin.ezx");
+    const std::string folder = dir_.File("new");
+    std::filesystem::create_directories(folder);
+    const auto png = [&](const std::string& name, QColor colour) {
+        QImage image(6, 6, QImage::Format_RGB32);
+        image.fill(colour);
+        image.save(QString::fromStdString(folder + "/" + name), "PNG");
+    };
+    png("icon.png", Qt::blue);
+    png("dup.png", Qt::red);
+    png("WALL.png", Qt::green);
+    BmpSpec bmp;
+    bmp.width = 5;
+    bmp.height = 3;
+    WriteAll(folder + "/new.bmp", MakeBmp(bmp));
+    WriteAll(folder + "/anim.gif", Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0});
+    WriteAll(folder + "/notes.txt", Bytes{'h', 'i'});
+
+    Expect({Accept(folder), DialogAnswer::Accept({})});
+    Trigger(bench.replaceFromFolderAction);
+    ASSERT_NE(bench.batchList(), nullptr);
+    EXPECT_EQ(requests_.back().title, "Replace from files");
+    std::map<std::string, std::string> listed;
+    for (int i = 0; i < bench.batchList()->list()->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = bench.batchList()->list()->topLevelItem(i);
+        listed[item->text(0).toStdString()] = (item->text(1) + " " + item->text(2)).toStdString();
+    }
+    EXPECT_EQ(bench.batchList()->summary()->text(), "1 replaced, 2 added, 3 skipped");
+    EXPECT_EQ(listed["icon.png"], "icon.k replaced");
+    EXPECT_EQ(listed["new.bmp"], "new.k added");
+    EXPECT_EQ(listed["anim.gif"], "anim.g added");
+    // The CLI refuses each skipped file with the reason the list gives.
+    for (const char* skipped : {"dup.png", "WALL.png", "notes.txt"}) {
+        const CommandResult refused = RunCommand(
+            std::string(LUMIGRAM_CLI) + " update --convert " + ShellQuote(Pic("skin.ezx")) + " " +
+            ShellQuote(folder + "/" + skipped) + " -o " + ShellQuote(dir_.File("refused.ezx")));
+        EXPECT_NE(refused.exitCode, 0) << skipped;
+        const std::string reason = listed[skipped].substr(listed[skipped].find("skipped: ") + 9);
+        EXPECT_NE(refused.err.find(reason), std::string::npos) << skipped << ": " << refused.err;
+    }
+
+    // One step: undone at once, and redone.
+    Trigger(bench.undoAction);
+    EXPECT_EQ(bench.document()->size(), members.size());
+    EXPECT_EQ(bench.document()->ReadMember(1), members[1].content);
+    Trigger(bench.redoAction);
+    // Saved, it is what update --convert writes.
+    Trigger(bench.saveAction);
+    Put("skin-before.ezx", BuildPackage(members));
+    const CommandResult cli = RunCommand(
+        std::string(LUMIGRAM_CLI) + " update --convert " + ShellQuote(Pic("skin-before.ezx")) +
+        " " + ShellQuote(folder + "/icon.png") + " " + ShellQuote(folder + "/new.bmp") + " " +
+        ShellQuote(folder + "/anim.gif") + " -o " + ShellQuote(dir_.File("expected.ezx")));
+    ASSERT_EQ(cli.exitCode, 0) << cli.err;
+    EXPECT_EQ(ReadAll(Pic("skin.ezx")), ReadAll(dir_.File("expected.ezx")));
+    EXPECT_TRUE(Messages().empty());
+}
+
+}  // namespace
+}  // namespace lumigram::test
+
+namespace lumigram::test {
+namespace {
+
+TEST_F(WorkbenchToolsTest, APackageChangedOnDiskIsReloadedWhenNothingIsUnsaved) {
+    WorkbenchWindow& bench =
+        Open({{"a.k", Solid(63, 0, 0)}, {"b.k", Solid(0, 63, 0)}, {"c.k", Solid(0, 0, 63)}});
+    Select(bench, 1);
+    const auto del = [&](const char* name) {
+        return RunCommand(std::string(LUMIGRAM_CLI) + " delete " + ShellQuote(Pic("a.ezx")) + " " +
+                          name)
+            .exitCode;
+    };
+    ASSERT_EQ(del("a.k"), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bench.document()->size() == 2; }, 5000));
+    EXPECT_EQ(bench.statusBar()->currentMessage(),
+              "a.ezx was changed by another program: reloaded");
+    EXPECT_EQ(Middle(*bench.previewArea()), qRgb(0, 0, 252));  // the second member now: c.k
+
+    // With changes of its own it keeps them, and says so.
+    Trigger(bench.deleteAction);
+    ASSERT_EQ(del("b.k"), 0);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return bench.statusBar()->currentMessage().contains("Save asks"); }, 5000));
+    EXPECT_EQ(bench.document()->size(), 1u);
+    EXPECT_TRUE(bench.modified());
+    Expect({DialogAnswer::Button(1)});  // Discard, at the end of the test
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "support/png_files.h"
 
 #include <spng.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 
@@ -76,6 +78,53 @@ RgbaPicture ReadPng(const Bytes& png) {
     Check(spng_decode_image(context.get(), picture.rgba.data(), size, SPNG_FMT_RGBA8,
                             SPNG_DECODE_TRNS));
     return picture;
+}
+
+Bytes PngChunk(const std::string& type, const Bytes& data) {
+    Bytes chunk;
+    const auto put32 = [&](std::uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            chunk.push_back(static_cast<std::uint8_t>(v >> shift));
+        }
+    };
+    put32(static_cast<std::uint32_t>(data.size()));
+    chunk.insert(chunk.end(), type.begin(), type.end());
+    chunk.insert(chunk.end(), data.begin(), data.end());
+    put32(
+        static_cast<std::uint32_t>(crc32(0, chunk.data() + 4, static_cast<uInt>(data.size() + 4))));
+    return chunk;
+}
+
+Bytes MakeRawPng(const RawPngSpec& spec) {
+    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Bytes ihdr(13, 0);
+    for (int i = 0; i < 4; ++i) {
+        ihdr[i] = static_cast<std::uint8_t>(spec.width >> (24 - 8 * i));
+        ihdr[4 + i] = static_cast<std::uint8_t>(spec.height >> (24 - 8 * i));
+    }
+    ihdr[8] = spec.bitDepth;
+    ihdr[9] = spec.colorType;
+    ihdr[12] = spec.interlaced ? 1 : 0;
+    const auto append = [&](const Bytes& chunk) {
+        png.insert(png.end(), chunk.begin(), chunk.end());
+    };
+    append(PngChunk("IHDR", ihdr));
+    for (const auto& [type, data] : spec.chunks) {
+        append(PngChunk(type, data));
+    }
+    uLongf size = compressBound(static_cast<uLong>(spec.filtered.size()));
+    Bytes deflated(size);
+    compress(deflated.data(), &size, spec.filtered.data(),
+             static_cast<uLong>(spec.filtered.size()));
+    deflated.resize(size);
+    const std::size_t piece = spec.piece == 0 ? deflated.size() : spec.piece;
+    for (std::size_t at = 0; at < deflated.size(); at += piece) {
+        append(PngChunk("IDAT", Bytes(deflated.begin() + static_cast<std::ptrdiff_t>(at),
+                                      deflated.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                             at + piece, deflated.size())))));
+    }
+    append(PngChunk("IEND", {}));
+    return png;
 }
 
 }  // namespace lumigram::test

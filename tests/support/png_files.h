@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/test_files.h"
 
@@ -31,5 +33,23 @@ struct RgbaPicture {
     friend bool operator==(const RgbaPicture&, const RgbaPicture&) = default;
 };
 RgbaPicture ReadPng(const Bytes& png);
+
+// A chunk: length, type, data, CRC.
+Bytes PngChunk(const std::string& type, const Bytes& data);
+
+// A PNG put together chunk by chunk: the signature, IHDR, the chunks given,
+// the filtered rows (filter bytes included) deflated by zlib and split into
+// IDAT chunks of piece bytes (one when 0), then IEND.
+struct RawPngSpec {
+    std::uint32_t width = 1;
+    std::uint32_t height = 1;
+    std::uint8_t bitDepth = 8;
+    std::uint8_t colorType = 0;
+    bool interlaced = false;
+    Bytes filtered;
+    std::vector<std::pair<std::string, Bytes>> chunks;  // before the image data
+    std::size_t piece = 0;
+};
+Bytes MakeRawPng(const RawPngSpec& spec);
 
 }  // namespace lumigram::test

@@ -667,6 +667,129 @@ rows.push([
     }
 ]);
 
+// ---- PNG through the core's own reader and writer -----------------------
+// Every PNG the CLI's tests read (16-bit, interlaced, palettes, low depths)
+// becomes the CLI's ".k" in the page too; a ".k" made into PNG by the page
+// has the CLI's colour type and chunks, and its pixels come back byte for
+// byte through lumigram-cli convert.
+
+// A PNG of any colour type and depth from sample(x, y, channel), Adam7 when
+// asked, every row with filter 0.
+function rawPng(width, height, depth, type, adam7, sample, extra = []) {
+    const channels = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}[type];
+    const passes = adam7 ?
+        [[0, 0, 8, 8], [4, 0, 8, 8], [0, 4, 4, 8], [2, 0, 4, 4], [0, 2, 2, 4], [1, 0, 2, 2], [0, 1, 1, 2]] :
+        [[0, 0, 1, 1]];
+    const rows = [];
+    for (const [x0, y0, dx, dy] of passes) {
+        const columns = width > x0 ? Math.ceil((width - x0) / dx) : 0;
+        if (columns === 0) {
+            continue;
+        }
+        for (let y = y0; y < height; y += dy) {
+            const row = Buffer.alloc(1 + Math.ceil((columns * channels * depth) / 8));
+            let bit = 8;
+            for (let i = 0; i < columns; i++) {
+                for (let c = 0; c < channels; c++) {
+                    const v = sample(x0 + i * dx, y, c);
+                    if (depth === 16) {
+                        row.writeUInt16BE(v, 1 + ((i * channels + c) * 2));
+                    } else {
+                        row[bit >> 3] |= v << (8 - depth - (bit & 7));
+                    }
+                    bit += depth;
+                }
+            }
+            rows.push(row);
+        }
+    }
+    const head = Buffer.alloc(13);
+    head.writeUInt32BE(width, 0);
+    head.writeUInt32BE(height, 4);
+    head.set([depth, type, 0, 0, adam7 ? 1 : 0], 8);
+    return Buffer.concat([
+        Buffer.from([137, 80, 78, 71, 13, 10, 26, 10]), chunk('IHDR', head), ...extra,
+        chunk('IDAT', zlib.deflateSync(Buffer.concat(rows))), chunk('IEND', Buffer.alloc(0))
+    ]);
+}
+
+function chunkTypes(bytes) {
+    const types = [];
+    for (let at = 8; at + 8 <= bytes.length; at += 12 + Buffer.from(bytes).readUInt32BE(at)) {
+        types.push(Buffer.from(bytes.subarray(at + 4, at + 8)).toString('latin1'));
+    }
+    return types.filter((type, i) => type !== 'IDAT' || types[i - 1] !== 'IDAT').join(' ');
+}
+
+function pngToSkinAsCli(bytes) {
+    const input = file('p.png', bytes);
+    const out = path.join(path.dirname(input), 'out.k');
+    same(wasm(() => L.pictureToSkin(bytes, 'p.png')), cli(['convert', input, '-o', out], out, input),
+         'PNG to .k');
+}
+
+function skinToPngAsCli(k, transparency) {
+    const input = file('p.k', k);
+    const folder = path.dirname(input);
+    const flags = transparency ? [] : ['--no-transparency'];
+    const theirs = cli(['convert', input, '-o', path.join(folder, 'cli.png'), ...flags],
+                       path.join(folder, 'cli.png'), input);
+    const ours = wasm(() => L.skinToPng(k, 'p.k', transparency));
+    if (typeof ours === 'string') {
+        throw new Error(`skinToPng: ${ours}`);
+    }
+    same(chunkTypes(ours), chunkTypes(theirs), 'chunks');
+    same(ours.subarray(0, 33), theirs.subarray(0, 33), 'signature and IHDR');
+    // Back through the CLI, both PNGs give the same ".k": the original one
+    // when transparency was kept.
+    fs.writeFileSync(path.join(folder, 'wasm.png'), ours);
+    const back = (name) => cli(['convert', path.join(folder, name), '-o', path.join(folder, name + '.k'), ...flags],
+                               path.join(folder, name + '.k'), name);
+    same(back('wasm.png'), back('cli.png'), 'the .k back from each PNG');
+    if (transparency) {
+        same(back('wasm.png'), k, 'the .k back from the page\'s PNG');
+    }
+}
+
+const ramp = (x, y, c) => (x * 37 + y * 91 + c * 53) % 256;
+const deepRamp = (x, y, c) => (x * 9001 + y * 4099 + c * 17389) % 65536;
+const corePngs = [
+    ['8-bit RGBA', rawPng(7, 5, 8, 6, false, (x, y, c) => c === 3 ? ((x + y) % 3 ? 255 : 0) : ramp(x, y, c))],
+    ['16-bit RGBA', rawPng(9, 4, 16, 6, false, deepRamp)],
+    ['16-bit RGB with tRNS', rawPng(5, 3, 16, 2, false, (x, y, c) => (x % 2 ? 4000 : 9000) + c,
+                                    [chunk('tRNS', [0x23, 0x28, 0x23, 0x29, 0x23, 0x2a])])],
+    ['16-bit grey + alpha, Adam7', rawPng(11, 9, 16, 4, true, deepRamp)],
+    ['8-bit RGB, Adam7', rawPng(9, 7, 8, 2, true, ramp)],
+    ['1 x 1, Adam7 (six empty passes)', rawPng(1, 1, 8, 6, true, ramp)],
+    ['2-bit palette with tRNS', rawPng(7, 3, 2, 3, false, (x, y) => (x + y) % 4,
+                                       [chunk('PLTE', [200, 10, 10, 10, 200, 10, 10, 10, 200]), chunk('tRNS', [255, 0])])],
+    ['1-bit grey', rawPng(13, 2, 1, 0, false, (x, y) => (x ^ y) & 1)],
+    ['4-bit grey with tRNS, Adam7', rawPng(6, 6, 4, 0, true, (x, y) => (x + 2 * y) % 16, [chunk('tRNS', [0, 5])])],
+];
+for (const [what, bytes] of corePngs) {
+    rows.push([`PNG to .k through the core: ${what}`, () => pngToSkinAsCli(bytes)]);
+}
+{
+    const masked = cli(['convert', file('p.png', corePngs[0][1]), '-o', path.join(work, 'masked.k')],
+                       path.join(work, 'masked.k'), 'p.png');
+    rows.push(['.k to PNG through the core: 18-bit with a mask', () => skinToPngAsCli(masked, true)]);
+    rows.push(['.k to PNG through the core: 18-bit, no transparency', () => skinToPngAsCli(masked, false)]);
+    rows.push(['.k to PNG through the core: 32-bit', () => skinToPngAsCli(skin32(9, 4), true)]);
+    // Large enough for the writer's bands (all deflated on the one thread).
+    const big = cli(['convert', file('big.png', rawPng(700, 500, 8, 6, false, (x, y, c) => c === 3 ? (x % 7 ? 255 : 0) : (x * y + c) & 252)),
+                     '-o', path.join(work, 'big.k')], path.join(work, 'big.k'), 'big.png');
+    rows.push(['.k to PNG through the core: 700 x 500, in bands', () => skinToPngAsCli(big, true)]);
+}
+rows.push(['a PNG the CLI refuses for its size is refused with its words, before decoding', () => {
+    const huge = rawPng(1, 1, 8, 0, false, () => 0);
+    huge.writeUInt32BE(60000, 16);
+    huge.writeUInt32BE(60000, 20);
+    huge.writeUInt32BE(crc32(huge.subarray(12, 29)), 29);
+    const input = file('huge.png', huge);
+    same(wasm(() => L.pictureToSkin(huge, 'huge.png')),
+         cli(['convert', input, '-o', path.join(path.dirname(input), 'x.k')], null, input), 'refusal');
+}]);
+
 let failed = 0;
 for (const [name, run] of rows) {
     try {

@@ -38,12 +38,58 @@ rows=(
   "unpack|unpack in.ezx out"
   "missing input|decode nothing.k x.bmp"
   "not a skin picture|decode pic.bmp x.bmp"
+  "k to png|convert in/icon.k -o icon.png"
+  "32-bit k to png|convert deep.k -o deep.png"
+  "png to k|convert pic.png -o pic.k"
+  "32-bit png back to k|convert deep32.png -o deep.k"
+  "16-bit interlaced png with tRNS to k|convert adam7.png -o adam7.k"
+  "palette png to k|convert palette.png -o palette.k"
+  "damaged png|convert damaged.png -o damaged.k"
 )
+
+# PNGs of other kinds than Lumigram writes: 16-bit RGB with a tRNS colour,
+# interlaced, and a 2-bit palette with transparency; and a damaged one.
+make_pngs() {
+  python3 - "$1" <<'PY'
+import struct, sys, zlib
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+def png(path, width, height, depth, kind, rows, extra=b"", interlace=0):
+    head = struct.pack(">IIBBBBB", width, height, depth, kind, 0, 0, interlace)
+    data = chunk(b"IHDR", head) + extra + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b"")
+    open(path, "wb").write(b"\x89PNG\r\n\x1a\n" + data)
+folder = sys.argv[1]
+# 5 x 3, 16-bit RGB, Adam7: the passes of 5 x 3 pixels, samples from their place.
+passes = [(0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2), (0, 1, 1, 2)]
+rows = b""
+for x0, y0, dx, dy in passes:
+    xs, ys = range(x0, 5, dx), range(y0, 3, dy)
+    if not xs or not ys:
+        continue
+    for y in ys:
+        rows += b"\x00" + b"".join(struct.pack(">HHH", 4000 * x, 9000 * y, 65535 - 5000 * x) for x in xs)
+png(folder + "/adam7.png", 5, 3, 16, 2, rows, chunk(b"tRNS", struct.pack(">HHH", 4000, 9000, 60535)), 1)
+# 7 x 2, 2-bit palette of three colours, the second half transparent.
+palette = chunk(b"PLTE", bytes([200, 10, 10, 10, 200, 10, 10, 10, 200])) + chunk(b"tRNS", bytes([255, 128]))
+png(folder + "/palette.png", 7, 2, 2, 3, b"\x00\x1b\x90" + b"\x01\x6c\x30", palette)
+damaged = bytearray(open(folder + "/palette.png", "rb").read())
+damaged[-20] ^= 1
+open(folder + "/damaged.png", "wb").write(damaged)
+# A 32-bit picture as a 32-bit BMP gives it, 3 x 2.
+bmp = b"BM" + struct.pack("<IIIIiiHHIIiiII", 54 + 24, 0, 54, 40, 3, 2, 1, 32, 0, 24, 0, 0, 0, 0)
+bmp += bytes(range(24))
+open(folder + "/deep.bmp", "wb").write(bmp)
+PY
+}
 
 prepare() {
   mkdir -p "$1/in"
   make_bmp "$1/pic.bmp"
+  make_pngs "$1"
   "$linux_cli" encode "$1/pic.bmp" "$1/in/icon.k" >/dev/null
+  "$linux_cli" convert "$1/in/icon.k" -o "$1/pic.png" >/dev/null
+  "$linux_cli" encode "$1/deep.bmp" "$1/deep.k" >/dev/null
+  "$linux_cli" convert "$1/deep.k" -o "$1/deep32.png" >/dev/null
   printf 'GIF89a-not-really' >"$1/in/wall.g"
   printf 'animation' >"$1/in/menu.a"
   (cd "$1" && "$linux_cli" pack in in.ezx >/dev/null)
@@ -103,5 +149,17 @@ else
   failures=$((failures + 1))
 fi
 
-echo "compared ${#rows[@]} commands and one hostile package: $failures different"
+# A path beginning with "/" is a path on Windows too, not an option.
+rm -rf "$work/windows"
+prepare "$work/windows"
+run windows "$work/windows" info "$work/windows/in/icon.k"
+if [ "$(cat "$work/windows/status")" = 0 ] && grep -q "bits per pixel: 18" "$work/windows/stdout"; then
+  echo "same: a path beginning with / is a path"
+else
+  echo "DIFFERENT: info /...: exit $(cat "$work/windows/status")"
+  sed 's/^/  /' "$work/windows/stderr"
+  failures=$((failures + 1))
+fi
+
+echo "compared ${#rows[@]} commands, one hostile package and an absolute path: $failures different"
 [ "$failures" -eq 0 ]

@@ -7,6 +7,7 @@ import {canWriteFiles, download, keepOffline, pickFileToOpen, pickFileToSave, st
 import {PackageSession} from './package_actions.js';
 import {PackageGrid} from './package_grid.js';
 import {PictureView} from './picture_view.js';
+import {closeSheet, messages, openSheet, warnOnLeaving} from './shell.js';
 
 const $ = (id) => document.getElementById(id);
 const ui = Object.fromEntries([
@@ -29,6 +30,8 @@ const state = {
     selectRun: 0,          // a newer selection makes an older one's preview stale
     toldDownloadSave: false,
 };
+
+const {showError, clearError, showNote, setStatus} = messages(ui);
 
 const core = startCore({
     onThumbs: (message) => state.session && grid.takeThumbnails(message),
@@ -61,28 +64,6 @@ const grid = new PackageGrid(ui.grid, {
     },
 });
 
-// ---- Messages ---------------------------------------------------------------
-
-function showError(fileName, message, canSalvage = false) {
-    ui.alertText.textContent = fileName ? `${fileName}: ${message}` : message;
-    ui.salvage.hidden = !canSalvage;
-    ui.alert.hidden = false;
-    setStatus('');
-}
-
-function clearError() {
-    ui.alert.hidden = true;
-    ui.alertText.textContent = '';
-    ui.salvage.hidden = true;
-}
-
-function showNote(text) {
-    ui.note.textContent = text;
-    ui.note.hidden = false;
-}
-
-function setStatus(text) { ui.status.textContent = text; }
-
 // ---- Helpers ------------------------------------------------------------------
 
 function stemOf(name) {
@@ -100,12 +81,6 @@ const isPhone = () => matchMedia('(max-width: 700px)').matches;
 
 // ---- The shell: title, buttons, unsaved changes ---------------------------------
 
-function onBeforeUnload(event) {
-    event.preventDefault();
-    event.returnValue = '';
-}
-let unloadArmed = false;
-
 function updateShell() {
     const s = state.session;
     const name = s ? s.name : state.picture ? state.picture.name : '';
@@ -113,14 +88,7 @@ function updateShell() {
     ui.docName.textContent = name || 'Lumigram';
     ui.unsaved.hidden = !unsaved;
     document.title = name ? `${unsaved ? '• ' : ''}${name} — Lumigram` : 'Lumigram';
-    // Leaving the page asks first exactly while there is something to lose.
-    if (unsaved !== unloadArmed) {
-        if (unsaved)
-            window.addEventListener('beforeunload', onBeforeUnload);
-        else
-            window.removeEventListener('beforeunload', onBeforeUnload);
-        unloadArmed = unsaved;
-    }
+    warnOnLeaving(unsaved);
     document.documentElement.dataset.unsaved = String(unsaved);
     const editable = Boolean(s && !s.readOnly);
     const member = editable && grid.selected >= 0 && grid.selected < s.members.length;
@@ -596,25 +564,6 @@ async function downloadPackage() {
     }
 }
 
-// ---- The phone's sheet -------------------------------------------------------------------
-
-function openSheet() {
-    if (document.body.classList.contains('sheet-open'))
-        return;
-    document.body.classList.add('sheet-open');
-    // Back closes the sheet rather than leaving the page.
-    history.pushState({lumigramSheet: true}, '');
-}
-
-function closeSheet(fromHistory = false) {
-    if (!document.body.classList.contains('sheet-open'))
-        return;
-    document.body.classList.remove('sheet-open');
-    if (!fromHistory && history.state && history.state.lumigramSheet)
-        history.back();
-    grid.focus();
-}
-
 // ---- Wiring -------------------------------------------------------------------------------
 
 const typing = (target) => target && (target.isContentEditable ||
@@ -636,7 +585,8 @@ function onShortcut(e) {
          async () => addFiles(await chooseMemberFiles(true))],
         [!ctrl && key === 'F2' && !ui.rename.disabled, startRename],
         [!ctrl && key === 'Delete' && !typing(e.target) && !ui.delete.disabled, deleteSelected],
-        [key === 'Escape' && document.body.classList.contains('sheet-open'), () => closeSheet()],
+        [key === 'Escape' && document.body.classList.contains('sheet-open'),
+         () => closeSheet() && grid.focus()],
     ];
     const action = actions.find(([when]) => when);
     if (!action)
@@ -757,8 +707,8 @@ function wire() {
             endRename();
         }
     });
-    ui.sheetClose.addEventListener('click', () => closeSheet());
-    window.addEventListener('popstate', () => closeSheet(true));
+    ui.sheetClose.addEventListener('click', () => closeSheet() && grid.focus());
+    window.addEventListener('popstate', () => closeSheet(true) && grid.focus());
     ui.updateReload.addEventListener('click', () => state.reloadForUpdate());
 }
 

@@ -19,11 +19,9 @@ std::string ExportName(const std::string& storedName, ExportForm form);
 
 // Writes one member's bytes into folder through the output layer and returns
 // the name written: the member's own name, or for a converted ".k" that name
-// with ".png" or ".bmp". A conversion reads the member from a scratch copy in
-// scratchFolder, removed afterwards.
+// with ".png" or ".bmp", converted straight from the bytes in memory.
 std::string ExportMember(const OutputFolder& folder, const std::string& storedName,
                          const std::vector<std::uint8_t>& bytes, ExportForm form,
-                         const std::string& scratchFolder, const ConversionOptions& options,
-                         const OutputRules& rules);
+                         const ConversionOptions& options, const OutputRules& rules);
 
 }  // namespace lumigram

@@ -1,73 +1,42 @@
 #include "app/workbench/member_from_file.h"
 
-#include "platform/ansi_codepage.h"
+#include "package/member_intake.h"
 #include "platform/byte_file.h"
-#include "platform/folder_search.h"
+#include "platform/byte_sink.h"
 #include "platform/input_limits.h"
 #include "platform/io_error.h"
-#include "platform/output_file.h"
 
 namespace lumigram {
-namespace {
 
-// The whole of file, within what a package member may hold.
-std::vector<std::uint8_t> ReadWhole(ByteFile& file) {
-    const std::uint64_t size = file.Size();
-    if (size > static_cast<std::uint64_t>(kMaxPackageBytes)) {
-        throw FormatError("file is too large for a package (2 GiB at most)", file.path());
+std::vector<std::uint8_t> MemberBytesBy(const MemberPlan& plan, const std::string& path,
+                                        PictureKind kind, const ConversionOptions& options) {
+    ByteFile file = ByteFile::OpenRead(path);
+    if (file.Size() > static_cast<std::uint64_t>(kMaxPackageBytes)) {
+        throw FormatError("file is too large for a package (2 GiB at most)", path);
     }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    if (file.ReadAt(0, bytes) != bytes.size()) {
-        throw IoError(IoCode::kReadBeyondEndOfFile, file.path());
+    if (plan.encoding == MemberEncoding::kEncodeSkin) {
+        MemorySink encoded(path);
+        ConvertPicture(file, kind, TargetFormat::kK, encoded, options);
+        return encoded.Take();
+    }
+    std::vector<std::uint8_t> bytes = ReadWhole(file);
+    if (bytes.size() != file.Size()) {
+        throw IoError(IoCode::kReadBeyondEndOfFile, path);
     }
     return bytes;
 }
 
-std::vector<std::uint8_t> EncodeSkin(const std::string& path, PictureKind kind,
-                                     const std::string& scratchFolder,
-                                     const ConversionOptions& options) {
-    const OutputFolder folder = OutputFolder::Open(scratchFolder);
-    // Read back before it is committed: the temporary goes with the object.
-    OutputFile output(folder, "member.k");
-    ConvertPicture(path, kind, TargetFormat::kK, output.file(), options);
-    return ReadWhole(output.file());
+MemberFromFile MemberForFile(const std::string& path, const ConversionOptions& options) {
+    const PictureKind kind = ReadPictureKind(path);
+    const MemberPlan plan = PlanMember(path, kind, IntakeMode::kByContent);
+    return {plan.storedName, MemberBytesBy(plan, path, kind, options)};
 }
-
-}  // namespace
 
 std::vector<std::uint8_t> MemberBytesFromFile(const std::string& storedName,
                                               const std::string& path,
-                                              const std::string& scratchFolder,
                                               const ConversionOptions& options) {
-    const std::string member = AnsiToUtf8(storedName);
     const PictureKind kind = ReadPictureKind(path);
-    if (HasExtensionIgnoringCase(storedName, ".k")) {
-        switch (kind) {
-            case PictureKind::kSkin: {
-                ByteFile file = ByteFile::OpenRead(path);
-                return ReadWhole(file);
-            }
-            case PictureKind::kBmp:
-            case PictureKind::kPng:
-                return EncodeSkin(path, kind, scratchFolder, options);
-            case PictureKind::kGif:
-                throw FormatError("is a GIF picture, which the skin picture " + member +
-                                      " cannot hold; use a BMP, PNG or .k picture, or put the "
-                                      "GIF in a .g member",
-                                  path);
-            case PictureKind::kUnknown:
-                break;
-        }
-        throw FormatError(
-            "is not a picture " + member + " can be made from; use a BMP, PNG or .k picture", path);
-    }
-    if (HasExtensionIgnoringCase(storedName, ".g") && kind != PictureKind::kGif &&
-        kind != PictureKind::kPng) {
-        throw FormatError(
-            "the member " + member + " holds a GIF or PNG picture; this file is neither", path);
-    }
-    ByteFile file = ByteFile::OpenRead(path);
-    return ReadWhole(file);
+    return MemberBytesBy(PlanReplacement(storedName, path, kind), path, kind, options);
 }
 
 }  // namespace lumigram

@@ -1,8 +1,10 @@
 #include "app/workbench/member_list_model.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <QPixmap>
 #include <QStyle>
+#include <cmath>
 
 #include "app/workbench/thumbnail.h"
 #include "app/workbench/thumbnail_cache.h"
@@ -12,10 +14,20 @@ namespace lumigram {
 
 MemberListModel::MemberListModel(const ThumbnailCache& cache, QObject* parent)
     : QAbstractListModel(parent), cache_(cache) {
-    QPixmap blank(kThumbnailSide, kThumbnailSide);
-    blank.fill(Qt::transparent);
-    waiting_ = QIcon(blank);
-    generic_ = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
+    // Every cell's picture the same size, so that the names under them line
+    // up: a member still being decoded shows an empty square, one that holds
+    // no picture the generic file icon in the middle of one.
+    const qreal ratio = qApp->devicePixelRatio();
+    const int side = static_cast<int>(std::lround(kThumbnailSide * ratio));
+    waiting_ = QImage(side, side, QImage::Format_ARGB32_Premultiplied);
+    waiting_.fill(Qt::transparent);
+    waiting_.setDevicePixelRatio(ratio);
+    generic_ = waiting_.copy();
+    generic_.setDevicePixelRatio(ratio);
+    QPainter painter(&generic_);
+    const QIcon file = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
+    const QRect middle((kThumbnailSide - 48) / 2, (kThumbnailSide - 48) / 2, 48, 48);
+    file.paint(&painter, middle);
 }
 
 void MemberListModel::SetMembers(std::vector<PackageEntry> members, std::vector<quint64> keys) {
@@ -47,11 +59,18 @@ QVariant MemberListModel::data(const QModelIndex& index, int role) const {
     const Thumbnail* thumbnail = cache_.Find(Key(index.row()));
     switch (role) {
         case Qt::DisplayRole: {
+            // Always three lines: a cell's picture and name sit where every
+            // other cell has them.
             QString text = name + QStringLiteral("\n%1 bytes").arg(entry.size);
-            if (thumbnail != nullptr && thumbnail->size.isValid()) {
+            if (thumbnail == nullptr) {
+                text += QStringLiteral("\n\u2026");
+            } else if (thumbnail->size.isValid()) {
                 text += QStringLiteral("\n%1 \u00D7 %2")
                             .arg(thumbnail->size.width())
                             .arg(thumbnail->size.height());
+            } else {
+                text += thumbnail->error.isEmpty() ? QStringLiteral("\nnot a picture")
+                                                   : QStringLiteral("\ndoes not decode");
             }
             return text;
         }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QAbstractListModel>
-#include <QIcon>
+#include <QImage>
 #include <vector>
 
 #include "package/editable_package.h"
@@ -45,8 +45,8 @@ class MemberListModel : public QAbstractListModel {
     std::vector<PackageEntry> members_;
     std::vector<quint64> keys_;
     bool editable_ = true;
-    QIcon waiting_;
-    QIcon generic_;
+    QImage waiting_;
+    QImage generic_;
 };
 
 }  // namespace lumigram

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QUndoStack>
 
+#include "app/workbench/batch_replace.h"
 #include "app/workbench/before_after.h"
 #include "app/workbench/compare_window.h"
 #include "app/workbench/member_edit.h"
@@ -43,26 +44,6 @@ QString AskFile(DialogKind kind, const QString& title, const QString& filter, co
     request.defaultExtension = filter == kPackageFilter ? ".ezx" : QString();
     const DialogAnswer answer = ShowModalDialog(request, parent);
     return answer.accepted ? answer.path : QString();
-}
-
-// The stored name a file gets when it is added: its own name, or for a BMP or
-// PNG picture that name with ".k" and for a GIF with ".g", as pack --from-png
-// and update --convert name them.
-std::string MemberNameFor(const std::string& path) {
-    std::string name = ExtractFileName(path);
-    const std::string ext = ExtractFileExt(name);
-    QString lower = QString::fromStdString(ext).toLower();
-    if (lower == ".bmp" || lower == ".png") {
-        name = ChangeFileExt(name, ".k");
-    } else if (lower == ".gif") {
-        name = ChangeFileExt(name, ".g");
-    }
-    const std::optional<std::string> stored = Utf8ToAnsi(name);
-    if (!stored) {
-        throw FormatError("cannot be a member: its name has characters a package cannot store",
-                          path);
-    }
-    return *stored;
 }
 
 QString ShownName(const std::string& storedName) {
@@ -211,8 +192,8 @@ void WorkbenchWindow::Export(ExportForm form) {
             continue;
         }
         try {
-            ExportMember(folder, storedName, document_->package().ReadContent(index), form,
-                         scratchFolder_, options, rules);
+            ExportMember(folder, storedName, document_->package().ReadContent(index), form, options,
+                         rules);
             ++written;
         } catch (const std::exception& error) {
             failures << QString::fromStdString(EscapeControls(AnsiToUtf8(storedName)) + ": " +
@@ -245,9 +226,8 @@ void WorkbenchWindow::ReplaceMember() {
     if (path.isEmpty()) {
         return;
     }
-    std::vector<std::uint8_t> bytes =
-        MemberBytesFromFile(entry.storedName, path.toStdString(), scratchFolder_,
-                            {transparency_.colour, transparency_.enabled});
+    std::vector<std::uint8_t> bytes = MemberBytesFromFile(
+        entry.storedName, path.toStdString(), {transparency_.colour, transparency_.enabled});
     // Before and after, side by side, until the user says which.
     QImage now;
     QImage replacement;
@@ -307,22 +287,69 @@ void WorkbenchWindow::AddMember() {
     if (path.isEmpty()) {
         return;
     }
-    const std::string storedName = MemberNameFor(path.toStdString());
+    MemberFromFile member =
+        MemberForFile(path.toStdString(), {transparency_.colour, transparency_.enabled});
+    const std::string storedName = member.storedName;
     if (document_->package().Find(storedName)) {
         throw FormatError(
             "the package holds a member " + AnsiToUtf8(storedName) + " already; Replace changes it",
             path.toStdString());
     }
-    if (const std::string why = EditablePackage::NameRefusal(storedName); !why.empty()) {
-        throw FormatError("cannot be a member: " + why, path.toStdString());
-    }
-    std::vector<std::uint8_t> bytes =
-        MemberBytesFromFile(storedName, path.toStdString(), scratchFolder_,
-                            {transparency_.colour, transparency_.enabled});
+    std::vector<std::uint8_t> bytes = std::move(member.bytes);
     std::size_t added = 0;
     Edit("Add " + EscapeMnemonics(ShownName(storedName)),
          [&](WorkbenchDocument& document) { added = document.Add(storedName, std::move(bytes)); });
     SelectMember(added);
+}
+
+void WorkbenchWindow::ReplaceFromFolder() {
+    if (!document_) {
+        return;
+    }
+    DialogRequest request;
+    request.kind = DialogKind::kDirectory;
+    request.title = "Replace members from the files in";
+    request.initialDir = StartFolder();
+    const DialogAnswer answer = ShowModalDialog(request, this);
+    if (answer.accepted) {
+        ReplaceFromFiles({answer.path});
+    }
+}
+
+void WorkbenchWindow::ReplaceFromFiles(const QStringList& paths) {
+    if (!document_ || document_->readOnly()) {
+        return;
+    }
+    BatchPlan plan = PlanBatch(FilesToOffer(paths), document_->package().members(),
+                               {transparency_.colour, transparency_.enabled});
+    delete batchList_;
+    batchList_ = new BatchReplaceDialog(plan, this);
+    if (!RunModal(*batchList_) || plan.replaced + plan.added == 0) {
+        return;
+    }
+    std::optional<std::size_t> last;
+    Edit(QStringLiteral("Replace from files: %1 replaced, %2 added")
+             .arg(plan.replaced)
+             .arg(plan.added),
+         [&](WorkbenchDocument& document) {
+             // Replaced first, at the places planned; then added where pack puts them.
+             for (BatchStep& made : plan.steps) {
+                 if (made.step.action == IntakeStep::Action::kReplace) {
+                     document.Replace(made.step.member, std::move(made.bytes));
+                     last = made.step.member;
+                 }
+             }
+             for (BatchStep& made : plan.steps) {
+                 if (made.step.action == IntakeStep::Action::kAdd) {
+                     last = document.Add(made.step.plan.storedName, std::move(made.bytes));
+                 }
+             }
+         });
+    SelectMember(last);
+    statusBar()->showMessage(QStringLiteral("%1 members replaced, %2 added, %3 files skipped")
+                                 .arg(plan.replaced)
+                                 .arg(plan.added)
+                                 .arg(plan.skipped));
 }
 
 void WorkbenchWindow::DeleteMembers() {
@@ -330,8 +357,11 @@ void WorkbenchWindow::DeleteMembers() {
     if (!document_ || members.empty()) {
         return;
     }
-    Edit(QStringLiteral("Delete %1 members").arg(members.size()),
-         [&](WorkbenchDocument& document) { document.Remove(members); });
+    const QString what =
+        members.size() == 1
+            ? "Delete " + EscapeMnemonics(ShownName(document_->member(members.front()).storedName))
+            : QStringLiteral("Delete %1 members").arg(members.size());
+    Edit(what, [&](WorkbenchDocument& document) { document.Remove(members); });
     // The member after the first one deleted, or the last one left.
     if (document_->size() > 0) {
         SelectMember(std::min(members.front(), document_->size() - 1));

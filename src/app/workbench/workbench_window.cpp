@@ -3,19 +3,24 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QUndoStack>
 #include <QVBoxLayout>
@@ -32,6 +37,7 @@
 #include "dialogs/dialog_seam.h"
 #include "display/preview_image.h"
 #include "display/zoom_view.h"
+#include "package/package_edit.h"
 #include "platform/ansi_codepage.h"
 #include "platform/path.h"
 
@@ -55,11 +61,15 @@ QRect DefaultPlace() {
 
 }  // namespace
 
-WorkbenchWindow::WorkbenchWindow(std::string scratchFolder, QWidget* parent)
-    : QMainWindow(parent, Qt::Window), scratchFolder_(std::move(scratchFolder)) {
+WorkbenchWindow::WorkbenchWindow(QWidget* parent) : QMainWindow(parent, Qt::Window) {
     setObjectName("Workbench");
     setAttribute(Qt::WA_DeleteOnClose, false);
+    setAcceptDrops(true);  // files and folders dropped replace members
     undo_ = new QUndoStack(this);
+    watcher_ = new QFileSystemWatcher(this);
+    settle_ = new QTimer(this);
+    settle_->setSingleShot(true);
+    settle_->setInterval(250);
     loader_ = new ThumbnailLoader(this);
     model_ = new MemberListModel(cache_, this);
     filter_ = new QSortFilterProxyModel(this);
@@ -75,7 +85,50 @@ WorkbenchWindow::WorkbenchWindow(std::string scratchFolder, QWidget* parent)
     connect(model_, &MemberListModel::renameRequested, this,
             [this](int row, const QString& name) { RunCommand([&] { RenameMember(row, name); }); });
     connect(undo_, &QUndoStack::cleanChanged, this, [this] { UpdateTitleAndActions(); });
+    connect(watcher_, &QFileSystemWatcher::fileChanged, settle_, qOverload<>(&QTimer::start));
+    connect(settle_, &QTimer::timeout, this,
+            [this] { RunCommand([this] { PackageChangedOnDisk(); }); });
     UpdateTitleAndActions();
+}
+
+void WorkbenchWindow::Watch() {
+    if (!watcher_->files().isEmpty()) {
+        watcher_->removePaths(watcher_->files());
+    }
+    if (document_) {
+        // A file replaced by a rename is a new file: watched again each time.
+        watcher_->addPath(QString::fromStdString(document_->path()));
+    }
+}
+
+void WorkbenchWindow::PackageChangedOnDisk() {
+    if (!document_) {
+        return;
+    }
+    Watch();
+    const std::string& path = document_->path();
+    const QString name = QString::fromStdString(ExtractFileName(path));
+    const std::optional<FileStamp> now = PackageStampNow(path);
+    if (now && now == document_->package().openedStamp()) {
+        return;  // this window's own save, or nothing that matters
+    }
+    if (!now) {
+        statusBar()->showMessage(
+            QStringLiteral("%1 is no longer on disk; Save writes it again").arg(name));
+        return;
+    }
+    if (modified() || pending_) {
+        statusBar()->showMessage(
+            QStringLiteral("%1 was changed by another program; Save asks what to do").arg(name));
+        return;
+    }
+    const std::optional<std::size_t> shown = CurrentMember();
+    Reopen(path);
+    if (shown && document_->size() > 0) {
+        SelectMember(std::min(*shown, document_->size() - 1));
+    }
+    statusBar()->showMessage(
+        QStringLiteral("%1 was changed by another program: reloaded").arg(name));
 }
 
 WorkbenchWindow::~WorkbenchWindow() {
@@ -113,6 +166,8 @@ void WorkbenchWindow::BuildLayout() {
     grid_->setEditTriggers(QAbstractItemView::EditKeyPressed);
     grid_->setModel(filter_);
     grid_->setMinimumWidth(kCellSize.width() + 30);
+    grid_->setAcceptDrops(false);  // a drop goes to the window: batch replace
+    grid_->viewport()->setAcceptDrops(false);
     previewStack_ = new QStackedWidget(split);
     previewArea_ = new TZoomView(previewStack_);
     previewArea_->setObjectName("MemberPreview");
@@ -211,6 +266,13 @@ void WorkbenchWindow::BuildActions() {
          "edit-find-replace",
          QStyle::SP_BrowserReload,
          [this] { ReplaceMember(); }},
+        {replaceFromFolderAction,
+         "ReplaceFromFolder",
+         "Replace from &folder...",
+         {},
+         "",
+         kNoIcon,
+         [this] { ReplaceFromFolder(); }},
         {addMemberAction,
          "Add",
          "&Add...",
@@ -304,7 +366,8 @@ void WorkbenchWindow::BuildMenusAndToolBar() {
     QMenu* edit = menuBar()->addMenu("&Edit");
     edit->addActions({undoAction, redoAction});
     edit->addSeparator();
-    edit->addActions({replaceAction, addMemberAction, deleteAction, renameAction});
+    edit->addActions(
+        {replaceAction, replaceFromFolderAction, addMemberAction, deleteAction, renameAction});
     edit->addSeparator();
     edit->addActions({exportAction, exportPngAction, exportBmpAction});
     viewMenu_ = menuBar()->addMenu("&View");
@@ -336,8 +399,8 @@ void WorkbenchWindow::UpdateTitleAndActions() {
     }
     setWindowTitle(title);
     setWindowModified(modified());
-    for (QAction* action :
-         {saveAction, saveAsAction, replaceAction, addMemberAction, deleteAction, renameAction}) {
+    for (QAction* action : {saveAction, saveAsAction, replaceAction, replaceFromFolderAction,
+                            addMemberAction, deleteAction, renameAction}) {
         action->setEnabled(editable && !pending_);
     }
     salvageAction->setEnabled(open && document_->readOnly());
@@ -409,6 +472,7 @@ void WorkbenchWindow::Reopen(const std::string& path,
             QString::fromStdString(finding.message));
     }
     findings_->setVisible(document_->readOnly());
+    Watch();
     if (!keepPreview_) {
         ShowImage(*previewArea_, {}, "Select a member");
         details_->clear();
@@ -552,6 +616,7 @@ void WorkbenchWindow::closeEvent(QCloseEvent* event) {
     loader_->Cancel();
     requested_.clear();
     document_.reset();
+    Watch();
     model_->SetMembers({}, {});
     previewStack_->setCurrentWidget(previewArea_);
     ShowImage(*previewArea_, {}, "Select a member");
@@ -560,6 +625,30 @@ void WorkbenchWindow::closeEvent(QCloseEvent* event) {
     UpdateTitleAndActions();
     QMainWindow::closeEvent(event);
     emit closed();
+}
+
+void WorkbenchWindow::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (document_ && !document_->readOnly() && !urls.isEmpty() && urls.first().isLocalFile()) {
+        event->acceptProposedAction();
+    }
+}
+
+void WorkbenchWindow::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            paths << url.toLocalFile();
+        }
+    }
+    if (paths.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    // After the drop has ended: the list asks the user, modally.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { RunCommand([&] { ReplaceFromFiles(paths); }); },
+        Qt::QueuedConnection);
 }
 
 }  // namespace lumigram

@@ -14,17 +14,20 @@
 #include "package/editable_package.h"
 
 class QAction;
+class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 class QListView;
 class QListWidget;
 class QSortFilterProxyModel;
 class QStackedWidget;
+class QTimer;
 class QToolBar;
 class QUndoStack;
 
 namespace lumigram {
 
+class BatchReplaceDialog;
 class BeforeAfterPanel;
 class CompareWindow;
 class MemberListModel;
@@ -43,8 +46,9 @@ class WorkbenchWindow : public QMainWindow {
     Q_OBJECT
 
   public:
-    // scratchFolder: a private folder for conversions on the way in and out.
-    WorkbenchWindow(std::string scratchFolder, QWidget* parent = nullptr);
+    // Members are read, shown, converted and encoded in memory: the workbench
+    // writes no scratch file.
+    explicit WorkbenchWindow(QWidget* parent = nullptr);
     ~WorkbenchWindow() override;
 
     // Opens path in place of the package shown, after asking about unsaved
@@ -73,6 +77,11 @@ class WorkbenchWindow : public QMainWindow {
     void CancelReplace();
     bool replacing() const { return pending_.has_value(); }
     void AddMember();
+    // Files matched to members by name with the core's intake rule: asks for a
+    // folder, or takes files and folders dropped on the window; lists what
+    // would be replaced, added and skipped, and applies it as one undo step.
+    void ReplaceFromFolder();
+    void ReplaceFromFiles(const QStringList& paths);
     void DeleteMembers();
     void RenameMember(int row, const QString& newName);
     // Asks for another package and shows how it differs from this one.
@@ -89,6 +98,7 @@ class WorkbenchWindow : public QMainWindow {
     QAction* undoAction;
     QAction* redoAction;
     QAction* replaceAction;
+    QAction* replaceFromFolderAction;
     QAction* addMemberAction;
     QAction* deleteAction;
     QAction* renameAction;
@@ -112,6 +122,8 @@ class WorkbenchWindow : public QMainWindow {
     ThumbnailLoader* loader() const { return loader_; }
     QUndoStack* undoStack() const { return undo_; }
     CompareWindow* compareWindow() const { return compare_; }
+    // The list of the last batch replace, or nullptr.
+    BatchReplaceDialog* batchList() const { return batchList_; }
 
   signals:
     // The window closed (its package let go).
@@ -119,6 +131,8 @@ class WorkbenchWindow : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     struct PendingReplace {
@@ -135,6 +149,10 @@ class WorkbenchWindow : public QMainWindow {
     void Refresh();
     void ShowSelected();
     void ShowCount();
+    // The package file changed on disk (another program, or this window's own
+    // save): reloaded when nothing here is unsaved, else said in the status bar.
+    void PackageChangedOnDisk();
+    void Watch();
     void ThumbnailLoaded(quint64 key, const Thumbnail& thumbnail);
     void UpdateTitleAndActions();
     void SaveTo(const std::string& path);
@@ -150,7 +168,6 @@ class WorkbenchWindow : public QMainWindow {
     void SelectMember(std::optional<std::size_t> index);
     QString StartFolder() const;
 
-    std::string scratchFolder_;
     Transparency transparency_;
     // While a saved package is opened again: the member shown stays as it is.
     bool keepPreview_ = false;
@@ -173,7 +190,10 @@ class WorkbenchWindow : public QMainWindow {
     QToolBar* toolBar_;
     QMenu* viewMenu_;
     QUndoStack* undo_;
+    QFileSystemWatcher* watcher_;
+    QTimer* settle_;  // a change on disk is looked at once the writer is done
     CompareWindow* compare_ = nullptr;
+    BatchReplaceDialog* batchList_ = nullptr;
 };
 
 }  // namespace lumigram
