@@ -1,10 +1,12 @@
-// convert on arbitrary bytes: each input goes the way its content calls for
+// convert on arbitrary bytes from memory: each input goes the way its content calls for
 // (".k" to PNG, BMP or PNG to ".k", GIF to ".g") and either converts or raises
 // an Error naming a file; a ".k" made from a PNG goes back to PNG.
 #include <optional>
 
 #include "codec/picture_conversion.h"
 #include "fuzz_support.h"
+#include "platform/byte_sink.h"
+#include "platform/byte_source.h"
 #include "platform/io_error.h"
 
 using namespace lumigram;
@@ -27,17 +29,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::uint64_t{Big32(data + 16)} * Big32(data + 20) > kMostPixels) {
         return 0;
     }
-    const std::string input = fuzz::WriteInput(data, size, "in.pic");
-    const std::string output = fuzz::WorkFolder() + "/out";
+    MemorySource input(std::span(data, size), "in.pic");
     try {
-        const PictureKind kind = ReadPictureKind(input);
+        const PictureKind kind = PictureKindOf(input);
         const std::optional<TargetFormat> target = DefaultTarget(kind);
         if (!target) {
             return 0;
         }
-        ConvertPictureTo(input, output, *target, ConversionOptions{});
+        MemorySink output("out");
+        ConvertPicture(input, kind, *target, output, ConversionOptions{});
         if (kind == PictureKind::kPng && *target == TargetFormat::kK) {
-            ConvertPictureTo(output, output + ".png", TargetFormat::kPng, ConversionOptions{});
+            MemorySource skin(output.bytes(), "out");
+            MemorySink png("out.png");
+            ConvertPicture(skin, PictureKindOf(skin), TargetFormat::kPng, png, ConversionOptions{});
         }
     } catch (const Error& error) {
         if (error.path().empty()) {

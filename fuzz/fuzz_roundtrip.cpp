@@ -10,19 +10,13 @@
 #include "codec/skin_encoder.h"
 #include "codec/skin_format.h"
 #include "fuzz_support.h"
-#include "platform/byte_file.h"
+#include "platform/byte_sink.h"
+#include "platform/byte_source.h"
 #include "platform/io_error.h"
 
 using namespace lumigram;
 
 namespace {
-
-std::vector<std::uint8_t> ReadWhole(const std::string& path) {
-    ByteFile file = ByteFile::OpenRead(path);
-    std::vector<std::uint8_t> bytes(file.Size());
-    file.Read(bytes);
-    return bytes;
-}
 
 // Narrows the row, then widens the result with the mask it made (and with a
 // mask cut short), in every form; each must give the plain loop's bytes.
@@ -84,16 +78,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int y = 0; y < height; ++y) {
         CompareRowKernels(bmp.data() + 54 + y * stride, static_cast<std::uint32_t>(width), key);
     }
-    const std::string folder = fuzz::WorkFolder();
-    {
-        ByteFile file = ByteFile::Create(folder + "/rt.bmp");
-        file.Write(bmp);
-        file.Close();
-    }
-    EncodeSkinPictureTo(folder + "/rt.bmp", folder + "/rt.k", key, true);
-    DecodeSkinPictureTo(folder + "/rt.k", folder + "/back.bmp", key, true);
-    const std::vector<std::uint8_t> skin = ReadWhole(folder + "/rt.k");
-    const std::vector<std::uint8_t> back = ReadWhole(folder + "/back.bmp");
+    MemorySource bmpSource(bmp, "rt.bmp");
+    MemorySink skinSink;
+    EncodeToSkin(bmpSource, skinSink, key, true);
+    const std::vector<std::uint8_t> skin = skinSink.Take();
+    MemorySource skinSource(skin, "rt.k");
+    MemorySink backSink;
+    DecodeSkinToBmp(skinSource, backSink, key, true);
+    const std::vector<std::uint8_t> back = backSink.Take();
     if (back.size() != bmp.size()) {
         fuzz::Fail("round trip changed the size");
     }

@@ -1,18 +1,17 @@
-// The whole-package check and the listing on arbitrary bytes: they agree with
+// The whole-package check and the listing on arbitrary bytes from memory: they agree with
 // each other and every member they report lies inside the file.
 #include "fuzz_support.h"
 #include "package/ezx_reader.h"
 #include "package/member_names.h"
 #include "platform/ansi_codepage.h"
-#include "platform/byte_file.h"
+#include "platform/byte_source.h"
 #include "platform/io_error.h"
 
 using namespace lumigram;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string package = fuzz::WriteInput(data, size, "in.ezx");
     try {
-        ByteFile file = ByteFile::OpenRead(package);
+        MemorySource file(std::span(data, size), "in.ezx");
         const PackageCheck check = CheckPackage(file);
         for (const PackageMember& member : check.members) {
             if (member.contentOffset + member.size > size || member.storedName.empty() ||

@@ -2,6 +2,8 @@
 // valid samples, every truncation of the small ones, and bit flips.
 //   make_fuzz_corpus OUTPUT-FOLDER
 // writes OUTPUT-FOLDER/{decode,encode,unpack,verify,roundtrip}/.
+#include <zlib.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -59,6 +61,70 @@ void AddVariants(const std::string& folder, const std::string& stem, const Bytes
     }
 }
 
+std::array<std::uint8_t, 4> Be32(std::uint32_t v) {
+    return {static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
+            static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
+}
+
+void AppendChunk(Bytes& png, const char* type, const Bytes& data) {
+    const auto length = Be32(static_cast<std::uint32_t>(data.size()));
+    png.insert(png.end(), length.begin(), length.end());
+    const std::size_t at = png.size();
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), data.begin(), data.end());
+    const auto crc = Be32(
+        static_cast<std::uint32_t>(crc32(0, png.data() + at, static_cast<uInt>(png.size() - at))));
+    png.insert(png.end(), crc.begin(), crc.end());
+}
+
+// A 7 x 5 PNG of random samples and filter types; a palette of 3 entries with
+// tRNS for type 3, a transparent colour for types 0 and 2.
+Bytes SmallPng(std::uint8_t type, std::uint8_t depth, bool interlaced, std::mt19937& random) {
+    constexpr std::uint32_t kWidth = 7;
+    constexpr std::uint32_t kHeight = 5;
+    const unsigned channels = type == 2 ? 3 : type == 4 ? 2 : type == 6 ? 4 : 1;
+    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Bytes ihdr;
+    for (const std::uint32_t v : {kWidth, kHeight}) {
+        const auto b = Be32(v);
+        ihdr.insert(ihdr.end(), b.begin(), b.end());
+    }
+    ihdr.insert(ihdr.end(), {depth, type, 0, 0, static_cast<std::uint8_t>(interlaced ? 1 : 0)});
+    AppendChunk(png, "IHDR", ihdr);
+    if (type == 3) {
+        AppendChunk(png, "PLTE", {200, 10, 10, 10, 200, 10, 10, 10, 200});
+        AppendChunk(png, "tRNS", {255, 0});
+    } else if (type == 0) {
+        AppendChunk(png, "tRNS", {0, 1});
+    } else if (type == 2) {
+        AppendChunk(png, "tRNS", {0, 1, 0, 2, 0, 3});
+    }
+    struct Pass {
+        std::uint32_t x, y, dx, dy;
+    };
+    const std::vector<Pass> passes =
+        interlaced ? std::vector<Pass>{{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                       {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}}
+                   : std::vector<Pass>{{0, 0, 1, 1}};
+    Bytes rows;
+    for (const Pass& p : passes) {
+        const std::uint32_t columns = kWidth > p.x ? (kWidth - p.x + p.dx - 1) / p.dx : 0;
+        for (std::uint32_t y = p.y; columns > 0 && y < kHeight; y += p.dy) {
+            rows.push_back(static_cast<std::uint8_t>(random() % 5));
+            for (std::size_t i = 0; i < (std::size_t{columns} * channels * depth + 7) / 8; ++i) {
+                rows.push_back(static_cast<std::uint8_t>(random()));
+            }
+        }
+    }
+    uLongf size = compressBound(static_cast<uLong>(rows.size()));
+    Bytes deflated(size);
+    compress(deflated.data(), &size, rows.data(), static_cast<uLong>(rows.size()));
+    deflated.resize(size);
+    AppendChunk(png, "IDAT", deflated);
+    AppendChunk(png, "IEND", {});
+    return png;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -67,7 +133,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string out = argv[1];
-    for (const char* what : {"decode", "encode", "unpack", "verify", "roundtrip", "convert"}) {
+    for (const char* what :
+         {"decode", "encode", "unpack", "verify", "roundtrip", "convert", "png"}) {
         fs::create_directories(out + "/" + what);
     }
     std::mt19937 random(20261208);
@@ -100,6 +167,8 @@ int main(int argc, char** argv) {
                 DecodeSkinPictureToPng(work + "/out.k", work + "/out.png", mask);
                 AddVariants(out + "/convert", name + (mask ? ".mask.png" : ".png"),
                             ReadWhole(work + "/out.png"), random);
+                AddVariants(out + "/png", name + (mask ? ".mask.png" : ".png"),
+                            ReadWhole(work + "/out.png"), random);
             } catch (const Error&) {
                 // An empty picture has no PNG form.
             }
@@ -117,6 +186,21 @@ int main(int argc, char** argv) {
     EncodeSkinPictureTo(work + "/in.bmp", work + "/out.k", TransparencyColour{}, true);
     DecodeSkinPictureToPng(work + "/out.k", work + "/out.png", true);
     AddVariants(out + "/convert", "large.png", ReadWhole(work + "/out.png"), random);
+    // PNGs of every colour type and depth, interlaced or not, with the
+    // palette and transparency chunks they may carry, for the differential
+    // harness.
+    const std::pair<std::uint8_t, std::vector<std::uint8_t>> kinds[] = {
+        {0, {1, 2, 4, 8, 16}}, {2, {8, 16}}, {3, {1, 2, 4, 8}}, {4, {8, 16}}, {6, {8, 16}}};
+    for (const auto& [type, depths] : kinds) {
+        for (const std::uint8_t depth : depths) {
+            for (const bool interlaced : {false, true}) {
+                AddVariants(out + "/png",
+                            "t" + std::to_string(type) + "d" + std::to_string(depth) +
+                                (interlaced ? "i.png" : ".png"),
+                            SmallPng(type, depth, interlaced, random), random);
+            }
+        }
+    }
     AddVariants(out + "/encode", "gif", Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}, random);
     AddVariants(out + "/encode", "png", Bytes{0x89, 'P', 'N', 'G', 13, 10, 26, 10}, random);
 

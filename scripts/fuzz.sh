@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 harnesses=("$@")
-[ ${#harnesses[@]} -eq 0 ] && harnesses=(decode encode unpack verify roundtrip convert)
+[ ${#harnesses[@]} -eq 0 ] && harnesses=(decode encode unpack verify roundtrip convert png)
 bash scripts/setup.sh
 LUMIGRAM_PACKAGES=scripts/fuzz-packages.txt bash scripts/setup.sh
 bash scripts/build.sh fuzz

@@ -116,12 +116,12 @@ std::optional<PngReading> ReadWithCore(std::span<const std::uint8_t> png) {
     }
 }
 
-bool ImageDataCrcsHold(std::span<const std::uint8_t> png) {
+bool ImageDataChunksSound(std::span<const std::uint8_t> png) {
     std::size_t at = 8;
     while (at + 12 <= png.size()) {
         const std::uint32_t length = Be32(png.data() + at);
         if (length > png.size() - at - 12) {
-            return true;  // cut short: another fault
+            return false;  // cut short
         }
         if (std::memcmp(png.data() + at + 4, "IDAT", 4) == 0 &&
             crc32(0, png.data() + at + 4, length + 4) != Be32(png.data() + at + 8 + length)) {

@@ -28,8 +28,9 @@ std::optional<PngReading> ReadWithLibspng(std::span<const std::uint8_t> png,
 // The PNG read by the core's own reader; nothing when it refuses it.
 std::optional<PngReading> ReadWithCore(std::span<const std::uint8_t> png);
 
-// Whether every IDAT chunk's CRC holds (the core checks them all; libspng
-// leaves the rest of the last one unread once it has every row).
-bool ImageDataCrcsHold(std::span<const std::uint8_t> png);
+// Whether every IDAT chunk is in the file whole and its CRC holds (the core
+// checks them all; libspng leaves the rest of the last one unread once it has
+// every row).
+bool ImageDataChunksSound(std::span<const std::uint8_t> png);
 
 }  // namespace lumigram::test
