@@ -11,6 +11,7 @@
 #include "platform/byte_file.h"
 #include "platform/copy_by_blocks.h"
 #include "platform/io_error.h"
+#include "platform/scratch.h"
 
 namespace lumigram {
 namespace {
@@ -55,6 +56,10 @@ void PictureDocument::SetMessage(const QString& text) {
 void PictureDocument::LoadAndPreview(const std::string& name) {
     const FileKind kind = FileKindOf(name);
     const Transparency& transparency = state_.transparency;
+    // Written afresh, not over the last ones: the output layer syncs a file it
+    // replaces, which a scratch file never needs, and an arrow-key step
+    // through a folder would wait for the disk at every picture.
+    DeleteScratchFiles(scratch_.path());
     const std::string scratch =
         PrepareScratchFile(name, scratch_.path(), transparency.colour, transparency.enabled);
     if (kind == FileKind::kGPicture && scratch.empty()) {

@@ -15,6 +15,13 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;  // the work failed or the input was refused
 inline constexpr int kExitUsage = 2;   // the command line was wrong
 
+// The help of every command that writes several files into one folder.
+inline constexpr const char* kCaseBlindFooter =
+    "Where the file system ignores case (a memory card: FAT, exFAT; NTFS, APFS), names that "
+    "differ only in case (Icon.k, icon.k) are one file: the first is written, each later one "
+    "is reported and not written (\"... this file system ignores case\"), never replacing "
+    "it, and the exit code is 1.\n";
+
 // "RRGGBB" in web notation (red first), optionally after a "#"; nullopt when the
 // text is not six hexadecimal digits.
 std::optional<TransparencyColour> ParseWebColour(std::string_view text);

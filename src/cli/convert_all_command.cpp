@@ -169,7 +169,8 @@ void AddConvertAllCommand(CLI::App& app, int& exitCode) {
         "the end and the exit code is 1.\n"
         "Kinds ignore case (ICON.K becomes ICON.BMP). A file whose output name an earlier file "
         "of the run already wrote (logo.gif and logo.png both give logo.g) is reported and not "
-        "written; the exit code is then 1.\n"
+        "written; the exit code is then 1.\n" +
+        std::string(kCaseBlindFooter) +
         "Example:\n  lumigram-cli convert-all myskin/ pictures/ --no-transparency");
     command->callback([arguments, &exitCode] { exitCode = RunConvertAll(*arguments); });
 }

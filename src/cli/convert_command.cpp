@@ -12,7 +12,6 @@
 #include "codec/conversion_run.h"
 #include "codec/picture_conversion.h"
 #include "platform/byte_file.h"
-#include "platform/folder_writes.h"
 #include "platform/io_error.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
@@ -85,8 +84,7 @@ int RunToFolder(const ConvertArguments& a) {
     }
     OutputRules rules;
     rules.inputs = InputIdentities(a.inputs);
-    ConversionRun run(a.noClobber);
-    FolderWrites writes(*folder);
+    ConversionRun run(a.noClobber, folder.get());
     for (std::size_t i = 0; i < a.inputs.size(); ++i) {
         const std::string& input = a.inputs[i];
         if (progress) {
@@ -110,11 +108,6 @@ int RunToFolder(const ConvertArguments& a) {
             if (decision.verdict == OutputVerdict::kCollides) {
                 throw FormatError(decision.message, input);
             }
-            if (const auto earlier = writes.EarlierOutput(name)) {
-                throw FormatError("not written: another file's output, " +
-                                      EscapeControls(*earlier) + ", " + writes.SameFileReason(),
-                                  input);
-            }
             if (decision.verdict == OutputVerdict::kExists) {
                 skipped = true;
                 return;
@@ -123,7 +116,6 @@ int RunToFolder(const ConvertArguments& a) {
             ConvertPicture(input, kind, *target, output.file(), OptionsOf(a));
             output.Commit();
             run.Written(input, destination);
-            writes.Written(name);
         });
         if (code != kExitOk) {
             ++failed;
@@ -179,6 +171,8 @@ void AddPictureConvertCommand(CLI::App& app, int& exitCode) {
     AddTransparencyOptions(*command, a->transparency);
     command->add_flag("--no-clobber", a->noClobber, "Leave existing output files alone");
     command->footer(
+        "With -d, outputs named alike are written once: the first input's. " +
+        std::string(kCaseBlindFooter) +
         "Exit status: 0 when every input was converted, 1 when any failed (the others are "
         "still converted), 2 for a usage error.\n"
         "Examples:\n"

@@ -166,9 +166,9 @@ void AddPackageCommands(CLI::App& app, int& exitCode) {
     unpackCommand->add_flag("--png", unpack->png,
                             "Write every .k member as NAME.png with its transparency as alpha "
                             "(other members unchanged)");
-    unpackCommand->footer(
-        "Examples:\n  lumigram-cli unpack myskin.ezx myskin/\n"
-        "  lumigram-cli unpack myskin.ezx myskin/ --png");
+    unpackCommand->footer(std::string(kCaseBlindFooter) +
+                          "Examples:\n  lumigram-cli unpack myskin.ezx myskin/\n"
+                          "  lumigram-cli unpack myskin.ezx myskin/ --png");
     unpackCommand->callback([unpack, &exitCode] { exitCode = RunUnpack(*unpack); });
 
     auto list = std::make_shared<PackageArguments>();

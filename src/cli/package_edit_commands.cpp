@@ -289,9 +289,9 @@ void AddPackageEditCommands(CLI::App& app, int& exitCode) {
                      "current folder; created if missing)")
         ->check(NonEmptyPath())
         ->excludes(output);
-    extractCommand->footer(
-        "Examples:\n  lumigram-cli extract myskin.ezx icon.k wall.g -d parts/\n"
-        "  lumigram-cli extract myskin.ezx icon.k -o - | sha256sum");
+    extractCommand->footer(std::string(kCaseBlindFooter) +
+                           "Examples:\n  lumigram-cli extract myskin.ezx icon.k wall.g -d parts/\n"
+                           "  lumigram-cli extract myskin.ezx icon.k -o - | sha256sum");
     extractCommand->callback([extract, &exitCode] { exitCode = RunExtract(*extract); });
 
     auto update = std::make_shared<EditArguments>();

@@ -1,23 +1,15 @@
 #include "codec/conversion_run.h"
 
 #include <cctype>
-#include <filesystem>
 
 #include "codec/convert_one_file.h"
 #include "package/member_names.h"
 #include "platform/file_ops.h"
 #include "platform/path.h"
+#include "platform/printable_text.h"
 
 namespace lumigram {
 namespace {
-
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return out;
-}
 
 std::string Shown(const std::string& path) {
     return "\"" + EscapeName(path, true) + "\"";
@@ -48,23 +40,24 @@ std::string PlannedOutputPath(const std::string& source, const std::string& outp
     return extension.empty() ? std::string() : OutputPathFor(source, outputFolder, extension);
 }
 
-OutputDecision ConversionRun::Decide(const std::string& destination) const {
-    const auto exact = writtenBy_.find(destination);
-    const auto folded = foldedBy_.find(Lower(destination));
-    const std::string* earlier = nullptr;
-    if (exact != writtenBy_.end()) {
-        earlier = &exact->second;
-    } else if (folded != foldedBy_.end()) {
-        // The same file under another case, on a file system blind to case.
-        std::error_code error;
-        if (std::filesystem::equivalent(destination, folded->second.first, error)) {
-            earlier = &folded->second.second;
-        }
+ConversionRun::ConversionRun(bool noClobber, const OutputFolder* folder) : noClobber_(noClobber) {
+    if (folder != nullptr) {
+        writes_.emplace(*folder);
     }
-    if (earlier != nullptr) {
+}
+
+OutputDecision ConversionRun::Decide(const std::string& destination) const {
+    if (const auto exact = writtenBy_.find(destination); exact != writtenBy_.end()) {
         return {OutputVerdict::kCollides, "not written: its output " + Shown(destination) +
-                                              " was already written from " + Shown(*earlier) +
+                                              " was already written from " + Shown(exact->second) +
                                               " in this run"};
+    }
+    if (writes_) {
+        if (const auto earlier = writes_->EarlierOutput(ExtractFileName(destination))) {
+            return {OutputVerdict::kCollides, "not written: another file's output, " +
+                                                  EscapeControls(*earlier) + ", " +
+                                                  writes_->SameFileReason()};
+        }
     }
     if (noClobber_ && FileExists(destination)) {
         return {OutputVerdict::kExists,
@@ -75,7 +68,9 @@ OutputDecision ConversionRun::Decide(const std::string& destination) const {
 
 void ConversionRun::Written(const std::string& source, const std::string& destination) {
     writtenBy_.emplace(destination, source);
-    foldedBy_.emplace(Lower(destination), std::make_pair(destination, source));
+    if (writes_) {
+        writes_->Written(ExtractFileName(destination));
+    }
 }
 
 }  // namespace lumigram

@@ -1,10 +1,11 @@
 #pragma once
 
-#include <set>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <utility>
+
+#include "platform/folder_writes.h"
 
 namespace lumigram {
 
@@ -29,16 +30,19 @@ struct OutputDecision {
     std::string message;  // for a verdict other than kWrite; names are escaped
 };
 
-// The outputs of one Convert all run (window or CLI), so that no file of the run
-// silently replaces another's output: "logo.gif" and "logo.png" both become
-// "logo.g", and only the first is written.
+// The outputs of one run that converts files into one folder (Convert all, in
+// the window or the CLI, and convert -d), so that no file of the run replaces
+// another's output: "logo.gif" and "logo.png" both become "logo.g", and only
+// the first is written; on a file system that ignores case, "A.K" and "a.k"
+// give one file, and only the first is written (FolderWrites).
 class ConversionRun {
   public:
-    explicit ConversionRun(bool noClobber = false) : noClobber_(noClobber) {}
+    // folder: the opened output folder, whose file system is probed for case;
+    // none for a dry run, which compares names only.
+    explicit ConversionRun(bool noClobber = false, const OutputFolder* folder = nullptr);
 
-    // Before a file is converted to destination (PlannedOutputPath). An output
-    // name that differs from an earlier one only in case counts as the same when
-    // the file system takes both for one file (a case-blind memory card).
+    // Before a file is converted to destination (PlannedOutputPath), a path in
+    // the output folder.
     OutputDecision Decide(const std::string& destination) const;
 
     // After source's result was written at destination (or, in a dry run, would be).
@@ -47,8 +51,7 @@ class ConversionRun {
   private:
     bool noClobber_;
     std::unordered_map<std::string, std::string> writtenBy_;  // destination -> source
-    // lower-cased destination -> (destination, source)
-    std::unordered_map<std::string, std::pair<std::string, std::string>> foldedBy_;
+    std::optional<FolderWrites> writes_;
 };
 
 }  // namespace lumigram

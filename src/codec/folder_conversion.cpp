@@ -8,7 +8,6 @@
 #include "codec/conversion_run.h"
 #include "codec/convert_one_file.h"
 #include "codec/picture_groups.h"
-#include "platform/folder_writes.h"
 #include "platform/io_error.h"
 #include "platform/output_file.h"
 #include "platform/printable_text.h"
@@ -57,22 +56,14 @@ FolderConversionResult ConvertFolder(const std::string& folder, FileKind group,
 
     FolderConversionResult result;
     result.files = names.size();
-    ConversionRun run(options.noClobber);
-    FolderWrites writes(output);
+    ConversionRun run(options.noClobber, &output);
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string source = InFolder(folder, names[i]);
         try {
             const std::string planned = PlannedOutputPath(source, outputFolder);
-            const OutputDecision decision = run.Decide(planned);
-            const std::optional<std::string> earlier =
-                planned.empty() || decision.verdict == OutputVerdict::kCollides
-                    ? std::nullopt
-                    : writes.EarlierOutput(ExtractFileName(planned));
-            if (earlier) {
-                ++result.failed;
-                fail(source, "not written: another file's output, " + EscapeControls(*earlier) +
-                                 ", " + writes.SameFileReason());
-            } else if (decision.verdict == OutputVerdict::kExists) {
+            const OutputDecision decision =
+                planned.empty() ? OutputDecision{} : run.Decide(planned);
+            if (decision.verdict == OutputVerdict::kExists) {
                 ++result.leftAlone;
                 if (options.onLeftAlone) {
                     options.onLeftAlone(source, decision.message);
@@ -87,7 +78,6 @@ FolderConversionResult ConvertFolder(const std::string& folder, FileKind group,
                 if (outcome.written) {
                     ++result.written;
                     run.Written(source, outcome.destination);
-                    writes.Written(ExtractFileName(outcome.destination));
                 } else if (outcome.destination.empty()) {
                     ++result.noOutput;
                     if (options.onNoOutput) {

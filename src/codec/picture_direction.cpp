@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <string_view>
 
 #include "codec/bmp_header.h"
 #include "platform/byte_file.h"
 #include "platform/byte_source.h"
+#include "platform/folder_search.h"
 #include "platform/io_error.h"
 #include "platform/little_endian.h"
 #include "platform/path.h"
@@ -19,14 +19,6 @@ bool StartsWith(std::span<const std::uint8_t> head, std::string_view prefix) {
     return head.size() >= prefix.size() &&
            std::equal(prefix.begin(), prefix.end(), head.begin(),
                       [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
-}
-
-std::string LowerExtension(const std::string& path) {
-    std::string ext = ExtractFileExt(path);
-    for (char& c : ext) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return ext;
 }
 
 }  // namespace
@@ -109,7 +101,7 @@ void RefuseOrdinaryPicture(PictureFormat format, const std::string& input) {
 }
 
 void CheckEncodeInput(const std::string& input, const std::string& output) {
-    if (LowerExtension(input) == ".k") {
+    if (HasExtensionIgnoringCase(input, ".k")) {
         throw FormatError("already a skin picture; to turn it into a BMP: lumigram-cli decode",
                           input);
     }
@@ -125,7 +117,7 @@ void CheckEncodeInput(const std::string& input, const std::string& output) {
             ".k skin picture",
             input);
     }
-    if (LowerExtension(output) != ".g") {
+    if (!HasExtensionIgnoringCase(output, ".g")) {
         // A PNG into a ".k" never gets here: it is encoded with its alpha.
         const std::string ways = format == PictureFormat::kPng
                                      ? " picture: encode copies it unchanged into an OUTPUT "

@@ -48,6 +48,17 @@ PackageEntry FileEntry(const std::string& storedName, const std::string& path, s
     return entry;
 }
 
+// A file that grew since it was measured would lose its tail without a word
+// (one that shrank already stops the copy). Asked by position, so it holds
+// whichever way the content was copied.
+void CheckDidNotGrow(ByteFile& file, std::uint32_t size) {
+    std::array<std::uint8_t, 1> probe{};
+    if (file.ReadAt(size, probe) != 0) {
+        throw IoError(IoCode::kFileAccessDenied, file.path(),
+                      "grew while it was being packed; try again");
+    }
+}
+
 }  // namespace
 
 // A package whose members are the given ones, read in place from its source.
@@ -294,6 +305,7 @@ void EditablePackage::AppendContent(const PackageEntry& entry, BlockWriter& writ
         case MemberSource::Kind::kFile: {
             ByteFile file = ByteFile::OpenRead(entry.source.path);
             CopyExactly(file, 0, entry.size, writer);
+            CheckDidNotGrow(file, entry.size);
             file.Close();
             break;
         }
@@ -338,14 +350,18 @@ void EditablePackage::CheckSavable(const std::string& target) const {
     CheckPackageLength(LayOutMembers(members_).layout.length, target);
 }
 
-void EditablePackage::Save(const std::string& path, const OutputRules& rules) const {
+bool EditablePackage::Save(const std::string& path, const OutputRules& rules,
+                           const ProgressCallback& onProgress) const {
     CheckSavable(path);
     const std::unique_ptr<OutputFile> target = OutputFile::ForPath(path, false, rules);
-    Save(target->file());
+    if (!Save(target->file(), onProgress)) {
+        return false;  // the temporary file goes; an earlier file of that name stays
+    }
     target->Commit();
+    return true;
 }
 
-void EditablePackage::Save(ByteSink& out) const {
+bool EditablePackage::Save(ByteSink& out, const ProgressCallback& onProgress) const {
     CheckSavable(out.name());
     const auto [nameListBytes, layout] = LayOutMembers(members_);
     BlockWriter writer(out, 0, ThreadBuffer<CopyBlock>());
@@ -379,12 +395,17 @@ void EditablePackage::Save(ByteSink& out) const {
         nameOffset += static_cast<std::uint32_t>(entry.storedName.size() + 1);
         recordOffset += entry.size + static_cast<std::uint32_t>(kRecordHeadSize);
     }
-    for (const PackageEntry& entry : members_) {
+    for (std::size_t i = 0; i < members_.size(); ++i) {
+        const PackageEntry& entry = members_[i];
         writer.AppendU32LE(RecordMagic);
         writer.AppendU32LE(entry.size);
         AppendContent(entry, writer);
+        if (onProgress && !onProgress(i + 1, members_.size())) {
+            return false;
+        }
     }
     writer.Flush();
+    return true;
 }
 
 }  // namespace lumigram

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "package/ezx_reader.h"
+#include "package/progress_callback.h"
 #include "platform/byte_file.h"
 #include "platform/byte_sink.h"
 #include "platform/byte_source.h"
@@ -50,7 +51,8 @@ struct PackageEntry {
 // - Save writes the whole package in one pass, to a sink or through the output
 //   layer: members not changed keep their bytes and their order. It refuses,
 //   before anything is written, a package of no members, of more than 65,536,
-//   or of 2 GiB or more.
+//   or of 2 GiB or more. A member taken from a file must still have the size
+//   it had when it was put: a file that shrank or grew since stops the save.
 // A member's bytes, whole, from wherever entry keeps them; original is the
 // package entries of kind kOriginal are read from.
 std::vector<std::uint8_t> ReadEntryContent(const PackageEntry& entry, ByteSource& original);
@@ -122,10 +124,14 @@ class EditablePackage {
     static std::string NameRefusal(std::string_view storedName);
 
     // rules: the files an output must not replace (the inputs of the run).
-    void Save(const std::string& path, const OutputRules& rules = {}) const;
+    // onProgress is asked after each member's content is written; when it
+    // stops the save, nothing is written and Save returns false.
+    bool Save(const std::string& path, const OutputRules& rules = {},
+              const ProgressCallback& onProgress = {}) const;
     // Writes the whole package to out, from its start; what messages name for
-    // the package being written is out's name.
-    void Save(ByteSink& out) const;
+    // the package being written is out's name. Returns false when onProgress
+    // stopped it (what was written to out so far is then incomplete).
+    bool Save(ByteSink& out, const ProgressCallback& onProgress = {}) const;
     // Raises, naming target, what Save refuses before anything is written: no
     // members, more than 65,536, or 2 GiB or more.
     void CheckSavable(const std::string& target) const;

@@ -1,24 +1,18 @@
 #include "package/ezx_pack.h"
 
 #include <algorithm>
-#include <array>
-#include <limits>
 
+#include "package/editable_package.h"
 #include "package/ezx_format.h"
 #include "package/member_names.h"
 #include "package/member_screening.h"
 #include "platform/ansi_codepage.h"
-#include "platform/block_writer.h"
-#include "platform/byte_file.h"
-#include "platform/copy_range.h"
 #include "platform/file_ops.h"
 #include "platform/folder_search.h"
 #include "platform/input_limits.h"
 #include "platform/io_error.h"
-#include "platform/little_endian.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
-#include "platform/thread_buffer.h"
 
 namespace lumigram {
 namespace {
@@ -42,15 +36,17 @@ std::vector<MemberFile> CollectGroup(const std::string& folder,
     return group;
 }
 
-// Sizes of every member, checked against the format's limits before anything
-// is written. Returns the package's IndexOffset.
-std::int64_t PlanPackage(const std::string& folder, const std::vector<MemberFile>& members,
-                         std::vector<std::uint32_t>& sizes, OutputRules& inputs) {
+// The members as one package to save, each checked against the format's
+// limits before anything is written; rules learns every member file, which the
+// package must never replace.
+EditablePackage PlanPackage(const std::string& folder, const std::vector<MemberFile>& members,
+                            OutputRules& rules) {
     if (members.size() > static_cast<std::size_t>(MaxMembers)) {
         throw FormatError("too many member files: " + std::to_string(members.size()) +
                               ", a package holds at most " + std::to_string(MaxMembers),
                           folder);
     }
+    EditablePackage package;
     std::int64_t nameListBytes = 0;
     std::int64_t dataBytes = 0;
     for (const MemberFile& member : members) {
@@ -68,37 +64,13 @@ std::int64_t PlanPackage(const std::string& folder, const std::vector<MemberFile
         }
         FileIdentity identity;
         const std::uint64_t size = FileSizeOf(path, identity);
-        inputs.inputs.push_back(identity);  // the package never replaces a member
-        if (size > static_cast<std::uint64_t>(kMaxPackageBytes)) {
-            throw FormatError("file is too large for a package (2 GiB at most)", path);
-        }
-        sizes.push_back(static_cast<std::uint32_t>(size));
+        rules.inputs.push_back(identity);
+        package.AddInOrder(member.storedName, path, size);
         nameListBytes += static_cast<std::int64_t>(member.storedName.size()) + 1;
         dataBytes += static_cast<std::int64_t>(size) + static_cast<std::int64_t>(kRecordHeadSize);
     }
-    const PackageLayout layout = LayOutPackage(nameListBytes, members.size(), dataBytes);
-    CheckPackageLength(layout.length, folder);
-    return layout.indexOffset;
-}
-
-// A file that grew since it was measured would lose its tail without a word.
-// Asked by position, so it holds whichever way the content was copied.
-void CheckDidNotGrow(ByteFile& file, std::uint32_t size) {
-    std::array<std::uint8_t, 1> probe{};
-    if (file.ReadAt(size, probe) != 0) {
-        throw IoError(IoCode::kFileAccessDenied, file.path(),
-                      "grew while it was being packed; pack again");
-    }
-}
-
-// Copies exactly size bytes of a member; a file that shrank or grew since it
-// was measured would leave the package's offsets or its content wrong, so it
-// stops the packing.
-void CopyMember(const std::string& path, std::uint32_t size, BlockWriter& writer) {
-    ByteFile file = ByteFile::OpenRead(path);
-    CopyExactly(file, 0, size, writer);
-    CheckDidNotGrow(file, size);
-    file.Close();
+    CheckPackageLength(LayOutPackage(nameListBytes, members.size(), dataBytes).length, folder);
+    return package;
 }
 
 }  // namespace
@@ -157,69 +129,12 @@ PackResult PackEZX(const std::string& folder, const std::string& packageFileName
     if (members.empty()) {
         return result;
     }
-    std::vector<std::uint32_t> sizes;
     OutputRules rules;
-    const std::int64_t indexOffset = PlanPackage(folder, members, sizes, rules);
-    const auto count = static_cast<std::int32_t>(members.size());
-
-    const std::unique_ptr<OutputFile> target = OutputFile::ForPath(packageFileName, false, rules);
-    ByteFile& package = target->file();
-    {
-        // Content is read straight into the block, as much as it has room for,
-        // which goes to the package in one write when full.
-        BlockWriter writer(package, 0, ThreadBuffer<CopyBlock>());
-        writer.AppendText(EZXHeader);
-
-        // Names, and the table entries that point at them and at the records.
-        MemberTable table;
-        table.reserve(members.size());
-        std::int32_t nameOffset = 0;
-        std::int32_t recordOffset = 0;
-        for (std::size_t i = 0; i < members.size(); ++i) {
-            const std::string& name = members[i].storedName;
-            writer.AppendText(name);
-            writer.AppendText("\n");
-            table.push_back(TEZXEntry{NameToID(name), nameOffset, recordOffset});
-            nameOffset += static_cast<std::int32_t>(name.size() + 1);
-            recordOffset += static_cast<std::int32_t>(sizes[i] + kRecordHeadSize);
-        }
-        const std::int64_t written = static_cast<std::int64_t>(kHeaderSize) + nameOffset;
-        static constexpr std::array<std::uint8_t, 3> kFill{};
-        writer.Append(std::span(kFill.data(), static_cast<std::size_t>(indexOffset - written)));
-
-        const auto tableOffset = static_cast<std::int32_t>(indexOffset + kIndexBlockSize);
-        writer.AppendU32LE(IndexMagic);
-        writer.AppendU32LE(static_cast<std::uint32_t>(kHeaderSize));
-        writer.AppendU32LE(static_cast<std::uint32_t>(count));
-        writer.AppendU32LE(static_cast<std::uint32_t>(tableOffset));
-        writer.AppendU32LE(static_cast<std::uint32_t>(tableOffset + kEntrySize * members.size()));
-        for (const TEZXEntry& entry : table) {
-            writer.AppendU32LE(entry.ID);
-            writer.AppendU32LE(static_cast<std::uint32_t>(entry.NameOffset));
-            writer.AppendU32LE(static_cast<std::uint32_t>(entry.RecordOffset));
-        }
-
-        for (std::size_t i = 0; i < members.size(); ++i) {
-            writer.AppendU32LE(RecordMagic);
-            writer.AppendU32LE(sizes[i]);
-            CopyMember(JoinPath(folder, members[i].fileName), sizes[i], writer);
-            if (options.onProgress && !options.onProgress(i + 1, members.size())) {
-                result.cancelled = true;
-                return result;  // the temporary file goes; an earlier package stays
-            }
-        }
-        writer.Flush();
+    const EditablePackage package = PlanPackage(folder, members, rules);
+    if (!package.Save(packageFileName, rules, options.onProgress)) {
+        result.cancelled = true;  // an earlier package of that name stays
+        return result;
     }
-
-    // The index digits go in last, once the rest is complete, through the same
-    // descriptor: the file is never looked up by name again.
-    std::array<std::uint8_t, kIndexDigitsCount> digits{};
-    for (std::size_t k = 0; k < kIndexDigitsCount; ++k) {
-        digits[k] = static_cast<std::uint8_t>(
-            HexDigitChar(static_cast<unsigned>(indexOffset >> (4 * (kIndexDigitsCount - 1 - k)))));
-    }
-    package.WriteAt(kIndexDigitsOffset, digits);
-    target->Commit();
     result.members = members.size();
     return result;
 }

@@ -47,10 +47,12 @@ struct PackResult {
 // Packs the ".k", ".g" and ".a" files of folder into a package at
 // packageFileName. Nothing is written when the folder holds no such file.
 // Refused before anything is written: more than 65,536 members, a name longer
-// than 255 bytes, a package that would reach 2 GiB. The package is written to a
-// temporary file beside the target (its index digits filled in last) and renamed
-// over the target only when complete: on any failure an earlier package of that
-// name is left byte for byte and the temporary file is removed.
+// than 255 bytes, a package that would reach 2 GiB. The files become the
+// members of an EditablePackage in this order, which then saves itself: one
+// writer for every package. It is written to a temporary file beside the
+// target and renamed over the target only when complete: on any failure an
+// earlier package of that name is left byte for byte and the temporary file is
+// removed.
 PackResult PackEZX(const std::string& folder, const std::string& packageFileName,
                    const PackOptions& options = {});
 

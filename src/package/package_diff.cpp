@@ -16,23 +16,54 @@ namespace {
 
 using Digest = std::array<std::uint8_t, 32>;
 
-// One record of a package, as diff compares it.
+// One record of a package, as diff compares it: by its content read in place
+// where it can be (a package opened from its file), else by its digest.
 struct Record {
     std::string name;
     std::uint32_t size = 0;
     std::function<Digest()> digest;
+    std::function<std::size_t(std::uint64_t, std::span<std::uint8_t>)> readAt;
 };
+
+// Whether two records of one size hold the same bytes. Read side by side, a
+// block at a time, they are told apart at their first differing block and
+// cost no more memory than two blocks, however large they are.
+bool SameContent(const Record& a, const Record& b) {
+    if (!a.readAt || !b.readAt) {
+        return a.digest() == b.digest();
+    }
+    constexpr std::size_t kBlock = 64 * 1024;
+    std::vector<std::uint8_t> left(kBlock);
+    std::vector<std::uint8_t> right(kBlock);
+    for (std::uint64_t at = 0; at < a.size; at += kBlock) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, a.size - at));
+        const std::size_t gotA = a.readAt(at, std::span(left.data(), want));
+        const std::size_t gotB = b.readAt(at, std::span(right.data(), want));
+        if (gotA != gotB ||
+            !std::equal(left.begin(), left.begin() + static_cast<std::ptrdiff_t>(gotA),
+                        right.begin())) {
+            return false;
+        }
+        if (gotA < want) {
+            return true;  // both end here
+        }
+    }
+    return true;
+}
 
 std::vector<Record> RecordsOf(const EditablePackage& package) {
     std::vector<Record> records;
     for (std::size_t i = 0; i < package.members().size(); ++i) {
         records.push_back(
-            {package.members()[i].storedName, package.members()[i].size, [&package, i] {
+            {package.members()[i].storedName, package.members()[i].size,
+             [&package, i] {
                  Sha256 hash;
                  package.ReadContentInBlocks(
                      i, [&](std::span<const std::uint8_t> bytes) { hash.Update(bytes); });
                  return hash.Finish();
-             }});
+             },
+             nullptr});
     }
     return records;
 }
@@ -100,7 +131,7 @@ PackageDiff CompareRecords(const std::vector<Record>& a, const std::vector<Recor
         const std::size_t i = candidates.front();
         candidates.pop_front();
         matchedInA[i] = true;
-        if (a[i].size != b[j].size || a[i].digest() != b[j].digest()) {
+        if (a[i].size != b[j].size || !SameContent(a[i], b[j])) {
             diff.changed.push_back(ChangedMember{b[j].name, a[i].size, b[j].size});
         }
         placesInA.push_back(i);
@@ -131,16 +162,30 @@ PackageDiff ComparePackageFiles(EditablePackage& a, EditablePackage& b) {
     EditablePackage* packages[2] = {&a, &b};
     for (int p = 0; p < 2; ++p) {
         ByteSource& source = packages[p]->original();
+        const std::vector<PackageEntry>& members = packages[p]->members();
+        for (std::size_t i = 0; i < members.size(); ++i) {
+            if (members[i].source.kind == MemberSource::Kind::kOriginal) {
+                records[p][i].readAt = [&source, offset = members[i].source.offset](
+                                           std::uint64_t at, std::span<std::uint8_t> bytes) {
+                    return source.ReadAt(offset + at, bytes);
+                };
+            }
+        }
         // Entries with an empty name hold records too; unpacking skips them.
         for (const PackageMember& member : CheckPackage(source).emptyNamed) {
-            records[p].push_back({"", member.size, [&source, member] {
-                                      Sha256 hash;
-                                      std::vector<std::uint8_t> bytes(member.size);
-                                      const std::size_t got =
-                                          source.ReadAt(member.contentOffset, bytes);
-                                      hash.Update(std::span(bytes.data(), got));
-                                      return hash.Finish();
-                                  }});
+            Record& record = records[p].emplace_back();
+            record.size = member.size;
+            record.digest = [&source, member] {
+                Sha256 hash;
+                std::vector<std::uint8_t> bytes(member.size);
+                const std::size_t got = source.ReadAt(member.contentOffset, bytes);
+                hash.Update(std::span(bytes.data(), got));
+                return hash.Finish();
+            };
+            record.readAt = [&source, offset = member.contentOffset](
+                                std::uint64_t at, std::span<std::uint8_t> bytes) {
+                return source.ReadAt(offset + at, bytes);
+            };
         }
     }
     return CompareRecords(records[0], records[1]);

@@ -202,6 +202,7 @@ PackResult PackFromPng(const std::string& folder, const std::string& packagePath
     }
     PackResult result;
     EditablePackage package;
+    OutputRules rules;  // the package never replaces one of the files it reads
     TemporaryFolder scratch;
     std::unique_ptr<OutputFolder> scratchFolder;
     std::size_t encoded = 0;
@@ -214,8 +215,11 @@ PackResult PackFromPng(const std::string& folder, const std::string& packagePath
             any = true;
             const FolderFile& file = group[i];
             const std::string path = JoinPath(folder, file.fileName);
+            FileIdentity identity;
+            const std::uint64_t size = FileSizeOf(path, identity);
+            rules.inputs.push_back(identity);
             if (!file.fromPng) {
-                package.AddInOrder(file.storedName, path, FileSizeOf(path));
+                package.AddInOrder(file.storedName, path, size);
                 continue;
             }
             if (!scratchFolder) {
@@ -238,7 +242,7 @@ PackResult PackFromPng(const std::string& folder, const std::string& packagePath
     if (package.members().empty()) {
         return result;
     }
-    package.Save(packagePath);
+    package.Save(packagePath, rules);
     result.members = package.members().size();
     return result;
 }

@@ -1,13 +1,9 @@
-#include <fcntl.h>
-#include <sys/random.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <random>
 
 #include "platform/folder_writes.h"
 #include "platform/interrupt_cleanup.h"
+#include "platform/io_error.h"
+#include "platform/system_calls.h"
 
 namespace lumigram {
 namespace {
@@ -15,11 +11,7 @@ namespace {
 // Six lower-case letters, hidden behind the prefix the output layer's
 // temporaries have, so nothing ever takes the probe for a file to read.
 std::string ProbeName() {
-    unsigned seed = 0;
-    if (::getrandom(&seed, sizeof seed, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof seed)) {
-        seed = std::random_device{}();
-    }
-    std::minstd_rand random(seed);
+    std::minstd_rand random(static_cast<std::uint_fast32_t>(sys::RandomSeed()));
     std::string name = ".lumigram-";
     for (int i = 0; i < 6; ++i) {
         name += static_cast<char>('a' + random() % 26);
@@ -36,45 +28,51 @@ std::string Upper(std::string text) {
     return text;
 }
 
-bool Exists(int folder, const std::string& name) {
-    struct ::stat st {};
-    return ::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+bool Exists(const sys::EntryRef& entry) {
+    return sys::LookAt(entry, entry.path).kind != EntryKind::kMissing;
 }
 
 }  // namespace
 
 bool FolderIgnoresCase(const OutputFolder& folder) {
-    const int fd = folder.descriptor();
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        const std::string lower = ProbeName();
-        const std::string upper = Upper(lower);
-        if (Exists(fd, upper)) {
-            continue;  // a name taken already tells nothing
-        }
-        const int probe =
-            ::openat(fd, lower.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (probe < 0) {
-            if (errno == EEXIST) {
-                continue;
+    try {
+        for (int attempt = 0; attempt < 8; ++attempt) {
+            const std::string lower = ProbeName();
+            const std::string upper = Upper(lower);
+            const std::string lowerPath = folder.PathOf(lower);
+            const std::string upperPath = folder.PathOf(upper);
+            const sys::EntryRef lowerEntry{folder.descriptor(), lower, lowerPath};
+            const sys::EntryRef upperEntry{folder.descriptor(), upper, upperPath};
+            if (Exists(upperEntry)) {
+                continue;  // a name taken already tells nothing
             }
-            return false;  // a folder that takes no file: its outputs will say why
+            UniqueFd probe = sys::CreateNew(lowerEntry, lowerPath);
+            if (!probe) {
+                continue;  // taken meanwhile
+            }
+            const InterruptCleanupEntry cleanup(folder.descriptor(), lower);
+            probe = UniqueFd();  // closed first: Windows removes no open file
+            const bool found = Exists(upperEntry);
+            sys::RemoveQuietly(lowerEntry);
+            return found;
         }
-        const InterruptCleanupEntry cleanup(fd, lower);
-        ::close(probe);
-        const bool found = Exists(fd, upper);
-        ::unlinkat(fd, lower.c_str(), 0);
-        return found;
+    } catch (const IoError&) {
+        // A folder that takes no file: its outputs will say why.
     }
     return false;
 }
 
 std::optional<FileIdentity> EntryIdentity(const OutputFolder& folder, const std::string& name) {
-    struct ::stat st {};
-    if (::fstatat(folder.descriptor(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-        return std::nullopt;
+    const std::string path = folder.PathOf(name);
+    try {
+        const sys::EntryInfo info = sys::LookAt({folder.descriptor(), name, path}, path);
+        if (info.kind != EntryKind::kMissing) {
+            return info.stamp.identity;
+        }
+    } catch (const IoError&) {
+        // Nothing to compare with: the write itself will say what is wrong.
     }
-    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
-                        static_cast<std::uint64_t>(st.st_ino)};
+    return std::nullopt;
 }
 
 }  // namespace lumigram

@@ -1,6 +1,6 @@
 #include "platform/path.h"
 
-#include <cctype>
+#include "platform/folder_search.h"
 
 namespace lumigram {
 
@@ -64,14 +64,10 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
 
 FileKind FileKindOf(std::string_view path) {
     // Memory cards often hold upper-case names: ".K" is as much a skin picture.
-    std::string ext = ExtractFileExt(path);
-    for (char& c : ext) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    if (ext == ".k") {
+    if (HasExtensionIgnoringCase(path, ".k")) {
         return FileKind::kSkin;
     }
-    if (ext == ".g") {
+    if (HasExtensionIgnoringCase(path, ".g")) {
         return FileKind::kGPicture;
     }
     return FileKind::kOrdinary;

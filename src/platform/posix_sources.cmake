@@ -2,7 +2,6 @@
 # interrupt handling, which has no signals) WebAssembly.
 target_sources(lumigram_core PRIVATE
   platform/byte_file.cpp
-  platform/folder_probe.cpp
   platform/file_ops.cpp
   platform/temporary_folder.cpp
   platform/private_scratch.cpp

@@ -1,6 +1,5 @@
 # The Windows side of the platform layer.
 target_sources(lumigram_core PRIVATE
-  platform/folder_probe_win32.cpp
   platform/wide_text_win32.cpp
   platform/io_error_win32.cpp
   platform/byte_file_win32.cpp

@@ -11,6 +11,7 @@
 #include "app/shape.h"
 #include "app/signal_exit.h"
 #include "app/window_fixture.h"
+#include "app/window_placement.h"
 #include "app/window_settings.h"
 #include "app/workbench/workbench_document.h"
 #include "app/workbench/workbench_window.h"
@@ -189,6 +190,46 @@ TEST_F(DesktopTest, ASignalReachesTheUserInterfaceThread) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return received.size() == 2; }, 2000));
     }
     EXPECT_EQ(received, (std::vector<int>{SIGHUP, SIGTERM}));
+}
+
+}  // namespace
+}  // namespace lumigram::test
+
+namespace lumigram::test {
+namespace {
+
+TEST(WindowPlacement, AWindowLandsWithinTheScreensFreeArea) {
+    // wanted: frame corner and client size; the room keeps 4 pixels of frame
+    // at the sides and below, 28 for the title bar.
+    const QRect screen(0, 0, 800, 500);  // 1600 x 1000 at scale 2
+    const struct {
+        const char* what;
+        QRect wanted;
+        QRect placed;
+    } rows[] = {
+        {"fits: stays exactly", {197, 50, 536, 400}, {197, 50, 536, 400}},
+        {"too tall: as tall as the room, at the top", {197, 111, 536, 490}, {197, 0, 536, 468}},
+        {"sticks out right: moved in", {700, 10, 450, 330}, {342, 10, 450, 330}},
+        {"off screen to the left and above: moved in", {-500, -50, 450, 330}, {0, 0, 450, 330}},
+        {"larger than the screen: the room, not below the minimum",
+         {0, 0, 1800, 1200},
+         {0, 0, 792, 468}},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(PlaceOnScreen(row.wanted, screen, QSize(420, 320)), row.placed) << row.what;
+    }
+}
+
+TEST_F(DesktopTest, TheWindowComesBackWhereItWasClosed) {
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    window_->move(60, 50);
+    window_->resize(600, 500);
+    QCoreApplication::processEvents();
+    window_->close();
+    window_ = std::make_unique<TSDIAppForm>();
+    EXPECT_EQ(window_->size(), QSize(600, 500));
+    EXPECT_EQ(window_->pos(), QPoint(60, 50));
 }
 
 }  // namespace

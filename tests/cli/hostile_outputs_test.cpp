@@ -363,6 +363,7 @@ TEST(HostileOutputs, InputsStandardOutputAndUsage) {
         {"encode " + Args(w.In() + "/pic.bmp", w.In() + "/pic.bmp"), 1,
          "pic.bmp: is one of the files being read, not replaced"},
         {"pack " + Args(w.Out(), w.Out() + "/b.k"), 1, "is one of the files being read"},
+        {"pack --from-png " + Args(w.Out(), w.Out() + "/b.k"), 1, "is one of the files being read"},
         {"dec " + Args(w.In() + "/pic.bmp"), 2,
          "lumigram-cli: unknown command 'dec'; did you mean 'decode'?"},
     };

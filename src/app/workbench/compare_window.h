@@ -68,6 +68,7 @@ class CompareWindow : public QMainWindow {
     std::unique_ptr<Side> after_;
     PackageDiff diff_;
     std::vector<Row> rows_;
+    QHash<quint64, QList<int>> rowsOf_;  // a thumbnail's key: the rows showing it
     Transparency transparency_;
     bool showNew_ = true;
     ThumbnailLoader* loader_;
