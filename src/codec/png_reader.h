@@ -48,7 +48,7 @@ class PngRowSource final : public RgbaRowSource {
     ByteSource& input_;
     PngInfo info_;
     std::unique_ptr<PngImageData> imageData_;
-    std::size_t stride_ = 0;            // bytes of a filtered row of the whole width
+    std::size_t stride_ = 0;              // bytes of a filtered row of the whole width
     std::uint32_t rowsLeft_ = 0;          // filtered rows not yet inflated
     std::vector<std::uint8_t> filtered_;  // filter type, the row, spare bytes
     std::vector<std::uint8_t> prior_;     // the row above, restored

@@ -1,13 +1,13 @@
 #include "web/picture_functions.h"
 
 #include <algorithm>
-#include <array>
 #include <memory>
 #include <optional>
 #include <string_view>
 
 #include "codec/picture_conversion.h"
 #include "codec/picture_direction.h"
+#include "codec/png_chunks.h"
 #include "codec/skin_decoder.h"
 #include "codec/skin_from_rgba.h"
 #include "codec/skin_pixels.h"
@@ -25,37 +25,16 @@ namespace {
 
 using emscripten::val;
 
-std::uint32_t BigEndian32(std::span<const std::uint8_t> at) {
-    return (std::uint32_t{at[0]} << 24) | (std::uint32_t{at[1]} << 16) |
-           (std::uint32_t{at[2]} << 8) | at[3];
-}
-
 val Description(const char* kind, std::uint32_t width, std::uint32_t height, std::uint32_t bits,
-                bool alpha = false) {
+                bool alpha = false, const std::string& refusal = "") {
     val object = val::object();
     object.set("kind", kind);
     object.set("width", width);
     object.set("height", height);
     object.set("bits", bits);
     object.set("alpha", alpha);
+    object.set("refusal", refusal);
     return object;
-}
-
-// Whether a PNG's chunks before its pixels hold a transparent colour (tRNS).
-bool PngHasTransparentColour(std::span<const std::uint8_t> b) {
-    std::uint64_t at = 8;
-    while (at + 8 <= b.size()) {
-        const auto chunk = b.subspan(static_cast<std::size_t>(at));
-        const std::string_view type(reinterpret_cast<const char*>(chunk.data() + 4), 4);
-        if (type == "tRNS") {
-            return true;
-        }
-        if (type == "IDAT") {
-            return false;
-        }
-        at += 12 + std::uint64_t{BigEndian32(chunk)};
-    }
-    return false;
 }
 
 // 0xAARRGGBB as 0xAABBGGRR: in memory, R, G, B, A.
@@ -82,14 +61,7 @@ val DescribePicture(PictureKind kind, std::span<const std::uint8_t> b) {
             }
             return Description("bmp", 0, 0, 0);
         case PictureKind::kPng:
-            if (b.size() >= 26) {
-                constexpr std::array<std::uint32_t, 7> kChannels{1, 0, 3, 1, 2, 0, 4};
-                const std::uint8_t type = b[25];
-                return Description("png", BigEndian32(b.subspan(16)), BigEndian32(b.subspan(20)),
-                                   b[24] * (type < kChannels.size() ? kChannels[type] : 0),
-                                   type == 4 || type == 6 || PngHasTransparentColour(b));
-            }
-            return Description("png", 0, 0, 0);
+            break;  // told by the core's PNG reader (Describe)
         case PictureKind::kGif:
             if (b.size() >= 11) {
                 return Description("gif", ReadU16LE(b, 6), ReadU16LE(b, 8), (b[10] & 7u) + 1);
@@ -125,7 +97,19 @@ val Describe(const val& bytes, const std::string& name) {
     return Guarded([&] {
         const std::vector<std::uint8_t> content = BytesFrom(bytes);
         MemorySource source(content, name);
-        return DescribePicture(PictureKindOf(source), content);
+        const PictureKind kind = PictureKindOf(source);
+        if (kind == PictureKind::kPng) {
+            // The chunks before the pixels, read and checked as convert reads
+            // them: what it would refuse, it refuses before reading a pixel.
+            try {
+                const PngInfo info = ReadPngInfo(source);
+                return Description("png", info.width, info.height, info.bitDepth * info.Channels(),
+                                   info.hasAlpha);
+            } catch (const FormatError& refused) {
+                return Description("png", 0, 0, 0, false, refused.what());
+            }
+        }
+        return DescribePicture(kind, content);
     });
 }
 

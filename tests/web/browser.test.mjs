@@ -4,8 +4,9 @@ import {copyFileSync, mkdirSync, readFileSync, writeFileSync} from 'node:fs';
 import {join} from 'node:path';
 import {after, before, test} from 'node:test';
 import {pathToFileURL} from 'node:url';
+import {crc32} from 'node:zlib';
 
-import {bmp, cli, cliMessage, cliOk, launchBrowser, makeFixtures, openPage, samplePixel, serveSite, siteDir} from './page_support.mjs';
+import {bmp, cli, cliMessage, cliOk, launchBrowser, makeFixtures, openPage, png, samplePixel, serveSite, siteDir} from './page_support.mjs';
 
 let site;
 let browser;
@@ -141,6 +142,34 @@ test('pictures download with the CLI\'s bytes', async (t) => {
     }
 });
 
+test('a .k downloaded as PNG comes back byte for byte through convert', async (t) => {
+    // A 32-bit BMP (bottom-up, blue, green, red, alpha) encodes to a 32-bit ".k".
+    const deep = Buffer.alloc(54 + 5 * 3 * 4);
+    deep.write('BM', 0, 'latin1');
+    deep.writeUInt32LE(deep.length, 2);
+    deep.writeUInt32LE(54, 10);
+    deep.writeUInt32LE(40, 14);
+    deep.writeInt32LE(5, 18);
+    deep.writeInt32LE(3, 22);
+    deep.writeUInt16LE(1, 26);
+    deep.writeUInt16LE(32, 28);
+    for (let i = 54; i < deep.length; ++i)
+        deep[i] = (i * 37) & 255;
+    writeFileSync(fx.path('deep.bmp'), deep);
+    cliOk('encode', fx.path('deep.bmp'), fx.path('deep.k'));
+    for (const name of ['icon.k', 'deep.k']) {
+        await t.test(name, async () => {
+            const p = await page();
+            await choose(p, name);
+            await p.waitForSelector('#download-png:not([hidden])');
+            writeFileSync(fx.path('page.png'), await downloaded(p, () => p.click('#download-png')));
+            cliOk('convert', fx.path('page.png'), '-o', fx.path('back.k'));
+            assert.ok(readFileSync(fx.path('back.k')).equals(readFileSync(fx.path(name))));
+            await p.close();
+        });
+    }
+});
+
 // From a file:// copy the Worker may be refused; the page then runs the core
 // itself. At a phone's width the grid is one column and nothing scrolls sideways.
 test('a package opens as a grid of thumbnails', async (t) => {
@@ -217,8 +246,16 @@ test('damaged files show the CLI\'s message', async (t) => {
         {file: 'cut.ezx', cli: ['list', 'cut.ezx'], salvage: true},
         // Nothing intact to offer.
         {file: 'zip.ezx', cli: ['list', 'zip.ezx'], salvage: false},
+        // Refused from its header, before a pixel is decoded.
+        {file: 'wide.png', cli: ['convert', 'wide.png', '-o', 'wide.k'], salvage: false},
     ];
     writeFileSync(fx.path('zip.ezx'), `PK\x03\x04${'0'.repeat(60)}`, 'latin1');
+    // A 60,000 × 60,000 PNG: a small picture whose header says so.
+    const wide = png(2, 1, () => [0, 0, 0, 255]);
+    wide.writeUInt32BE(60000, 16);
+    wide.writeUInt32BE(60000, 20);
+    wide.writeUInt32BE(crc32(wide.subarray(12, 29)) >>> 0, 29);
+    writeFileSync(fx.path('wide.png'), wide);
     for (const row of rows) {
         await t.test(row.file, async () => {
             const message = cliMessage(

@@ -10,7 +10,6 @@ import {createRequire} from 'node:module';
 import os from 'node:os';
 import path from 'node:path';
 import {fileURLToPath} from 'node:url';
-import zlib from 'node:zlib';
 
 import {createCoreHost} from '../../web/src/core_host.js';
 
@@ -23,45 +22,6 @@ process.on('exit', () => fs.rmSync(work, {recursive: true, force: true}));
 
 const hex = (bytes) => Buffer.from(bytes).toString('hex');
 const unhex = (text) => new Uint8Array(Buffer.from(text, 'hex'));
-
-// Node has no canvas: the table's PNGs (8-bit RGB or RGBA, not interlaced)
-// are read here, where the page has the browser's decoder.
-function decodePng(bytes) {
-    const b = Buffer.from(bytes);
-    const width = b.readUInt32BE(16);
-    const height = b.readUInt32BE(20);
-    const channels = {2: 3, 6: 4}[b[25]];
-    if (b[24] !== 8 || !channels || b[28] !== 0)
-        throw new Error('the test reads 8-bit RGB or RGBA PNGs, not interlaced');
-    const data = [];
-    for (let at = 8; at < b.length; at += 12 + b.readUInt32BE(at)) {
-        if (b.toString('latin1', at + 4, at + 8) === 'IDAT')
-            data.push(b.subarray(at + 8, at + 8 + b.readUInt32BE(at)));
-    }
-    const raw = zlib.inflateSync(Buffer.concat(data));
-    const stride = width * channels;
-    const rows = new Uint8Array(stride * height);
-    for (let y = 0; y < height; ++y) {
-        const filter = raw[y * (stride + 1)];
-        for (let x = 0; x < stride; ++x) {
-            const value = raw[y * (stride + 1) + 1 + x];
-            const a = x >= channels ? rows[y * stride + x - channels] : 0;
-            const up = y > 0 ? rows[(y - 1) * stride + x] : 0;
-            const c = x >= channels && y > 0 ? rows[(y - 1) * stride + x - channels] : 0;
-            const p = a + up - c;
-            const paeth = Math.abs(p - a) <= Math.abs(p - up) && Math.abs(p - a) <= Math.abs(p - c) ?
-                a : Math.abs(p - up) <= Math.abs(p - c) ? up : c;
-            const predicted = [0, a, up, (a + up) >> 1, paeth][filter];
-            rows[y * stride + x] = (value + predicted) & 255;
-        }
-    }
-    const rgba = new Uint8Array(width * height * 4);
-    for (let i = 0; i < width * height; ++i) {
-        for (let k = 0; k < 4; ++k)
-            rgba[i * 4 + k] = k < channels ? rows[i * channels + k] : 255;
-    }
-    return {rgba, width, height};
-}
 
 // A start package as lumigram-cli packs it. A name that comes again is packed
 // under a stand-in of the same length that sorts where it stands (the letter
@@ -114,7 +74,7 @@ const replies = new Map();
 const host = createCoreHost(L, (message) => {
     if (message.id !== undefined)
         replies.get(message.id)(message);
-}, {decodePng});
+});
 let nextId = 1;
 function call(op, args) {
     const id = nextId++;

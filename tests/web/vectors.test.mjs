@@ -446,9 +446,21 @@ rows.push(
                     name]) => Object.values(L.describe(Uint8Array.from(bytes), name)).join(' '));
             same(
                 described.join(', '),
-                'bmp 7 3 24 false, k 5 2 32 false, png 6 4 32 true, ' +
-                    'ezx 0 0 0 false, other 0 0 0 false',
+                'bmp 7 3 24 false , k 5 2 32 false , png 6 4 32 true , ' +
+                    'ezx 0 0 0 false , other 0 0 0 false ',
                 'describe');
+        }
+    ],
+    [
+        'describe refuses a PNG as convert does, from its chunks alone',
+        () => {
+            const wide = Buffer.from(png(2, 1, rgbaPixels(2, 1, true), false));
+            wide.writeUInt32BE(30000, 16);  // IHDR's width, its CRC made again
+            wide.writeUInt32BE(crc32(wide.subarray(12, 29)), 29);
+            const input = file('wide.png', wide);
+            same(
+                wasm(() => L.describe(wide, 'wide.png').refusal),
+                cli(['convert', input, '-o', `${input}.k`], null, input), 'refusal');
         }
     ],
     [

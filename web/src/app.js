@@ -138,7 +138,15 @@ async function openFile(file, handle = null) {
         // core names what is wrong with it.
         // What a file holds is told by its first bytes: a large file is not copied.
         const head = bytes.slice(0, 65536);
-        const described = (await core.call('describe', {bytes: head, name}, [head.buffer])).kind;
+        let description = await core.call('describe', {bytes: head, name}, [head.buffer]);
+        // A PNG's chunks before its pixels may run past the head.
+        if (description.kind === 'png')
+            description = await core.call('describe', {bytes: bytes.slice(), name});
+        // A PNG the CLI refuses (too wide or too high for a skin picture,
+        // damaged chunks) is refused in its words before anything decodes it.
+        if (description.refusal)
+            throw new Error(description.refusal);
+        const described = description.kind;
         const extension = name.slice(name.lastIndexOf('.') + 1).toLowerCase();
         const kind = described === 'other' && (extension === 'k' || extension === 'ezx') ?
             extension :
@@ -318,18 +326,6 @@ async function redrawForSettings() {
     }
 }
 
-// convert's PNG from the core; from a core built without PNG, the browser's
-// PNG encoder over the pixels on the canvas (transparent pixels stay so).
-async function skinAsPng(args) {
-    try {
-        return await core.call('skinToPng', args());
-    } catch (e) {
-        if (!/PNG pictures are not supported by this build/.test(e.message))
-            throw e;
-        return new Promise((resolve) => ui.canvas.toBlob(resolve, 'image/png'));
-    }
-}
-
 async function downloadShown(how) {
     const item = state.shown;
     if (!item)
@@ -341,7 +337,7 @@ async function downloadShown(how) {
         } else if (how === 'bmp') {
             download(await core.call('skinToBmp', args()), `${stemOf(item.name)}.bmp`, 'image/bmp');
         } else if (how === 'png') {
-            download(await skinAsPng(args), `${stemOf(item.name)}.png`, 'image/png');
+            download(await core.call('skinToPng', args()), `${stemOf(item.name)}.png`, 'image/png');
         } else if (how === 'k') {
             download(await core.call('pictureToSkin', args()), `${stemOf(item.name)}.k`);
         }

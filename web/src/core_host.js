@@ -7,38 +7,6 @@ import {checkRequest, checkResult, transfers} from './protocol.js';
 // the page draws steadily and other requests get in between.
 const kBatchMillis = 30;
 
-// A PNG's straight-alpha pixels through the browser's own decoder. A canvas
-// keeps its pixels premultiplied, which in 8 bits loses a half-transparent
-// pixel's colour by one step; a float16 canvas keeps it exactly, so 8 bits are
-// only the fallback of browsers without one.
-async function rgbaOfPng(bytes) {
-    const bitmap = await createImageBitmap(
-        new Blob([bytes], {type: 'image/png'}),
-        {premultiplyAlpha: 'none', colorSpaceConversion: 'none'});
-    try {
-        const {width, height} = bitmap;
-        const canvas = new OffscreenCanvas(width, height);
-        const wide = canvas.getContext('2d', {colorType: 'float16', willReadFrequently: true});
-        if (wide && wide.getContextAttributes().colorType === 'float16') {
-            wide.drawImage(bitmap, 0, 0);
-            const data = wide.getImageData(0, 0, width, height, {pixelFormat: 'rgba-float16'}).data;
-            if (!(data instanceof Uint8ClampedArray)) {
-                const rgba = new Uint8Array(data.length);
-                for (let i = 0; i < data.length; ++i)
-                    rgba[i] = Math.min(255, Math.max(0, Math.round(data[i] * 255)));
-                return {rgba, width, height};
-            }
-        }
-        const narrow =
-            new OffscreenCanvas(width, height).getContext('2d', {willReadFrequently: true});
-        narrow.drawImage(bitmap, 0, 0);
-        const data = narrow.getImageData(0, 0, width, height).data;
-        return {rgba: new Uint8Array(data.buffer), width, height};
-    } finally {
-        bitmap.close();
-    }
-}
-
 // Thumbnails larger than this many pixels a side are sampled down here: a
 // wallpaper's full pixels would cost the page memory for nothing.
 const kThumbnailMax = 128;
@@ -62,14 +30,9 @@ function shrink(rgba, width, height) {
     return {rgba: out, width: w, height: h};
 }
 
-// The refusal of a core built without PNG.
-export const isNoPng = (e) => /PNG pictures are not supported by this build/.test(messageOf(e));
-
 const messageOf = (e) => String(e && e.message !== undefined ? e.message : e);
 
-// decodePng(bytes) → {rgba, width, height}: the browser's canvas, unless the
-// caller has another (node, which has no canvas, in the tests).
-export function createCoreHost(L, post, {decodePng = rgbaOfPng} = {}) {
+export function createCoreHost(L, post) {
     let pkg = null;
     let readOnly = false;
     let generation = 0;  // a newer request for thumbnails ends an older run
@@ -98,19 +61,10 @@ export function createCoreHost(L, post, {decodePng = rgbaOfPng} = {}) {
         ++generation;  // positions shift: thumbnails under way are stale
     }
 
-    // Pictures go to the core with the user's transparency settings. A core
-    // built without PNG says so, and a PNG is then decoded by the browser:
-    // whether it carried transparency decides its mask, as convert decides.
-    async function skinOfPicture(bytes, name, transparency, colour) {
-        try {
-            return L.pictureToSkin(bytes, name, transparency, colour);
-        } catch (e) {
-            if (!isNoPng(e) || L.describe(bytes, name).kind !== 'png')
-                throw e;
-        }
-        const {rgba, width, height} = await decodePng(bytes);
-        const alpha = L.describe(bytes, name).alpha;
-        return L.rgbaToSkin(rgba, width, height, alpha, transparency, colour);
+    // Pictures go to the core with the user's transparency settings; a PNG
+    // is read by the core's own reader, as convert reads it.
+    function skinOfPicture(bytes, name, transparency, colour) {
+        return L.pictureToSkin(bytes, name, transparency, colour);
     }
 
     // A file's bytes as its plan (the core's intake rule) says: as they are,

@@ -73,8 +73,14 @@ const step = T.tagged('op', {
 export const requests = {
     describe: {
         args: T.object(picture),
-        result: T.object(
-            {kind: T.string, width: T.int, height: T.int, bits: T.int, alpha: T.bool}),
+        result: T.object({
+            kind: T.string,
+            width: T.int,
+            height: T.int,
+            bits: T.int,
+            alpha: T.bool,
+            refusal: T.string,  // why convert would refuse it before reading a pixel, or ''
+        }),
     },
     decodeSkin: {
         args: T.object(withSettings),
