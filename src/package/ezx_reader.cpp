@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <initializer_list>
+#include <string_view>
 
 #include "package/ezx_format.h"
 #include "package/member_names.h"
@@ -113,15 +116,15 @@ class NameWindows {
         start_ = start;
     }
 
-    // What a read of window.size() bytes at nameStart would deliver.
-    std::size_t Read(std::uint64_t nameStart, std::span<std::uint8_t> window) {
+    // What a read of up to buffer.size() bytes at nameStart delivers: a view into
+    // the name list read whole where it lies there, else read into buffer.
+    std::span<const std::uint8_t> View(std::uint64_t nameStart, std::span<std::uint8_t> buffer) {
         if (nameStart < start_ || nameStart >= start_ + whole_.size()) {
-            return package_.ReadAt(nameStart, window);
+            return buffer.first(package_.ReadAt(nameStart, buffer));
         }
         const std::size_t at = static_cast<std::size_t>(nameStart - start_);
-        const std::size_t n = std::min(window.size(), whole_.size() - at);
-        std::copy_n(whole_.begin() + static_cast<std::ptrdiff_t>(at), n, window.begin());
-        return n;
+        return std::span<const std::uint8_t>(whole_).subspan(
+            at, std::min(buffer.size(), whole_.size() - at));
     }
 
   private:
@@ -142,17 +145,15 @@ std::string CheckName(NameWindows& names, std::uint64_t fileSize, const IndexBlo
     if (nameStart >= fileSize) {
         return "name starts past the end of the package";
     }
-    std::array<std::uint8_t, kNameWindowBytes> window{};
-    const std::size_t got = names.Read(nameStart, window);
-    std::size_t length = 0;
-    while (length < got && window[length] != 0x0A) {
-        ++length;
+    std::array<std::uint8_t, kNameWindowBytes> buffer{};
+    const std::span<const std::uint8_t> window = names.View(nameStart, buffer);
+    const auto* newline =
+        static_cast<const std::uint8_t*>(std::memchr(window.data(), 0x0A, window.size()));
+    if (newline == nullptr) {
+        return window.size() < buffer.size() ? "name runs past the end of the package"
+                                             : "name is longer than 255 bytes";
     }
-    if (length == got) {
-        return got < window.size() ? "name runs past the end of the package"
-                                   : "name is longer than 255 bytes";
-    }
-    member.storedName.assign(window.begin(), window.begin() + static_cast<long>(length));
+    member.storedName.assign(window.data(), newline);
     return {};
 }
 
@@ -183,13 +184,76 @@ std::string CheckRecord(ByteSource& package, std::uint64_t fileSize, const Index
     return {};
 }
 
+// The parts in one string, allocated once: a hostile table can make the
+// check tell thousands of overlaps.
+std::string Joined(std::initializer_list<std::string_view> parts) {
+    std::size_t size = 0;
+    for (const std::string_view part : parts) {
+        size += part.size();
+    }
+    std::string joined;
+    joined.reserve(size);
+    for (const std::string_view part : parts) {
+        joined += part;
+    }
+    return joined;
+}
+
 std::uint64_t RecordStart(const PackageMember& member) {
     return member.contentOffset - kRecordHeadSize;
 }
 
-}  // namespace
+// How far a check goes: to every problem (for verify and the findings), or to the
+// first, which is all a refusal shows.
+enum class Reporting { kEveryProblem, kFirstProblem };
 
-PackageCheck CheckPackage(ByteSource& package) {
+// The overlaps FindOverlappingRecords tells, in its order; only the first `most`
+// are put in words.
+std::vector<MemberFault> FindOverlaps(const std::vector<const PackageMember*>& records,
+                                      std::size_t most) {
+    std::vector<const PackageMember*> byStart = records;
+    std::stable_sort(byStart.begin(), byStart.end(),
+                     [](const PackageMember* a, const PackageMember* b) {
+                         return RecordStart(*a) < RecordStart(*b);
+                     });
+    struct Overlap {
+        const PackageMember* first;
+        const PackageMember* second;
+    };
+    std::vector<Overlap> overlaps;
+    const PackageMember* furthest = nullptr;
+    std::uint64_t furthestEnd = 0;
+    for (const PackageMember* member : byStart) {
+        const std::uint64_t end = member->contentOffset + member->size;
+        if (furthest != nullptr && RecordStart(*member) < furthestEnd) {
+            const PackageMember* first = furthest->number < member->number ? furthest : member;
+            overlaps.push_back({first, first == furthest ? member : furthest});
+        }
+        if (furthest == nullptr || end > furthestEnd) {
+            furthest = member;
+            furthestEnd = end;
+        }
+    }
+    std::stable_sort(overlaps.begin(), overlaps.end(), [](const Overlap& a, const Overlap& b) {
+        return a.second->number < b.second->number;
+    });
+    std::vector<MemberFault> faults;
+    faults.reserve(std::min(most, overlaps.size()));
+    for (const auto& [first, second] : overlaps) {
+        if (faults.size() == most) {
+            break;
+        }
+        faults.push_back(
+            {second->number,
+             Joined({"its record (bytes ", std::to_string(RecordStart(*second)), " to ",
+                     std::to_string(second->contentOffset + second->size - 1),
+                     ") overlaps the record of member ", std::to_string(first->number)}),
+             first->number});
+    }
+    return faults;
+}
+
+PackageCheck Check(ByteSource& package, Reporting reporting) {
     const std::uint64_t fileSize = package.Size();
     const IndexBlock index = ReadIndexBlock(package, fileSize);
 
@@ -201,6 +265,8 @@ PackageCheck CheckPackage(ByteSource& package) {
     check.indexMagic = index.indexMagic;
     check.memberCount = static_cast<std::size_t>(index.memberCount);
     NameWindows names(package, fileSize, index, table, check.memberCount);
+    // In proportion to the table, which lies inside the file.
+    check.members.reserve(check.memberCount);
     for (std::size_t i = 0; i < check.memberCount; ++i) {
         const TEZXEntry entry{ReadU32LE(table, kEntrySize * i),
                               ReadI32LE(table, kEntrySize * i + 4),
@@ -219,55 +285,43 @@ PackageCheck CheckPackage(ByteSource& package) {
                 check.emptyNamedFaults.push_back({i + 1, std::move(problem)});
             }
         } else if (!problem.empty()) {
+            if (check.problems.empty() && reporting == Reporting::kEveryProblem) {
+                // A damaged table tends to fault entry after entry.
+                check.problems.reserve(check.memberCount - i);
+            }
             check.problems.push_back({i + 1, std::move(problem)});
+            if (reporting == Reporting::kFirstProblem) {
+                // Faults of single members come before every overlap.
+                return check;
+            }
         } else {
             check.members.push_back(std::move(member));
         }
     }
     std::vector<const PackageMember*> records;
+    records.reserve(check.members.size());
     for (const PackageMember& member : check.members) {
         records.push_back(&member);
     }
-    for (MemberFault& fault : FindOverlappingRecords(records)) {
+    const std::size_t most = reporting == Reporting::kFirstProblem ? 1 : SIZE_MAX;
+    for (MemberFault& fault : FindOverlaps(records, most)) {
         check.problems.push_back(std::move(fault));
     }
     return check;
 }
 
+}  // namespace
+
+PackageCheck CheckPackage(ByteSource& package) {
+    return Check(package, Reporting::kEveryProblem);
+}
+
 std::vector<MemberFault> FindOverlappingRecords(const std::vector<const PackageMember*>& records) {
-    std::vector<const PackageMember*> byStart = records;
-    std::stable_sort(byStart.begin(), byStart.end(),
-                     [](const PackageMember* a, const PackageMember* b) {
-                         return RecordStart(*a) < RecordStart(*b);
-                     });
-    std::vector<MemberFault> faults;
-    const PackageMember* furthest = nullptr;
-    std::uint64_t furthestEnd = 0;
-    for (const PackageMember* member : byStart) {
-        const std::uint64_t end = member->contentOffset + member->size;
-        if (furthest != nullptr && RecordStart(*member) < furthestEnd) {
-            const PackageMember* first = furthest->number < member->number ? furthest : member;
-            const PackageMember* second = first == furthest ? member : furthest;
-            faults.push_back({second->number,
-                              "its record (bytes " + std::to_string(RecordStart(*second)) + " to " +
-                                  std::to_string(second->contentOffset + second->size - 1) +
-                                  ") overlaps the record of member " +
-                                  std::to_string(first->number),
-                              first->number});
-        }
-        if (furthest == nullptr || end > furthestEnd) {
-            furthest = member;
-            furthestEnd = end;
-        }
-    }
-    std::stable_sort(faults.begin(), faults.end(), [](const MemberFault& a, const MemberFault& b) {
-        return a.member < b.member;
-    });
-    return faults;
+    return FindOverlaps(records, SIZE_MAX);
 }
 
 std::vector<PackageMember> ReadPackageMembers(ByteSource& package) {
-    PackageCheck check = CheckPackage(package);
+    PackageCheck check = Check(package, Reporting::kFirstProblem);
     if (!check.problems.empty()) {
         Refuse(check.problems.front().Message(), package);
     }

@@ -34,18 +34,34 @@ std::string UnsafeMemberNameReason(std::string_view storedName) {
 
 std::string EscapeName(std::string_view bytes, bool keepNonAscii) {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
+    const auto shownLength = [keepNonAscii](unsigned char byte) -> std::size_t {
+        if (byte == '"' || byte == '\\') {
+            return 2;
+        }
+        return (byte >= 0x20 && byte < 0x7F) || (keepNonAscii && byte >= 0x80) ? 1 : 4;
+    };
+    // Measured first, then written in place: one allocation however the name looks.
+    std::size_t length = 0;
+    for (const char c : bytes) {
+        length += shownLength(static_cast<unsigned char>(c));
+    }
+    std::string out(length, '\0');
+    char* to = out.data();
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if ((byte >= 0x20 && byte < 0x7F) || (keepNonAscii && byte >= 0x80)) {
-            out += c;
-        } else {
-            out += "\\x";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 15];
+        switch (shownLength(byte)) {
+            case 1:
+                *to++ = c;
+                break;
+            case 2:
+                *to++ = '\\';
+                *to++ = c;
+                break;
+            default:
+                *to++ = '\\';
+                *to++ = 'x';
+                *to++ = kHex[byte >> 4];
+                *to++ = kHex[byte & 15];
         }
     }
     return out;

@@ -31,17 +31,23 @@ std::optional<unsigned char> CodePointToByte(char32_t cp) {
     return std::nullopt;
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
+std::size_t Utf8Length(char32_t cp) {
+    return cp < 0x80 ? 1 : cp < 0x800 ? 2 : 3;
+}
+
+// Writes cp (below 0x10000) as UTF-8 at to; returns the end.
+char* PutUtf8(char* to, char32_t cp) {
     if (cp < 0x80) {
-        out += static_cast<char>(cp);
+        *to++ = static_cast<char>(cp);
     } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        *to++ = static_cast<char>(0xC0 | (cp >> 6));
+        *to++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        *to++ = static_cast<char>(0xE0 | (cp >> 12));
+        *to++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *to++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
+    return to;
 }
 
 // Decodes one UTF-8 sequence at text[at]; advances at. nullopt for malformed,
@@ -103,10 +109,15 @@ std::optional<std::string> Utf8ToAnsi(std::string_view utf8) {
 }
 
 std::string AnsiToUtf8(std::string_view ansi) {
-    std::string utf8;
-    utf8.reserve(ansi.size());
+    // Measured first, then written in place: one allocation.
+    std::size_t length = 0;
     for (const char c : ansi) {
-        AppendUtf8(utf8, ByteToCodePoint(static_cast<unsigned char>(c)));
+        length += Utf8Length(ByteToCodePoint(static_cast<unsigned char>(c)));
+    }
+    std::string utf8(length, '\0');
+    char* to = utf8.data();
+    for (const char c : ansi) {
+        to = PutUtf8(to, ByteToCodePoint(static_cast<unsigned char>(c)));
     }
     return utf8;
 }
