@@ -26,9 +26,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (!check.problems.empty() || listed.size() != check.members.size()) {
                 fuzz::Fail("listing and check disagree");
             }
-        } catch (const FormatError&) {
+        } catch (const FormatError& refusal) {
             if (check.problems.empty()) {
                 fuzz::Fail("listing refused a package the check passed");
+            }
+            // The listing stops at its first fault: the one the check tells first.
+            if (refusal.what() != kDamagedPackage + check.problems.front().Message()) {
+                fuzz::Fail("listing refused with another fault than the check's first");
             }
         }
     } catch (const Error&) {
