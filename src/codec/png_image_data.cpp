@@ -13,6 +13,7 @@ namespace {
 constexpr std::uint8_t kIdat[4] = {'I', 'D', 'A', 'T'};
 // A chunk's length field is below 2^31.
 constexpr std::uint32_t kMaxChunkLength = 0x7FFFFFFFu;
+constexpr std::uint64_t kMostInput = 65536;
 
 std::uint32_t Be32(const std::uint8_t* at) {
     return std::uint32_t{at[0]} << 24 | std::uint32_t{at[1]} << 16 | std::uint32_t{at[2]} << 8 |
@@ -22,7 +23,10 @@ std::uint32_t Be32(const std::uint8_t* at) {
 }  // namespace
 
 PngImageData::PngImageData(ByteSource& source, std::uint64_t firstChunk)
-    : source_(source), position_(firstChunk) {
+    : source_(source),
+      position_(firstChunk),
+      input_(static_cast<std::size_t>(std::clamp<std::uint64_t>(
+          source.Size() - std::min(source.Size(), firstChunk), 1, kMostInput))) {
     std::array<std::uint8_t, 8> header{};
     ReadExactly(header, "inside its image data");
     chunkLeft_ = Be32(header.data());

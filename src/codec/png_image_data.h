@@ -5,6 +5,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace lumigram {
 
@@ -15,9 +16,11 @@ class Inflater;
 // (they must follow one another), each one's CRC-32 checked, inflated into
 // filtered rows. The zlib header is checked; the Adler-32 after the data is
 // not read, as every chunk's CRC-32 already finds damage (the one rule of every
-// build). Input passes through a fixed buffer, so no allocation depends on the
-// source. Every fault (the source ending, a chunk's CRC, the data ending early,
-// data that does not inflate) is a FormatError naming the source.
+// build). Input passes through a buffer of at most 64 KiB, no larger than what
+// the source holds past the first chunk, so a small PNG sets up little and no
+// allocation depends on what the source holds. Every fault (the source ending,
+// a chunk's CRC, the data ending early, data that does not inflate) is a
+// FormatError naming the source.
 class PngImageData {
   public:
     // firstChunk: where the first IDAT chunk begins.
@@ -44,7 +47,7 @@ class PngImageData {
     std::uint32_t crc_ = 0;                  // of the current chunk's type and data so far
     bool ended_ = false;                     // the deflate stream has ended
     std::span<const std::uint8_t> pending_;  // read, not yet inflated
-    std::array<std::uint8_t, 65536> input_{};
+    std::vector<std::uint8_t> input_;
 };
 
 }  // namespace lumigram
