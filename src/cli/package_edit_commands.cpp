@@ -54,7 +54,7 @@ std::size_t MemberNamed(const EditablePackage& package, const std::string& name)
     const std::optional<std::string> stored = Utf8ToAnsi(name);
     const std::optional<std::size_t> index = stored ? package.Find(*stored) : std::nullopt;
     if (!index) {
-        throw FormatError("no member named \"" + EscapeControls(name) + "\"", package.path());
+        throw FormatError("no member named \"" + ShownUtf8MemberName(name) + "\"", package.path());
     }
     return *index;
 }

@@ -19,23 +19,6 @@ namespace {
 
 constexpr std::string_view kMemberExtensions[] = {".k", ".g", ".a"};
 
-std::vector<MemberFile> CollectGroup(const std::string& folder,
-                                     std::vector<std::string> fileNames) {
-    std::vector<MemberFile> group;
-    for (std::string& fileName : fileNames) {
-        std::optional<std::string> stored = Utf8ToAnsi(fileName);
-        if (!stored) {
-            throw FormatError("file name has no Windows-1252 form, so a package cannot store it",
-                              JoinPath(folder, EscapeName(fileName, true)));
-        }
-        group.push_back(MemberFile{std::move(fileName), std::move(*stored)});
-    }
-    std::sort(group.begin(), group.end(), [](const MemberFile& a, const MemberFile& b) {
-        return SearchOrderLess(a.storedName, b.storedName);
-    });
-    return group;
-}
-
 // The members as one package to save, each checked against the format's
 // limits before anything is written; rules learns every member file, which the
 // package must never replace.
@@ -93,12 +76,28 @@ void CheckPackageLength(std::int64_t length, const std::string& folder) {
     }
 }
 
-std::vector<MemberFile> CollectMemberFiles(const std::string& folder) {
-    // One listing of the folder serves all three kinds.
+std::vector<std::vector<MemberFile>> CollectFileGroups(
+    const std::string& folder, std::span<const std::string_view> extensions) {
     std::vector<std::vector<MemberFile>> groups;
-    for (std::vector<std::string>& names : FindFilesOfEach(folder, kMemberExtensions)) {
-        groups.push_back(CollectGroup(folder, std::move(names)));
+    for (std::vector<std::string>& fileNames : FindFilesOfEach(folder, extensions)) {
+        std::vector<MemberFile>& group = groups.emplace_back();
+        for (std::string& fileName : fileNames) {
+            std::optional<std::string> stored = Utf8ToAnsi(fileName);
+            if (!stored) {
+                throw FormatError(
+                    "file name has no Windows-1252 form, so a package cannot store it",
+                    JoinPath(folder, EscapeName(fileName, true)));
+            }
+            group.push_back(MemberFile{std::move(fileName), std::move(*stored)});
+        }
+        std::sort(group.begin(), group.end(), [](const MemberFile& a, const MemberFile& b) {
+            return SearchOrderLess(a.storedName, b.storedName);
+        });
     }
+    return groups;
+}
+
+std::vector<MemberFile> InterleaveGroups(std::vector<std::vector<MemberFile>> groups) {
     std::vector<MemberFile> members;
     for (std::size_t i = 0;; ++i) {
         bool any = false;
@@ -109,9 +108,14 @@ std::vector<MemberFile> CollectMemberFiles(const std::string& folder) {
             }
         }
         if (!any) {
-            break;
+            return members;
         }
     }
+}
+
+std::vector<MemberFile> CollectMemberFiles(const std::string& folder) {
+    std::vector<MemberFile> members =
+        InterleaveGroups(CollectFileGroups(folder, kMemberExtensions));
     std::vector<std::string> names;
     for (const MemberFile& member : members) {
         names.push_back(member.fileName);

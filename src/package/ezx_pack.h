@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "package/progress_callback.h"
@@ -13,6 +15,17 @@ struct MemberFile {
     std::string fileName;    // as on disk (UTF-8)
     std::string storedName;  // as the package stores it (Windows-1252)
 };
+
+// The regular, non-hidden files of folder with each of extensions (any case),
+// one group an extension, each sorted by stored name (SearchOrderLess), from
+// one listing of the folder. Raises FormatError naming the file when a name
+// has no Windows-1252 form.
+std::vector<std::vector<MemberFile>> CollectFileGroups(
+    const std::string& folder, std::span<const std::string_view> extensions);
+
+// Groups, each in its own order, as pack orders members: the first of each
+// group, then the second of each, and so on.
+std::vector<MemberFile> InterleaveGroups(std::vector<std::vector<MemberFile>> groups);
 
 // The ".k", ".g" and ".a" files of folder in member order: first ".k", first
 // ".g", first ".a", second ".k", and so on. Each group holds the folder's

@@ -52,8 +52,12 @@ std::string EscapeName(std::string_view bytes, bool keepNonAscii) {
 }
 
 std::string ShownMemberName(std::string_view storedName) {
+    return ShownUtf8MemberName(AnsiToUtf8(storedName));
+}
+
+std::string ShownUtf8MemberName(std::string_view name) {
     std::string doubled;
-    for (const char c : AnsiToUtf8(storedName)) {
+    for (const char c : name) {
         doubled += c;
         if (c == '\\') {
             doubled += c;

@@ -22,5 +22,7 @@ std::string EscapeName(std::string_view bytes, bool keepNonAscii = false);
 // EscapeControls writes them ("\x81"). So a name holding the four characters
 // \x81 ("\\x81") never prints like the byte 0x81.
 std::string ShownMemberName(std::string_view storedName);
+// The same for a member name in UTF-8, as a user types one.
+std::string ShownUtf8MemberName(std::string_view name);
 
 }  // namespace lumigram

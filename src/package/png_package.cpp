@@ -29,24 +29,7 @@
 namespace lumigram {
 namespace {
 
-struct FolderFile {
-    std::string fileName;    // as on disk
-    std::string storedName;  // as the member is stored
-    bool fromPng = false;
-};
-
-std::vector<FolderFile> Group(const std::string& folder, std::string_view extension) {
-    std::vector<FolderFile> group;
-    for (std::string& fileName : FindFiles(folder, extension)) {
-        std::optional<std::string> stored = Utf8ToAnsi(fileName);
-        if (!stored) {
-            throw FormatError("file name has no Windows-1252 form, so a package cannot store it",
-                              JoinPath(folder, EscapeName(fileName, true)));
-        }
-        group.push_back(FolderFile{std::move(fileName), std::move(*stored), false});
-    }
-    return group;
-}
+constexpr std::string_view kPackedExtensions[] = {".k", ".g", ".a", ".png"};
 
 }  // namespace
 
@@ -163,18 +146,19 @@ UnpackResult UnpackAsPng(const std::string& packagePath, const std::string& fold
 
 PackResult PackFromPng(const std::string& folder, const std::string& packagePath,
                        const ConversionOptions& options) {
-    std::array<std::vector<FolderFile>, 3> groups = {Group(folder, ".k"), Group(folder, ".g"),
-                                                     Group(folder, ".a")};
+    std::vector<std::vector<MemberFile>> groups = CollectFileGroups(folder, kPackedExtensions);
+    std::vector<MemberFile> pngs = std::move(groups.back());
+    groups.pop_back();
     std::set<std::string> skinStems;
-    for (const FolderFile& file : groups[0]) {
+    for (const MemberFile& file : groups[0]) {
         skinStems.insert(ChangeFileExt(file.fileName, ""));
     }
-    for (FolderFile& png : Group(folder, ".png")) {
+    for (MemberFile& png : pngs) {
         const std::string stem = ChangeFileExt(png.fileName, "");
         if (skinStems.contains(stem)) {
             const auto k = std::find_if(
                 groups[0].begin(), groups[0].end(),
-                [&](const FolderFile& f) { return ChangeFileExt(f.fileName, "") == stem; });
+                [&](const MemberFile& f) { return ChangeFileExt(f.fileName, "") == stem; });
             throw FormatError("both " + EscapeName(png.fileName, true) + " and " +
                                   EscapeName(k->fileName, true) + " would become the member " +
                                   EscapeName(k->fileName, true) + "; keep one of them",
@@ -183,22 +167,18 @@ PackResult PackFromPng(const std::string& folder, const std::string& packagePath
         png.storedName =
             PlanMember(JoinPath(folder, png.fileName), PictureKind::kPng, IntakeMode::kByContent)
                 .storedName;
-        png.fromPng = true;
         groups[0].push_back(std::move(png));
     }
+    std::sort(groups[0].begin(), groups[0].end(), [](const MemberFile& a, const MemberFile& b) {
+        return SearchOrderLess(a.storedName, b.storedName);
+    });
+    const std::vector<MemberFile> members = InterleaveGroups(std::move(groups));
     std::vector<std::string> names;
-    for (const auto& group : groups) {
-        for (const FolderFile& file : group) {
-            names.push_back(AnsiToUtf8(file.storedName));
-        }
+    for (const MemberFile& file : members) {
+        names.push_back(AnsiToUtf8(file.storedName));
     }
     if (const std::string why = CaseFoldPairReason(names); !why.empty()) {
         throw FormatError(why, folder);
-    }
-    for (auto& group : groups) {
-        std::sort(group.begin(), group.end(), [](const FolderFile& a, const FolderFile& b) {
-            return SearchOrderLess(a.storedName, b.storedName);
-        });
     }
     PackResult result;
     EditablePackage package;
@@ -206,38 +186,27 @@ PackResult PackFromPng(const std::string& folder, const std::string& packagePath
     TemporaryFolder scratch;
     std::unique_ptr<OutputFolder> scratchFolder;
     std::size_t encoded = 0;
-    for (std::size_t i = 0;; ++i) {
-        bool any = false;
-        for (const auto& group : groups) {
-            if (i >= group.size()) {
-                continue;
-            }
-            any = true;
-            const FolderFile& file = group[i];
-            const std::string path = JoinPath(folder, file.fileName);
-            FileIdentity identity;
-            const std::uint64_t size = FileSizeOf(path, identity);
-            rules.inputs.push_back(identity);
-            if (!file.fromPng) {
-                package.AddInOrder(file.storedName, path, size);
-                continue;
-            }
-            if (!scratchFolder) {
-                scratchFolder = std::make_unique<OutputFolder>(OutputFolder::Open(scratch.path()));
-            }
-            const std::string scratchName = std::to_string(++encoded) + ".k";
-            {
-                OutputFile output(*scratchFolder, scratchName);
-                WriteMemberBytes(MemberPlan{file.storedName, MemberEncoding::kEncodeSkin}, path,
-                                 PictureKind::kPng, output.file(), options);
-                output.Commit();
-            }
-            const std::string encodedPath = JoinPath(scratch.path(), scratchName);
-            package.AddInOrder(file.storedName, encodedPath, FileSizeOf(encodedPath));
+    for (const MemberFile& file : members) {
+        const std::string path = JoinPath(folder, file.fileName);
+        FileIdentity identity;
+        const std::uint64_t size = FileSizeOf(path, identity);
+        rules.inputs.push_back(identity);
+        if (!HasExtensionIgnoringCase(file.fileName, ".png")) {
+            package.AddInOrder(file.storedName, path, size);
+            continue;
         }
-        if (!any) {
-            break;
+        if (!scratchFolder) {
+            scratchFolder = std::make_unique<OutputFolder>(OutputFolder::Open(scratch.path()));
         }
+        const std::string scratchName = std::to_string(++encoded) + ".k";
+        {
+            OutputFile output(*scratchFolder, scratchName);
+            WriteMemberBytes(MemberPlan{file.storedName, MemberEncoding::kEncodeSkin}, path,
+                             PictureKind::kPng, output.file(), options);
+            output.Commit();
+        }
+        const std::string encodedPath = JoinPath(scratch.path(), scratchName);
+        package.AddInOrder(file.storedName, encodedPath, FileSizeOf(encodedPath));
     }
     if (package.members().empty()) {
         return result;

@@ -300,6 +300,11 @@ TEST(MemberNamesShown, BackslashesDoubledAndBytesEscaped) {
     const CommandResult diff = RunCli(Args("diff", dir.File("empty.ezx"), package));
     EXPECT_NE(diff.out.find("added    \\\\x81x.k\nadded    \\x81x.k\n"), std::string::npos)
         << diff.out;
+    // A name typed for a member the package lacks prints as list would print it.
+    const CommandResult missing =
+        RunCli(Args("extract", package, "no\\x81.k", "-d", dir.File("o")));
+    EXPECT_NE(missing.err.find("no member named \"no\\\\x81.k\""), std::string::npos)
+        << missing.err;
 }
 
 }  // namespace

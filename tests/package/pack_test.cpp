@@ -210,6 +210,45 @@ TEST_F(PackTest, AnyWriteFailureLeavesTheEarlierPackageAndNoTemporary) {
     }
 }
 
+// What happens between one member and the next (through the progress seam):
+// a stop, or a member file that grows or shrinks since it was measured, leaves
+// the earlier package byte for byte and no temporary.
+TEST_F(PackTest, StoppedOrChangedMidwayLeavesTheEarlierPackage) {
+    const Bytes earlier = ExamplePackage();
+    const struct {
+        const char* what;
+        bool stop;             // onProgress answers false
+        std::size_t wallSize;  // wall.g rewritten to this size, unless stop
+        const char* error;     // what the pack raises, or nullptr
+    } rows[] = {
+        {"stopped after the first member", true, 0, nullptr},
+        {"the next member grew", false, 200, "grew while it was being packed; try again"},
+        {"the next member shrank", false, 10, "Read beyond end of file"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Put("icon.k", CountingBytes(300));
+        Put("wall.g", CountingBytes(100));
+        WriteAll(Pkg(), earlier);
+        PackOptions options;
+        options.onProgress = [&](std::size_t done, std::size_t) {
+            if (done == 1 && !row.stop) {
+                Put("wall.g", CountingBytes(row.wallSize));
+            }
+            return !row.stop;
+        };
+        std::string raised;
+        try {
+            EXPECT_TRUE(PackEZX(Src(), Pkg(), options).cancelled);
+        } catch (const IoError& error) {
+            raised = error.what();
+        }
+        EXPECT_EQ(raised, row.error != nullptr ? row.error : "");
+        EXPECT_EQ(ReadAll(Pkg()), earlier);
+        EXPECT_EQ(ListFolder(dir_.path()), (std::vector<std::string>{"out.ezx", "src"}));
+    }
+}
+
 TEST_F(PackTest, RealDiskFullLeavesTheEarlierPackage) {
     const std::string small = dir_.File("small");
     SmallDisk disk(small, "64k");
