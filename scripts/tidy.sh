@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs clang-tidy with the project's .clang-tidy over every source file in src/
-# of the Linux build (the *_win32.cpp twins are left to the Windows build), then
-# over the WebAssembly bindings (src/web) with the web preset's compile commands
-# and emscripten's headers, where emscripten is installed.
+# of the Linux build (the Win32 side, src/platform/win32/ and *_win32.cpp, is
+# left to the Windows build), then over the WebAssembly bindings (src/web) with
+# the web preset's compile commands and emscripten's headers, where emscripten
+# is installed.
 # Needs build/dev/compile_commands.json: configure the dev preset first
 # (cmake --preset dev) and build it once, so that Qt's generated headers exist.
 # Exits non-zero when clang-tidy reports anything.
@@ -14,7 +15,7 @@ if [[ ! -f $build/compile_commands.json ]]; then
     echo "tidy.sh: $build/compile_commands.json is missing; run: cmake --preset dev" >&2
     exit 2
 fi
-mapfile -t files < <(git ls-files 'src/*.cpp' | grep -Ev '_(win32|web)\.cpp$|^src/web/')
+mapfile -t files < <(git ls-files 'src/*.cpp' | grep -Ev '_(win32|web)\.cpp$|^src/web/|^src/platform/win32/')
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 # Two files at a time: the machine's two cores are shared.
