@@ -23,7 +23,8 @@ _lumigram_cli() {
         unpack) options="--png --help" ;;
         convert) options="-o -d --to --transparency-color --no-transparency --no-clobber --help" ;;
         extract) options="-o -d --help" ;;
-        update) options="--convert -o --transparency-color --no-transparency --help" ;;
+        update) options="--convert -o --transparency-color --no-transparency --force --help" ;;
+        delete) options="--force --help" ;;
         convert-all) options="--group --transparency-color --no-transparency --dry-run --no-clobber --help" ;;
     esac
     if [[ $cur == -* ]]; then

@@ -1,42 +1,15 @@
+// Byte files, the same on every system; the calls in which the systems differ
+// are behind platform/system_calls.h.
 #include "platform/byte_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <utility>
 
 #include "platform/entry_kind.h"
 #include "platform/fault_injection.h"
 #include "platform/io_error.h"
-
-#ifdef _WIN32
-#include <io.h>
-#define LG_OPEN ::_open
-#define LG_CLOSE ::_close
-#define LG_READ ::_read
-#define LG_WRITE ::_write
-#define LG_LSEEK ::_lseeki64
-#define LG_FSTAT ::_fstat64
-using StatBuffer = struct ::_stat64;
-constexpr int kOpenFlags = _O_BINARY;
-#else
-#include <unistd.h>
-#define LG_OPEN ::open
-#define LG_CLOSE ::close
-#define LG_READ ::read
-#define LG_WRITE ::write
-#define LG_LSEEK ::lseek
-#define LG_FSTAT ::fstat
-using StatBuffer = struct ::stat;
-constexpr int kOpenFlags = O_CLOEXEC;
-#endif
-
-#ifndef O_ACCMODE
-#define O_ACCMODE (O_RDONLY | O_WRONLY | O_RDWR)
-#endif
+#include "platform/system_calls.h"
 
 namespace lumigram {
 namespace {
@@ -51,89 +24,57 @@ void FailIfInjected(IoOp op, const std::string& path) {
     }
 }
 
-// Moves data through one system call after another until all of it is done;
-// transfer(buffer, count, done) makes the call for the bytes from done on. A
-// call that moves nothing ends a read (the end of the file: the caller sees the
-// short count) and fails a write (the device is full).
-enum class Direction { kRead, kWrite };
-
-template <Direction direction, typename Byte, typename Transfer>
-std::size_t TransferAll(std::span<Byte> data, const std::string& path, Transfer transfer) {
+// Moves data through one call after another until all of it is done, from
+// offset *at on (or the file position). A call that moves nothing ends a read
+// (the end of the file: the caller sees the short count) and fails a write
+// (the device is full).
+template <typename Byte, typename Transfer>
+std::size_t TransferAll(std::span<Byte> data, const std::uint64_t* at, Transfer transfer) {
     std::size_t done = 0;
     while (done < data.size()) {
-        const std::size_t want = std::min(data.size() - done, kMaxTransfer);
-        const auto moved = transfer(data.data() + done, want, done);
-        if (moved < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            ThrowIoErrorFromErrno(errno, path);
-        }
+        const std::uint64_t offset = at != nullptr ? *at + done : 0;
+        const std::size_t moved = transfer(
+            data.subspan(done, std::min(data.size() - done, kMaxTransfer)), at ? &offset : nullptr);
         if (moved == 0) {
-            if constexpr (direction == Direction::kWrite) {
-                throw IoError(IoCode::kDiskFull, path);
-            }
             break;
         }
-        done += static_cast<std::size_t>(moved);
+        done += moved;
     }
     return done;
 }
 
 }  // namespace
 
-ByteFile ByteFile::Open(const std::string& path, int flags) {
-    FailIfInjected((flags & O_CREAT) ? IoOp::kCreate : IoOp::kOpen, path);
+ByteFile ByteFile::Open(const std::string& path, sys::FileAccess access) {
+    const bool creating =
+        access == sys::FileAccess::kCreate || access == sys::FileAccess::kCreateNew;
+    FailIfInjected(creating ? IoOp::kCreate : IoOp::kOpen, path);
     if (path.empty()) {
         throw IoError(IoCode::kFileNotFound, path);
     }
-    int fd;
-    do {
-        fd = LG_OPEN(path.c_str(), flags | kOpenFlags, 0666);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        const int err = errno;
-        // A socket cannot be opened at all; say what it is rather than ENXIO.
-        StatBuffer st{};
-        if (err == ENXIO && ::stat(path.c_str(), &st) == 0) {
-            throw IoError(IoCode::kFileAccessDenied, path,
-                          NotARegularFileText(EntryKindOfMode(st.st_mode)));
-        }
-        ThrowIoErrorFromErrno(err, path);
-    }
-    return ByteFile(fd, path);
+    return ByteFile(sys::OpenFile(path, access), path);
 }
 
 ByteFile ByteFile::OpenRead(const std::string& path) {
-#ifdef _WIN32
-    return Open(path, O_RDONLY);
-#else
-    // Opened without waiting (a FIFO with no writer would block the open), then
-    // looked at before the first read; only a regular file goes on.
-    ByteFile file = Open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY);
-    StatBuffer st{};
-    if (LG_FSTAT(file.fd_, &st) != 0) {
-        ThrowIoErrorFromErrno(errno, path);
-    }
-    const EntryKind kind = EntryKindOfMode(st.st_mode);
+    // Looked at before the first read; only a regular file goes on.
+    ByteFile file = Open(path, sys::FileAccess::kRead);
+    const EntryKind kind = sys::KindOfOpen(file.fd_, path);
     if (kind != EntryKind::kRegular) {
         throw IoError(IoCode::kFileAccessDenied, path, NotARegularFileText(kind));
     }
-    // O_NONBLOCK means nothing for a regular file, so it may stay set.
     return file;
-#endif
 }
 
 ByteFile ByteFile::OpenUpdate(const std::string& path) {
-    return Open(path, O_RDWR);
+    return Open(path, sys::FileAccess::kUpdate);
 }
 
 ByteFile ByteFile::Create(const std::string& path) {
-    return Open(path, O_RDWR | O_CREAT | O_TRUNC);
+    return Open(path, sys::FileAccess::kCreate);
 }
 
 ByteFile ByteFile::CreateExclusive(const std::string& path) {
-    return Open(path, O_RDWR | O_CREAT | O_EXCL);
+    return Open(path, sys::FileAccess::kCreateNew);
 }
 
 ByteFile ByteFile::Adopt(int fd, std::string shownPath) {
@@ -155,7 +96,7 @@ ByteFile::ByteFile(ByteFile&& other) noexcept
 ByteFile& ByteFile::operator=(ByteFile&& other) noexcept {
     if (this != &other) {
         if (fd_ >= 0) {
-            LG_CLOSE(fd_);
+            sys::CloseQuietly(fd_);
         }
         fd_ = std::exchange(other.fd_, -1);
         path_ = std::move(other.path_);
@@ -167,7 +108,7 @@ ByteFile& ByteFile::operator=(ByteFile&& other) noexcept {
 
 ByteFile::~ByteFile() {
     if (fd_ >= 0) {
-        LG_CLOSE(fd_);
+        sys::CloseQuietly(fd_);
     }
 }
 
@@ -194,48 +135,31 @@ void ByteFile::Seek(std::uint64_t offset) {
     if (offset > static_cast<std::uint64_t>(INT64_MAX)) {
         ThrowIoErrorFromErrno(EINVAL, path_);
     }
-    if (LG_LSEEK(fd_, static_cast<std::int64_t>(offset), SEEK_SET) < 0) {
-        ThrowIoErrorFromErrno(errno, path_);
-    }
+    sys::SeekTo(fd_, offset, path_);
 }
 
 std::size_t ByteFile::Read(std::span<std::uint8_t> data) {
     RequireOpen();
     FailIfInjected(IoOp::kRead, path_);
-    return TransferAll<Direction::kRead>(
-        data, path_, [this](std::uint8_t* buffer, std::size_t count, std::size_t) {
-            return LG_READ(fd_, buffer, static_cast<unsigned>(count));
-        });
+    return TransferAll(data, nullptr, [this](std::span<std::uint8_t> part, const std::uint64_t*) {
+        return sys::ReadSome(fd_, part, nullptr, path_);
+    });
+}
+
+std::size_t ByteFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> data) {
+    RequireOpen();
+    FailIfInjected(IoOp::kRead, path_);
+    return TransferAll(data, &offset,
+                       [this](std::span<std::uint8_t> part, const std::uint64_t* at) {
+                           return sys::ReadSome(fd_, part, at, path_);
+                       });
 }
 
 void ByteFile::Write(std::span<const std::uint8_t> data) {
     RequireOpen();
     FailIfInjected(IoOp::kWrite, path_);
-    TransferAll<Direction::kWrite>(
-        data, path_, [this](const std::uint8_t* buffer, std::size_t count, std::size_t) {
-            return LG_WRITE(fd_, buffer, static_cast<unsigned>(count));
-        });
+    WriteAll(data, nullptr);
     streamPosition_ += data.size();
-}
-
-#ifdef _WIN32
-std::size_t ByteFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> data) {
-    Seek(offset);
-    return Read(data);
-}
-
-void ByteFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data) {
-    Seek(offset);
-    Write(data);
-}
-#else
-std::size_t ByteFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> data) {
-    RequireOpen();
-    FailIfInjected(IoOp::kRead, path_);
-    return TransferAll<Direction::kRead>(
-        data, path_, [&](std::uint8_t* buffer, std::size_t count, std::size_t done) {
-            return ::pread(fd_, buffer, count, static_cast<off_t>(offset + done));
-        });
 }
 
 void ByteFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data) {
@@ -246,32 +170,32 @@ void ByteFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data)
         return;
     }
     FailIfInjected(IoOp::kWrite, path_);
-    TransferAll<Direction::kWrite>(
-        data, path_, [&](const std::uint8_t* buffer, std::size_t count, std::size_t done) {
-            return ::pwrite(fd_, buffer, count, static_cast<off_t>(offset + done));
-        });
+    WriteAll(data, &offset);
 }
-#endif
+
+void ByteFile::WriteAll(std::span<const std::uint8_t> data, const std::uint64_t* at) {
+    const std::size_t written =
+        TransferAll(data, at, [this](std::span<const std::uint8_t> part, const std::uint64_t* to) {
+            return sys::WriteSome(fd_, part, to, path_);
+        });
+    if (written < data.size()) {
+        throw IoError(IoCode::kDiskFull, path_);
+    }
+}
 
 std::uint64_t ByteFile::Size() const {
     RequireOpen();
-    StatBuffer st{};
-    if (LG_FSTAT(fd_, &st) != 0) {
-        ThrowIoErrorFromErrno(errno, path_);
-    }
-    return static_cast<std::uint64_t>(st.st_size);
+    return sys::StampOfOpen(fd_, path_).size;
 }
 
 void ByteFile::Close() {
     RequireOpen();
     const int fd = std::exchange(fd_, -1);
     if (int err = InjectedFault(IoOp::kClose)) {
-        LG_CLOSE(fd);
+        sys::CloseQuietly(fd);
         ThrowIoErrorFromErrno(err, path_);
     }
-    if (LG_CLOSE(fd) != 0 && errno != EINTR) {
-        ThrowIoErrorFromErrno(errno, path_);
-    }
+    sys::CloseFile(fd, path_);
 }
 
 }  // namespace lumigram

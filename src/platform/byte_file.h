@@ -10,6 +10,10 @@
 
 namespace lumigram {
 
+namespace sys {
+enum class FileAccess;
+}
+
 // An unstructured byte file with absolute seeks. Every failing operation raises
 // IoError naming the file; a short read is not a failure, the count tells.
 // The descriptor is closed when the object goes away; call Close() to learn of a
@@ -62,8 +66,9 @@ class ByteFile final : public ByteSource, public ByteSink {
 
   private:
     ByteFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
-    static ByteFile Open(const std::string& path, int flags);
+    static ByteFile Open(const std::string& path, sys::FileAccess access);
     void RequireOpen() const;
+    void WriteAll(std::span<const std::uint8_t> data, const std::uint64_t* at);
     void RequireStreamPosition(std::uint64_t offset) const;
 
     int fd_ = -1;

@@ -1,11 +1,10 @@
 # The POSIX side of the platform layer, for Linux and (with the page's own
 # interrupt handling, which has no signals) WebAssembly.
 target_sources(lumigram_core PRIVATE
-  platform/byte_file.cpp
   platform/file_ops.cpp
-  platform/temporary_folder.cpp
-  platform/private_scratch.cpp
+  platform/posix/byte_calls.cpp
   platform/posix/output_calls.cpp
+  platform/posix/folder_calls.cpp
   platform/posix/edit_calls.cpp
 )
 if(EMSCRIPTEN)

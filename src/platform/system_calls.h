@@ -12,8 +12,11 @@
 // Failures are raised as IoError naming `shown`; outcomes a rule decides on
 // are returned.
 
+#include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <unordered_set>
 
@@ -29,6 +32,32 @@ struct EntryRef {
     const std::string& name;  // the entry's plain name in it
     const std::string& path;  // the folder's path joined with name
 };
+
+// ---- Byte files
+
+enum class FileAccess {
+    kRead,       // an existing file, for reading only (never waiting for a FIFO's writer)
+    kUpdate,     // an existing file, for reading and writing
+    kCreate,     // a new file, replacing any of that name
+    kCreateNew,  // a new file that must not exist yet
+};
+// Opens path; failures are told in the words they call for ("is a folder", "is
+// a socket, not a regular file").
+int OpenFile(const std::string& path, FileAccess access);
+// What the open descriptor is: a regular file, a FIFO, a device, ...
+EntryKind KindOfOpen(int fd, const std::string& path);
+// One transfer of up to data.size() bytes at offset *at (at the file position
+// when at is null), retried when interrupted: how many moved, 0 at the end of
+// the file (or, for a write, when nothing could be written).
+std::size_t ReadSome(int fd, std::span<std::uint8_t> data, const std::uint64_t* at,
+                     const std::string& path);
+std::size_t WriteSome(int fd, std::span<const std::uint8_t> data, const std::uint64_t* at,
+                      const std::string& path);
+void SeekTo(int fd, std::uint64_t offset, const std::string& path);
+// Closes fd; raises what the close reports (a write-back error can surface
+// only there).
+void CloseFile(int fd, const std::string& path);
+void CloseQuietly(int fd) noexcept;
 
 // ---- Folders
 
@@ -111,6 +140,23 @@ std::uint64_t RandomSeed();
 FileStamp StampOfOpen(int fd, const std::string& shown);
 // Links followed.
 std::optional<FileStamp> StampOfPath(const std::string& path);
+
+// ---- Private folders and processes
+
+using ProcessId = unsigned long;
+ProcessId CurrentProcess();
+// True while the process runs (under any user).
+bool ProcessRuns(ProcessId pid);
+// The system's temporary folder, and where a window's scratch folder goes
+// ($XDG_RUNTIME_DIR where it is set); neither ends in a separator.
+std::string TemporaryBase();
+std::string ScratchBase();
+// Makes base + separator + prefix + six random letters or digits, a new folder
+// only its user may enter; raises IoError when it cannot.
+std::string MakePrivateFolder(const std::string& base, const std::string& prefix);
+// A path as std::filesystem takes it, from the UTF-8 the program keeps, and back.
+std::filesystem::path NativePath(const std::string& path);
+std::string Utf8Of(const std::filesystem::path& path);
 
 // ---- Edits in place
 

@@ -24,10 +24,4 @@ class TemporaryFolder {
     std::unique_ptr<InterruptCleanupFolder> cleanup_;
 };
 
-#ifdef _WIN32
-// Creates base (ending in a separator) + prefix + six random letters and digits,
-// trying again while the name is taken; returns its path.
-std::string CreateUniqueFolder(const std::wstring& base, const std::string& prefix);
-#endif
-
 }  // namespace lumigram

@@ -2,15 +2,14 @@
 target_sources(lumigram_core PRIVATE
   platform/wide_text_win32.cpp
   platform/io_error_win32.cpp
-  platform/byte_file_win32.cpp
   platform/win32/handles.cpp
+  platform/win32/byte_calls.cpp
   platform/win32/output_calls.cpp
   platform/win32/edit_calls.cpp
+  platform/win32/folder_calls.cpp
   platform/file_ops_win32.cpp
   platform/folder_search_win32.cpp
   platform/interrupt_cleanup_win32.cpp
-  platform/temporary_folder_win32.cpp
-  platform/private_scratch_win32.cpp
 )
 # Windows 8 and later (GetFinalPathNameByHandleW, FindFirstFileExW's large
 # fetch); UNICODE so that no ANSI call slips in unnoticed.

@@ -20,6 +20,7 @@
 #include "app/workbench/workbench_window.h"
 #include "dialogs/dialog_seam.h"
 #include "display/zoom_view.h"
+#include "package/package_edit.h"
 #include "platform/ansi_codepage.h"
 #include "platform/io_error.h"
 #include "platform/path.h"
@@ -84,7 +85,13 @@ void WorkbenchWindow::SaveTo(const std::string& path) {
         throw Error("a damaged package is read-only; Salvage writes its intact members",
                     document_ ? document_->path() : path);
     }
-    document_->package().Save(path);
+    if (path == document_->path()) {
+        // Over the package opened: an edit in place, refused if the file
+        // changed on disk since it was opened or last saved (FileChangedError).
+        SaveInPlace(document_->package(), path, document_->package().openedStamp());
+    } else {
+        document_->package().Save(path);
+    }
     const std::optional<std::size_t> selected = CurrentMember();
     // The saved package holds the same members in the same order: their
     // thumbnails carry over rather than being made again.

@@ -109,13 +109,13 @@ EntryInfo LookAt(const EntryRef& entry, const std::string&) {
     const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     info.replaceRefused =
         attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    if (info.kind == EntryKind::kRegular) {
-        const HANDLE handle = ::CreateFileW(wide.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
-                                            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (handle != INVALID_HANDLE_VALUE) {
-            info.stamp = StampOfHandle(handle).value_or(FileStamp{});
-            ::CloseHandle(handle);
-        }
+    // The entry itself, a link's own stamp rather than its target's.
+    const HANDLE handle =
+        ::CreateFileW(wide.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        info.stamp = StampOfHandle(handle).value_or(FileStamp{});
+        ::CloseHandle(handle);
     }
     return info;
 }
