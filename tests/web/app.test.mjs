@@ -316,6 +316,27 @@ test('undo and redo give back the exact bytes of every earlier state', async () 
     await p.close();
 });
 
+test('edits asked for faster than the core answers touch the members that were selected', async () => {
+    const p = await page();
+    await p.setInputFiles('#file', fx.path('skin.ezx'));
+    await gridFilled(p);
+    await select(p, 'm002.k');
+    // The second Delete comes before the first is done, when m004.k's place
+    // in the grid is still the one it had before m002.k went.
+    await p.evaluate(() => {
+        const press = () => document.activeElement.dispatchEvent(
+            new KeyboardEvent('keydown', {key: 'Delete', bubbles: true, cancelable: true}));
+        press();
+        document.querySelector('.cell[data-name="m004.k"]').click();
+        press();
+    });
+    await p.waitForFunction(() => /— 6 members$/.test(document.getElementById('package-title').textContent));
+    copyFileSync(fx.path('skin.ezx'), fx.path('two-deleted.ezx'));
+    cliOk('delete', fx.path('two-deleted.ezx'), 'm002.k', 'm004.k');
+    assert.ok((await packageBytes(p)).equals(readFileSync(fx.path('two-deleted.ezx'))));
+    await p.close();
+});
+
 test('a package of two members of one name: each is shown and deleted on its own', async () => {
     mkdirSync(fx.path('twins'));
     writeFileSync(fx.path('twins/a.bmp'), bmp(6, 4, samplePixel(1)));

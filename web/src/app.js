@@ -27,6 +27,7 @@ const state = {
     picture: null,         // a picture opened on its own: {name}
     shown: null,           // what the picture panel shows: {name, shown, kind, bytes, index, id}
     pendingSalvage: null,  // {name, bytes} of a package refused as damaged
+    renaming: null,        // the member the rename form was opened for
     selectRun: 0,          // a newer selection makes an older one's preview stale
     toldDownloadSave: false,
 };
@@ -421,7 +422,16 @@ async function edit(steps, label, what) {
 
 const selectedMember = () => {
     const s = state.session;
-    return s && grid.selected >= 0 ? s.members[grid.selected] : null;
+    return s && grid.selected >= 0 ? s.members[grid.selected] || null : null;
+};
+
+// The steps of an edit of one member, found by its id when the edit's turn
+// comes: edits asked for faster than the core answers would otherwise meet
+// positions that earlier edits have shifted, and touch the wrong member. A
+// member gone by then (deleted twice in a row) is left alone.
+const onMember = (member, step) => (members) => {
+    const index = members.findIndex((m) => m.id === member.id);
+    return index < 0 ? null : [step(index)];
 };
 
 async function addFiles(files) {
@@ -442,23 +452,22 @@ async function replaceSelected(file) {
     const member = selectedMember();
     if (!member || !file)
         return;
-    const index = grid.selected;
     const bytes = await bytesOf(file);
-    await edit([{op: 'replace', index, fileName: file.name, bytes}], `Replace ${member.shown}`,
-               file.name);
+    await edit(onMember(member, (index) => ({op: 'replace', index, fileName: file.name, bytes})),
+               `Replace ${member.shown}`, file.name);
 }
 
 async function deleteSelected() {
     const member = selectedMember();
     if (!member)
         return;
-    const index = grid.selected;
-    const touched = await edit([{op: 'remove', index}], `Delete ${member.shown}`, member.shown);
+    const touched = await edit(onMember(member, (index) => ({op: 'remove', index})),
+                               `Delete ${member.shown}`, member.shown);
     if (!touched)
         return;
     const count = state.session.members.length;
     if (count > 0)
-        grid.select(Math.min(index, count - 1), {focus: true});
+        grid.select(Math.min(touched[0], count - 1), {focus: true});
     setStatus(`${member.shown} deleted`);
 }
 
@@ -466,6 +475,7 @@ function startRename() {
     const member = selectedMember();
     if (!member || state.session.readOnly)
         return;
+    state.renaming = member;
     ui.renameForm.hidden = false;
     ui.renameName.value = member.name;
     ui.renameName.focus();
@@ -477,14 +487,21 @@ function endRename() {
     grid.focus();
 }
 
+// Renames the member the form was opened for, wherever it stands by then.
 async function finishRename() {
-    const member = selectedMember();
+    const member = state.renaming;
     if (!member)
         return;
-    const touched = await edit([{op: 'rename', index: grid.selected, to: ui.renameName.value}],
-                               `Rename ${member.shown}`, ui.renameName.value);
-    if (!touched)
+    const to = ui.renameName.value;
+    const touched = await edit(onMember(member, (index) => ({op: 'rename', index, to})),
+                               `Rename ${member.shown}`, to);
+    if (!touched) {
+        // Refused: the form stays for another name. Gone (undone meanwhile):
+        // there is nothing left to rename.
+        if (ui.alert.hidden)
+            endRename();
         return;
+    }
     ui.renameForm.hidden = true;
     grid.select(touched[0], {focus: true});
 }
