@@ -206,6 +206,30 @@ test('a file changed behind the page\'s back is not overwritten without asking',
     assert.equal(questions.length, 2);
     assert.match(questions[0], /skin\.ezx has changed since it was opened here/);
     assert.ok((await privateBytes(p)).equals(await packageBytes(p)));
+    // A second Save while a slow first one is still writing is no change
+    // behind the page's back: nothing is asked.
+    await p.evaluate(() => {
+        const handle = window.testHandle;
+        const open = handle.createWritable.bind(handle);
+        handle.createWritable = async () => {
+            const writable = await open();
+            const close = writable.close.bind(writable);
+            writable.close = async () => {
+                await close();
+                await new Promise((resolve) => setTimeout(resolve, 300));
+            };
+            return writable;
+        };
+    });
+    await select(p, 'm002.k');
+    await p.keyboard.press('Delete');
+    await p.waitForFunction(() => document.title.startsWith('•'));
+    await p.keyboard.press('Control+S');
+    await p.waitForTimeout(100);
+    await p.keyboard.press('Control+S');
+    await p.waitForFunction(() => document.title === 'skin.ezx — Lumigram');
+    await p.waitForTimeout(500);
+    assert.equal(questions.length, 2);
     await p.close();
 });
 

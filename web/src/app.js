@@ -30,6 +30,7 @@ const state = {
     renaming: null,        // the member the rename form was opened for
     selectRun: 0,          // a newer selection makes an older one's preview stale
     toldDownloadSave: false,
+    saving: Promise.resolve(),  // the save under way (save())
 };
 
 const {showError, clearError, showNote, setStatus} = messages(ui);
@@ -535,7 +536,16 @@ async function writeInto(handle, stamp) {
     setStatus(`Saved ${handle.name}`);
 }
 
-async function save(asNew) {
+// One save at a time: a Save asked for while another is writing waits for it,
+// so that it compares the file with what that one wrote rather than with what
+// was opened (which would ask whether to replace a file only the page changed).
+function save(asNew) {
+    const run = state.saving.then(() => saveNow(asNew));
+    state.saving = run.catch(() => {});
+    return run;
+}
+
+async function saveNow(asNew) {
     const s = state.session;
     if (!s)
         return;
@@ -544,7 +554,13 @@ async function save(asNew) {
         if (s.readOnly) {
             await downloadPackage();
         } else if (s.file.handle && !asNew) {
-            await writeInto(s.file.handle, s.file.stamp);
+            try {
+                await writeInto(s.file.handle, s.file.stamp);
+            } catch (e) {
+                // Moved, deleted, locked or write-protected since it was opened.
+                const why = e.message.replace(/\.$/, '');
+                throw new Error(`not saved: ${why} (Save As… writes a new file)`, {cause: e});
+            }
         } else if (canWriteFiles()) {
             const handle = await pickFileToSave(s.name);
             if (handle)
