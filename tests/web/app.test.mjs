@@ -111,10 +111,12 @@ test('offline: a reload shows the page, and pictures and packages open and conve
     await p.close();
 });
 
-test('a new version of the site is offered with a Reload', async () => {
+test('a new version of the site is offered with a Reload, and comes whole', async () => {
     let version = 1;
+    const mark = (n) => `\n// version ${n}\n`;
     const changing = await serveSite({
-        alter: (path, body) => (path === '/sw.js' ? Buffer.concat([body, Buffer.from(`// ${version}\n`)]) : body),
+        alter: (path, body) => (['/sw.js', '/app.js'].includes(path) ? Buffer.concat([body, Buffer.from(mark(version))]) : body),
+        keepFor: 3600,
     });
     try {
         const p = await openPage(browser.context, changing.url);
@@ -127,6 +129,15 @@ test('a new version of the site is offered with a Reload', async () => {
         await Promise.all([p.waitForEvent('load'), p.click('#update-reload')]);
         await p.waitForFunction(() => document.documentElement.dataset.ready === 'true');
         assert.ok(await p.isHidden('#update'));
+        // The new set alone is kept, filled from the server rather than from
+        // the files the browser kept of the old version.
+        const kept = await p.evaluate(async () => {
+            const names = await caches.keys();
+            const app = await (await caches.open(names[0])).match('app.js');
+            return {sets: names.length, app: await app.text()};
+        });
+        assert.equal(kept.sets, 1);
+        assert.ok(kept.app.endsWith(mark(2)));
         await p.close();
     } finally {
         changing.close();
