@@ -642,7 +642,8 @@ function onGridKey(e) {
 }
 
 // Dropped files: on an open package they are added (all of them one step to
-// undo), unless a package is dropped, which opens; otherwise the first opens.
+// undo), unless a package is among them, which opens; otherwise the first
+// package, or the first file, opens.
 function onDrop(e) {
     e.preventDefault();
     ui.drop.classList.remove('over');
@@ -651,17 +652,19 @@ function onDrop(e) {
     if (files.length === 0)
         return;
     const s = state.session;
-    const packageDropped = files.some((f) => /\.ezx$/i.test(f.name));
-    if (s && !s.readOnly && !packageDropped) {
+    const packageAt = files.findIndex((f) => /\.ezx$/i.test(f.name));
+    if (s && !s.readOnly && packageAt < 0) {
         addFiles(files);
         return;
     }
+    const at = Math.max(0, packageAt);
     // A handle, where the browser gives one, so that Save writes into the file.
-    const item = transfer.items && transfer.items[0];
+    const items = transfer.items ? [...transfer.items].filter((i) => i.kind === 'file') : [];
+    const item = items[at];
     const handle = item && typeof item.getAsFileSystemHandle === 'function' ?
         item.getAsFileSystemHandle().catch(() => null) :
         Promise.resolve(null);
-    handle.then((h) => openFile(files[0], h && h.kind === 'file' ? h : null));
+    handle.then((h) => openFile(files[at], h && h.kind === 'file' ? h : null));
 }
 
 function wire() {
