@@ -123,10 +123,14 @@ TSDIAppForm::TSDIAppForm(QWidget* parent)
     // On any screen at any scale: within its available room, where it was last.
     PlaceWindow(*this, kPlaceKey, QRect(197, 111, 536, 490));
 
-    connect(document_, &PictureDocument::pictureChanged, this, &TSDIAppForm::ShowPicture);
-    connect(document_, &PictureDocument::fileListChanged, this, &TSDIAppForm::ShowFileList);
-    connect(document_, &PictureDocument::transparencyChanged, this, &TSDIAppForm::ShowTransparency);
-    connect(document_, &PictureDocument::messageChanged, this, &TSDIAppForm::ShowMessage);
+    // The widgets follow the document; a failure to show (no memory for a
+    // picture) reaches the error box, not Qt's signal delivery.
+    connect(document_, &PictureDocument::pictureChanged, this,
+            [this](bool anotherFile) { RunCommand([&] { ShowPicture(anotherFile); }); });
+    ConnectCommand(document_, &PictureDocument::fileListChanged, this, [this] { ShowFileList(); });
+    ConnectCommand(document_, &PictureDocument::transparencyChanged, this,
+                   [this] { ShowTransparency(); });
+    ConnectCommand(document_, &PictureDocument::messageChanged, this, [this] { ShowMessage(); });
     connect(previewArea_, &TZoomView::zoomChanged, this,
             [this] { zoomInfo_->setText(previewArea_->ZoomText()); });
     FormCreate();

@@ -97,12 +97,13 @@ void ShowMessageBox(const QString& caption, const QString& text, MessageIcon ico
 }
 
 int AskQuestion(const QString& caption, const QString& text, const QStringList& buttons,
-                QWidget* parent) {
+                QWidget* parent, int defaultButton) {
     DialogRequest request;
     request.kind = DialogKind::kQuestion;
     request.title = caption;
     request.text = text;
     request.buttons = buttons;
+    request.defaultButton = defaultButton;
     if (const DialogResponder& responder = DialogResponderSlot()) {
         return responder(request).button;
     }
@@ -113,6 +114,10 @@ int AskQuestion(const QString& caption, const QString& text, const QStringList& 
     }
     if (!offered.empty()) {
         box.setEscapeButton(offered.back());  // the last answer is the cautious one
+    }
+    if (defaultButton >= 0 && defaultButton < static_cast<int>(offered.size())) {
+        box.setDefaultButton(
+            qobject_cast<QPushButton*>(offered[static_cast<std::size_t>(defaultButton)]));
     }
     box.exec();
     const auto chosen = std::find(offered.begin(), offered.end(), box.clickedButton());

@@ -42,7 +42,8 @@ struct DialogRequest {
     QColor colour;                  // colour dialog: the colour it opens with
     QString text;                   // message box
     MessageIcon icon = MessageIcon::kNone;
-    QStringList buttons;  // question: the answers offered, in order
+    QStringList buttons;     // question: the answers offered, in order
+    int defaultButton = -1;  // question: the one Enter chooses; -1 for the box's own
 };
 
 struct DialogAnswer {
@@ -67,9 +68,10 @@ void ShowMessageBox(const QString& caption, const QString& text, MessageIcon ico
                     QWidget* parent = nullptr);
 
 // A question with one button per answer; returns the index of the button
-// chosen, or -1 when the box was closed without one.
+// chosen, or -1 when the box was closed without one. Escape chooses the last
+// answer, the cautious one; Enter the default one, when given.
 int AskQuestion(const QString& caption, const QString& text, const QStringList& buttons,
-                QWidget* parent = nullptr);
+                QWidget* parent = nullptr, int defaultButton = -1);
 
 // Runs one of the program's own dialogs modally (or lets the responder answer
 // for it); true when it was accepted.

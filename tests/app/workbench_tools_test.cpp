@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -360,6 +362,78 @@ TEST_F(WorkbenchToolsTest, APackageChangedOnDiskIsReloadedWhenNothingIsUnsaved) 
     EXPECT_EQ(bench.document()->size(), 1u);
     EXPECT_TRUE(bench.modified());
     Expect({DialogAnswer::Button(1)});  // Discard, at the end of the test
+}
+
+}  // namespace
+}  // namespace lumigram::test
+
+namespace lumigram::test {
+namespace {
+
+TEST_F(WorkbenchToolsTest, SaveAsksWhenThePackageChangedBehindItsBack) {
+    const std::vector<Member> start = {
+        {"a.k", Solid(63, 0, 0)}, {"b.k", Solid(0, 63, 0)}, {"c.k", Solid(0, 0, 63)}};
+    const std::vector<std::string> ours = {"b.k", "c.k"};    // a.k deleted here
+    const std::vector<std::string> theirs = {"a.k", "c.k"};  // b.k deleted by the CLI
+    const struct {
+        const char* what;
+        int button;  // Save As..., Overwrite, Cancel
+        std::vector<std::string> onDisk;
+        bool savedAs;
+    } rows[] = {
+        {"Cancel, the default: their package stays", 2, theirs, false},
+        {"Overwrite: ours replaces it", 1, ours, false},
+        {"Save As: ours elsewhere, theirs stays", 0, theirs, true},
+    };
+    const auto names = [](const std::string& path) {
+        std::vector<std::string> found;
+        const EditablePackage package = EditablePackage::Open(path);
+        for (const PackageEntry& entry : package.members()) {
+            found.push_back(entry.storedName);
+        }
+        return found;
+    };
+    for (const auto& row : rows) {
+        std::filesystem::remove(Pic("elsewhere.ezx"));
+        if (window_->workbench() != nullptr && window_->workbench()->modified()) {
+            Expect({DialogAnswer::Button(1)});  // the last row's changes are discarded
+        }
+        WorkbenchWindow& bench = Open(start);
+        Select(bench, 0);
+        Trigger(bench.deleteAction);
+        ASSERT_EQ(
+            RunCommand(std::string(LUMIGRAM_CLI) + " delete " + ShellQuote(Pic("a.ezx")) + " b.k")
+                .exitCode,
+            0);
+        Expect({DialogAnswer::Button(row.button)});
+        if (row.savedAs) {
+            Expect({Accept(Pic("elsewhere.ezx"))});
+        }
+        Trigger(bench.saveAction);
+        const DialogRequest& asked = requests_[requests_.size() - (row.savedAs ? 2 : 1)];
+        EXPECT_EQ(asked.text, "a.ezx was changed by another program since you opened it")
+            << row.what;
+        EXPECT_EQ(asked.buttons, (QStringList{"Save &As...", "&Overwrite", "&Cancel"}));
+        EXPECT_EQ(asked.defaultButton, 2);
+        EXPECT_EQ(names(Pic("a.ezx")), row.onDisk) << row.what;
+        EXPECT_EQ(bench.modified(), row.button == 2) << row.what;
+        if (row.savedAs) {
+            EXPECT_EQ(names(Pic("elsewhere.ezx")), ours) << row.what;
+        }
+    }
+
+    // A write-protected package: asked, and written only when the user says so.
+    Put("a.ezx", BuildPackage(start));
+    ::chmod(Pic("a.ezx").c_str(), 0444);
+    window_->OpenPath(QString::fromStdString(Pic("a.ezx")));
+    WorkbenchWindow& bench = *window_->workbench();
+    Select(bench, 0);
+    Trigger(bench.deleteAction);
+    Expect({DialogAnswer::Button(0)});  // Save anyway
+    Trigger(bench.saveAction);
+    EXPECT_EQ(requests_.back().text, "a.ezx is write-protected. Save over it all the same?");
+    EXPECT_EQ(names(Pic("a.ezx")), ours);
+    EXPECT_TRUE(Messages().empty());
 }
 
 }  // namespace

@@ -122,7 +122,10 @@ CompareWindow::CompareWindow(QWidget* parent) : QMainWindow(parent, Qt::Window) 
         place.moveCenter(parent->geometry().center());
     }
     PlaceWindow(*this, kPlaceKey, place);
-    connect(loader_, &ThumbnailLoader::loaded, this, &CompareWindow::ThumbnailLoaded);
+    connect(loader_, &ThumbnailLoader::loaded, this,
+            [this](quint64 key, const Thumbnail& thumbnail) {
+                RunCommand([&] { ThumbnailLoaded(key, thumbnail); });
+            });
     connect(list_, &QTreeWidget::currentItemChanged, this,
             [this] { RunCommand([this] { ShowRow(); }); });
 }

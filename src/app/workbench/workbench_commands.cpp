@@ -80,15 +80,16 @@ void WorkbenchWindow::BrowsePackage() {
     }
 }
 
-void WorkbenchWindow::SaveTo(const std::string& path) {
+void WorkbenchWindow::SaveTo(const std::string& path, const InPlaceSaveOptions& options) {
     if (!document_ || document_->readOnly()) {
         throw Error("a damaged package is read-only; Salvage writes its intact members",
                     document_ ? document_->path() : path);
     }
     if (path == document_->path()) {
         // Over the package opened: an edit in place, refused if the file
-        // changed on disk since it was opened or last saved (FileChangedError).
-        SaveInPlace(document_->package(), path, document_->package().openedStamp());
+        // changed on disk since it was opened or last saved (FileChangedError);
+        // its lock is held only for the moment of the rename.
+        SaveInPlace(document_->package(), path, document_->package().openedStamp(), options);
     } else {
         document_->package().Save(path);
     }
@@ -117,7 +118,43 @@ void WorkbenchWindow::SaveTo(const std::string& path) {
 }
 
 void WorkbenchWindow::Save() {
-    SaveTo(document_ ? document_->path() : std::string());
+    if (!document_) {
+        return;
+    }
+    const std::string path = document_->path();
+    const QString name = QString::fromStdString(ExtractFileName(path));
+    InPlaceSaveOptions options;
+    if (IsPackageWriteProtected(path)) {
+        const int answer = AskQuestion(
+            "Lumigram workbench",
+            QStringLiteral("%1 is write-protected. Save over it all the same?").arg(name),
+            {"Save &anyway", "Save &As...", "&Cancel"}, this, 2);
+        if (answer == 1) {
+            SaveAs();
+        }
+        if (answer != 0) {
+            return;
+        }
+        options.force = true;
+    }
+    try {
+        SaveTo(path, options);
+    } catch (const FileChangedError&) {
+        // Another program wrote the package meanwhile: nothing is lost
+        // unless the user says so.
+        const int answer = AskQuestion(
+            "Lumigram workbench",
+            QStringLiteral("%1 was changed by another program since you opened it").arg(name),
+            {"Save &As...", "&Overwrite", "&Cancel"}, this, 2);
+        if (answer == 0) {
+            SaveAs();
+        }
+        if (answer != 1) {
+            return;
+        }
+        options.overwrite = true;
+        SaveTo(path, options);
+    }
 }
 
 void WorkbenchWindow::SaveAs() {

@@ -81,7 +81,10 @@ WorkbenchWindow::WorkbenchWindow(QWidget* parent) : QMainWindow(parent, Qt::Wind
     BuildMenusAndToolBar();
     setMinimumSize(420, 320);
     PlaceWindow(*this, kPlaceKey, DefaultPlace());
-    connect(loader_, &ThumbnailLoader::loaded, this, &WorkbenchWindow::ThumbnailLoaded);
+    connect(loader_, &ThumbnailLoader::loaded, this,
+            [this](quint64 key, const Thumbnail& thumbnail) {
+                RunCommand([&] { ThumbnailLoaded(key, thumbnail); });
+            });
     connect(model_, &MemberListModel::renameRequested, this,
             [this](int row, const QString& name) { RunCommand([&] { RenameMember(row, name); }); });
     connect(undo_, &QUndoStack::cleanChanged, this, [this] { UpdateTitleAndActions(); });

@@ -12,6 +12,7 @@
 #include "app/workbench/member_export.h"
 #include "app/workbench/thumbnail_cache.h"
 #include "package/editable_package.h"
+#include "package/package_edit.h"
 
 class QAction;
 class QFileSystemWatcher;
@@ -155,7 +156,7 @@ class WorkbenchWindow : public QMainWindow {
     void Watch();
     void ThumbnailLoaded(quint64 key, const Thumbnail& thumbnail);
     void UpdateTitleAndActions();
-    void SaveTo(const std::string& path);
+    void SaveTo(const std::string& path, const InPlaceSaveOptions& options = {});
     // Opens path in place of the package shown. keptThumbnails: the thumbnails
     // of the members as the new package holds them, in order (after a save).
     void Reopen(const std::string& path, const std::vector<Thumbnail>& keptThumbnails = {});
