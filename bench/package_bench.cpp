@@ -118,10 +118,11 @@ void SyncCost(int runs) {
                           fs::remove(fresh);
                       }
                   });
-    std::printf("  in place, synced %7.3f s; to a new file, not synced %7.3f s; the sync costs "
-                "%.3f s (ratio %.2f)\n",
-                inPlace.seconds, toNew.seconds, inPlace.seconds - toNew.seconds,
-                inPlace.seconds / toNew.seconds);
+    std::printf(
+        "  in place, synced %7.3f s; to a new file, not synced %7.3f s; the sync costs "
+        "%.3f s (ratio %.2f)\n",
+        inPlace.seconds, toNew.seconds, inPlace.seconds - toNew.seconds,
+        inPlace.seconds / toNew.seconds);
 }
 
 }  // namespace

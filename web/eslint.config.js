@@ -7,7 +7,7 @@ const browser = Object.fromEntries([
     'window', 'document', 'navigator', 'location', 'history', 'self', 'caches', 'fetch',
     'console', 'setTimeout', 'clearTimeout', 'requestAnimationFrame', 'cancelAnimationFrame',
     'performance', 'matchMedia', 'getComputedStyle', 'ResizeObserver', 'IntersectionObserver',
-    'Worker', 'Blob', 'File', 'URL', 'ImageData', 'OffscreenCanvas', 'createImageBitmap',
+    'Worker', 'Blob', 'File', 'URL', 'Request', 'ImageData', 'OffscreenCanvas', 'createImageBitmap',
     'DataTransfer', 'DragEvent', 'Event', 'KeyboardEvent', 'MutationObserver', 'innerHeight',
     'postMessage', 'WorkerGlobalScope', 'structuredClone',
 ].map((name) => [name, 'readonly']));

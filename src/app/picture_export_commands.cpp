@@ -43,6 +43,8 @@ void TSDIAppForm::ExportPngClick() {
     // A ".k" follows the transparency settings of this moment.
     ExportPictureAsPng(state_.CurrentFile, name,
                        ConversionOptions{state_.transparency.colour, state_.transparency.enabled});
+    document_->SetMessage(
+        QStringLiteral("Exported %1").arg(QString::fromStdString(ExtractFileName(name))));
 }
 
 void TSDIAppForm::SaveSkinPictureClick() {
@@ -62,6 +64,8 @@ void TSDIAppForm::SaveSkinPictureClick() {
     }
     ConvertPictureTo(state_.CurrentFile, name, TargetFormat::kK,
                      ConversionOptions{state_.transparency.colour, state_.transparency.enabled});
+    document_->SetMessage(
+        QStringLiteral("Saved %1").arg(QString::fromStdString(ExtractFileName(name))));
 }
 
 }  // namespace lumigram

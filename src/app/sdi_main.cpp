@@ -32,11 +32,8 @@
 #include "app/window_placement.h"
 #include "app/window_settings.h"
 #include "app/workbench/workbench_window.h"
-#include "codec/conversion_run.h"
-#include "codec/convert_one_file.h"
 #include "codec/folder_conversion.h"
 #include "codec/picture_groups.h"
-#include "codec/scratch_conversion.h"
 #include "dialogs/dialog_seam.h"
 #include "dialogs/file_dialogs.h"
 #include "dialogs/open_dir.h"
@@ -47,13 +44,11 @@
 #include "package/ezx_pack.h"
 #include "package/ezx_unpack.h"
 #include "package/member_names.h"
-#include "platform/byte_file.h"
 #include "platform/file_ops.h"
 #include "platform/folder_search.h"
 #include "platform/io_error.h"
 #include "platform/output_file.h"
 #include "platform/printable_text.h"
-#include "platform/scratch.h"
 
 namespace lumigram {
 namespace {

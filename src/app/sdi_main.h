@@ -10,7 +10,6 @@
 #include "app/zoom_actions.h"
 
 class QAction;
-class QActionGroup;
 class QCheckBox;
 class QLabel;
 class QMenu;

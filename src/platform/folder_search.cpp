@@ -67,7 +67,7 @@ std::vector<std::vector<std::string>> FindFilesOfEach(
             throw IoError(IoCode::kFileNotFound, shown, "is not a folder");
         }
         if (cause.value() == ENOENT) {
-            throw IoError(IoCode::kFileNotFound, shown, "folder not found");
+            throw IoError(IoCode::kFolderNotFound, shown, "folder not found");
         }
         ThrowIoErrorFromErrno(cause.value(), shown);
     };

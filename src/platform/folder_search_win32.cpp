@@ -17,7 +17,7 @@ std::vector<std::string> FindFiles(std::string_view folder, std::string_view ext
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-            throw IoError(IoCode::kFileNotFound, shown, "folder not found");
+            throw IoError(IoCode::kFolderNotFound, shown, "folder not found");
         }
         ThrowIoErrorFromWindowsError(error, shown);
     }

@@ -1,7 +1,9 @@
-# The WebAssembly build keeps the POSIX platform layer (emscripten's in-memory
-# file system stands in for the disk) and takes PNG's deflate and inflate from
-# pako (zlib is not built for WebAssembly here: Debian's emscripten would fetch
-# its port from the network).
+# The WebAssembly build compiles the POSIX platform layer only so that the core
+# links: the page's bytes reach the core as memory sources and its results
+# come back through memory sinks, and the module has no file system at all
+# (-sFILESYSTEM=0, src/web), so a file call there fails instead of reaching a
+# disk. PNG's deflate and inflate come from pako (zlib is not built for
+# WebAssembly here: Debian's emscripten would fetch its port from the network).
 get_target_property(lumigram_core_sources lumigram_core SOURCES)
 list(REMOVE_ITEM lumigram_core_sources codec/png_zlib.cpp)
 set_property(TARGET lumigram_core PROPERTY SOURCES ${lumigram_core_sources}

@@ -32,6 +32,7 @@ TEST_F(ExportPngTest, ExportPngAndSaveAsSkinPictureWriteThroughTheCore) {
     const RgbaPicture exported = ReadPng(ReadAll(dir_.File("icon.png")));
     EXPECT_EQ(exported.rgba[3], 255);
     EXPECT_EQ(exported.rgba[7], 0);  // pixel 1 was magenta
+    EXPECT_EQ(Widgets().batchSummary->text(), "Exported icon.png");
 
     // A BMP: its transparency colour as alpha.
     Expect({Accept(Pic("pic.bmp")), Accept(dir_.File("pic.png"))});

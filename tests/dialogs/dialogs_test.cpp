@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
+#include <QTimer>
+#include <QWidget>
 #include <filesystem>
 
 #include "dialogs/dialog_seam.h"
@@ -107,6 +111,37 @@ TEST(FileDialogs, ColourComesBackAsBgrInAnInteger) {
     ScopedDialogResponder cancel([](const DialogRequest&) { return DialogAnswer::Cancel(); });
     EXPECT_FALSE(colours.Execute());
     EXPECT_EQ(colours.color, 0x00563412u);
+}
+
+}  // namespace
+}  // namespace lumigram::test
+
+namespace lumigram::test {
+namespace {
+
+TEST(Questions, EnterTakesTheDefaultAnswerAndEscapeTheLast) {
+    const struct {
+        Qt::Key key;
+        int defaultButton;
+        int answer;
+    } rows[] = {
+        {Qt::Key_Return, 2, 2},  // "Cancel by default": Enter keeps everything
+        {Qt::Key_Return, 1, 1},
+        {Qt::Key_Escape, 0, 2},  // Escape: the last, cautious answer
+    };
+    for (const auto& row : rows) {
+        // The real box, answered by a key once it is up.
+        QTimer::singleShot(50, [key = row.key] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+                QCoreApplication::sendEvent(box, &press);
+            }
+        });
+        EXPECT_EQ(AskQuestion("Q", "changed?", {"Save &As...", "&Overwrite", "&Cancel"}, nullptr,
+                              row.defaultButton),
+                  row.answer)
+            << row.key << " " << row.defaultButton;
+    }
 }
 
 }  // namespace

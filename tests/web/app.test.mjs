@@ -111,10 +111,12 @@ test('offline: a reload shows the page, and pictures and packages open and conve
     await p.close();
 });
 
-test('a new version of the site is offered with a Reload', async () => {
+test('a new version of the site is offered with a Reload, and comes whole', async () => {
     let version = 1;
+    const mark = (n) => `\n// version ${n}\n`;
     const changing = await serveSite({
-        alter: (path, body) => (path === '/sw.js' ? Buffer.concat([body, Buffer.from(`// ${version}\n`)]) : body),
+        alter: (path, body) => (['/sw.js', '/app.js'].includes(path) ? Buffer.concat([body, Buffer.from(mark(version))]) : body),
+        keepFor: 3600,
     });
     try {
         const p = await openPage(browser.context, changing.url);
@@ -127,6 +129,15 @@ test('a new version of the site is offered with a Reload', async () => {
         await Promise.all([p.waitForEvent('load'), p.click('#update-reload')]);
         await p.waitForFunction(() => document.documentElement.dataset.ready === 'true');
         assert.ok(await p.isHidden('#update'));
+        // The new set alone is kept, filled from the server rather than from
+        // the files the browser kept of the old version.
+        const kept = await p.evaluate(async () => {
+            const names = await caches.keys();
+            const app = await (await caches.open(names[0])).match('app.js');
+            return {sets: names.length, app: await app.text()};
+        });
+        assert.equal(kept.sets, 1);
+        assert.ok(kept.app.endsWith(mark(2)));
         await p.close();
     } finally {
         changing.close();
@@ -206,6 +217,30 @@ test('a file changed behind the page\'s back is not overwritten without asking',
     assert.equal(questions.length, 2);
     assert.match(questions[0], /skin\.ezx has changed since it was opened here/);
     assert.ok((await privateBytes(p)).equals(await packageBytes(p)));
+    // A second Save while a slow first one is still writing is no change
+    // behind the page's back: nothing is asked.
+    await p.evaluate(() => {
+        const handle = window.testHandle;
+        const open = handle.createWritable.bind(handle);
+        handle.createWritable = async () => {
+            const writable = await open();
+            const close = writable.close.bind(writable);
+            writable.close = async () => {
+                await close();
+                await new Promise((resolve) => setTimeout(resolve, 300));
+            };
+            return writable;
+        };
+    });
+    await select(p, 'm002.k');
+    await p.keyboard.press('Delete');
+    await p.waitForFunction(() => document.title.startsWith('•'));
+    await p.keyboard.press('Control+S');
+    await p.waitForTimeout(100);
+    await p.keyboard.press('Control+S');
+    await p.waitForFunction(() => document.title === 'skin.ezx — Lumigram');
+    await p.waitForTimeout(500);
+    assert.equal(questions.length, 2);
     await p.close();
 });
 
@@ -313,6 +348,27 @@ test('undo and redo give back the exact bytes of every earlier state', async () 
         await at(n);
         assert.equal(await armed(p), true);
     }
+    await p.close();
+});
+
+test('edits asked for faster than the core answers touch the members that were selected', async () => {
+    const p = await page();
+    await p.setInputFiles('#file', fx.path('skin.ezx'));
+    await gridFilled(p);
+    await select(p, 'm002.k');
+    // The second Delete comes before the first is done, when m004.k's place
+    // in the grid is still the one it had before m002.k went.
+    await p.evaluate(() => {
+        const press = () => document.activeElement.dispatchEvent(
+            new KeyboardEvent('keydown', {key: 'Delete', bubbles: true, cancelable: true}));
+        press();
+        document.querySelector('.cell[data-name="m004.k"]').click();
+        press();
+    });
+    await p.waitForFunction(() => /— 6 members$/.test(document.getElementById('package-title').textContent));
+    copyFileSync(fx.path('skin.ezx'), fx.path('two-deleted.ezx'));
+    cliOk('delete', fx.path('two-deleted.ezx'), 'm002.k', 'm004.k');
+    assert.ok((await packageBytes(p)).equals(readFileSync(fx.path('two-deleted.ezx'))));
     await p.close();
 });
 

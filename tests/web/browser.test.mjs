@@ -28,15 +28,16 @@ async function page(viewport) { return openPage(browser.context, site.url, viewp
 
 async function choose(p, name) { await p.setInputFiles('#file', fx.path(name)); }
 
-// A real drop: a DataTransfer holding the file, dispatched on the drop zone.
-async function drop(p, name) {
-    const data = [...readFileSync(fx.path(name))];
-    await p.evaluate(({name, data}) => {
+// A real drop: a DataTransfer holding the files, dispatched on the drop zone.
+async function drop(p, ...names) {
+    const files = names.map((name) => ({name, data: [...readFileSync(fx.path(name))]}));
+    await p.evaluate((files) => {
         const transfer = new DataTransfer();
-        transfer.items.add(new File([new Uint8Array(data)], name));
+        for (const {name, data} of files)
+            transfer.items.add(new File([new Uint8Array(data)], name.split('/').at(-1)));
         document.getElementById('drop').dispatchEvent(
             new DragEvent('drop', {dataTransfer: transfer, bubbles: true, cancelable: true}));
-    }, {name, data});
+    }, files);
 }
 
 async function downloaded(p, click) {
@@ -207,6 +208,17 @@ test('a package opens as a grid of thumbnails', async (t) => {
             await p.close();
         });
     }
+});
+
+test('a package dropped with other files on an open package opens, whatever its place', async () => {
+    copyFileSync(fx.path('skin.ezx'), fx.path('other.ezx'));
+    const p = await page();
+    await choose(p, 'skin.ezx');
+    await gridFilled(p);
+    await drop(p, 'icon.bmp', 'other.ezx');
+    await p.waitForFunction(() => document.getElementById('doc-name').textContent === 'other.ezx');
+    assert.equal((await gridFilled(p)).length, 8);
+    await p.close();
 });
 
 test('edited packages download as update writes them, and verify', async (t) => {

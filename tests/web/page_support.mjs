@@ -26,8 +26,9 @@ const types = {
 
 // A static server on a free port of 127.0.0.1, as any static host would serve
 // the site, under prefix (a folder of the host). alter(path, body) may change
-// what a file serves (a new version of the site).
-export async function serveSite({prefix = '/', alter = (path, body) => body} = {}) {
+// what a file serves (a new version of the site); with keepFor, the browser
+// may keep the files that many seconds without asking again, as many hosts let it.
+export async function serveSite({prefix = '/', alter = (path, body) => body, keepFor = 0} = {}) {
     const server = createServer((request, response) => {
         const full = decodeURIComponent(new URL(request.url, 'http://x').pathname);
         const path = full.startsWith(prefix) ? `/${full.slice(prefix.length)}` : null;
@@ -38,8 +39,10 @@ export async function serveSite({prefix = '/', alter = (path, body) => body} = {
         }
         try {
             const body = alter(path, readFileSync(file));
-            response.writeHead(
-                200, {'content-type': types[extname(file)] || 'application/octet-stream'});
+            response.writeHead(200, {
+                'content-type': types[extname(file)] || 'application/octet-stream',
+                ...(keepFor ? {'cache-control': `max-age=${keepFor}`} : {}),
+            });
             response.end(body);
         } catch {
             response.writeHead(404).end();

@@ -27,8 +27,10 @@ const state = {
     picture: null,         // a picture opened on its own: {name}
     shown: null,           // what the picture panel shows: {name, shown, kind, bytes, index, id}
     pendingSalvage: null,  // {name, bytes} of a package refused as damaged
+    renaming: null,        // the member the rename form was opened for
     selectRun: 0,          // a newer selection makes an older one's preview stale
     toldDownloadSave: false,
+    saving: Promise.resolve(),  // the save under way (save())
 };
 
 const {showError, clearError, showNote, setStatus} = messages(ui);
@@ -421,7 +423,16 @@ async function edit(steps, label, what) {
 
 const selectedMember = () => {
     const s = state.session;
-    return s && grid.selected >= 0 ? s.members[grid.selected] : null;
+    return s && grid.selected >= 0 ? s.members[grid.selected] || null : null;
+};
+
+// The steps of an edit of one member, found by its id when the edit's turn
+// comes: edits asked for faster than the core answers would otherwise meet
+// positions that earlier edits have shifted, and touch the wrong member. A
+// member gone by then (deleted twice in a row) is left alone.
+const onMember = (member, step) => (members) => {
+    const index = members.findIndex((m) => m.id === member.id);
+    return index < 0 ? null : [step(index)];
 };
 
 async function addFiles(files) {
@@ -442,23 +453,22 @@ async function replaceSelected(file) {
     const member = selectedMember();
     if (!member || !file)
         return;
-    const index = grid.selected;
     const bytes = await bytesOf(file);
-    await edit([{op: 'replace', index, fileName: file.name, bytes}], `Replace ${member.shown}`,
-               file.name);
+    await edit(onMember(member, (index) => ({op: 'replace', index, fileName: file.name, bytes})),
+               `Replace ${member.shown}`, file.name);
 }
 
 async function deleteSelected() {
     const member = selectedMember();
     if (!member)
         return;
-    const index = grid.selected;
-    const touched = await edit([{op: 'remove', index}], `Delete ${member.shown}`, member.shown);
+    const touched = await edit(onMember(member, (index) => ({op: 'remove', index})),
+                               `Delete ${member.shown}`, member.shown);
     if (!touched)
         return;
     const count = state.session.members.length;
     if (count > 0)
-        grid.select(Math.min(index, count - 1), {focus: true});
+        grid.select(Math.min(touched[0], count - 1), {focus: true});
     setStatus(`${member.shown} deleted`);
 }
 
@@ -466,6 +476,7 @@ function startRename() {
     const member = selectedMember();
     if (!member || state.session.readOnly)
         return;
+    state.renaming = member;
     ui.renameForm.hidden = false;
     ui.renameName.value = member.name;
     ui.renameName.focus();
@@ -477,14 +488,21 @@ function endRename() {
     grid.focus();
 }
 
+// Renames the member the form was opened for, wherever it stands by then.
 async function finishRename() {
-    const member = selectedMember();
+    const member = state.renaming;
     if (!member)
         return;
-    const touched = await edit([{op: 'rename', index: grid.selected, to: ui.renameName.value}],
-                               `Rename ${member.shown}`, ui.renameName.value);
-    if (!touched)
+    const to = ui.renameName.value;
+    const touched = await edit(onMember(member, (index) => ({op: 'rename', index, to})),
+                               `Rename ${member.shown}`, to);
+    if (!touched) {
+        // Refused: the form stays for another name. Gone (undone meanwhile):
+        // there is nothing left to rename.
+        if (ui.alert.hidden)
+            endRename();
         return;
+    }
     ui.renameForm.hidden = true;
     grid.select(touched[0], {focus: true});
 }
@@ -518,7 +536,16 @@ async function writeInto(handle, stamp) {
     setStatus(`Saved ${handle.name}`);
 }
 
-async function save(asNew) {
+// One save at a time: a Save asked for while another is writing waits for it,
+// so that it compares the file with what that one wrote rather than with what
+// was opened (which would ask whether to replace a file only the page changed).
+function save(asNew) {
+    const run = state.saving.then(() => saveNow(asNew));
+    state.saving = run.catch(() => {});
+    return run;
+}
+
+async function saveNow(asNew) {
     const s = state.session;
     if (!s)
         return;
@@ -527,7 +554,13 @@ async function save(asNew) {
         if (s.readOnly) {
             await downloadPackage();
         } else if (s.file.handle && !asNew) {
-            await writeInto(s.file.handle, s.file.stamp);
+            try {
+                await writeInto(s.file.handle, s.file.stamp);
+            } catch (e) {
+                // Moved, deleted, locked or write-protected since it was opened.
+                const why = e.message.replace(/\.$/, '');
+                throw new Error(`not saved: ${why} (Save As… writes a new file)`, {cause: e});
+            }
         } else if (canWriteFiles()) {
             const handle = await pickFileToSave(s.name);
             if (handle)
@@ -609,7 +642,8 @@ function onGridKey(e) {
 }
 
 // Dropped files: on an open package they are added (all of them one step to
-// undo), unless a package is dropped, which opens; otherwise the first opens.
+// undo), unless a package is among them, which opens; otherwise the first
+// package, or the first file, opens.
 function onDrop(e) {
     e.preventDefault();
     ui.drop.classList.remove('over');
@@ -618,17 +652,19 @@ function onDrop(e) {
     if (files.length === 0)
         return;
     const s = state.session;
-    const packageDropped = files.some((f) => /\.ezx$/i.test(f.name));
-    if (s && !s.readOnly && !packageDropped) {
+    const packageAt = files.findIndex((f) => /\.ezx$/i.test(f.name));
+    if (s && !s.readOnly && packageAt < 0) {
         addFiles(files);
         return;
     }
+    const at = Math.max(0, packageAt);
     // A handle, where the browser gives one, so that Save writes into the file.
-    const item = transfer.items && transfer.items[0];
+    const items = transfer.items ? [...transfer.items].filter((i) => i.kind === 'file') : [];
+    const item = items[at];
     const handle = item && typeof item.getAsFileSystemHandle === 'function' ?
         item.getAsFileSystemHandle().catch(() => null) :
         Promise.resolve(null);
-    handle.then((h) => openFile(files[0], h && h.kind === 'file' ? h : null));
+    handle.then((h) => openFile(files[at], h && h.kind === 'file' ? h : null));
 }
 
 function wire() {

@@ -100,24 +100,29 @@ export function keepOffline(onUpdate) {
     if (!('serviceWorker' in navigator) || !/^https?:$/.test(location.protocol))
         return Promise.resolve(null);
     let reloading = false;
+    // Once the new version has taken over (a reload the user called off when
+    // asked about unsaved changes), Reload only reloads.
     const offer = (worker) => onUpdate(() => {
         reloading = true;
-        worker.postMessage('skip-waiting');
+        if (navigator.serviceWorker.controller === worker)
+            location.reload();
+        else
+            worker.postMessage('skip-waiting');
     });
     navigator.serviceWorker.addEventListener('controllerchange', () => {
         if (reloading)
             location.reload();
     });
+    const follow = (worker) => worker && worker.addEventListener('statechange', () => {
+        if (worker.state === 'installed' && navigator.serviceWorker.controller)
+            offer(worker);
+    });
     return navigator.serviceWorker.register('sw.js').then((registration) => {
         if (registration.waiting && navigator.serviceWorker.controller)
             offer(registration.waiting);
-        registration.addEventListener('updatefound', () => {
-            const worker = registration.installing;
-            worker.addEventListener('statechange', () => {
-                if (worker.state === 'installed' && navigator.serviceWorker.controller)
-                    offer(worker);
-            });
-        });
+        // One being installed already, found before this page listened.
+        follow(registration.installing);
+        registration.addEventListener('updatefound', () => follow(registration.installing));
         return registration;
     });
 }

@@ -45,12 +45,17 @@ export class PackageSession {
         return run;
     }
 
-    // steps: see protocol.js; label: what undo names ("Delete m002.k").
-    // Resolves to where each step's member ended up.
+    // steps: see protocol.js, or a function of the member list as it stands
+    // when the edit's turn comes that gives them (or null: nothing to do);
+    // label: what undo names ("Delete m002.k"). Resolves to where each step's
+    // member ended up, or null.
     edit(steps, label, transfer) {
         return this.serial(async () => {
+            const planned = typeof steps === 'function' ? steps(this.members) : steps;
+            if (!planned)
+                return null;
             const result = await this.core.call(
-                'edit', Object.assign({steps}, this.settings()), transfer);
+                'edit', Object.assign({steps: planned}, this.settings()), transfer);
             const members = applyChanges(this.members, result.changes);
             this.history.splice(this.position + 1);
             this.history.push({label, state: result.state, members});

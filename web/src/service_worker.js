@@ -7,8 +7,13 @@
 /* global kVersion, kFiles */
 const kCache = `lumigram-${kVersion}`;
 
+// Fetched from the server itself, past the browser's HTTP cache: a static
+// host lets the browser keep files for a while (or the browser guesses a time
+// from their age), and a new version's set filled from there would be the
+// old version's files under the new name, for good.
 self.addEventListener('install', (event) => {
-    event.waitUntil(caches.open(kCache).then((cache) => cache.addAll(kFiles)));
+    event.waitUntil(caches.open(kCache).then(
+        (cache) => cache.addAll(kFiles.map((file) => new Request(file, {cache: 'reload'})))));
 });
 
 self.addEventListener('activate', (event) => {
