@@ -64,6 +64,8 @@ if ! command -v em++ >/dev/null; then
     echo "tidy.sh: src/web skipped: emscripten is not installed (scripts/debian-packages-web.txt)"
     exit 0
 fi
+# The web build's configure step reads pako from src/web's pinned npm packages.
+bash scripts/web-npm.sh src/web
 if [[ ! -f build/web/compile_commands.json ]]; then
     NODE_PATH=/usr/share/nodejs cmake --preset web >/dev/null
 fi

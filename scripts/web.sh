@@ -18,7 +18,7 @@ LUMIGRAM_PACKAGES=scripts/debian-packages-web.txt bash scripts/setup.sh
 # Debian's own modules (node-acorn) put in its way.
 export NODE_PATH=/usr/share/nodejs
 # pako, pinned in src/web/package-lock.json, goes into lumigram.js.
-(cd src/web && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error)
+bash scripts/web-npm.sh src/web
 cmake --preset web >/dev/null
 cmake --build --preset web
 bash scripts/web-npm.sh web
