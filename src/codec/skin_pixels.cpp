@@ -27,6 +27,9 @@ SampledPicture DecodeSkinPixels(ByteSource& input, bool transparencyEnabled) {
     picture.height = header.height;
     picture.argb.resize(static_cast<std::size_t>(pixels));
     SkinRows rows(input, header, transparencyEnabled);
+    // With transparency off every pixel is drawn opaque, a 32-bit one too, so
+    // every front end that draws these pixels shows the same picture.
+    const std::uint32_t forcedAlpha = transparencyEnabled ? 0 : 0xFF000000u;
     for (std::uint32_t y = 0; y < header.height; ++y) {
         rows.Load(y);
         const std::uint8_t* row = rows.pixels();
@@ -34,7 +37,7 @@ SampledPicture DecodeSkinPixels(ByteSource& input, bool transparencyEnabled) {
         if (bits32) {
             for (std::uint32_t x = 0; x < header.width; ++x) {
                 const std::uint8_t* p = row + std::size_t{x} * 4;
-                out[x] = (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[2]} << 16) |
+                out[x] = forcedAlpha | (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[2]} << 16) |
                          (std::uint32_t{p[1]} << 8) | p[0];
             }
             continue;

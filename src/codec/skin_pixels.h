@@ -18,7 +18,8 @@ inline constexpr std::uint64_t kMaxShownPixels = 4096ull * 4096ull;
 // pixels, straight alpha, for drawing. An 18-bit pixel carries its colour
 // widened as the BMP decode gives it; with transparency enabled a mask bit of 0
 // gives alpha 0 (mask bits not in the picture count as opaque). A 32-bit pixel
-// keeps its four bytes (blue, green, red, alpha). The header is checked as the
+// keeps its four bytes (blue, green, red, alpha). With transparency disabled
+// every pixel is opaque (alpha 255), whatever its mask or alpha. The header is checked as the
 // decoder checks it; only 18- and 32-bit pictures of 1 to kMaxShownPixels
 // pixels are shown. FormatError names the source.
 SampledPicture DecodeSkinPixels(ByteSource& input, bool transparencyEnabled);

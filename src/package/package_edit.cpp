@@ -14,7 +14,8 @@ FileStamp SaveInPlace(EditablePackage& package, const std::string& path,
     }
     package.CheckSavable(path);
     OutputRules rules;
-    rules.inPlace = InPlaceEdit{path, options.overwrite ? std::nullopt : since, options.lockWait};
+    rules.inPlace = InPlaceEdit{path, options.overwrite ? std::nullopt : since, options.lockWait,
+                                options.force};
     const std::unique_ptr<OutputFile> output = OutputFile::ForPath(target, false, rules);
     package.Save(output->file());
     if (!sys::kReplacesOpenFiles) {

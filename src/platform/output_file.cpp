@@ -170,7 +170,10 @@ void OutputFile::Begin(const OutputRules& rules) {
         }
         // Said before anything is written, and the same under every file system.
         if (existing.replaceRefused) {
-            throw IoError(IoCode::kFileAccessDenied, shownPath_);
+            if (!inPlace_ || !inPlace_->writeProtectedAllowed) {
+                throw IoError(IoCode::kFileAccessDenied, shownPath_);
+            }
+            keepRefusal_ = true;
         }
         for (const FileIdentity& input : rules.inputs) {
             if (existing.kind == EntryKind::kRegular && input == existing.stamp.identity) {
@@ -291,8 +294,31 @@ void OutputFile::ReplaceTarget() {
             }
         }
     }
+    // A write-protected file the user chose to replace is let go for the
+    // rename; the new file is then protected as the old one was.
+    if (keepRefusal_) {
+        sys::SetReplaceRefused(to, false, shownPath_);
+    }
+    const auto protectAgain = [&]() noexcept {
+        if (keepRefusal_) {
+            try {
+                sys::SetReplaceRefused(to, true, shownPath_);
+            } catch (...) {  // no error, as for an attribute the file system drops
+            }
+        }
+    };
     // Left alone means left alone even when the name appears after the check.
-    switch (sys::Rename(from, to, noReplace_, inPlace_.has_value(), shownPath_)) {
+    sys::Renamed renamed = sys::Renamed::kDone;
+    try {
+        renamed = sys::Rename(from, to, noReplace_, inPlace_.has_value(), shownPath_);
+    } catch (...) {
+        protectAgain();
+        throw;
+    }
+    if (renamed == sys::Renamed::kDone) {
+        protectAgain();
+    }
+    switch (renamed) {
         case sys::Renamed::kDone:
             return;
         case sys::Renamed::kTargetExists:

@@ -70,6 +70,10 @@ struct InPlaceEdit {
     // replaced (FileChangedError). None: whatever is there is replaced.
     std::optional<FileStamp> expected;
     std::chrono::milliseconds lockWait = kEditLockWait;
+    // The user said to write a write-protected file all the same (--force):
+    // where the system refuses to replace it (read-only on Windows), it is
+    // let go for the rename and the new file is write-protected as it was.
+    bool writeProtectedAllowed = false;
 };
 
 // The refusals an output can meet before anything is written.
@@ -158,7 +162,8 @@ class OutputFile {
     std::string targetPath_;  // the folder's path joined with name_
     std::string shownPath_;   // what messages name
     bool noReplace_ = false;
-    bool replacing_ = false;  // a regular file stands at the target
+    bool replacing_ = false;    // a regular file stands at the target
+    bool keepRefusal_ = false;  // the target refuses replacement and is let go for the rename
     std::optional<InPlaceEdit> inPlace_;
     // Destroyed in this order: the file closed, then the temporary removed,
     // then its interrupt cleanup let go.

@@ -124,6 +124,10 @@ enum class Renamed { kDone, kTargetExists, kTargetIsFolder };
 Renamed Rename(const EntryRef& from, const EntryRef& to, bool noReplace, bool waitForReaders,
                const std::string& shown);
 void RemoveQuietly(const EntryRef& entry) noexcept;
+// Lets the system move a file over the entry, or stops it again, where a file
+// can refuse to be replaced (the read-only attribute on Windows); elsewhere
+// nothing to do.
+void SetReplaceRefused(const EntryRef& entry, bool refused, const std::string& shown);
 
 inline constexpr bool kReplacesOpenFiles =
 #ifdef _WIN32

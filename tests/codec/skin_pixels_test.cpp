@@ -33,6 +33,10 @@ TEST(SkinPixelsTest, DecodesColoursAndTransparency) {
          MakeSkin(1, 1, 32, 4, {1, 2, 3, 4}),
          true,
          {0x04030201}},
+        {"32-bit, transparency off: opaque",
+         MakeSkin(1, 1, 32, 4, {1, 2, 3, 4}),
+         false,
+         {0xFF030201}},
     };
     for (const Row& row : rows) {
         SampledPicture picture = DecodeSkinPixels(row.skin, row.transparency, "p.k");

@@ -62,6 +62,23 @@ TEST(WindowsOutput, AReadOnlyOrHeldTargetIsRefusedAndLeftWhole) {
     }
 }
 
+// An edit in place the user forced (--force, or the window's Yes) replaces a
+// read-only package, and the new one is read-only as the old one was.
+TEST(WindowsOutput, AForcedEditInPlaceReplacesAReadOnlyFileAndKeepsItReadOnly) {
+    test::TempDir dir;
+    const std::string target = dir.File("p.ezx");
+    test::WriteAll(target, {1, 2});
+    ::SetFileAttributesW(Widen(target).c_str(), FILE_ATTRIBUTE_READONLY);
+    OutputRules rules;
+    rules.inPlace = InPlaceEdit{target, std::nullopt, kEditLockWait, true};
+    WriteWholeOutput(target, Bytes{9, 9, 9}, false, rules);
+    EXPECT_EQ(test::ReadAll(target), (Bytes{9, 9, 9}));
+    const DWORD attributes = ::GetFileAttributesW(Widen(target).c_str());
+    EXPECT_NE(attributes & FILE_ATTRIBUTE_READONLY, 0u);
+    ::SetFileAttributesW(Widen(target).c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(test::ListFolder(dir.path()), std::vector<std::string>{"p.ezx"});
+}
+
 TEST(WindowsMemberNames, DevicesColonsAndTrailingDotsOrSpacesAreRefused) {
     const struct {
         const char* name;

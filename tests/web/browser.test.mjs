@@ -55,16 +55,17 @@ async function gridFilled(p) {
                              })));
 }
 
-// The pixels of a 24-bit bottom-up BMP as the CLI's decode writes it, as [r, g, b].
+// The pixels of a 24- or 32-bit bottom-up BMP as the CLI's decode writes it, as [r, g, b].
 function bmpPixels(bytes) {
     const width = bytes.readInt32LE(18);
     const height = bytes.readInt32LE(22);
-    const stride = Math.ceil((width * 3) / 4) * 4;
+    const depth = bytes.readUInt16LE(28) / 8;
+    const stride = Math.ceil((width * depth) / 4) * 4;
     const offset = bytes.readUInt32LE(10);
     const pixels = [];
     for (let y = 0; y < height; ++y) {
         for (let x = 0; x < width; ++x) {
-            const at = offset + (height - 1 - y) * stride + x * 3;
+            const at = offset + (height - 1 - y) * stride + x * depth;
             pixels.push([bytes[at + 2], bytes[at + 1], bytes[at]]);
         }
     }
@@ -166,6 +167,44 @@ test('a .k downloaded as PNG comes back byte for byte through convert', async (t
             writeFileSync(fx.path('page.png'), await downloaded(p, () => p.click('#download-png')));
             cliOk('convert', fx.path('page.png'), '-o', fx.path('back.k'));
             assert.ok(readFileSync(fx.path('back.k')).equals(readFileSync(fx.path(name))));
+            await p.close();
+        });
+    }
+});
+
+// As the desktop windows draw it: with "Enable transparency" unticked nothing is
+// see-through, neither a masked 18-bit pixel nor a 32-bit pixel's alpha.
+test('with transparency off the preview is opaque, as decode --no-transparency paints it', async (t) => {
+    // A 32-bit BMP whose alpha bytes run from 0 to 255 encodes to a 32-bit ".k".
+    const alpha = Buffer.alloc(54 + 4 * 2 * 4);
+    alpha.write('BM', 0, 'latin1');
+    alpha.writeUInt32LE(alpha.length, 2);
+    alpha.writeUInt32LE(54, 10);
+    alpha.writeUInt32LE(40, 14);
+    alpha.writeInt32LE(4, 18);
+    alpha.writeInt32LE(2, 22);
+    alpha.writeUInt16LE(1, 26);
+    alpha.writeUInt16LE(32, 28);
+    for (let i = 54; i < alpha.length; ++i)
+        alpha[i] = (i * 53) & 255;
+    writeFileSync(fx.path('alpha.bmp'), alpha);
+    cliOk('encode', fx.path('alpha.bmp'), fx.path('alpha.k'));
+    for (const name of ['icon.k', 'alpha.k']) {
+        await t.test(name, async () => {
+            cliOk('decode', '--no-transparency', fx.path(name), fx.path('opaque.bmp'));
+            const expected = bmpPixels(readFileSync(fx.path('opaque.bmp')));
+            const p = await page();
+            await choose(p, name);
+            await p.waitForSelector('#canvas:not([hidden])');
+            await p.setChecked('#transparency', false);
+            await p.waitForFunction(() => {
+                const c = document.getElementById('canvas');
+                const a = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+                return a.every((v, i) => i % 4 !== 3 || v === 255);
+            });
+            const rgba = await p.$eval(
+                '#canvas', (c) => [...c.getContext('2d').getImageData(0, 0, c.width, c.height).data]);
+            assert.deepEqual(rgba, expected.pixels.flatMap(([r, g, b]) => [r, g, b, 255]));
             await p.close();
         });
     }

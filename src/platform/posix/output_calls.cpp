@@ -240,6 +240,11 @@ void RemoveQuietly(const EntryRef& entry) noexcept {
     ::unlinkat(entry.folder, entry.name.c_str(), 0);
 }
 
+void SetReplaceRefused(const EntryRef&, bool, const std::string&) {
+    // A rename replaces any file the folder lets this user change; the mode
+    // of a write-protected one is carried over like any other.
+}
+
 // One system call on Linux; std::random_device would first probe the
 // processor for its random-number instructions, at every start.
 std::uint64_t RandomSeed() {

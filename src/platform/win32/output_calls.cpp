@@ -239,6 +239,19 @@ void RemoveQuietly(const EntryRef& entry) noexcept {
     ::DeleteFileW(Widen(entry.path).c_str());
 }
 
+void SetReplaceRefused(const EntryRef& entry, bool refused, const std::string& shown) {
+    const std::wstring wide = Widen(entry.path);
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        ThrowIoErrorFromLastError(shown);
+    }
+    const DWORD wanted = refused ? attributes | FILE_ATTRIBUTE_READONLY
+                                 : attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
+    if (wanted != attributes && !::SetFileAttributesW(wide.c_str(), wanted)) {
+        ThrowIoErrorFromLastError(shown);
+    }
+}
+
 std::uint64_t RandomSeed() {
     return std::random_device{}() ^ static_cast<std::uint64_t>(::GetCurrentProcessId()) << 32;
 }
