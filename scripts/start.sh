@@ -14,7 +14,7 @@ app=build/release/src/lumigram
 cli=build/release/src/cli/lumigram-cli
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  echo "Starting Lumigram. Scratch files (temp.bmp, ...) go to $(pwd)."
+  echo "Starting Lumigram. Its scratch files (temp.bmp, ...) go to a private folder of its own."
   exec "$app"
 fi
 
