@@ -3,8 +3,8 @@
 # of the Linux build, then over the Windows side (src/platform/win32/ and the
 # *_win32.cpp files) with the windows preset's compile commands and MinGW-w64's
 # headers, where the cross-compiler is installed, then over the WebAssembly
-# bindings (src/web) with the web preset's compile commands and emscripten's
-# headers, where emscripten is installed.
+# bindings (src/web) and the core's *_web.cpp files with the web preset's
+# compile commands and emscripten's headers, where emscripten is installed.
 # Needs build/dev/compile_commands.json: configure the dev preset first
 # (cmake --preset dev) and build it once, so that Qt's generated headers exist.
 # Exits non-zero when clang-tidy reports anything.
@@ -58,8 +58,8 @@ else
     echo "tidy.sh: the Windows sources skipped: MinGW-w64 is not installed (scripts/debian-packages-windows.txt)"
 fi
 
-# The bindings, as em++ compiles them: its target, sysroot and defines, which
-# the compile commands leave to em++ itself.
+# The bindings and the core's WebAssembly files, as em++ compiles them: its
+# target, sysroot and defines, which the compile commands leave to em++ itself.
 if ! command -v em++ >/dev/null; then
     echo "tidy.sh: src/web skipped: emscripten is not installed (scripts/debian-packages-web.txt)"
     exit 0
@@ -70,7 +70,7 @@ if [[ ! -f build/web/compile_commands.json ]]; then
     NODE_PATH=/usr/share/nodejs cmake --preset web >/dev/null
 fi
 sysroot=/usr/share/emscripten/cache/sysroot
-mapfile -t web < <(git ls-files 'src/web/*.cpp')
+mapfile -t web < <(git ls-files 'src/web/*.cpp' 'src/*_web.cpp')
 clang-tidy -p build/web --quiet --extra-arg=--target=wasm32-unknown-emscripten \
     --extra-arg=--sysroot=$sysroot --extra-arg=-D__EMSCRIPTEN__ --extra-arg=-DEMSCRIPTEN \
     --extra-arg=-D_LIBCPP_ABI_VERSION=2 --extra-arg=-Xclang \
@@ -79,4 +79,4 @@ if grep -E ': (warning|error):' "$log"; then
     echo "tidy.sh: clang-tidy reported the findings above in src/web" >&2
     exit 1
 fi
-echo "tidy.sh: ${#web[@]} files of src/web, no findings"
+echo "tidy.sh: ${#web[@]} files of the WebAssembly build, no findings"

@@ -4,10 +4,12 @@
 #include <algorithm>
 
 #include "app/picture_status.h"
+#include "codec/picture_conversion.h"
 #include "codec/picture_groups.h"
 #include "codec/scratch_conversion.h"
 #include "display/file_picture.h"
 #include "display/skin_image.h"
+#include "package/member_intake.h"
 #include "platform/byte_file.h"
 #include "platform/copy_by_blocks.h"
 #include "platform/io_error.h"
@@ -146,7 +148,8 @@ std::string PictureDocument::ProposedSaveName() const {
     if (state_.CurrentFile.empty()) {
         return {};
     }
-    return ChangeFileExt(ExtractFileName(state_.CurrentFile), saveExtension_);
+    // In the case of the file's own extension, as Convert all names its outputs.
+    return NameWithExtension(ExtractFileName(state_.CurrentFile), saveExtension_);
 }
 
 void PictureDocument::SaveTo(const std::string& path) {
@@ -162,6 +165,37 @@ void PictureDocument::SaveTo(const std::string& path) {
                                state_.transparency.enabled);
         CopyFileByBlocks(encoded, path);
     }
+    SetMessage(QStringLiteral("Saved %1").arg(QString::fromStdString(ExtractFileName(path))));
+}
+
+void PictureDocument::CheckExportSource() const {
+    if (state_.CurrentFile.empty()) {
+        throw Error("There is no picture to export", "");
+    }
+}
+
+void PictureDocument::ExportPng(const std::string& path) {
+    CheckExportSource();
+    ExportPictureAsPng(state_.CurrentFile, path,
+                       ConversionOptions{state_.transparency.colour, state_.transparency.enabled});
+    SetMessage(QStringLiteral("Exported %1").arg(QString::fromStdString(ExtractFileName(path))));
+}
+
+void PictureDocument::CheckSkinPictureSource() const {
+    if (state_.CurrentFile.empty()) {
+        throw Error("There is no picture to save", "");
+    }
+    const PictureKind kind = ReadPictureKind(state_.CurrentFile);
+    if (kind != PictureKind::kBmp && kind != PictureKind::kPng) {
+        throw FormatError("only a BMP or a PNG picture can be saved as a skin picture",
+                          state_.CurrentFile);
+    }
+}
+
+void PictureDocument::SaveAsSkinPicture(const std::string& path) {
+    CheckSkinPictureSource();
+    ConvertPictureTo(state_.CurrentFile, path, TargetFormat::kK,
+                     ConversionOptions{state_.transparency.colour, state_.transparency.enabled});
     SetMessage(QStringLiteral("Saved %1").arg(QString::fromStdString(ExtractFileName(path))));
 }
 

@@ -62,6 +62,16 @@ class PictureDocument : public QObject {
     std::string ProposedSaveName() const;
     // Writes the current picture in the other direction to path, and says so.
     void SaveTo(const std::string& path);
+    // Writes the current picture as PNG to path (a ".k" with the transparency
+    // settings of this moment), and says so.
+    void ExportPng(const std::string& path);
+    // Writes the current BMP or PNG as a ".k" to path (PNG alpha as the mask),
+    // and says so; any other picture is refused.
+    void SaveAsSkinPicture(const std::string& path);
+    // Raise unless there is a picture ExportPng, or SaveAsSkinPicture, takes:
+    // asked before the dialogs ask for a name.
+    void CheckExportSource() const;
+    void CheckSkinPictureSource() const;
 
   signals:
     // anotherFile: a different file is shown (not the same one again).

@@ -1,12 +1,10 @@
-// File > Export PNG... and File > Save as skin picture...: the current picture
-// written once more, through the core's converters, in the other direction.
+// File > Export PNG... and File > Save as skin picture...: the dialogs that ask
+// where; the document writes the current picture there.
 #include <QFileInfo>
 
 #include "app/sdi_main.h"
 #include "app/window_settings.h"
-#include "codec/picture_conversion.h"
 #include "dialogs/file_dialogs.h"
-#include "platform/io_error.h"
 #include "platform/path.h"
 
 namespace lumigram {
@@ -32,40 +30,22 @@ std::string AskForOutput(TFileDialog& dialog, QWidget* parent, const QString& ti
 }  // namespace
 
 void TSDIAppForm::ExportPngClick() {
-    if (state_.CurrentFile.empty()) {
-        throw Error("There is no picture to export", "");
-    }
+    document_->CheckExportSource();  // before the dialog asks for a name
     const std::string name = AskForOutput(*saveDialog_, this, "Export PNG", "PNG files|*.png",
                                           ".png", state_.CurrentFile, StartFolder(kSaveDialogName));
-    if (name.empty()) {
-        return;
+    if (!name.empty()) {
+        document_->ExportPng(name);
     }
-    // A ".k" follows the transparency settings of this moment.
-    ExportPictureAsPng(state_.CurrentFile, name,
-                       ConversionOptions{state_.transparency.colour, state_.transparency.enabled});
-    document_->SetMessage(
-        QStringLiteral("Exported %1").arg(QString::fromStdString(ExtractFileName(name))));
 }
 
 void TSDIAppForm::SaveSkinPictureClick() {
-    if (state_.CurrentFile.empty()) {
-        throw Error("There is no picture to save", "");
-    }
-    const PictureKind kind = ReadPictureKind(state_.CurrentFile);
-    if (kind != PictureKind::kBmp && kind != PictureKind::kPng) {
-        throw FormatError("only a BMP or a PNG picture can be saved as a skin picture",
-                          state_.CurrentFile);
-    }
+    document_->CheckSkinPictureSource();  // before the dialog asks for a name
     const std::string name =
         AskForOutput(*saveDialog_, this, "Save as skin picture", ".k files|*.k", ".k",
                      state_.CurrentFile, StartFolder(kSaveDialogName));
-    if (name.empty()) {
-        return;
+    if (!name.empty()) {
+        document_->SaveAsSkinPicture(name);
     }
-    ConvertPictureTo(state_.CurrentFile, name, TargetFormat::kK,
-                     ConversionOptions{state_.transparency.colour, state_.transparency.enabled});
-    document_->SetMessage(
-        QStringLiteral("Saved %1").arg(QString::fromStdString(ExtractFileName(name))));
 }
 
 }  // namespace lumigram

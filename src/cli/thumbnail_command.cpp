@@ -10,15 +10,12 @@
 #include "cli/commands.h"
 #include "platform/interrupt_cleanup.h"
 
-#ifdef _WIN32
-#include <process.h>
-#else
+// Built with the window only, which only the POSIX builds have.
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <csignal>
 extern char** environ;
-#endif
 
 namespace lumigram::cli {
 namespace {
@@ -29,19 +26,11 @@ struct ThumbnailRequest {
     int size = 128;
 };
 
-#ifdef _WIN32
-constexpr const char* kWriterName = "lumigram-thumbnail.exe";
-#else
 constexpr const char* kWriterName = "lumigram-thumbnail";
-#endif
 
 std::filesystem::path OwnFolder() {
     std::error_code error;
-#ifdef _WIN32
-    return std::filesystem::current_path(error);
-#else
     return std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
-#endif
 }
 
 // The PNG writer lives beside lumigram-cli in a build, and in
@@ -67,13 +56,6 @@ std::optional<int> RunWriter(const std::string& writer, const ThumbnailRequest& 
         argv.push_back(a.data());
     }
     argv.push_back(nullptr);
-#ifdef _WIN32
-    const intptr_t status = ::_spawnv(_P_WAIT, writer.c_str(), argv.data());
-    if (status < 0) {
-        return std::nullopt;
-    }
-    return static_cast<int>(status);
-#else
     // Ctrl+C or SIGTERM reaches the writer too, and is waited for: it removes
     // its temporary instead of finishing the output after we are gone. The
     // signals wait while the writer starts, so none falls between the two.
@@ -107,7 +89,6 @@ std::optional<int> RunWriter(const std::string& writer, const ThumbnailRequest& 
         return 128 + WTERMSIG(status);
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : kExitFailed;
-#endif
 }
 
 }  // namespace

@@ -96,7 +96,7 @@ namespace {
 constexpr std::size_t kInputStep = 1024;
 
 const std::array<std::uint32_t, 256>& CrcTable() {
-    static const std::array<std::uint32_t, 256> table = [] {
+    static const std::array<std::uint32_t, 256> kTable = [] {
         std::array<std::uint32_t, 256> t{};
         for (std::uint32_t n = 0; n < 256; ++n) {
             std::uint32_t c = n;
@@ -107,7 +107,7 @@ const std::array<std::uint32_t, 256>& CrcTable() {
         }
         return t;
     }();
-    return table;
+    return kTable;
 }
 
 constexpr std::uint32_t kAdlerBase = 65521;

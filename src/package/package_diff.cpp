@@ -126,13 +126,14 @@ PackageDiff CompareRecords(const std::vector<Record>& a, const std::vector<Recor
         std::deque<std::size_t>& candidates = unmatchedInA[b[j].name];
         if (candidates.empty()) {
             diff.added.push_back(b[j].name);
+            diff.addedAt.push_back(j);
             continue;
         }
         const std::size_t i = candidates.front();
         candidates.pop_front();
         matchedInA[i] = true;
         if (a[i].size != b[j].size || !SameContent(a[i], b[j])) {
-            diff.changed.push_back(ChangedMember{b[j].name, a[i].size, b[j].size});
+            diff.changed.push_back(ChangedMember{b[j].name, a[i].size, b[j].size, {i, j}});
         }
         placesInA.push_back(i);
         indicesInB.push_back(j);
@@ -140,12 +141,14 @@ PackageDiff CompareRecords(const std::vector<Record>& a, const std::vector<Recor
     for (std::size_t i = 0; i < a.size(); ++i) {
         if (!matchedInA[i]) {
             diff.removed.push_back(a[i].name);
+            diff.removedAt.push_back(i);
         }
     }
     const std::vector<bool> kept = InEveryLongestRun(placesInA);
     for (std::size_t k = 0; k < placesInA.size(); ++k) {
         if (!kept[k]) {
             diff.moved.push_back(b[indicesInB[k]].name);
+            diff.movedAt.push_back({placesInA[k], indicesInB[k]});
         }
     }
     return diff;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -8,10 +9,18 @@ namespace lumigram {
 
 class EditablePackage;
 
+// Where a matched record stands in each package. A position past a package's
+// members() is one of the records with an empty name, counted after them.
+struct RecordPair {
+    std::size_t inA = 0;
+    std::size_t inB = 0;
+};
+
 struct ChangedMember {
     std::string name;  // stored name
     std::uint32_t sizeA = 0;
     std::uint32_t sizeB = 0;
+    RecordPair at;
 };
 
 // How package B differs from package A, record by record. Each record of B is
@@ -26,6 +35,11 @@ struct PackageDiff {
     std::vector<std::string> removed;
     std::vector<ChangedMember> changed;
     std::vector<std::string> moved;
+    // The positions of the same records, one for each name above: a name can
+    // stand for more than one member, a position for one only.
+    std::vector<std::size_t> addedAt;    // in B
+    std::vector<std::size_t> removedAt;  // in A
+    std::vector<RecordPair> movedAt;
     bool empty() const {
         return added.empty() && removed.empty() && changed.empty() && moved.empty();
     }

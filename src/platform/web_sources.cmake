@@ -4,10 +4,7 @@
 # (-sFILESYSTEM=0, src/web), so a file call there fails instead of reaching a
 # disk. PNG's deflate and inflate come from pako (zlib is not built for
 # WebAssembly here: Debian's emscripten would fetch its port from the network).
-get_target_property(lumigram_core_sources lumigram_core SOURCES)
-list(REMOVE_ITEM lumigram_core_sources codec/png_zlib.cpp)
-set_property(TARGET lumigram_core PROPERTY SOURCES ${lumigram_core_sources}
-                                           codec/png_zlib_web.cpp)
+target_sources(lumigram_core PRIVATE codec/png_zlib_web.cpp)
 target_compile_options(lumigram_core PUBLIC -fexceptions)
 # emscripten's libc++ marks std::filesystem::u8path deprecated in C++20 (GCC's
 # libstdc++ does not); the call still does what it should.

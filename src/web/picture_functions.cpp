@@ -83,6 +83,14 @@ constexpr TransparencyColour ColourOf(unsigned colour) {
                               static_cast<std::uint8_t>((colour >> 16) & 0xFFu)};
 }
 
+}  // namespace
+
+ConversionOptions ConversionOptionsOf(bool transparency, unsigned colour) {
+    return ConversionOptions{ColourOf(colour), transparency};
+}
+
+namespace {
+
 // Runs write into memory and returns what it wrote.
 template <typename Write>
 val OutputOf(Write write) {
@@ -174,7 +182,7 @@ val PictureToSkin(const val& bytes, const std::string& name, bool transparency, 
         }
         return OutputOf([&](ByteSink& output) {
             ConvertPicture(input, kind, TargetFormat::kK, output,
-                           ConversionOptions{ColourOf(colour), transparency});
+                           ConversionOptionsOf(transparency, colour));
         });
     });
 }
@@ -186,7 +194,7 @@ val SkinToPng(const val& bytes, const std::string& name, bool transparency, unsi
         CheckSkinPictureInput(input);
         return OutputOf([&](ByteSink& output) {
             ConvertPicture(input, PictureKind::kSkin, TargetFormat::kPng, output,
-                           ConversionOptions{ColourOf(colour), transparency});
+                           ConversionOptionsOf(transparency, colour));
         });
     });
 }

@@ -4,9 +4,15 @@
 
 #include <emscripten/val.h>
 
+#include "codec/picture_conversion.h"
+
 // The page's picture functions: byte arrays in, byte arrays or plain objects
 // out, an Error value for every refusal (see js_bytes.h).
 namespace lumigram::web {
+
+// The page's transparency settings (the colour as 0xRRGGBB) as the codec takes
+// them, the same for every function that encodes or decodes.
+ConversionOptions ConversionOptionsOf(bool transparency, unsigned colour);
 
 // {kind: "k"|"bmp"|"png"|"gif"|"ezx"|"other", width, height, bits, alpha}, told
 // by content; width, height and bits are 0 where the kind has none. alpha: a

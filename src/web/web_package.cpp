@@ -15,6 +15,7 @@
 #include "platform/path.h"
 #include "platform/printable_text.h"
 #include "web/js_bytes.h"
+#include "web/picture_functions.h"
 
 namespace lumigram::web {
 namespace {
@@ -159,7 +160,8 @@ val WebPackage::put(const std::string& name, const val& content) {
     });
 }
 
-val WebPackage::putConverted(const std::string& name, const val& content) {
+val WebPackage::putConverted(const std::string& name, const val& content, bool transparency,
+                             unsigned colour) {
     return Guarded([&] {
         std::vector<std::uint8_t> bytes = BytesFrom(content);
         MemorySource input(bytes, name);
@@ -169,7 +171,8 @@ val WebPackage::putConverted(const std::string& name, const val& content) {
             return val(package_.Put(plan.storedName, std::move(bytes)));
         }
         MemorySink encoded;
-        ConvertPicture(input, kind, TargetFormat::kK, encoded, ConversionOptions{});
+        ConvertPicture(input, kind, TargetFormat::kK, encoded,
+                       ConversionOptionsOf(transparency, colour));
         return val(package_.Put(plan.storedName, encoded.Take()));
     });
 }

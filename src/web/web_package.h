@@ -35,7 +35,10 @@ class WebPackage {
     // put: as update, the member of that name replaced in its place or a new one
     // added where pack's order puts it.
     emscripten::val put(const std::string& name, const emscripten::val& bytes);
-    emscripten::val putConverted(const std::string& name, const emscripten::val& bytes);
+    // putConverted: the same for a file taken by content (update --convert),
+    // a picture encoded with the page's transparency settings.
+    emscripten::val putConverted(const std::string& name, const emscripten::val& bytes,
+                                 bool transparency, unsigned colour);
     emscripten::val replace(std::size_t index, const emscripten::val& bytes);
     // Which member each of files ([{name, bytes}]) becomes, by the intake rule
     // of update --convert (PlanIntake): [{action: "add" | "replace" | "skip",

@@ -199,6 +199,7 @@ namespace {
 TEST_F(SaveAndConvertTest, SaveProposesTheNameItWritesAndSaysSo) {
     Put("pic.bmp", MakeBmp(Small()));
     EncodeSkinPictureTo(Pic("pic.bmp"), Pic("wall1.k"), TransparencyColour{}, true);
+    EncodeSkinPictureTo(Pic("pic.bmp"), Pic("WALL2.K"), TransparencyColour{}, true);
     Put("anim.gif", Bytes{'G', 'I', 'F', '8', '9', 'a', 0, 1});
     Put("logo.g", ReadAll(Pic("anim.gif")));
     QImage png(2, 2, QImage::Format_RGB32);
@@ -212,6 +213,7 @@ TEST_F(SaveAndConvertTest, SaveProposesTheNameItWritesAndSaysSo) {
         Bytes written;  // what a bare name typed in the dialog receives
     } rows[] = {
         {"wall1.k", "wall1.bmp", ".bmp", {}},
+        {"WALL2.K", "WALL2.BMP", ".bmp", {}},  // in the case of its own extension
         {"logo.g", "logo.gif", ".gif", ReadAll(Pic("anim.gif"))},
         {"shot.g", "shot.png", ".png", ReadAll(Pic("photo.png"))},
         {"pic.bmp", "pic.k", ".k", ReadAll(Pic("wall1.k"))},

@@ -194,6 +194,20 @@ TEST_F(WorkbenchToolsTest, CompareListsWhatDiffFindsAndFlipsBetweenOldAndNew) {
     EXPECT_TRUE(Messages().empty());
 }
 
+TEST_F(WorkbenchToolsTest, CompareShowsTheMemberOfADuplicateNameThatDiffMeans) {
+    // diff matches the first dup.k of each package: the second one of the old
+    // package is the one removed, and its row must show that one's picture.
+    Put("old.ezx", BuildPackage({{"dup.k", Solid(63, 0, 0)}, {"dup.k", Solid(0, 63, 0)}}));
+    Put("new.ezx", BuildPackage({{"dup.k", Solid(63, 0, 0)}}));
+    CompareWindow& view = window_->Workbench().ShowComparison(Pic("old.ezx"), Pic("new.ezx"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.loader()->pending() == 0; }, 5000));
+    ASSERT_EQ(view.list()->topLevelItemCount(), 1);
+    const QTreeWidgetItem* removed = view.list()->topLevelItem(0);
+    EXPECT_EQ(removed->text(CompareWindow::kChange), "removed");
+    EXPECT_EQ(removed->icon(CompareWindow::kOld).pixmap(kThumbnailSide).toImage().pixel(32, 32),
+              qRgb(0, 252, 0));
+}
+
 TEST_F(WorkbenchToolsTest, ReplaceShowsBeforeAndAfterUntilEnterOrEsc) {
     WorkbenchWindow& bench = Open({{"a.k", Solid(63, 0, 0)}, {"b.k", Solid(0, 63, 0)}});
     const std::string green = Put("green.k", Solid(0, 63, 0));

@@ -123,6 +123,14 @@ TEST(EditablePackage, DiffNamesAddedRemovedChangedAndMovedMembers) {
     EXPECT_EQ(diff.changed[0].name, "c.k");
     EXPECT_EQ(diff.changed[1].sizeB, 2u);
     EXPECT_EQ(diff.moved, std::vector<std::string>{"b.k"});
+    // Positions name the very records: B's new.g, A's gone.a, c.k in both, b.k moved.
+    EXPECT_EQ(diff.addedAt, std::vector<std::size_t>{3});
+    EXPECT_EQ(diff.removedAt, std::vector<std::size_t>{4});
+    EXPECT_EQ(diff.changed[0].at.inA, 2u);
+    EXPECT_EQ(diff.changed[0].at.inB, 1u);
+    ASSERT_EQ(diff.movedAt.size(), 1u);
+    EXPECT_EQ(diff.movedAt[0].inA, 1u);
+    EXPECT_EQ(diff.movedAt[0].inB, 4u);
 }
 
 }  // namespace

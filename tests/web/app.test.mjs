@@ -86,7 +86,7 @@ test('the manifest makes an installable app that opens .k, .ezx and .g files', a
     await p.close();
 });
 
-test('offline: a reload shows the page, and pictures and packages open and convert', async () => {
+test('offline: a reload shows the page, and pictures and packages open, convert and are edited', async () => {
     const p = await page();
     await p.evaluate(async () => {
         await navigator.serviceWorker.ready;
@@ -94,6 +94,8 @@ test('offline: a reload shows the page, and pictures and packages open and conve
             await new Promise((resolve) => setTimeout(resolve, 50));
     });
     cliOk('decode', fx.path('icon.k'), fx.path('offline.bmp'));
+    copyFileSync(fx.path('skin.ezx'), fx.path('offline.ezx'));
+    cliOk('delete', fx.path('offline.ezx'), 'm003.k');
     await browser.context.setOffline(true);
     try {
         await p.reload();
@@ -105,6 +107,10 @@ test('offline: a reload shows the page, and pictures and packages open and conve
         await p.setInputFiles('#file', fx.path('skin.ezx'));
         await gridFilled(p);
         assert.equal(await p.locator('#grid .cell').count(), 8);
+        await select(p, 'm003.k');
+        await p.keyboard.press('Delete');
+        await p.waitForFunction(() => document.title.startsWith('•'));
+        assert.ok((await packageBytes(p)).equals(readFileSync(fx.path('offline.ezx'))));
     } finally {
         await browser.context.setOffline(false);
     }

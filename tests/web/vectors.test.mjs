@@ -483,6 +483,21 @@ rows.push(
                 () => [['update', '--convert', memberFile('pic.bmp', picture)]]);
         }
     ],
+    [
+        'putConverted encodes with the transparency options given',
+        () => {
+            const picture = bmp(6, 2, 24);
+            edit(
+                (p) => p.putConverted('pic.bmp', picture, true, 0x00FF00),
+                () => [[
+                    'update', '--convert', '--transparency-color', '00FF00',
+                    memberFile('pic.bmp', picture)
+                ]]);
+            edit(
+                (p) => p.putConverted('pic.bmp', picture, false),
+                () => [['update', '--convert', '--no-transparency', memberFile('pic.bmp', picture)]]);
+        }
+    ],
     ['remove drops a member', () => edit((p) => p.remove(2), () => [['delete', 'c.a']])],
     [
         'rename moves a member to its new place',

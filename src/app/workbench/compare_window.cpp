@@ -11,7 +11,6 @@
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <unordered_map>
 
 #include "app/command.h"
 #include "app/window_placement.h"
@@ -42,27 +41,23 @@ quint64 KeyOf(std::size_t index, bool newer) {
 }  // namespace
 
 // One package of the two: opened as diff opens it, with a handle of its own for
-// the thumbnail readers, and where each name first stands.
+// the thumbnail readers.
 struct CompareWindow::Side {
     std::string path;
     EditablePackage package;
     std::shared_ptr<SharedPackageFile> reader;
-    std::unordered_map<std::string, std::size_t> firstOf;
 
     static std::unique_ptr<Side> Open(const std::string& path) {
         auto side = std::make_unique<Side>();
         side->path = path;
         side->package = EditablePackage::Open(path);
         side->reader = std::make_shared<SharedPackageFile>(ByteFile::OpenRead(path));
-        const std::vector<PackageEntry>& members = side->package.members();
-        for (std::size_t i = 0; i < members.size(); ++i) {
-            side->firstOf.emplace(members[i].storedName, i);
-        }
         return side;
     }
-    std::optional<std::size_t> IndexOf(const std::string& name) const {
-        const auto found = firstOf.find(name);
-        return found == firstOf.end() ? std::nullopt : std::optional(found->second);
+    // The member at a record's position; none for a record with an empty name,
+    // which diff counts after the members and which has no picture to show.
+    std::optional<std::size_t> MemberAt(std::size_t position) const {
+        return position < package.members().size() ? std::optional(position) : std::nullopt;
     }
     QString FileName() const { return QString::fromStdString(ExtractFileName(path)); }
 };
@@ -151,9 +146,12 @@ void CompareWindow::Compare(const std::string& before, const std::string& after)
     QPixmap blank(kThumbnailSide, kThumbnailSide);
     blank.fill(Qt::transparent);
     const QIcon none(blank);
-    const auto add = [&](const QString& change, const std::string& name, const QString& detail) {
-        Row row{change == "added" ? std::nullopt : before_->IndexOf(name),
-                change == "removed" ? std::nullopt : after_->IndexOf(name)};
+    // Rows take the records' positions from diff, so each of two members of
+    // one name shows its own pictures.
+    const auto add = [&](const QString& change, const std::string& name, const QString& detail,
+                         std::optional<std::size_t> inBefore, std::optional<std::size_t> inAfter) {
+        Row row{inBefore ? before_->MemberAt(*inBefore) : std::nullopt,
+                inAfter ? after_->MemberAt(*inAfter) : std::nullopt};
         auto* item = new QTreeWidgetItem(list_, {change, ShownName(name), QString(), QString()});
         item->setToolTip(kName, detail.isEmpty() ? ShownName(name) : detail);
         item->setIcon(kOld, none);
@@ -169,21 +167,22 @@ void CompareWindow::Compare(const std::string& before, const std::string& after)
         }
         rows_.push_back(row);
     };
-    for (const std::string& name : diff_.added) {
-        add("added", name, {});
+    for (std::size_t k = 0; k < diff_.added.size(); ++k) {
+        add("added", diff_.added[k], {}, std::nullopt, diff_.addedAt[k]);
     }
-    for (const std::string& name : diff_.removed) {
-        add("removed", name, {});
+    for (std::size_t k = 0; k < diff_.removed.size(); ++k) {
+        add("removed", diff_.removed[k], {}, diff_.removedAt[k], std::nullopt);
     }
     for (const ChangedMember& member : diff_.changed) {
         add("changed", member.name,
             QStringLiteral("%1: %2 \u2192 %3 bytes")
                 .arg(ShownName(member.name))
                 .arg(member.sizeA)
-                .arg(member.sizeB));
+                .arg(member.sizeB),
+            member.at.inA, member.at.inB);
     }
-    for (const std::string& name : diff_.moved) {
-        add("moved", name, {});
+    for (std::size_t k = 0; k < diff_.moved.size(); ++k) {
+        add("moved", diff_.moved[k], {}, diff_.movedAt[k].inA, diff_.movedAt[k].inB);
     }
     list_->resizeColumnToContents(kChange);
     list_->resizeColumnToContents(kName);

@@ -117,7 +117,8 @@ void WorkbenchWindow::PackageChangedOnDisk() {
     }
     if (!now) {
         statusBar()->showMessage(
-            QStringLiteral("%1 is no longer on disk; Save writes it again").arg(name));
+            QStringLiteral("%1 is no longer on disk; Save asks before it writes it again")
+                .arg(name));
         return;
     }
     if (modified() || pending_) {
