@@ -7,8 +7,6 @@
 
 namespace lumigram {
 
-class EditablePackage;
-
 // Where a matched record stands in each package. A position past a package's
 // members() is one of the records with an empty name, counted after them.
 struct RecordPair {
@@ -44,6 +42,8 @@ struct PackageDiff {
         return added.empty() && removed.empty() && changed.empty() && moved.empty();
     }
 };
+
+class EditablePackage;
 
 PackageDiff ComparePackages(const EditablePackage& a, const EditablePackage& b);
 

@@ -6,7 +6,7 @@ import {after, before, test} from 'node:test';
 import {pathToFileURL} from 'node:url';
 import {crc32} from 'node:zlib';
 
-import {bmp, cli, cliMessage, cliOk, launchBrowser, makeFixtures, openPage, png, samplePixel, serveSite, siteDir} from './page_support.mjs';
+import {bmp, cli, cliMessage, cliOk, emptyBmp, launchBrowser, makeFixtures, openPage, png, samplePixel, serveSite, siteDir} from './page_support.mjs';
 
 let site;
 let browser;
@@ -144,19 +144,18 @@ test('pictures download with the CLI\'s bytes', async (t) => {
     }
 });
 
+// A 32-bit BMP (bottom-up rows of blue, green, red, alpha), which encodes to a
+// 32-bit ".k"; byteAt(i) gives each pixel byte from its offset i in the file.
+function bmp32(width, height, byteAt) {
+    const {bytes} = emptyBmp(width, height, 32);
+    for (let i = 54; i < bytes.length; ++i)
+        bytes[i] = byteAt(i);
+    return bytes;
+}
+
 test('a .k downloaded as PNG comes back byte for byte through convert', async (t) => {
-    // A 32-bit BMP (bottom-up, blue, green, red, alpha) encodes to a 32-bit ".k".
-    const deep = Buffer.alloc(54 + 5 * 3 * 4);
-    deep.write('BM', 0, 'latin1');
-    deep.writeUInt32LE(deep.length, 2);
-    deep.writeUInt32LE(54, 10);
-    deep.writeUInt32LE(40, 14);
-    deep.writeInt32LE(5, 18);
-    deep.writeInt32LE(3, 22);
-    deep.writeUInt16LE(1, 26);
-    deep.writeUInt16LE(32, 28);
-    for (let i = 54; i < deep.length; ++i)
-        deep[i] = (i * 37) & 255;
+    // Its pixels' bytes run through every value, so colour and alpha both vary.
+    const deep = bmp32(5, 3, (i) => (i * 37) & 255);
     writeFileSync(fx.path('deep.bmp'), deep);
     cliOk('encode', fx.path('deep.bmp'), fx.path('deep.k'));
     for (const name of ['icon.k', 'deep.k']) {
@@ -175,18 +174,8 @@ test('a .k downloaded as PNG comes back byte for byte through convert', async (t
 // As the desktop windows draw it: with "Enable transparency" unticked nothing is
 // see-through, neither a masked 18-bit pixel nor a 32-bit pixel's alpha.
 test('with transparency off the preview is opaque, as decode --no-transparency paints it', async (t) => {
-    // A 32-bit BMP whose alpha bytes run from 0 to 255 encodes to a 32-bit ".k".
-    const alpha = Buffer.alloc(54 + 4 * 2 * 4);
-    alpha.write('BM', 0, 'latin1');
-    alpha.writeUInt32LE(alpha.length, 2);
-    alpha.writeUInt32LE(54, 10);
-    alpha.writeUInt32LE(40, 14);
-    alpha.writeInt32LE(4, 18);
-    alpha.writeInt32LE(2, 22);
-    alpha.writeUInt16LE(1, 26);
-    alpha.writeUInt16LE(32, 28);
-    for (let i = 54; i < alpha.length; ++i)
-        alpha[i] = (i * 53) & 255;
+    // Its alpha bytes take values from 0 to 255.
+    const alpha = bmp32(4, 2, (i) => (i * 53) & 255);
     writeFileSync(fx.path('alpha.bmp'), alpha);
     cliOk('encode', fx.path('alpha.bmp'), fx.path('alpha.k'));
     for (const name of ['icon.k', 'alpha.k']) {

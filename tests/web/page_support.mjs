@@ -112,9 +112,10 @@ export function cliMessage(args, file) {
     return stderr.slice(`lumigram-cli: ${file}: `.length);
 }
 
-// A bottom-up 24-bit BMP; pixel(x, y) gives [r, g, b].
-export function bmp(width, height, pixel) {
-    const stride = Math.ceil((width * 3) / 4) * 4;
+// A bottom-up BMP of bits per pixel with its header written and its rows
+// (padded to four bytes) all zero, and the length of a row.
+export function emptyBmp(width, height, bits) {
+    const stride = Math.ceil((width * bits) / 32) * 4;
     const bytes = Buffer.alloc(54 + stride * height);
     bytes.write('BM', 0, 'latin1');
     bytes.writeUInt32LE(bytes.length, 2);
@@ -123,8 +124,14 @@ export function bmp(width, height, pixel) {
     bytes.writeInt32LE(width, 18);
     bytes.writeInt32LE(height, 22);
     bytes.writeUInt16LE(1, 26);
-    bytes.writeUInt16LE(24, 28);
+    bytes.writeUInt16LE(bits, 28);
     bytes.writeUInt32LE(stride * height, 34);
+    return {bytes, stride};
+}
+
+// A bottom-up 24-bit BMP; pixel(x, y) gives [r, g, b].
+export function bmp(width, height, pixel) {
+    const {bytes, stride} = emptyBmp(width, height, 24);
     for (let y = 0; y < height; ++y) {
         for (let x = 0; x < width; ++x) {
             const [r, g, b] = pixel(x, y);
