@@ -176,8 +176,7 @@ void PictureDocument::CheckExportSource() const {
 
 void PictureDocument::ExportPng(const std::string& path) {
     CheckExportSource();
-    ExportPictureAsPng(state_.CurrentFile, path,
-                       ConversionOptions{state_.transparency.colour, state_.transparency.enabled});
+    ExportPictureAsPng(state_.CurrentFile, path, state_.transparency.AsConversionOptions());
     SetMessage(QStringLiteral("Exported %1").arg(QString::fromStdString(ExtractFileName(path))));
 }
 
@@ -195,7 +194,7 @@ void PictureDocument::CheckSkinPictureSource() const {
 void PictureDocument::SaveAsSkinPicture(const std::string& path) {
     CheckSkinPictureSource();
     ConvertPictureTo(state_.CurrentFile, path, TargetFormat::kK,
-                     ConversionOptions{state_.transparency.colour, state_.transparency.enabled});
+                     state_.transparency.AsConversionOptions());
     SetMessage(QStringLiteral("Saved %1").arg(QString::fromStdString(ExtractFileName(path))));
 }
 

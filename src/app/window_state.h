@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "codec/picture_conversion.h"
 #include "codec/skin_format.h"
 #include "platform/path.h"
 
@@ -14,6 +15,8 @@ namespace lumigram {
 struct Transparency {
     bool enabled = true;
     TransparencyColour colour;  // magenta at first
+    // The same setting as the core's converters take it.
+    ConversionOptions AsConversionOptions() const { return ConversionOptions{colour, enabled}; }
     friend bool operator==(const Transparency&, const Transparency&) = default;
 };
 

@@ -220,7 +220,7 @@ void WorkbenchWindow::Export(ExportForm form) {
         }
         skipExisting = choice == 1;
     }
-    const ConversionOptions options{transparency_.colour, transparency_.enabled};
+    const ConversionOptions options = transparency_.AsConversionOptions();
     QStringList failures;
     int written = 0;
     for (const std::size_t index : members) {
@@ -263,8 +263,8 @@ void WorkbenchWindow::ReplaceMember() {
     if (path.isEmpty()) {
         return;
     }
-    std::vector<std::uint8_t> bytes = MemberBytesFromFile(
-        entry.storedName, path.toStdString(), {transparency_.colour, transparency_.enabled});
+    std::vector<std::uint8_t> bytes = MemberBytesFromFile(entry.storedName, path.toStdString(),
+                                                          transparency_.AsConversionOptions());
     // Before and after, side by side, until the user says which.
     QImage now;
     QImage replacement;
@@ -324,8 +324,7 @@ void WorkbenchWindow::AddMember() {
     if (path.isEmpty()) {
         return;
     }
-    MemberFromFile member =
-        MemberForFile(path.toStdString(), {transparency_.colour, transparency_.enabled});
+    MemberFromFile member = MemberForFile(path.toStdString(), transparency_.AsConversionOptions());
     const std::string storedName = member.storedName;
     if (document_->package().Find(storedName)) {
         throw FormatError(
@@ -358,7 +357,7 @@ void WorkbenchWindow::ReplaceFromFiles(const QStringList& paths) {
         return;
     }
     BatchPlan plan = PlanBatch(FilesToOffer(paths), document_->package().members(),
-                               {transparency_.colour, transparency_.enabled});
+                               transparency_.AsConversionOptions());
     delete batchList_;
     batchList_ = new BatchReplaceDialog(plan, this);
     if (!RunModal(*batchList_) || plan.replaced + plan.added == 0) {
